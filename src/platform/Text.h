@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <cmath>
+#include <cstdint>
+
+// "Trimmed" everywhere in the program means leading and trailing spaces (U+0020) only;
+// tabs and line breaks stay.
+QString TrimSpaces(const QString& text);
+
+// Program names compare in upper case after trimming.
+bool SameProgramName(const QString& a, const QString& b);
+
+// Rounding of the original platform: halves to even.
+inline long RoundHalfEven(double value) { return static_cast<long>(std::nearbyint(value)); }
+
+// Collections and image lists count from 1; these keep the conversion in one place.
+template <class List> auto& Item(List& list, qsizetype oneBasedIndex) {
+    return list[oneBasedIndex - 1];
+}
+template <class List> const auto& Item(const List& list, qsizetype oneBasedIndex) {
+    return list[oneBasedIndex - 1];
+}
+template <class List> qsizetype Count(const List& list) { return list.size(); }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/Account.h"
+#include "platform/AppPaths.h"
+#include "platform/DisplayInfo.h"
+#include "platform/Prompt.h"
+#include "platform/Shell.h"
+#include "services/CatalogStore.h"
+#include "services/DirectoryService.h"
+#include "services/PermissionSet.h"
+#include "services/RegistryStore.h"
+
+#include <QPointer>
+#include <QVariant>
+#include <QWidget>
+#include <memory>
+
+// The one instance of each service and the shared state of the run. Every window and module
+// routine reaches them through the context it was given. main() builds the production
+// context; a test builds its own with a temporary app directory, a scripted Prompt and the
+// directory it needs. Services left empty are created by the start-up sequence.
+class AppContext {
+public:
+    AppPaths paths;
+    std::unique_ptr<Prompt> prompt;
+    std::unique_ptr<Account> account;
+    std::unique_ptr<DisplayInfo> display;
+    std::unique_ptr<Shell> shell;
+
+    std::unique_ptr<CatalogStore> catalog;
+    std::unique_ptr<RegistryStore> registry;
+    std::unique_ptr<DirectoryService> directory;
+    std::unique_ptr<PermissionSet> permissions;
+
+    // Shared state of the run.
+    QVariant gUserName;
+    QVariant gUserSid;
+    bool gIsAdmin = false;
+    QString gThemeName;
+    bool gLowColor = false;
+
+    // The main window once it is loaded; owner of the modal windows.
+    QPointer<QWidget> mainWindow;
+
+    // The catalogue, created on first use.
+    CatalogStore& Catalog();
+    // Fills the platform services that are still empty with the real ones.
+    void UsePlatformDefaults();
+};

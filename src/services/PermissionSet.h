@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+struct GroupRule {
+    QString GroupName;
+    QString ProgramName;
+    short Status = 0;
+};
+
+struct UserRule {
+    QString UserName;
+    QString ProgramName;
+    short Status = 0;
+};
+
+// The current user's rules, collected once at start-up; kept in the order they were added.
+class PermissionSet {
+public:
+    void AddGroupRule(const QString& group, const QString& program, short status);
+    void AddUserRule(const QString& currentUser, const QString& ruleUser, const QString& program,
+                     short status);
+    // Copies: a caller may remove rules from its copy.
+    QList<GroupRule> GetGroupRules() const { return mGroupRules; }
+    QList<UserRule> GetUserRules() const { return mUserRules; }
+
+private:
+    QList<GroupRule> mGroupRules;
+    QList<UserRule> mUserRules;
+};

@@ -1,0 +1,35 @@
+#include "support/ScriptedPrompt.h"
+
+namespace {
+QString Shown(const QString& title) {
+    return title.isEmpty() ? Prompt::kApplicationTitle : title;
+}
+} // namespace
+
+PromptAnswer ScriptedPrompt::MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon,
+                                    const QString& title) {
+    transcript.append({QStringLiteral("MsgBox"), text, Shown(title), icon, buttons});
+    if (!answers.isEmpty())
+        return answers.dequeue();
+    return buttons == PromptButtons::YesNo || buttons == PromptButtons::YesNoCancel
+               ? PromptAnswer::Yes
+               : PromptAnswer::Ok;
+}
+
+std::optional<QString> ScriptedPrompt::InputBox(const QString& prompt, const QString& title,
+                                                const QString& defaultValue) {
+    transcript.append({QStringLiteral("InputBox"), prompt, Shown(title), PromptIcon::None,
+                       PromptButtons::OkCancel});
+    Q_UNUSED(defaultValue)
+    if (!inputs.isEmpty())
+        return inputs.dequeue();
+    return std::nullopt;
+}
+
+QString ScriptedPrompt::OpenFileName(const QString& title, const QString& filter,
+                                     const QString& directory) {
+    transcript.append({QStringLiteral("OpenFileName"), filter, Shown(title), PromptIcon::None,
+                       PromptButtons::OkCancel});
+    Q_UNUSED(directory)
+    return files.isEmpty() ? QString() : files.dequeue();
+}
