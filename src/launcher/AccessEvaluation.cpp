@@ -1,0 +1,79 @@
+#include "launcher/AccessEvaluation.h"
+
+#include "platform/Text.h"
+#include "services/AppContext.h"
+
+namespace modMain {
+namespace {
+
+QStringList CurrentUserGroups(AppContext& ctx) {
+    return ctx.directory->GetUserGroups(GetDomain(ctx), ctx.gUserName.toString(), false);
+}
+
+bool ListsExactly(const QStringList& groups, const QString& name) {
+    for (qsizetype i = 1; i <= Count(groups); ++i)
+        if (Item(groups, i) == name)
+            return true;
+    return false;
+}
+
+} // namespace
+
+QString GetDomain(AppContext& ctx) {
+    return ctx.registry
+        ->GetValue(RegistryStore::HKEY_LOCAL_MACHINE_, RegistryStore::kSettingsKey,
+                   QStringLiteral("5"))
+        .toString();
+}
+
+QString GetAdminGroup(AppContext& ctx) {
+    return ctx.registry
+        ->GetValue(RegistryStore::HKEY_LOCAL_MACHINE_, RegistryStore::kSettingsKey,
+                   QStringLiteral("6"))
+        .toString();
+}
+
+bool IsAdministrator(AppContext& ctx) {
+    const QString adminGroup = GetAdminGroup(ctx);
+    return ListsExactly(CurrentUserGroups(ctx), adminGroup);
+}
+
+bool IsUserInGroup(AppContext& ctx, const QString& group) {
+    return ListsExactly(CurrentUserGroups(ctx), group);
+}
+
+bool LoadPermissions(AppContext& ctx) {
+    if (ctx.gIsAdmin)
+        return true;
+    const QStringList groups = CurrentUserGroups(ctx);
+    for (qsizetype g = 1; g <= Count(groups); ++g) {
+        const QString& group = Item(groups, g);
+        Recordset rs = ctx.Catalog().GetGroupPermissions(group);
+        if (rs.RecordCount() > 0) {
+            rs.MoveFirst();
+            for (long r = 0; r < rs.RecordCount(); ++r) {
+                ctx.permissions->AddGroupRule(
+                    group, TrimSpaces(rs.Fields(QStringLiteral("Program_Name")).toString()),
+                    static_cast<short>(rs.Fields(QStringLiteral("Status")).toInt()));
+                rs.MoveNext();
+            }
+        }
+        rs.Close();
+    }
+    const QString user = ctx.gUserName.toString();
+    Recordset rs = ctx.Catalog().GetUserPermissions(user, ctx.gUserSid.toString());
+    if (rs.RecordCount() > 0) {
+        rs.MoveFirst();
+        for (long r = 0; r < rs.RecordCount(); ++r) {
+            ctx.permissions->AddUserRule(
+                user, TrimSpaces(rs.Fields(QStringLiteral("Username")).toString()),
+                TrimSpaces(rs.Fields(QStringLiteral("PrgName")).toString()),
+                static_cast<short>(rs.Fields(QStringLiteral("Status")).toInt()));
+            rs.MoveNext();
+        }
+    }
+    rs.Close();
+    return true;
+}
+
+} // namespace modMain

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class AppContext;
+
+// Who is who: the settings read at start-up and the current user's group memberships.
+namespace modMain {
+
+// The registry value "5" (the domain) and "6" (the administrators' group) as strings.
+QString GetDomain(AppContext& ctx);
+QString GetAdminGroup(AppContext& ctx);
+// True when the directory lists the administrators' group among the current user's groups
+// (exact comparison, letter case included).
+bool IsAdministrator(AppContext& ctx);
+// Collects the current user's group and user rules into the PermissionSet; nothing for an
+// administrator. Returns true.
+bool LoadPermissions(AppContext& ctx);
+// True when the directory lists `group` among the current user's groups, asked afresh.
+bool IsUserInGroup(AppContext& ctx, const QString& group);
+
+} // namespace modMain

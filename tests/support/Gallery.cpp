@@ -1,0 +1,15 @@
+#include "support/Gallery.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QWidget>
+
+QString SaveToGallery(QWidget* window, const QString& name) {
+    const QString buildDir = qEnvironmentVariable("ORV_BUILD_DIR", QDir::currentPath());
+    const QString dir = buildDir + QStringLiteral("/gallery");
+    QDir().mkpath(dir);
+    window->show();
+    QApplication::processEvents();
+    const QString file = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    return window->grab().save(file) ? file : QString();
+}
