@@ -11,7 +11,8 @@
 class RegistryStore {
 public:
     enum Root { HKEY_LOCAL_MACHINE_ = 2 };
-    static inline const QString kSettingsKey = QStringLiteral("Software\\Brindlecove\\TessaroOrvane");
+    static inline const QString kSettingsKey =
+        QStringLiteral("Software\\Brindlecove\\TessaroOrvane");
 
     // The platform's own locations.
     RegistryStore();
@@ -30,6 +31,9 @@ public:
     const QString& UserFile() const { return mUserFile; }
 
 private:
+    // The file whose key counts: the system file when it holds the key, else the user's.
+    QString FileHolding(const QString& keyPath) const;
+
     QString mSystemFile;
     QString mUserFile;
 };

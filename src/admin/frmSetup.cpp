@@ -1,0 +1,160 @@
+#include "admin/frmSetup.h"
+
+#include "platform/Text.h"
+#include "services/AppContext.h"
+#include "services/ThemeLogo.h"
+#include "widgets/GlyphButton.h"
+#include "widgets/LowColor.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHostInfo>
+#include <QLabel>
+#include <QPainter>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* Decoration(QStyle::StandardPixmap kind, int size, QWidget* parent) {
+    auto* picture = new QLabel(parent);
+    picture->setPixmap(parent->style()->standardIcon(kind).pixmap(size, size));
+    return picture;
+}
+
+// The designed logo: a banner in the product's colours.
+QPixmap DesignedLogo(qreal ratio) {
+    QPixmap logo(QSize(360, 64) * ratio);
+    logo.setDevicePixelRatio(ratio);
+    QPainter p(&logo);
+    QLinearGradient band(0, 0, 360, 0);
+    band.setColorAt(0, QColor(20, 70, 140));
+    band.setColorAt(1, QColor(60, 150, 210));
+    p.fillRect(QRect(0, 0, 360, 64), band);
+    p.setPen(Qt::white);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPointSize(16);
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(QRect(16, 0, 340, 64), Qt::AlignVCenter, QStringLiteral("Tessaro Orvane Setup"));
+    return logo;
+}
+
+} // namespace
+
+frmSetup::frmSetup(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(ctx) {
+    setObjectName(QStringLiteral("frmSetup"));
+    setWindowTitle(QStringLiteral("Tessaro Orvane Setup...."));
+    BuildControls();
+    Form_Load();
+}
+
+void frmSetup::BuildControls() {
+    Image1 = new QLabel(this);
+    Image1->setPixmap(DesignedLogo(devicePixelRatioF()));
+    Image1->setScaledContents(false);
+    Picture1 = Decoration(QStyle::SP_ComputerIcon, 32, this);
+    Image2 = Decoration(QStyle::SP_DriveNetIcon, 32, this);
+    imgEdit = Decoration(QStyle::SP_FileDialogDetailedView, 16, this);
+    imgServer = Decoration(QStyle::SP_DriveNetIcon, 16, this);
+    imgSync = Decoration(QStyle::SP_BrowserReload, 16, this);
+    imgTable = Decoration(QStyle::SP_FileDialogListView, 16, this);
+
+    Label2 = new QLabel(QStringLiteral("Please select which domain(s) to use :"), this);
+    cboDomains = new QComboBox(this);
+    cboDomains->setEditable(true);
+    cboDomains->setInsertPolicy(QComboBox::NoInsert);
+    Label3 =
+        new QLabel(QStringLiteral("Select which group has admin rights on the program :"), this);
+    cboGroups = new QComboBox(this);
+    cboGroups->setEditable(true);
+    cboGroups->setInsertPolicy(QComboBox::NoInsert);
+    Label2->setBuddy(cboDomains);
+    Label3->setBuddy(cboGroups);
+    cmdSave = new GlyphButton(QStringLiteral("Save.."), this);
+    cmdCancel = new GlyphButton(QStringLiteral("Cancel"), this);
+
+    connect(cboDomains, &QComboBox::activated, this, [this] { cboDomains_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(imgServer, 0, 0);
+    fields->addWidget(Label2, 0, 1);
+    fields->addWidget(cboDomains, 1, 1);
+    fields->addWidget(imgTable, 2, 0);
+    fields->addWidget(Label3, 2, 1);
+    fields->addWidget(cboGroups, 3, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto* pictures = new QVBoxLayout;
+    pictures->addWidget(Picture1);
+    pictures->addWidget(Image2);
+    pictures->addWidget(imgEdit, 0, Qt::AlignHCenter);
+    pictures->addWidget(imgSync, 0, Qt::AlignHCenter);
+    pictures->addStretch();
+
+    auto* middle = new QHBoxLayout;
+    middle->addLayout(pictures);
+    middle->addSpacing(12);
+    middle->addLayout(fields, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Image1);
+    layout->addLayout(middle);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    setMinimumWidth(420);
+}
+
+void frmSetup::Form_Load() {
+    if (mCtx.gLowColor)
+        ApplyLowColor(this);
+    if (const auto logo = ThemeLogo(mCtx, QStringLiteral("Theme_LogoSetup"))) {
+        Image1->setPixmap(*logo);
+        update();
+    }
+}
+
+void frmSetup::loadDomains() {
+    const QStringList domains = mCtx.directory->GetDomains(true);
+    cboDomains->addItem(QHostInfo::localHostName());
+    for (qsizetype i = 1; i <= Count(domains); ++i)
+        cboDomains->addItem(TrimSpaces(Item(domains, i)));
+    // Nothing is chosen until the administrator picks a domain.
+    cboDomains->setCurrentIndex(-1);
+}
+
+void frmSetup::cboDomains_Click() {
+    LoadGroups();
+}
+
+void frmSetup::LoadGroups() {
+    cboGroups->clear();
+    const QStringList groups = mCtx.directory->GetGroups(cboDomains->currentText(), false);
+    for (qsizetype i = 1; i <= Count(groups); ++i)
+        cboGroups->addItem(Item(groups, i));
+    cboGroups->setCurrentIndex(-1);
+}
+
+void frmSetup::cmdSave_Click() {
+    RegistryStore& registry = *mCtx.registry;
+    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+    if (registry.KeyExists(root, RegistryStore::kSettingsKey)) {
+        registry.SetValue(root, RegistryStore::kSettingsKey, QStringLiteral("5"),
+                          TrimSpaces(cboDomains->currentText()));
+        registry.SetValue(root, RegistryStore::kSettingsKey, QStringLiteral("6"),
+                          TrimSpaces(cboGroups->currentText()));
+    }
+    accept();
+}
+
+void frmSetup::cmdCancel_Click() {
+    reject();
+}

@@ -1,0 +1,168 @@
+#include "app/frmSplash.h"
+
+#include "app/SplashArt.h"
+#include "platform/Text.h"
+#include "services/AppContext.h"
+#include "services/ThemeLogo.h"
+#include "widgets/LowColor.h"
+#include "widgets/ProgressBar.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* Picture(const QImage& image, QWidget* parent) {
+    auto* box = new QLabel(parent);
+    box->setPixmap(QPixmap::fromImage(image));
+    box->setAlignment(Qt::AlignCenter);
+    return box;
+}
+
+// A colour as the platform's GetPixel reports it: 0x00BBGGRR.
+qint32 ColorRef(QRgb rgb) {
+    return qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16);
+}
+
+} // namespace
+
+frmSplash::frmSplash(AppContext& ctx, QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), mCtx(ctx) {
+    setObjectName(QStringLiteral("frmSplash"));
+    setWindowTitle(Prompt::kApplicationTitle);
+    BuildControls();
+    Form_Load();
+}
+
+void frmSplash::BuildControls() {
+    setAutoFillBackground(true);
+    setPalette(QPalette(QColor(250, 250, 252)));
+    const qreal ratio = devicePixelRatioF();
+    const QColor background = palette().color(QPalette::Window);
+
+    Image1 = Picture(SplashArt::Logo(ratio), this);
+    Label2 = new QLabel(QStringLiteral("Tessaro Orvane"), this);
+    QFont title(QStringLiteral("Verdana"));
+    title.setPointSize(20);
+    title.setBold(true);
+    Label2->setFont(title);
+    Label1 = new QLabel(QStringLiteral("Version :"), this);
+    lblVersion = new QLabel(this);
+    prgbar = new ProgressBar(this);
+
+    using SplashArt::Stage;
+    const struct {
+        Stage stage;
+        QLabel** grey;
+        QLabel** coloured;
+        const char* tip;
+    } stages[] = {
+        {Stage::Start, &picStartGray, &picStartReg, "Catalogue"},
+        {Stage::Cfg, &picCfgGray, &picCfgReg, "Services"},
+        {Stage::User, &picUserGray, &picUserReg, "Settings"},
+        {Stage::Prg, &picPrgGray, &picPrgReg, "User"},
+        {Stage::AD, &picADGray, &picADReg, "Permissions"},
+        {Stage::GUI, &picGUIGray, &picGUIReg, "Launcher"},
+    };
+    auto* indicators = new QGridLayout;
+    int column = 0;
+    for (const auto& s : stages) {
+        const QImage art = SplashArt::Indicator(s.stage, background, ratio);
+        *s.grey = Picture(art, this);
+        *s.coloured = Picture(art, this);
+        (*s.coloured)->setVisible(false);
+        (*s.grey)->setToolTip(QString::fromLatin1(s.tip));
+        (*s.coloured)->setToolTip(QString::fromLatin1(s.tip));
+        // Both pictures of a stage share one place.
+        indicators->addWidget(*s.grey, 0, column);
+        indicators->addWidget(*s.coloured, 0, column);
+        ++column;
+    }
+
+    auto* version = new QHBoxLayout;
+    version->addWidget(Label1);
+    version->addWidget(lblVersion);
+    version->addStretch();
+    auto* heading = new QVBoxLayout;
+    heading->addStretch();
+    heading->addWidget(Label2);
+    heading->addLayout(version);
+    heading->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(Image1);
+    top->addSpacing(16);
+    top->addLayout(heading, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 24, 24, 20);
+    layout->setSpacing(16);
+    layout->addLayout(top);
+    layout->addLayout(indicators);
+    layout->addWidget(prgbar);
+}
+
+void frmSplash::Form_Load() {
+    if (mCtx.gLowColor)
+        ApplyLowColor(this);
+    if (const auto logo = ThemeLogo(mCtx, QStringLiteral("Theme_LogoSplash"))) {
+        Image1->setPixmap(*logo);
+        update();
+    }
+    lblVersion->setText(QStringLiteral("%1.%2").arg(ORV_VERSION_MAJOR).arg(ORV_VERSION_MINOR));
+
+    for (QLabel* grey : {picStartGray, picCfgGray, picUserGray, picADGray, picPrgGray, picGUIGray})
+        Greyscale(grey, grey);
+
+    colGrayImages = {picStartGray, picCfgGray, picUserGray, picPrgGray, picADGray, picGUIGray};
+    colRegImages = {picStartReg, picCfgReg, picUserReg, picPrgReg, picADReg, picGUIReg};
+    prgbar->SetMax(6);
+    prgbar->SetValue(0);
+}
+
+QVariant frmSplash::ChangeImages(short IntStatus) {
+    QLabel* grey = Item(colGrayImages, IntStatus);
+    QLabel* coloured = Item(colRegImages, IntStatus);
+    ShowStage(grey, coloured);
+    prgbar->SetValue(IntStatus);
+    QApplication::processEvents();
+    return {};
+}
+
+void frmSplash::ShowStage(QLabel*& grey, QLabel*& coloured) {
+    grey->setVisible(false);
+    coloured->setVisible(true);
+}
+
+void frmSplash::Greyscale(QLabel*& destination, QLabel*& source) {
+    const QImage picture = source->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage drawing = destination->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    if (drawing.size() != picture.size())
+        drawing = QImage(picture.size(), QImage::Format_RGB32);
+    // The rows and columns run one pixel past the picture's edge, where there is no colour
+    // to read and nothing is drawn.
+    const long height = RoundHalfEven(picture.height());
+    for (mRow = 0; mRow <= height; ++mRow) {
+        const float width = static_cast<float>(picture.width());
+        for (mColumn = 0; mColumn.toInt() <= width; mColumn = mColumn.toInt() + 1) {
+            const int x = mColumn.toInt();
+            const bool inside = x < picture.width() && mRow < picture.height();
+            mLastGrey = GreyLevel(inside ? ColorRef(picture.pixel(x, mRow)) : -1);
+            if (inside)
+                drawing.setPixel(x, mRow, qRgb(mLastGrey, mLastGrey, mLastGrey));
+        }
+    }
+    drawing.setDevicePixelRatio(source->pixmap().devicePixelRatio());
+    destination->setPixmap(QPixmap::fromImage(drawing));
+    destination->update();
+}
+
+short frmSplash::GreyLevel(qint32 colour) {
+    const qint32 r = colour % 256;
+    const qint32 g = (colour / 256) % 256;
+    const qint32 b = (colour / 65536) % 256;
+    const double level = g * 150.0 / 255.0 + r * 76.0 / 255.0 + b * 28.0 / 255.0;
+    return static_cast<short>(RoundHalfEven(level));
+}

@@ -1,0 +1,148 @@
+#include "app/modMain.h"
+
+#include "admin/frmSetup.h"
+#include "app/frmSplash.h"
+#include "launcher/AccessEvaluation.h"
+#include "launcher/Launching.h"
+#include "platform/FatalError.h"
+#include "platform/OrvError.h"
+#include "services/AppContext.h"
+#include "services/LocalDirectory.h"
+
+#include <QApplication>
+#include <cstdio>
+
+namespace modMain {
+namespace {
+
+void ShowStartupFailure(AppContext& ctx, const QString& text) {
+    ctx.prompt->MsgBox(text, PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Error"));
+}
+
+void CreateExternalObjects(AppContext& ctx) {
+    if (!ctx.registry)
+        ctx.registry = std::make_unique<RegistryStore>();
+    if (!ctx.directory)
+        ctx.directory = std::make_unique<LocalDirectory>();
+    if (!ctx.permissions)
+        ctx.permissions = std::make_unique<PermissionSet>();
+}
+
+void AskFirstRunSettings(AppContext& ctx, const StartupHooks& hooks) {
+    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+    if (ctx.registry->KeyExists(root, RegistryStore::kSettingsKey))
+        return;
+    ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
+    frmSetup setup(ctx);
+    setup.loadDomains();
+    if (hooks.showSetup)
+        hooks.showSetup(setup);
+    else
+        setup.exec();
+}
+
+} // namespace
+
+StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
+    CatalogStore& catalog = ctx.Catalog();
+    catalog.OpenDatabase(ctx.paths.DatabaseFile());
+    catalog.SetAppPath(ctx.paths.PictureDir());
+    catalog.SetDefaultIcon(ctx.paths.DefaultIcon());
+
+    bool useGiven = false;
+    SetCurrentTheme(ctx, QString(), useGiven);
+    ctx.gLowColor = CheckLowColor(ctx);
+
+    auto splash = std::make_unique<frmSplash>(ctx);
+    splash->show();
+    QApplication::processEvents();
+    splash->ChangeImages(1);
+
+    CreateExternalObjects(ctx);
+    splash->ChangeImages(2);
+
+    AskFirstRunSettings(ctx, hooks);
+    splash->ChangeImages(3);
+
+    ctx.gUserName = GetLoggedOnUser(ctx);
+    const QString domain = GetDomain(ctx);
+    ctx.gUserSid = ctx.directory->GetAccountSid(domain, ctx.gUserName.toString(), false);
+    ctx.gIsAdmin = IsAdministrator(ctx);
+    splash->ChangeImages(4);
+
+    if (!LoadPermissions(ctx)) {
+        ShowStartupFailure(ctx, QStringLiteral("Unable to complete start up, closing out"));
+        return {false, 1};
+    }
+    splash->ChangeImages(5);
+
+    // Stages 9 and 10: the launcher list and the main window.
+    splash.reset();
+    return {false, 0};
+}
+
+void SetCurrentTheme(AppContext& ctx, const QString& themeName, bool& useGiven) {
+    try {
+        ctx.gThemeName = useGiven ? themeName : ctx.Catalog().GetDefaultTheme();
+    } catch (const OrvError& error) {
+        ctx.prompt->MsgBox(QStringLiteral("%1, %2").arg(error.Number()).arg(error.Description()),
+                           PromptButtons::Ok, PromptIcon::Exclamation, error.Source());
+    }
+}
+
+bool IsLowColor(const AppContext& ctx) {
+    return ctx.gLowColor;
+}
+
+bool CheckLowColor(AppContext& ctx) {
+    long width = 0, height = 0, bitsPerPixel = 0;
+    ctx.display->GetScreenInfo(width, height, bitsPerPixel);
+    return bitsPerPixel == 8;
+}
+
+namespace {
+
+bool HasDisplay() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+int Run(int argc, char* argv[]) {
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+                     "Tessaro Orvane needs a display. Without one, run it under a "
+                     "virtual X display:\n  xvfb-run -a %s\n",
+                     argv[0]);
+        return 2;
+    }
+    OrvApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaro Orvane"));
+    QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2").arg(ORV_VERSION_MAJOR).arg(ORV_VERSION_MINOR));
+
+    AppContext ctx;
+    ctx.paths = AppPaths::FromArguments(QApplication::arguments());
+    ctx.UsePlatformDefaults();
+    try {
+        const QString problem = ctx.paths.EnsureFiles();
+        if (!problem.isEmpty())
+            throw OrvError(ErrorNumber::FileNotFound, problem, QStringLiteral("Tessaro Orvane"));
+        const StartupOutcome outcome = Main(ctx);
+        if (!outcome.mainWindowShown)
+            return outcome.exitCode;
+        return QApplication::exec();
+    } catch (const OrvError& error) {
+        ReportFatalError(error);
+    } catch (const std::exception& error) {
+        ReportFatalError(error);
+    }
+}
+
+} // namespace modMain

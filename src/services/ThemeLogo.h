@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QPixmap>
+#include <optional>
+
+class AppContext;
+
+// The current theme's logo for one of the fields Theme_LogoSplash, Theme_LogoSetup and
+// Theme_LogoAddRemove: exported from the catalogue and read back. Nothing when the theme has
+// no row, no such logo, or the picture cannot be written or read; the window then keeps its
+// own logo.
+std::optional<QPixmap> ThemeLogo(AppContext& ctx, const QString& field);
