@@ -28,7 +28,6 @@ function(orv_add_test file)
     get_filename_component(_name ${file} NAME_WE)
     add_executable(${_name} ${file})
     target_link_libraries(${_name} PRIVATE orv_testsupport ${ARGN})
-    target_precompile_headers(${_name} REUSE_FROM orv_testsupport)
     add_test(NAME ${_name} COMMAND ${_name})
     set_tests_properties(${_name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORV_BUILD_DIR=${CMAKE_BINARY_DIR};ORV_SOURCE_DIR=${CMAKE_SOURCE_DIR}"

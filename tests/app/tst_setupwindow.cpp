@@ -1,0 +1,112 @@
+#include "admin/frmSetup.h"
+#include "support/Gallery.h"
+#include "support/TestContext.h"
+#include "widgets/GlyphButton.h"
+
+#include <QComboBox>
+#include <QHostInfo>
+#include <QLabel>
+#include <QTest>
+
+namespace {
+const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
+const QString kKey = RegistryStore::kSettingsKey;
+} // namespace
+
+class tst_setupwindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestContext> Context() {
+        auto t = std::make_unique<TestContext>();
+        t->directory->domains = {" CORP ", "LAB"};
+        t->directory->AddGroup("Domain Admins", {});
+        t->directory->AddGroup(" Staff", {});
+        t->ctx.registry->CreateKey(kRoot, kKey);
+        t->ctx.registry->SetValue(kRoot, kKey, "5", "OLD");
+        t->ctx.registry->SetValue(kRoot, kKey, "6", "OLD-ADMINS");
+        return t;
+    }
+
+private Q_SLOTS:
+    void showsCaptionsAndStartsEmpty() {
+        auto t = Context();
+        frmSetup setup(t->ctx);
+        setup.loadDomains();
+        QCOMPARE(setup.windowTitle(), QStringLiteral("Tessaro Orvane Setup...."));
+        QCOMPARE(setup.Label2->text(), QStringLiteral("Please select which domain(s) to use :"));
+        QCOMPARE(setup.Label3->text(), QStringLiteral("Select which group has admin rights on the program :"));
+        QCOMPARE(setup.cmdSave->Caption(), QStringLiteral("Save.."));
+        QCOMPARE(setup.cmdCancel->Caption(), QStringLiteral("Cancel"));
+        QStringList domains;
+        for (int i = 0; i < setup.cboDomains->count(); ++i)
+            domains << setup.cboDomains->itemText(i);
+        QCOMPARE(domains, (QStringList{QHostInfo::localHostName(), "CORP", "LAB"}));
+        QCOMPARE(setup.cboDomains->currentText(), QString());
+        QCOMPARE(setup.cboGroups->count(), 0);
+        SaveToGallery(&setup, "frmSetup-first-run");
+    }
+
+    void choosingADomainRefillsGroups() {
+        auto t = Context();
+        frmSetup setup(t->ctx);
+        setup.loadDomains();
+        setup.cboDomains->setCurrentIndex(1);
+        setup.cboDomains_Click();
+        QCOMPARE(setup.cboGroups->count(), 2);
+        QCOMPARE(setup.cboGroups->itemText(1), QString(" Staff")); // untrimmed
+        setup.cboDomains->setCurrentIndex(2);
+        setup.cboDomains_Click();
+        QCOMPARE(setup.cboGroups->count(), 2); // emptied before refilling
+        setup.cboGroups->setCurrentIndex(0);
+        SaveToGallery(&setup, "frmSetup-domain-chosen");
+    }
+
+    void saveWritesTrimmedChoices_data() {
+        QTest::addColumn<int>("domain");
+        QTest::addColumn<int>("group");
+        QTest::addColumn<QString>("value5");
+        QTest::addColumn<QString>("value6");
+        QTest::newRow("both chosen") << 1 << 1 << "CORP" << "Staff";
+        QTest::newRow("no group") << 2 << -1 << "LAB" << "";
+        QTest::newRow("nothing chosen") << -1 << -1 << "" << "";
+    }
+    void saveWritesTrimmedChoices() {
+        QFETCH(int, domain);
+        QFETCH(int, group);
+        QFETCH(QString, value5);
+        QFETCH(QString, value6);
+        auto t = Context();
+        frmSetup setup(t->ctx);
+        setup.loadDomains();
+        setup.cboDomains->setCurrentIndex(domain);
+        if (domain >= 0)
+            setup.cboDomains_Click();
+        setup.cboGroups->setCurrentIndex(group);
+        setup.cmdSave_Click();
+        QCOMPARE(setup.result(), int(QDialog::Accepted));
+        QCOMPARE(t->ctx.registry->GetValue(kRoot, kKey, "5").toString(), value5);
+        QCOMPARE(t->ctx.registry->GetValue(kRoot, kKey, "6").toString(), value6);
+    }
+
+    void cancelAndMissingKeyWriteNothing() {
+        auto t = Context();
+        {
+            frmSetup setup(t->ctx);
+            setup.loadDomains();
+            setup.cboDomains->setCurrentIndex(1);
+            setup.cmdCancel_Click();
+        }
+        QCOMPARE(t->ctx.registry->GetValue(kRoot, kKey, "5").toString(), QString("OLD"));
+
+        TestContext fresh;
+        frmSetup setup(fresh.ctx);
+        setup.loadDomains();
+        setup.cboDomains->setCurrentIndex(0);
+        setup.cmdSave_Click();
+        QVERIFY(!fresh.ctx.registry->KeyExists(kRoot, kKey));
+        QVERIFY(fresh.prompt->transcript.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_setupwindow)
+#include "tst_setupwindow.moc"

@@ -1,0 +1,206 @@
+#include "admin/frmSetup.h"
+#include "app/frmSplash.h"
+#include "app/modMain.h"
+#include "support/Gallery.h"
+#include "support/TestContext.h"
+#include "widgets/LowColor.h"
+#include "widgets/ProgressBar.h"
+
+#include <QComboBox>
+#include <QHostInfo>
+#include <QLabel>
+#include <QTest>
+
+namespace {
+const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
+const QString kKey = RegistryStore::kSettingsKey;
+
+void Configure(TestContext& t, const QString& domain, const QString& adminGroup) {
+    t.ctx.registry->CreateKey(kRoot, kKey);
+    t.ctx.registry->SetValue(kRoot, kKey, "5", domain);
+    t.ctx.registry->SetValue(kRoot, kKey, "6", adminGroup);
+}
+} // namespace
+
+class tst_startup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void greyLevel_data() {
+        QTest::addColumn<qint32>("colour");
+        QTest::addColumn<short>("grey");
+        QTest::newRow("white") << 0xFFFFFF << short(254);
+        QTest::newRow("black") << 0 << short(0);
+        QTest::newRow("red") << 0x0000FF << short(76);
+        QTest::newRow("green") << 0x00FF00 << short(150);
+        QTest::newRow("blue") << 0xFF0000 << short(28);
+        QTest::newRow("no colour") << -1 << short(0);
+        // 128*150/255 + 128*76/255 + 128*28/255 = 127.498...
+        QTest::newRow("mid grey") << 0x808080 << short(127);
+        // 1*150/255 = 0.588 rounds up; 1*76/255 = 0.298 rounds down
+        QTest::newRow("faint green") << 0x000100 << short(1);
+        QTest::newRow("faint red") << 0x000001 << short(0);
+    }
+    void greyLevel() {
+        QFETCH(qint32, colour);
+        QFETCH(short, grey);
+        QCOMPARE(frmSplash::GreyLevel(colour), grey);
+    }
+
+    void splashGreysIndicatorsAndMarksStages() {
+        TestContext t;
+        frmSplash splash(t.ctx);
+        QCOMPARE(splash.lblVersion->text(), QStringLiteral("1.0"));
+        QCOMPARE(splash.colGrayImages.size(), 6);
+        // Every grey picture is grey, every coloured one still has colour.
+        for (QLabel* grey : splash.colGrayImages) {
+            const QImage image = grey->pixmap().toImage();
+            for (int y = 0; y < image.height(); y += 3)
+                for (int x = 0; x < image.width(); x += 3) {
+                    const QRgb p = image.pixel(x, y);
+                    QVERIFY(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
+                }
+        }
+        splash.show();
+        splash.ChangeImages(4);
+        QVERIFY(splash.picPrgReg->isVisible());
+        QVERIFY(!splash.picPrgGray->isVisible());
+        QVERIFY(!splash.picADReg->isVisible());
+        QCOMPARE(splash.prgbar->value(), 4);
+        splash.ChangeImages(5);
+        QVERIFY(splash.picADReg->isVisible());
+        QCOMPARE(splash.prgbar->maximum(), 6);
+        SaveToGallery(&splash, "frmSplash-stage5");
+    }
+
+    void splashShowsThemeLogo() {
+        TestContext t;
+        QImage logo(120, 40, QImage::Format_RGB32);
+        logo.fill(Qt::red);
+        const QString file = t.dir.filePath("splash.png");
+        QVERIFY(logo.save(file));
+        QVERIFY(t.ctx.Catalog().CreateTheme("Red", file, "", ""));
+        t.ctx.gThemeName = "Red";
+        frmSplash splash(t.ctx);
+        QCOMPARE(splash.Image1->pixmap().size(), QSize(120, 40));
+        SaveToGallery(&splash, "frmSplash-theme-logo");
+
+        t.ctx.gThemeName = "No such theme";
+        frmSplash plain(t.ctx);
+        QVERIFY(plain.Image1->pixmap().size() != QSize(120, 40));
+    }
+
+    void firstRunAsksForSettingsThenNeverAgain() {
+        TestContext t;
+        t.directory->domains = {"  CORP  "};
+        t.directory->AddGroup("staff", {"tester"});
+        t.directory->AddGroup("admins", {"tester"});
+        int asked = 0;
+        modMain::StartupHooks hooks;
+        hooks.showSetup = [&](frmSetup& setup) {
+            ++asked;
+            QCOMPARE(setup.cboDomains->count(), 2);
+            QCOMPARE(setup.cboDomains->itemText(1), QString("CORP"));
+            setup.cboDomains->setCurrentIndex(1);
+            setup.cboDomains_Click();
+            setup.cboGroups->setCurrentIndex(setup.cboGroups->findText("admins"));
+            setup.cmdSave_Click();
+        };
+        const modMain::StartupOutcome first = modMain::Main(t.ctx, hooks);
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(asked, 1);
+        QCOMPARE(t.ctx.registry->GetValue(kRoot, kKey, "5").toString(), QString("CORP"));
+        QCOMPARE(t.ctx.registry->GetValue(kRoot, kKey, "6").toString(), QString("admins"));
+        QCOMPARE(t.ctx.gUserName.toString(), QString("tester"));
+        QVERIFY(t.ctx.gIsAdmin);
+        QCOMPARE(t.ctx.gThemeName, QString("Default"));
+        QVERIFY(!t.ctx.gUserSid.toString().isEmpty());
+
+        modMain::Main(t.ctx, hooks);
+        QCOMPARE(asked, 1);
+    }
+
+    void cancelledFirstRunGoesOnWithEmptySettings() {
+        TestContext t;
+        t.directory->AddGroup("staff", {"tester"});
+        modMain::StartupHooks hooks;
+        hooks.showSetup = [](frmSetup& setup) { setup.cmdCancel_Click(); };
+        QCOMPARE(modMain::Main(t.ctx, hooks).exitCode, 0);
+        QVERIFY(t.ctx.registry->KeyExists(kRoot, kKey));
+        QCOMPARE(t.ctx.registry->GetValue(kRoot, kKey, "6").toString(), QString(""));
+        QVERIFY(!t.ctx.gIsAdmin);
+    }
+
+    void administratorsGroupComparesExactly_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("admin");
+        QTest::newRow("same") << "Admins" << true;
+        QTest::newRow("other case") << "admins" << false;
+        QTest::newRow("padded") << "Admins " << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void administratorsGroupComparesExactly() {
+        QFETCH(QString, stored);
+        QFETCH(bool, admin);
+        TestContext t;
+        t.directory->AddGroup("Admins", {"tester"});
+        t.directory->AddGroup("Staff", {"tester"});
+        QVERIFY(t.ctx.Catalog().AddProgram("Editor", "", "/bin/ed", "", "", ""));
+        QVERIFY(t.ctx.Catalog().AddGroup("Staff"));
+        QVERIFY(t.ctx.Catalog().AddPermission("Staff", 1, "Editor", 2));
+        Configure(t, "CORP", stored);
+        modMain::Main(t.ctx);
+        QCOMPARE(t.ctx.gIsAdmin, admin);
+        // An administrator's rules are not collected.
+        QCOMPARE(t.ctx.permissions->GetGroupRules().size(), admin ? 0 : 1);
+    }
+
+    void lowColorFollowsTheDisplay_data() {
+        QTest::addColumn<long>("bits");
+        QTest::addColumn<bool>("low");
+        QTest::newRow("8 bits") << 8L << true;
+        QTest::newRow("16 bits") << 16L << false;
+        QTest::newRow("24 bits") << 24L << false;
+        QTest::newRow("32 bits") << 32L << false;
+    }
+    void lowColorFollowsTheDisplay() {
+        QFETCH(long, bits);
+        QFETCH(bool, low);
+        TestContext t;
+        t.ctx.display = std::make_unique<FixedDisplay>(bits);
+        QCOMPARE(modMain::CheckLowColor(t.ctx), low);
+        Configure(t, "CORP", "");
+        modMain::Main(t.ctx);
+        QCOMPARE(modMain::IsLowColor(t.ctx), low);
+        frmSplash splash(t.ctx);
+        QCOMPARE(IsLowColorWindow(&splash), low);
+    }
+
+    void setCurrentTheme() {
+        TestContext t;
+        bool useGiven = true;
+        modMain::SetCurrentTheme(t.ctx, "Night", useGiven);
+        QCOMPARE(t.ctx.gThemeName, QString("Night"));
+        QVERIFY(t.ctx.Catalog().CreateTheme("Day", "", "", ""));
+        QVERIFY(t.ctx.Catalog().SetDefaultTheme("Day"));
+        useGiven = false;
+        modMain::SetCurrentTheme(t.ctx, "ignored", useGiven);
+        QCOMPARE(t.ctx.gThemeName, QString("Day"));
+        QVERIFY(t.prompt->transcript.isEmpty());
+    }
+
+    void unreadableCatalogueStopsStartUp() {
+        TestContext t;
+        QFile garbage(t.dir.filePath("garbage.mdb"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write("This is not a catalogue, just some text.\n");
+        garbage.close();
+        t.ctx.paths = AppPaths(t.dir.filePath("garbage-app"), t.dir.filePath("pictures"));
+        QDir().mkpath(t.dir.filePath("garbage-app/database"));
+        QVERIFY(QFile::copy(garbage.fileName(), t.ctx.paths.DatabaseFile()));
+        t.ctx.catalog.reset();
+        QVERIFY_THROWS_EXCEPTION(OrvError, modMain::Main(t.ctx));
+    }
+};
+
+QTEST_MAIN(tst_startup)
+#include "tst_startup.moc"

@@ -1,0 +1,84 @@
+#include "platform/OrvError.h"
+#include "services/LocalDirectory.h"
+
+#include <QTest>
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+class tst_localdirectory : public QObject {
+    Q_OBJECT
+
+    QString mUser;
+    QString mPrimaryGroup;
+    uid_t mUid = 0;
+    gid_t mGid = 0;
+
+private Q_SLOTS:
+    void initTestCase() {
+        const passwd* me = getpwuid(geteuid());
+        QVERIFY(me != nullptr);
+        mUser = QString::fromLocal8Bit(me->pw_name);
+        mUid = me->pw_uid;
+        mGid = me->pw_gid;
+        const group* primary = getgrgid(mGid);
+        QVERIFY(primary != nullptr);
+        mPrimaryGroup = QString::fromLocal8Bit(primary->gr_name);
+    }
+
+    void listsTheComputersAccounts() {
+        LocalDirectory directory;
+        QVERIFY(directory.GetDomains(true).isEmpty());
+        const QStringList users = directory.GetUsers("host", false);
+        const QStringList groups = directory.GetGroups("host", false);
+        QVERIFY(users.contains(mUser));
+        QVERIFY(groups.contains(mPrimaryGroup));
+        QCOMPARE(QSet<QString>(groups.begin(), groups.end()).size(), groups.size());
+    }
+
+    void userGroupsStartWithPrimaryGroup() {
+        const QStringList groups = LocalDirectory().GetUserGroups("host", mUser, false);
+        QVERIFY(!groups.isEmpty());
+        QCOMPARE(groups.first(), mPrimaryGroup);
+        QCOMPARE(QSet<QString>(groups.begin(), groups.end()).size(), groups.size());
+    }
+
+    void sidsOfUnixAccounts() {
+        LocalDirectory directory;
+        QCOMPARE(directory.GetAccountSid("host", mUser, false), QStringLiteral("S-1-22-1-%1").arg(mUid));
+        QCOMPARE(directory.GetAccountSid("host", mUser, false),
+                 directory.GetAccountSid("other", mUser, false));
+        const group* root = getgrgid(0);
+        QVERIFY(root != nullptr);
+        // A group whose name is not also a user's name.
+        setgrent();
+        QString groupOnly;
+        gid_t gid = 0;
+        while (const group* g = getgrent()) {
+            if (getpwnam(g->gr_name) == nullptr) {
+                groupOnly = QString::fromLocal8Bit(g->gr_name);
+                gid = g->gr_gid;
+                break;
+            }
+        }
+        endgrent();
+        if (!groupOnly.isEmpty())
+            QCOMPARE(directory.GetAccountSid("host", groupOnly, false), QStringLiteral("S-1-22-2-%1").arg(gid));
+    }
+
+    void unknownAccountsAreRefused_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("unknown") << "no-such-account-4711";
+        QTest::newRow("empty") << "";
+        QTest::newRow("filter characters") << "*)(uid=*";
+    }
+    void unknownAccountsAreRefused() {
+        QFETCH(QString, name);
+        LocalDirectory directory;
+        QVERIFY_THROWS_EXCEPTION(OrvError, directory.GetAccountSid("host", name, false));
+        QVERIFY_THROWS_EXCEPTION(OrvError, directory.GetUserGroups("host", name, false));
+    }
+};
+
+QTEST_MAIN(tst_localdirectory)
+#include "tst_localdirectory.moc"
