@@ -21,10 +21,19 @@ QString ValueKey(const QString& keyPath, const QString& valueName) {
     return Group(keyPath) + QLatin1Char('/') + valueName;
 }
 
+#ifdef Q_OS_WIN
+// The "files" are the registry's hives; the key path is the full path below them.
+constexpr QSettings::Format kFormat = QSettings::NativeFormat;
+bool Present(const QString& file) { return !file.isEmpty(); }
+#else
+constexpr QSettings::Format kFormat = QSettings::IniFormat;
+bool Present(const QString& file) { return !file.isEmpty() && QFileInfo::exists(file); }
+#endif
+
 bool FileHoldsKey(const QString& file, const QString& keyPath) {
-    if (file.isEmpty() || !QFileInfo::exists(file))
+    if (!Present(file))
         return false;
-    QSettings settings(file, QSettings::IniFormat);
+    QSettings settings(file, kFormat);
     return settings.contains(ValueKey(keyPath, kDefaultValue));
 }
 
@@ -32,7 +41,7 @@ bool FileHoldsKey(const QString& file, const QString& keyPath) {
 bool WriteValue(const QString& file, const QString& key, const QVariant& value) {
     if (file.isEmpty())
         return false;
-    QSettings settings(file, QSettings::IniFormat);
+    QSettings settings(file, kFormat);
     if (!settings.isWritable())
         return false;
     settings.setValue(key, value);
@@ -41,12 +50,18 @@ bool WriteValue(const QString& file, const QString& key, const QVariant& value) 
 }
 
 QString SystemScopeFile() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("HKEY_LOCAL_MACHINE");
+#endif
     return QSettings(QSettings::IniFormat, QSettings::SystemScope, QStringLiteral("Brindlecove"),
                      QStringLiteral("TessaroOrvane"))
         .fileName();
 }
 
 QString UserScopeFile() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("HKEY_CURRENT_USER");
+#endif
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Brindlecove"),
                      QStringLiteral("TessaroOrvane"))
         .fileName();
@@ -104,6 +119,6 @@ QVariant RegistryStore::GetValue(int, const QString& keyPath, const QString& val
     const QString file = FileHolding(keyPath);
     if (file.isEmpty())
         return QString();
-    QSettings settings(file, QSettings::IniFormat);
+    QSettings settings(file, kFormat);
     return settings.value(ValueKey(keyPath, valueName), QString()).toString();
 }
