@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <memory>
 
 // The catalogue: programs, folder entries, Allow/Deny rules of users and groups, and logo
 // themes. SQLite in the file given to OpenDatabase is the embedded default; a path of the
@@ -16,16 +17,27 @@
 // with a text that says what failed and where.
 //
 // Program names are trimmed of spaces when stored and compare in upper case (one program
-// per name, whatever its letter case); principal, folder and theme names compare exactly.
+// per name, whatever its letter case; QString::toUpper, so "Ärger" and "ärger" are one
+// name); principal, folder and theme names compare exactly. Empty names (after trimming) are
+// refused everywhere. Text fields other than names are stored as given; a null field stays
+// null only where nothing was ever stored (the stores write empty strings, never NULL text).
 //
 // Listing orders (they fix the order of every list built from them):
-//   GetPrograms, GetPermissionsBy*: program name in upper case, then insertion order;
+//   GetPrograms: program name in upper case (names are unique in upper case);
+//   GetPermissionsBy*: program name in upper case, then principal name (exact, by code
+//     point), then insertion order;
 //   rule listings (GetGroupPermissions, GetUserPermissions, GetProgram*Permissions):
 //     the order in which the rules were added;
 //   GetFolders, GetThemes: the order in which they were added.
 //
 // Picture files are written as BMP into the user's picture directory (AppPaths): a program's
-// icon as PictureFile(name), a theme logo as PictureFile(field).
+// icon as PictureFile(name), a theme logo as PictureFile(field). Stored pictures are the
+// bytes of the picture file given (any format Qt reads: BMP, PNG, ICO, GIF, JPEG...).
+//
+// Engine notes: the SQLite file keeps the default rollback journal (no WAL: WAL needs a
+// writable directory even to read, and the catalogue may sit in a read-only program
+// directory or on a network share). A catalogue that can only be read (read-only file or
+// directory) opens for reading; its first write throws OrvError naming the file.
 class CatalogStore {
 public:
     enum PrincipalKind { KindUser = 1, KindGroup = 2 };
@@ -38,7 +50,9 @@ public:
 
     // Opens (and on first use creates, with its schema and the default theme "Default") the
     // catalogue. Throws OrvError when the file is not a catalogue, cannot be created or
-    // written, or the server cannot be reached.
+    // written, or the server cannot be reached. An existing empty database (no tables) is
+    // made a catalogue; a database with other tables is not a catalogue. Opening again
+    // closes the catalogue opened before. Returns True.
     QVariant OpenDatabase(const QString& path);
     // The directory that receives exported pictures.
     void SetAppPath(const QString& pictureDir);
@@ -56,6 +70,9 @@ public:
     QString GetProgramStartInDir(const QString& name);
     QString GetProgramStartUpParms(const QString& name);
     // `iconFile`, when not empty, is a picture file whose bytes become the program's icon.
+    // False when the trimmed name is empty or taken. An icon file that cannot be read or is
+    // not a picture does not stop the add: the program is stored without an icon and shows
+    // the default icon.
     bool AddProgram(const QString& name, const QString& description, const QString& path,
                     const QString& iconFile, const QString& startInDir,
                     const QString& startUpParms);
@@ -64,14 +81,20 @@ public:
     bool ModifyProgram(const QString& oldName, const QString& newName,
                        const QString& description, const QString& path,
                        const QString& startInDir, const QString& startUpParms);
-    // Replaces a program's icon with the bytes of a picture file.
+    // Replaces a program's icon with the bytes of a picture file; an empty file name removes
+    // the icon. False when the program is unknown or the file cannot be read or is not a
+    // picture (the old icon stays).
     bool SetProgramIcon(const QString& name, const QString& pictureFile);
     // Removes the program with its rules and its exported picture.
     bool DeleteProgram(const QString& name);
-    // Writes the program's icon (or the default icon) as a BMP to PictureFile(name).
+    // Writes the program's icon (or the default icon, when it has none or it cannot be
+    // decoded) as a BMP to PictureFile(name), `name` as given. False when the program is
+    // unknown or no file could be written.
     bool ExportProgramIcon(const QString& name);
 
     // Rules. Group rules: Program_Name, Status. User rules: Username, PrgName, Status.
+    // A user's rules are those of the stored user with that exact name and exact SID (an
+    // empty SID matches only a user stored with an empty SID).
     Recordset GetGroupPermissions(const QString& group);
     Recordset GetUserPermissions(const QString& user, const QString& userSid);
     // Fields GroupName, Status / Username, Status.
@@ -81,7 +104,8 @@ public:
     long GetProgramId(const QString& program);
     long GetObjectId(const QString& principal, int kind);
     // Stores a rule of an existing principal for an existing program; a rule of the same
-    // principal for the same program is replaced.
+    // principal for the same program is replaced (the new rule is the newest in insertion
+    // order). False when the principal (of that kind) or the program is unknown.
     bool AddPermission(const QString& principal, int status, const QString& program, int kind);
     bool DeletePermission(long principalId, long programId);
 
@@ -97,7 +121,9 @@ public:
     // Folder entries. Fields: Folder_Name, Folder_Path.
     Recordset GetFolders();
     bool AddFolder(const QString& name, const QString& path);
-    // Removes every entry of that name.
+    // Removes every entry of that name; when none has exactly that name, every entry whose
+    // name trimmed of spaces equals it trimmed (the windows show names trimmed). False when
+    // nothing was removed.
     bool DeleteFolder(const QString& name);
 
     // Themes. Fields: Theme_Name, Theme_LogoSplash, Theme_LogoSetup, Theme_LogoAddRemove
@@ -106,18 +132,28 @@ public:
     Recordset GetTheme(const QString& name);
     // Writes one logo of a theme as a BMP to PictureFile(field).
     bool ExportThemeLogo(const QString& theme, const QString& field);
-    // Each logo argument is a picture file or an empty string.
+    // Each logo argument is a picture file or an empty string. False when the trimmed name is
+    // empty, the name exists, or a given file cannot be read or is not a picture (then
+    // nothing is stored).
     bool CreateTheme(const QString& name, const QString& splashFile,
                      const QString& addRemoveFile, const QString& setupFile);
-    // The default theme cannot be deleted.
+    // The theme named "Default" cannot be deleted (False, as for an unknown theme). Deleting
+    // another theme that is the default makes "Default" the default again.
     bool DeleteTheme(const QString& name);
+    // Exactly one theme is the default. False when the theme is unknown.
     bool SetDefaultTheme(const QString& name);
+    // The default theme's name ("Default" when a damaged catalogue flags none).
     QString GetDefaultTheme();
 
 private:
+    struct State; // the open connection: engine, prepared statements (CatalogStore.cpp)
     QSqlDatabase Db() const;
+    void CloseConnection();
+    QString PictureFileOf(const QString& name) const;
+    void RemovePictures(const QStringList& names) const;
 
     QString mConnectionName;
     QString mPictureDir;
     QString mDefaultIcon;
+    std::unique_ptr<State> mState;
 };

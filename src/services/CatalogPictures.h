@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// Pictures of the catalogue (program icons, theme logos): decoding the stored bytes and
+// writing the BMP files that the windows load. Private to CatalogStore; the tests use it.
+
+// Decodes picture bytes in any format Qt reads. ICO files are decoded even when Qt's ico
+// image plugin is missing (the first image of the file, as the plugin reads it). A null
+// image when the bytes are not a picture.
+QImage DecodeCatalogPicture(const QByteArray& bytes);
+
+// The first image of an ICO file decoded without Qt's ico plugin: a PNG image, or a DIB of
+// 1, 4, 8, 24 or 32 bits (a 32-bit DIB keeps its alpha channel; the others take their
+// transparency from the AND mask). A null image when the bytes are not such an icon.
+QImage DecodeIcoImage(const QByteArray& bytes);
+
+// Writes `image` as a BMP to `file` atomically (a reader never sees half a file), creating
+// the directory when needed. False when nothing could be written.
+bool WriteCatalogBmp(const QImage& image, const QString& file);

@@ -1,0 +1,75 @@
+#include "platform/OrvError.h"
+#include "services/Recordset.h"
+
+#include <QTest>
+
+class TestRecordset : public QObject {
+    Q_OBJECT
+
+private:
+    static long ErrorOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const OrvError& error) {
+            return error.Number();
+        }
+        return 0;
+    }
+
+private slots:
+    void readsFieldsByNameInAnyCase() {
+        Recordset rs({QStringLiteral("Program_Name"), QStringLiteral("Status")},
+                     {{QStringLiteral("Editor"), 1}, {QStringLiteral("Mail"), 0}});
+        QCOMPARE(rs.RecordCount(), 2);
+        QVERIFY(!rs.IsEOF());
+        QCOMPARE(rs.Fields(QStringLiteral("program_name")).toString(), QStringLiteral("Editor"));
+        QCOMPARE(rs.Fields(QStringLiteral("STATUS")).toInt(), 1);
+        rs.MoveNext();
+        QCOMPARE(rs.Fields(QStringLiteral("Program_Name")).toString(), QStringLiteral("Mail"));
+        rs.MoveNext();
+        QVERIFY(rs.IsEOF());
+        rs.MoveFirst();
+        QCOMPARE(rs.Fields(QStringLiteral("Program_Name")).toString(), QStringLiteral("Editor"));
+    }
+
+    void nullFieldsStayNull() {
+        Recordset rs({QStringLiteral("A"), QStringLiteral("B")}, {{QVariant(), QString()}});
+        QVERIFY(rs.Fields(QStringLiteral("A")).isNull());
+        QVERIFY(!rs.Fields(QStringLiteral("A")).isValid());
+        QCOMPARE(rs.Fields(QStringLiteral("B")).toString(), QString());
+    }
+
+    void noCurrentRecordIs3021() {
+        Recordset empty({QStringLiteral("A")}, {});
+        QCOMPARE(empty.RecordCount(), 0);
+        QVERIFY(empty.IsEOF());
+        QCOMPARE(ErrorOf([&] { empty.Fields(QStringLiteral("A")); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorOf([&] { empty.MoveNext(); }), ErrorNumber::NoCurrentRecord);
+
+        Recordset one({QStringLiteral("A")}, {{1}});
+        one.MoveNext();
+        QCOMPARE(ErrorOf([&] { one.Fields(QStringLiteral("A")); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorOf([&] { one.MoveNext(); }), ErrorNumber::NoCurrentRecord);
+    }
+
+    void unknownFieldIs3265() {
+        Recordset rs({QStringLiteral("A")}, {{1}});
+        QCOMPARE(ErrorOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
+        // The unknown name wins over the missing record, as in ADO.
+        rs.MoveNext();
+        QCOMPARE(ErrorOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
+    }
+
+    void defaultAndClosedRecordsetsAreEmpty() {
+        Recordset none;
+        QCOMPARE(none.RecordCount(), 0);
+        QVERIFY(none.IsEOF());
+        Recordset rs({QStringLiteral("A")}, {{1}, {2}});
+        rs.Close();
+        QCOMPARE(rs.RecordCount(), 0);
+        QVERIFY(rs.IsEOF());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordset)
+#include "tst_recordset.moc"
