@@ -16,8 +16,7 @@ public:
     ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
 
-template <class Action>
-bool WithLaunchTrap(AppContext& ctx, const QString& name, Action action) {
+template <class Action> bool WithLaunchTrap(AppContext& ctx, const QString& name, Action action) {
     try {
         BusyCursor busy;
         action();
@@ -46,6 +45,8 @@ bool OpenFolder(AppContext& ctx, const QString& name, const QString& path) {
     return WithLaunchTrap(ctx, name, [&] { ctx.shell->Open(path); });
 }
 
-QString GetLoggedOnUser(AppContext& ctx) { return ctx.account->LogonName(); }
+QString GetLoggedOnUser(AppContext& ctx) {
+    return ctx.account->LogonName();
+}
 
 } // namespace modMain

@@ -1,0 +1,208 @@
+#include "launcher/Candidates.h"
+
+#include "launcher/AccessEvaluation.h"
+#include "services/AppContext.h"
+
+namespace modMain {
+namespace {
+
+const QString kStatus = QStringLiteral("Status");
+const QString kUserProgramField = QStringLiteral("PrgName");
+const QString kGroupProgramField = QStringLiteral("Program_Name");
+
+RuleVerdict VerdictOf(const QVariant& status) {
+    return status.toInt() == 1 ? RuleVerdict::Allow : RuleVerdict::Deny;
+}
+
+// Walks the records from the first and stops at the first one naming the program.
+RuleVerdict FirstMatch(Recordset& rs, const QString& field, const QString& upperProgram) {
+    RuleVerdict verdict = RuleVerdict::None;
+    const long count = rs.RecordCount();
+    if (count > 0) {
+        rs.MoveFirst();
+        for (long r = 0; r < count; ++r) {
+            if (TrimSpaces(rs.Fields(field).toString()).toUpper() == upperProgram) {
+                verdict = VerdictOf(rs.Fields(kStatus));
+                break;
+            }
+            rs.MoveNext();
+        }
+    }
+    rs.Close();
+    return verdict;
+}
+
+// The verdict of the first record for every program the records name.
+QHash<QString, RuleVerdict> IndexFirstRules(Recordset& rs, const QString& field) {
+    QHash<QString, RuleVerdict> first;
+    const long count = rs.RecordCount();
+    first.reserve(count);
+    if (count > 0) {
+        rs.MoveFirst();
+        for (long r = 0; r < count; ++r) {
+            const QString program = TrimSpaces(rs.Fields(field).toString()).toUpper();
+            if (!first.contains(program))
+                first.insert(program, VerdictOf(rs.Fields(kStatus)));
+            rs.MoveNext();
+        }
+    }
+    rs.Close();
+    return first;
+}
+
+} // namespace
+
+bool DecideEntry(RuleVerdict user, RuleVerdict group, short objectType,
+                 const std::function<bool()>& isMember) {
+    const bool fromGroup = objectType == clsProgram::FromGroupRule;
+    switch (user) {
+    case RuleVerdict::Deny:
+        return false;
+    case RuleVerdict::Allow:
+        // A group's Deny outweighs the user's Allow only for a candidate of that group whose
+        // membership the directory confirms.
+        if (group == RuleVerdict::Deny && fromGroup)
+            return !isMember();
+        return true;
+    case RuleVerdict::None:
+        if (group == RuleVerdict::Allow)
+            return fromGroup && isMember();
+        return group == RuleVerdict::None;
+    }
+    return false;
+}
+
+bool NotInCollection(const QList<clsProgram>& entries, const QString& programName) {
+    if (entries.isEmpty())
+        return true;
+    const QString upper = programName.toUpper();
+    for (qsizetype i = 1; i <= Count(entries); ++i)
+        if (Item(entries, i).ProgramName().toUpper() == upper)
+            return false;
+    return true;
+}
+
+QList<clsProgram> CandidateEntries(AppContext& ctx) {
+    QList<clsProgram> result;
+    // The upper-case names already in `result`: the same answer as NotInCollection without
+    // walking the result for every rule.
+    QSet<QString> taken;
+    auto notTaken = [&taken](const QString& program) {
+        return !taken.contains(TrimSpaces(program).toUpper());
+    };
+    auto add = [&](const QString& program, const QString& object, short type) {
+        result.append(clsProgram(program, object, type));
+        taken.insert(result.constLast().ProgramName().toUpper());
+    };
+
+    QList<GroupRule> groupRules = ctx.permissions->GetGroupRules();
+    for (qsizetype i = 0; i < groupRules.size();) {
+        const GroupRule& rule = groupRules.at(i);
+        if (rule.Status == 0) {
+            // A Deny rule leaves the collection; the rule after it takes its place.
+            groupRules.removeAt(i);
+            continue;
+        }
+        if (rule.Status == 1 && notTaken(rule.ProgramName))
+            add(rule.ProgramName, rule.GroupName, clsProgram::FromGroupRule);
+        ++i;
+    }
+    const QList<UserRule> userRules = ctx.permissions->GetUserRules();
+    for (const UserRule& rule : userRules)
+        if (rule.Status == 1 && notTaken(rule.ProgramName))
+            add(rule.ProgramName, rule.UserName, clsProgram::FromUserRule);
+    return result;
+}
+
+bool IsEntryAllowed(AppContext& ctx, const clsProgram& entry) {
+    const QString upperProgram = entry.ProgramName().toUpper();
+    Recordset userRules =
+        ctx.Catalog().GetUserPermissions(ctx.gUserName.toString(), ctx.gUserSid.toString());
+    const RuleVerdict user = FirstMatch(userRules, kUserProgramField, upperProgram);
+    Recordset groupRules = ctx.Catalog().GetGroupPermissions(entry.ObjectName());
+    const RuleVerdict group = FirstMatch(groupRules, kGroupProgramField, upperProgram);
+    return DecideEntry(user, group, entry.ObjectType(),
+                       [&] { return IsUserInGroup(ctx, entry.ObjectName()); });
+}
+
+RuleVerdict AccessEvaluator::Lookup(const FirstRules& rules, const QString& upperProgram) const {
+    return rules.value(upperProgram, RuleVerdict::None);
+}
+
+const AccessEvaluator::FirstRules& AccessEvaluator::UserRules() {
+    if (!mUserRules) {
+        Recordset rs =
+            mCtx.Catalog().GetUserPermissions(mCtx.gUserName.toString(), mCtx.gUserSid.toString());
+        mUserRules = IndexFirstRules(rs, kUserProgramField);
+    }
+    return *mUserRules;
+}
+
+const AccessEvaluator::FirstRules& AccessEvaluator::GroupRules(const QString& group) {
+    auto found = mGroupRules.constFind(group);
+    if (found == mGroupRules.constEnd()) {
+        Recordset rs = mCtx.Catalog().GetGroupPermissions(group);
+        found = mGroupRules.insert(group, IndexFirstRules(rs, kGroupProgramField));
+    }
+    return *found;
+}
+
+bool AccessEvaluator::IsMember(const QString& group) {
+    if (!mUserGroups) {
+        const QStringList groups =
+            mCtx.directory->GetUserGroups(GetDomain(mCtx), mCtx.gUserName.toString(), false);
+        mUserGroups = QSet<QString>(groups.cbegin(), groups.cend());
+    }
+    return mUserGroups->contains(group);
+}
+
+bool AccessEvaluator::IsEntryAllowed(const clsProgram& entry) {
+    const QString upperProgram = entry.ProgramName().toUpper();
+    const RuleVerdict user = Lookup(UserRules(), upperProgram);
+    const RuleVerdict group = Lookup(GroupRules(entry.ObjectName()), upperProgram);
+    return DecideEntry(user, group, entry.ObjectType(),
+                       [&] { return IsMember(entry.ObjectName()); });
+}
+
+QList<clsProgram> FilterEntries(QList<clsProgram> entries,
+                                const std::function<bool(const clsProgram&)>& allowed) {
+    // The walk that removes a refused entry and looks at the same index again keeps the
+    // survivors in their order; so does this single pass.
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (allowed(entries.at(i))) {
+            if (kept != i)
+                entries[kept] = std::move(entries[i]);
+            ++kept;
+        }
+    }
+    entries.resize(kept);
+    return entries;
+}
+
+QList<clsProgram> PermittedEntries(AppContext& ctx) {
+    QList<clsProgram> candidates = CandidateEntries(ctx);
+    if (candidates.isEmpty())
+        return candidates;
+    // A rule collected at start-up may name a program that has since left the catalogue.
+    QSet<QString> catalogue;
+    Recordset programs = ctx.Catalog().GetPrograms();
+    const long count = programs.RecordCount();
+    catalogue.reserve(count);
+    if (count > 0) {
+        programs.MoveFirst();
+        for (long r = 0; r < count; ++r) {
+            catalogue.insert(
+                TrimSpaces(programs.Fields(QStringLiteral("Program_Name")).toString()).toUpper());
+            programs.MoveNext();
+        }
+    }
+    programs.Close();
+
+    AccessEvaluator evaluator(ctx);
+    return FilterEntries(std::move(candidates), [&](const clsProgram& entry) {
+        return catalogue.contains(entry.ProgramName().toUpper()) && evaluator.IsEntryAllowed(entry);
+    });
+}
+
+} // namespace modMain

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "launcher/clsProgram.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class AppContext;
+
+// Which catalogue programs a user who is not an administrator may see and start: the
+// candidates made from the rules collected at start-up, filtered by the user's and the
+// groups' rules as the catalogue and the directory hold them now.
+namespace modMain {
+
+// What the first matching rule of a principal says about a program.
+enum class RuleVerdict { None, Allow, Deny };
+
+// The decision for one candidate, given the user's own verdict, the verdict of the
+// candidate's principal taken as a group, and the candidate's ObjectType. `isMember` is asked
+// only in the two cells that depend on the membership of that principal.
+bool DecideEntry(RuleVerdict user, RuleVerdict group, short objectType,
+                 const std::function<bool()>& isMember);
+
+// True when no entry of `entries` names `programName` (upper-case comparison).
+bool NotInCollection(const QList<clsProgram>& entries, const QString& programName);
+
+// Candidate entries from the PermissionSet: Allow group rules in order, then Allow user rules
+// in order; the first rule naming a program decides the entry's principal.
+QList<clsProgram> CandidateEntries(AppContext& ctx);
+
+// The final decision for one entry: each call reads the user's rules and the rules of the
+// entry's principal from the catalogue and, where the table asks, the directory.
+bool IsEntryAllowed(AppContext& ctx, const clsProgram& entry);
+
+// The same decisions as IsEntryAllowed for one build of the list: each principal's rules are
+// read from the catalogue once (the first rule per program), the user's groups are asked of
+// the directory once, so the cost of a decision no longer grows with the number of rules.
+// Create a new one for every build.
+class AccessEvaluator {
+public:
+    explicit AccessEvaluator(AppContext& ctx) : mCtx(ctx) {}
+    bool IsEntryAllowed(const clsProgram& entry);
+
+private:
+    using FirstRules = QHash<QString, RuleVerdict>;
+    RuleVerdict Lookup(const FirstRules& rules, const QString& upperProgram) const;
+    const FirstRules& UserRules();
+    const FirstRules& GroupRules(const QString& group);
+    bool IsMember(const QString& group);
+
+    AppContext& mCtx;
+    std::optional<FirstRules> mUserRules;
+    QHash<QString, FirstRules> mGroupRules;
+    std::optional<QSet<QString>> mUserGroups;
+};
+
+// Keeps the entries that `allowed` accepts, in their order.
+QList<clsProgram> FilterEntries(QList<clsProgram> entries,
+                                const std::function<bool(const clsProgram&)>& allowed);
+
+// The programs the current user may run, in candidate order: candidates whose program is
+// still in the catalogue and that the rules allow.
+QList<clsProgram> PermittedEntries(AppContext& ctx);
+
+} // namespace modMain

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QIcon>
+#include <QString>
+
+class AppContext;
+
+// Reads the picture files of the launcher's lists. Files with the same bytes (every program
+// without an icon of its own exports the default icon) share one decoded picture.
+class PictureReader {
+public:
+    // The picture in `file`; a null icon when the file is missing or holds no picture.
+    QIcon Read(const QString& file);
+
+private:
+    QHash<QByteArray, QIcon> mDecoded;
+};
+
+namespace modMain {
+
+// The program's icon as the catalogue exports it to its picture file; the default icon
+// when the export fails or the file cannot be read, and a drawn program picture when even
+// the default icon cannot be read.
+QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader);
+// The folder picture of the application directory, or a drawn folder.
+QIcon FolderPicture(AppContext& ctx, PictureReader& reader);
+
+} // namespace modMain

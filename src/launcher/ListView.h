@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+class ImageList;
+class QAbstractItemView;
+class QListView;
+class QStackedWidget;
+class QStandardItemModel;
+class QTreeView;
+class ListViewPictures;
+
+// The list view control: items with a text, a tag, sub-items shown as report columns, a
+// picture number for the large and one for the small icons, in four presentations (icon,
+// small icon, list, report). Items and pictures are numbered from 1. Pictures are taken from
+// the attached image lists when the items are painted, so a picture list may be refilled
+// while the items stay; an item whose picture the list does not hold shows none.
+class ListView : public QWidget {
+    Q_OBJECT
+public:
+    enum ViewMode { lvwIcon = 0, lvwSmallIcon = 1, lvwList = 2, lvwReport = 3 };
+
+    explicit ListView(QWidget* parent = nullptr);
+    ~ListView() override;
+
+    // The report view's column titles; column 1 is the item's text, the others its
+    // sub-items.
+    void SetColumnHeaders(const QStringList& headers);
+    QStringList ColumnHeaders() const;
+
+    int View() const { return mView; }
+    void SetView(int view);
+
+    // Large icons (icon view) and small icons (the other views); nullptr detaches.
+    void SetIcons(ImageList* pictures);
+    void SetSmallIcons(ImageList* pictures);
+    ImageList* Icons() const { return mIcons; }
+    ImageList* SmallIcons() const { return mSmallIcons; }
+
+    int Count() const;
+    // Appends an item; returns its number.
+    int AddItem(const QString& text, int icon = 0, int smallIcon = 0);
+    void RemoveItem(int index);
+    void Clear();
+
+    QString Text(int index) const;
+    QString Tag(int index) const;
+    void SetTag(int index, const QString& tag);
+    // Sub-item `column` (1 = the second report column).
+    QString SubItem(int index, int column) const;
+    void SetSubItem(int index, int column, const QString& text);
+    int Icon(int index) const;
+    int SmallIcon(int index) const;
+    bool Bold(int index) const;
+    void SetBold(int index, bool bold);
+    QString ToolTipText(int index) const;
+    void SetToolTipText(int index, const QString& text);
+    // The picture an item shows in the current view (null when it has none).
+    QIcon ShownPicture(int index) const;
+
+    // The selected item's number, 0 when none is selected.
+    int SelectedItem() const;
+    void SelectItem(int index);
+
+    // The view that shows the items now, and where item `index` is drawn in its viewport.
+    QAbstractItemView* CurrentView() const;
+    QRect ItemRect(int index) const;
+
+signals:
+    void DblClick();
+    void KeyDown(int key);
+    // Right click or the menu key, at a global position.
+    void ContextMenu(const QPoint& globalPos);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Repaint();
+    void ApplyIconSizes();
+    void ConnectView(QAbstractItemView* view);
+
+    int mView = lvwIcon;
+    ImageList* mIcons = nullptr;
+    ImageList* mSmallIcons = nullptr;
+    QStandardItemModel* mModel = nullptr;
+    ListViewPictures* mPictures = nullptr;
+    QStackedWidget* mStack = nullptr;
+    QListView* mList = nullptr;
+    QTreeView* mReport = nullptr;
+};

@@ -1,0 +1,145 @@
+#include "widgets/NavPane.h"
+
+#include "platform/OrvError.h"
+#include "platform/Text.h"
+#include "widgets/ImageList.h"
+
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPalette>
+#include <QToolBox>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kItemIndexRole = Qt::UserRole + 1;
+}
+
+NavPane::NavPane(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    mBox = new QToolBox(this);
+    mBox->setObjectName(QStringLiteral("NavPaneBox"));
+    layout->addWidget(mBox);
+    setMinimumWidth(170);
+}
+
+void NavPane::SetSpeed(int speed) {
+    mSpeed = speed;
+    setUpdatesEnabled(speed != 0);
+    if (speed != 0)
+        update();
+}
+
+int NavPane::GroupIndex(const QString& key) const {
+    for (qsizetype i = 0; i < mGroups.size(); ++i)
+        if (mGroups.at(i).key == key)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void NavPane::AddMenuGroup(const QString& key, const QString& caption, long style, bool expanded,
+                           int picture) {
+    auto* page = new QListWidget(mBox);
+    page->setObjectName(key);
+    page->setFrameShape(QFrame::NoFrame);
+    page->setSelectionMode(QAbstractItemView::NoSelection);
+    page->setFocusPolicy(Qt::TabFocus);
+    page->setMouseTracking(true);
+    page->setWordWrap(true);
+    page->setSpacing(2);
+    if (ItemImages)
+        page->setIconSize(ItemImages->ImageSize());
+    if (style == 1) {
+        QPalette tinted = page->palette();
+        const QColor base = tinted.color(QPalette::Base);
+        const QColor accent = tinted.color(QPalette::Highlight);
+        tinted.setColor(QPalette::Base, QColor((base.red() * 9 + accent.red()) / 10,
+                                               (base.green() * 9 + accent.green()) / 10,
+                                               (base.blue() * 9 + accent.blue()) / 10));
+        page->setPalette(tinted);
+    }
+    connect(page, &QListWidget::itemClicked, this, &NavPane::ItemClicked);
+    page->installEventFilter(this);
+
+    const QIcon icon = GroupImages ? GroupImages->Item(picture) : QIcon();
+    const int index = mBox->addItem(page, icon, caption);
+    mBox->setItemToolTip(index, caption);
+    mGroups.append({key, caption, style, expanded, picture});
+    mPages.append(page);
+    if (expanded && !mExpandedChosen) {
+        mExpandedChosen = true;
+        mBox->setCurrentIndex(index);
+    } else if (!mExpandedChosen) {
+        mBox->setCurrentIndex(0);
+    }
+}
+
+void NavPane::AddMenuItem(const QString& key, const QString& groupKey, const QString& caption,
+                          bool enabled, long value, int picture, const QString& descriptiveText) {
+    const int group = GroupIndex(groupKey);
+    if (group < 0)
+        throw OrvError(35601, QStringLiteral("Element not found: menu group %1").arg(groupKey),
+                       QStringLiteral("NavPane"));
+    auto* widgetItem = new QListWidgetItem(caption);
+    if (ItemImages)
+        widgetItem->setIcon(ItemImages->Item(picture));
+    widgetItem->setToolTip(descriptiveText);
+    widgetItem->setStatusTip(descriptiveText);
+    widgetItem->setData(Qt::AccessibleDescriptionRole, descriptiveText);
+    widgetItem->setData(kItemIndexRole, static_cast<int>(mItems.size()));
+    widgetItem->setFlags(enabled ? Qt::ItemIsEnabled : Qt::NoItemFlags);
+    mPages.at(group)->addItem(widgetItem);
+    mItems.append({key, groupKey, caption, enabled, value, picture, descriptiveText});
+    mItemWidgets.append(widgetItem);
+}
+
+bool NavPane::eventFilter(QObject* watched, QEvent* event) {
+    // The keyboard's way of clicking the current item.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* page = qobject_cast<QListWidget*>(watched);
+        if (page && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+            ItemClicked(page->currentItem());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void NavPane::ItemClicked(QListWidgetItem* item) {
+    if (!item || !(item->flags() & Qt::ItemIsEnabled))
+        return;
+    const int index = item->data(kItemIndexRole).toInt();
+    if (index >= 0 && index < mItems.size())
+        emit ItemClick(mItems.at(index).key);
+}
+
+QList<NavPane::Item> NavPane::ItemsOf(const QString& groupKey) const {
+    QList<Item> items;
+    for (const Item& item : mItems)
+        if (item.groupKey == groupKey)
+            items.append(item);
+    return items;
+}
+
+QString NavPane::CurrentGroup() const {
+    const int index = mBox->currentIndex();
+    return index >= 0 && index < mGroups.size() ? mGroups.at(index).key : QString();
+}
+
+void NavPane::OpenGroup(const QString& groupKey) {
+    const int index = GroupIndex(groupKey);
+    if (index >= 0)
+        mBox->setCurrentIndex(index);
+}
+
+QListWidget* NavPane::ItemHost(int index) const {
+    if (index < 1 || index > mItemWidgets.size())
+        return nullptr;
+    return ::Item(mItemWidgets, index)->listWidget();
+}
+
+QRect NavPane::ItemRect(int index) const {
+    QListWidget* host = ItemHost(index);
+    return host ? host->visualItemRect(::Item(mItemWidgets, index)) : QRect();
+}
