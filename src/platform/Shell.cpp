@@ -13,7 +13,33 @@ const QString kSource = QStringLiteral("Shell");
 }
 
 QStringList SplitParameters(const QString& parameters) {
-    return QProcess::splitCommand(parameters);
+    QStringList arguments;
+    QString current;
+    bool inQuotes = false;
+    bool started = false; // "" is an argument of its own
+    for (qsizetype i = 0; i < parameters.size(); ++i) {
+        const QChar c = parameters.at(i);
+        if (c == u'"') {
+            if (inQuotes && i + 1 < parameters.size() && parameters.at(i + 1) == u'"') {
+                current += c;
+                ++i;
+            } else {
+                inQuotes = !inQuotes;
+            }
+            started = true;
+        } else if (!inQuotes && (c == u' ' || c == u'\t')) {
+            if (started)
+                arguments.append(current);
+            current.clear();
+            started = false;
+        } else {
+            current += c;
+            started = true;
+        }
+    }
+    if (started)
+        arguments.append(current);
+    return arguments;
 }
 
 void DesktopShell::Execute(const QString& path, const QString& parameters,

@@ -1,6 +1,7 @@
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"
+#include "platform/OrvError.h"
 #include "support/Gallery.h"
 #include "support/TestContext.h"
 #include "widgets/LowColor.h"

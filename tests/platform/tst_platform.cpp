@@ -104,6 +104,10 @@ private Q_SLOTS:
         QTest::newRow("plain") << "-a -b" << QStringList{"-a", "-b"};
         QTest::newRow("quoted") << "\"a b\" c" << QStringList{"a b", "c"};
         QTest::newRow("doubled quote") << "\"say \"\"hi\"\"\"" << QStringList{"say \"hi\""};
+        QTest::newRow("empty quoted") << "a \"\" b" << QStringList{"a", "", "b"};
+        QTest::newRow("tabs separate") << "a\tb" << QStringList{"a", "b"};
+        QTest::newRow("quotes join a word") << "--name=\"a b\"c" << QStringList{"--name=a bc"};
+        QTest::newRow("backslashes stay") << "\"C:\\dir\\\" x" << QStringList{"C:\\dir\\", "x"};
         QTest::newRow("shell characters stay literal")
             << "; rm -rf / $(id) `x` | y" << QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"};
     }
