@@ -153,6 +153,60 @@ QImage DecodeCatalogPicture(const QByteArray& bytes) {
     return {};
 }
 
+namespace {
+
+QByteArray AlphaBmp(const QImage& picture) {
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    const quint32 width = static_cast<quint32>(image.width());
+    const quint32 height = static_cast<quint32>(image.height());
+    constexpr quint32 kV4HeaderSize = 108;
+    constexpr quint32 kPixelOffset = 14 + kV4HeaderSize;
+    const quint32 pixelBytes = width * height * 4;
+    QByteArray bmp;
+    bmp.reserve(static_cast<qsizetype>(kPixelOffset + pixelBytes));
+    const auto put32 = [&bmp](quint32 value) {
+        char field[4];
+        qToLittleEndian<quint32>(value, field);
+        bmp.append(field, 4);
+    };
+    const auto put16 = [&bmp](quint16 value) {
+        char field[2];
+        qToLittleEndian<quint16>(value, field);
+        bmp.append(field, 2);
+    };
+    // BITMAPFILEHEADER
+    bmp.append("BM", 2);
+    put32(kPixelOffset + pixelBytes);
+    put32(0);
+    put32(kPixelOffset);
+    // BITMAPV4HEADER: 32 bits with bit fields, alpha in the top byte, bottom-up rows.
+    put32(kV4HeaderSize);
+    put32(width);
+    put32(height);
+    put16(1);
+    put16(32);
+    put32(kBiBitfields);
+    put32(pixelBytes);
+    put32(2835); // 72 dpi
+    put32(2835);
+    put32(0);
+    put32(0);
+    put32(0x00ff0000u); // red
+    put32(0x0000ff00u); // green
+    put32(0x000000ffu); // blue
+    put32(0xff000000u); // alpha
+    put32(0x73524742u); // LCS_sRGB
+    bmp.append(QByteArray(36 + 12, '\0')); // endpoints and gamma, unused with sRGB
+    for (quint32 row = height; row-- > 0;) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(row)));
+        for (quint32 x = 0; x < width; ++x)
+            put32(pixels[x]);
+    }
+    return bmp;
+}
+
+} // namespace
+
 bool WriteCatalogBmp(const QImage& image, const QString& file) {
     if (image.isNull() || file.isEmpty())
         return false;
@@ -161,8 +215,17 @@ bool WriteCatalogBmp(const QImage& image, const QString& file) {
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    QImageWriter writer(&out, "BMP");
-    if (!writer.write(image)) {
+    bool written;
+    if (image.hasAlphaChannel()) {
+        // Qt's BMP writer drops the alpha channel (transparent pixels turn black); a 32-bit
+        // BMP with a V4 header keeps it, and Qt's reader (like Windows) reads it back.
+        const QByteArray bmp = AlphaBmp(image);
+        written = out.write(bmp) == bmp.size();
+    } else {
+        QImageWriter writer(&out, "BMP");
+        written = writer.write(image);
+    }
+    if (!written) {
         out.cancelWriting();
         return false;
     }

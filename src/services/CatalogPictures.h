@@ -18,5 +18,7 @@ QImage DecodeCatalogPicture(const QByteArray& bytes);
 QImage DecodeIcoImage(const QByteArray& bytes);
 
 // Writes `image` as a BMP to `file` atomically (a reader never sees half a file), creating
-// the directory when needed. False when nothing could be written.
+// the directory when needed: 24 bits for an opaque image, 32 bits with an alpha channel (a
+// BITMAPV4HEADER with bit fields) for one with transparency. False when nothing could be
+// written.
 bool WriteCatalogBmp(const QImage& image, const QString& file);

@@ -57,6 +57,13 @@ QVariant Convert(const QVariant& value, Col col) {
     return {};
 }
 
+// The engine's own words when it has them ("attempt to write a readonly database"), else
+// the driver's ("Unable to fetch row").
+QString ErrorText(const QSqlError& error) {
+    const QString database = error.databaseText().trimmed();
+    return database.isEmpty() ? error.driverText().trimmed() : database;
+}
+
 QString ProgramKey(const QString& name) { return TrimSpaces(name).toUpper(); }
 
 QVariant NullBytes() { return QVariant(QMetaType::fromType<QByteArray>()); }
@@ -123,7 +130,7 @@ struct CatalogStore::State {
         auto query = std::make_unique<QSqlQuery>(Db());
         query->setForwardOnly(true);
         if (!query->prepare(sql))
-            Fail(number, what, query->lastError().text());
+            Fail(number, what, ErrorText(query->lastError()));
         return *statements.emplace(sql, std::move(query)).first->second;
     }
 
@@ -135,7 +142,7 @@ struct CatalogStore::State {
         for (qsizetype i = 0; i < values.size(); ++i)
             query.bindValue(static_cast<int>(i), values.at(i));
         if (!query.exec()) {
-            const QString error = query.lastError().text();
+            const QString error = ErrorText(query.lastError());
             query.finish();
             Fail(number, what, error);
         }
@@ -156,7 +163,7 @@ struct CatalogStore::State {
         const QSqlError error = query.lastError();
         query.finish();
         if (error.isValid())
-            Fail(ErrorNumber::DatabaseOpen, what, error.text());
+            Fail(ErrorNumber::DatabaseOpen, what, ErrorText(error));
         return Recordset(fields, std::move(rows));
     }
 
@@ -171,7 +178,7 @@ struct CatalogStore::State {
             for (int c = 0; c < columns; ++c)
                 row->append(query.value(c));
         } else if (query.lastError().isValid()) {
-            const QString error = query.lastError().text();
+            const QString error = ErrorText(query.lastError());
             query.finish();
             Fail(ErrorNumber::DatabaseOpen, what, error);
         }
@@ -224,7 +231,7 @@ public:
         : mState(state), mWhat(std::move(what)) {
         QSqlDatabase db = mState.Db();
         if (!db.transaction())
-            mState.Fail(ErrorNumber::DatabaseWrite, mWhat, db.lastError().text());
+            mState.Fail(ErrorNumber::DatabaseWrite, mWhat, ErrorText(db.lastError()));
     }
     ~Transaction() {
         if (!mDone)
@@ -236,7 +243,7 @@ public:
     void Commit() {
         QSqlDatabase db = mState.Db();
         if (!db.commit())
-            mState.Fail(ErrorNumber::DatabaseWrite, mWhat, db.lastError().text());
+            mState.Fail(ErrorNumber::DatabaseWrite, mWhat, ErrorText(db.lastError()));
         mDone = true;
     }
 
@@ -297,7 +304,7 @@ void CatalogStore::State::CreateSchema() {
         QSqlQuery query(Db());
         for (const QString& sql : CatalogSchemaStatements(engine))
             if (!query.exec(sql))
-                Fail(ErrorNumber::DatabaseWrite, what, query.lastError().text());
+                Fail(ErrorNumber::DatabaseWrite, what, ErrorText(query.lastError()));
     }
     const QString meta = QStringLiteral("INSERT INTO catalog_meta (meta_key, meta_value) VALUES (?, ?)");
     Write(meta, {QString::fromLatin1(kCatalogFormatKey), QString::fromLatin1(kCatalogFormatValue)}, what);
@@ -387,7 +394,7 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
             if (!db.open())
                 throw OrvError(ErrorNumber::DatabaseOpen,
                                QStringLiteral("The catalogue %1 cannot be reached: %2")
-                                   .arg(state->label, db.lastError().text()),
+                                   .arg(state->label, ErrorText(db.lastError())),
                                kSource);
         } else {
             if (path.isEmpty())
@@ -431,7 +438,7 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
                                    .arg(state->label,
                                         existed ? QStringLiteral("opened")
                                                 : QStringLiteral("created"),
-                                        db.lastError().text()),
+                                        ErrorText(db.lastError())),
                                kSource);
             QSqlQuery query(db);
             // Reading the schema is the first access to the file's content: a file that is
@@ -439,12 +446,12 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
             if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
                 throw OrvError(ErrorNumber::DatabaseOpen,
                                QStringLiteral("%1 is not a Tessaro Orvane catalogue (%2).")
-                                   .arg(state->label, query.lastError().text()),
+                                   .arg(state->label, ErrorText(query.lastError())),
                                kSource);
             query.finish();
             if (!query.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
                 state->Fail(ErrorNumber::DatabaseOpen, QStringLiteral("Enabling foreign keys"),
-                            query.lastError().text());
+                            ErrorText(query.lastError()));
         }
         state->CheckOrCreateSchema();
     } catch (...) {
@@ -666,6 +673,36 @@ Recordset CatalogStore::GetUserPermissions(const QString& user, const QString& u
         {user, userSid.isNull() ? QStringLiteral("") : userSid},
         {QStringLiteral("Username"), QStringLiteral("PrgName"), QStringLiteral("Status")},
         {Col::Text, Col::Text, Col::Int}, QStringLiteral("Reading the rules of a user"));
+}
+
+std::optional<int> CatalogStore::GetGroupRuleStatus(const QString& group, const QString& program) {
+    Db();
+    const auto row = mState->First(QStringLiteral("SELECT r.status FROM principals o"
+                                                  " JOIN permissions r ON r.object_id = o.object_id"
+                                                  " JOIN programs p ON p.program_id = r.program_id"
+                                                  " WHERE o.object_kind = 2 AND o.object_name = ?"
+                                                  " AND p.name_key = ?"),
+                                   {group, ProgramKey(program)},
+                                   QStringLiteral("Reading the rule of a group"));
+    if (!row || row->at(0).isNull())
+        return std::nullopt;
+    return row->at(0).toInt();
+}
+
+std::optional<int> CatalogStore::GetUserRuleStatus(const QString& user, const QString& userSid,
+                                                   const QString& program) {
+    Db();
+    const auto row = mState->First(QStringLiteral("SELECT r.status FROM principals o"
+                                                  " JOIN permissions r ON r.object_id = o.object_id"
+                                                  " JOIN programs p ON p.program_id = r.program_id"
+                                                  " WHERE o.object_kind = 1 AND o.object_name = ?"
+                                                  " AND o.object_sid = ? AND p.name_key = ?"),
+                                   {user, userSid.isNull() ? QStringLiteral("") : userSid,
+                                    ProgramKey(program)},
+                                   QStringLiteral("Reading the rule of a user"));
+    if (!row || row->at(0).isNull())
+        return std::nullopt;
+    return row->at(0).toInt();
 }
 
 Recordset CatalogStore::State::ProgramRules(const QString& program, int kind,

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 // The catalogue: programs, folder entries, Allow/Deny rules of users and groups, and logo
 // themes. SQLite in the file given to OpenDatabase is the embedded default; a path of the
@@ -97,6 +98,14 @@ public:
     // empty SID matches only a user stored with an empty SID).
     Recordset GetGroupPermissions(const QString& group);
     Recordset GetUserPermissions(const QString& user, const QString& userSid);
+    // The status of the rule of that group / that user (name and SID as above) for that
+    // program, or nothing when there is none: in one indexed lookup, the same answer as the
+    // first record of GetGroupPermissions / GetUserPermissions whose program name matches
+    // (there is at most one rule per principal and program). For the launcher, which asks
+    // once per candidate.
+    std::optional<int> GetGroupRuleStatus(const QString& group, const QString& program);
+    std::optional<int> GetUserRuleStatus(const QString& user, const QString& userSid,
+                                         const QString& program);
     // Fields GroupName, Status / Username, Status.
     Recordset GetProgramGroupPermissions(const QString& program);
     Recordset GetProgramUserPermissions(const QString& program);
