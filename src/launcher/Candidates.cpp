@@ -164,6 +164,12 @@ bool AccessEvaluator::IsEntryAllowed(const clsProgram& entry) {
                        [&] { return IsMember(entry.ObjectName()); });
 }
 
+bool AccessEvaluator::HasRule(const clsProgram& entry) {
+    const QString upperProgram = entry.ProgramName().toUpper();
+    return UserRules().contains(upperProgram) ||
+           GroupRules(entry.ObjectName()).contains(upperProgram);
+}
+
 QList<clsProgram> FilterEntries(QList<clsProgram> entries,
                                 const std::function<bool(const clsProgram&)>& allowed) {
     // The walk that removes a refused entry and looks at the same index again keeps the
@@ -181,27 +187,13 @@ QList<clsProgram> FilterEntries(QList<clsProgram> entries,
 }
 
 QList<clsProgram> PermittedEntries(AppContext& ctx) {
-    QList<clsProgram> candidates = CandidateEntries(ctx);
-    if (candidates.isEmpty())
-        return candidates;
-    // A rule collected at start-up may name a program that has since left the catalogue.
-    QSet<QString> catalogue;
-    Recordset programs = ctx.Catalog().GetPrograms();
-    const long count = programs.RecordCount();
-    catalogue.reserve(count);
-    if (count > 0) {
-        programs.MoveFirst();
-        for (long r = 0; r < count; ++r) {
-            catalogue.insert(
-                TrimSpaces(programs.Fields(QStringLiteral("Program_Name")).toString()).toUpper());
-            programs.MoveNext();
-        }
-    }
-    programs.Close();
-
     AccessEvaluator evaluator(ctx);
-    return FilterEntries(std::move(candidates), [&](const clsProgram& entry) {
-        return catalogue.contains(entry.ProgramName().toUpper()) && evaluator.IsEntryAllowed(entry);
+    return FilterEntries(CandidateEntries(ctx), [&](const clsProgram& entry) {
+        if (!evaluator.IsEntryAllowed(entry))
+            return false;
+        // A rule collected at start-up may name a program that has left the catalogue since
+        // (its rules went with it); only an entry that no current rule names needs the look.
+        return evaluator.HasRule(entry) || ctx.Catalog().GetProgramId(entry.ProgramName()) != 0;
     });
 }
 

@@ -44,6 +44,9 @@ class AccessEvaluator {
 public:
     explicit AccessEvaluator(AppContext& ctx) : mCtx(ctx) {}
     bool IsEntryAllowed(const clsProgram& entry);
+    // True when the user's rules or the rules of the entry's principal name its program: the
+    // catalogue then still holds the program.
+    bool HasRule(const clsProgram& entry);
 
 private:
     using FirstRules = QHash<QString, RuleVerdict>;
@@ -62,8 +65,8 @@ private:
 QList<clsProgram> FilterEntries(QList<clsProgram> entries,
                                 const std::function<bool(const clsProgram&)>& allowed);
 
-// The programs the current user may run, in candidate order: candidates whose program is
-// still in the catalogue and that the rules allow.
+// The programs the current user may run, in candidate order: candidates that the rules allow
+// and whose program is still in the catalogue.
 QList<clsProgram> PermittedEntries(AppContext& ctx);
 
 } // namespace modMain

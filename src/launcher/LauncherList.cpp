@@ -15,9 +15,9 @@ void AttachPictures(frmMain& form) {
     form.ListView1->SetSmallIcons(form.ImageList3.get());
 }
 
-void AddProgram(AppContext& ctx, frmMain& form, PictureReader& reader, const QString& name,
-                int index, bool rebuild) {
-    form.ImageList3->Add(ProgramPicture(ctx, name, reader), index);
+void AddProgram(AppContext& ctx, frmMain& form, const std::shared_ptr<PictureReader>& reader,
+                const QString& name, int index, bool rebuild) {
+    form.ImageList3->Add(ProgramPictureWhenShown(ctx, name, reader), index);
     if (rebuild)
         AttachPictures(form);
     form.ListView1->AddItem(name, index, index);
@@ -27,7 +27,7 @@ void AddProgram(AppContext& ctx, frmMain& form, PictureReader& reader, const QSt
 
 bool BuildLauncherList(AppContext& ctx, bool rebuild) {
     frmMain& form = MainForm(ctx);
-    PictureReader reader;
+    const auto reader = std::make_shared<PictureReader>();
 
     if (ctx.gIsAdmin) {
         Recordset rs = ctx.Catalog().GetPrograms();
@@ -55,7 +55,7 @@ bool BuildLauncherList(AppContext& ctx, bool rebuild) {
                        rebuild);
     }
 
-    form.ImageList3->Add(FolderPicture(ctx, reader));
+    form.ImageList3->Add(FolderPicture(ctx, *reader));
     if (rebuild)
         AttachPictures(form);
     Recordset rs = ctx.Catalog().GetFolders();

@@ -5,7 +5,9 @@
 #include "services/AppContext.h"
 
 #include <QFile>
+#include <QIconEngine>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 
 QIcon PictureReader::Read(const QString& file) {
@@ -42,6 +44,62 @@ QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader
     if (icon.isNull())
         icon = MenuArt::Picture(MenuArt::Kind::Program);
     return icon;
+}
+
+namespace {
+
+class ProgramPictureEngine : public QIconEngine {
+public:
+    ProgramPictureEngine(AppContext& ctx, QString name, std::shared_ptr<PictureReader> reader)
+        : mCtx(ctx), mName(std::move(name)), mReader(std::move(reader)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        Loaded().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Loaded().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return Loaded().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Loaded().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return Loaded().availableSizes(mode, state);
+    }
+    QIconEngine* clone() const override {
+        auto* copy = new ProgramPictureEngine(mCtx, mName, mReader);
+        copy->mLoaded = mLoaded;
+        return copy;
+    }
+    QString key() const override { return QStringLiteral("OrvaneProgramPicture"); }
+
+private:
+    const QIcon& Loaded() {
+        if (!mLoaded) {
+            // Once the main window has released the catalogue nothing is exported any more.
+            if (mCtx.catalog)
+                mLoaded = ProgramPicture(mCtx, mName, *mReader);
+            else
+                mLoaded = MenuArt::Picture(MenuArt::Kind::Program);
+        }
+        return *mLoaded;
+    }
+
+    AppContext& mCtx;
+    QString mName;
+    std::shared_ptr<PictureReader> mReader;
+    std::optional<QIcon> mLoaded;
+};
+
+} // namespace
+
+QIcon ProgramPictureWhenShown(AppContext& ctx, const QString& name,
+                              const std::shared_ptr<PictureReader>& reader) {
+    return QIcon(new ProgramPictureEngine(ctx, name, reader));
 }
 
 QIcon FolderPicture(AppContext& ctx, PictureReader& reader) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QString>
+#include <memory>
 
 class AppContext;
 
@@ -24,6 +25,12 @@ namespace modMain {
 // when the export fails or the file cannot be read, and a drawn program picture when even
 // the default icon cannot be read.
 QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader);
+// The same picture, exported and read only when it is first drawn (or asked for its pixels):
+// a list of thousands of programs is built without writing thousands of files, and every
+// picture still comes from the catalogue as it is at that build. `reader` is shared by the
+// pictures of one build.
+QIcon ProgramPictureWhenShown(AppContext& ctx, const QString& name,
+                              const std::shared_ptr<PictureReader>& reader);
 // The folder picture of the application directory, or a drawn folder.
 QIcon FolderPicture(AppContext& ctx, PictureReader& reader);
 

@@ -192,9 +192,13 @@ void frmMain::ShowReportView() {
     ListView1->SetView(ListView::lvwReport);
 }
 
-frmFolderMenu* frmMain::FolderMenu() const { return mFolderMenu; }
+frmFolderMenu* frmMain::FolderMenu() const {
+    return mFolderMenu;
+}
 
-frmProperties* frmMain::Properties() const { return mProperties; }
+frmProperties* frmMain::Properties() const {
+    return mProperties;
+}
 
 frmFolderMenu& frmMain::LoadFolderMenu() {
     if (!mFolderMenu)

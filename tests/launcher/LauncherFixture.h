@@ -1,0 +1,47 @@
+#pragma once
+
+// Catalogue and directory set-up shared by the launcher's tests.
+
+#include "launcher/AccessEvaluation.h"
+#include "support/TestContext.h"
+
+#include <QTest>
+
+namespace fixture {
+
+inline const int kAllow = CatalogStore::StatusAllow;
+inline const int kDeny = CatalogStore::StatusDeny;
+
+// The current user is "tester"; `admin` puts him into the administrators' group "Admins".
+inline void SignIn(TestContext& t, bool admin = false, const QString& domain = "CORP") {
+    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+    t.ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
+    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", domain);
+    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
+    if (admin)
+        t.directory->AddGroup("Admins", {"tester"});
+    t.ctx.gUserName = QStringLiteral("tester");
+    t.ctx.gUserSid = t.directory->GetAccountSid(domain, "tester", false);
+    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
+}
+
+inline void AddProgram(TestContext& t, const QString& name, const QString& startIn = {},
+                       const QString& parameters = {}, const QString& icon = {}) {
+    QVERIFY(t.ctx.Catalog().AddProgram(name, name + " description", "/usr/bin/" + name.toLower(),
+                                       icon, startIn, parameters));
+}
+
+inline void AddGroupRule(TestContext& t, const QString& group, const QString& program, int status) {
+    if (!t.ctx.Catalog().GroupExists(group))
+        QVERIFY(t.ctx.Catalog().AddGroup(group));
+    QVERIFY(t.ctx.Catalog().AddPermission(group, status, program, CatalogStore::KindGroup));
+}
+
+inline void AddUserRule(TestContext& t, const QString& program, int status) {
+    const QString user = t.ctx.gUserName.toString();
+    if (!t.ctx.Catalog().UserExists(user))
+        QVERIFY(t.ctx.Catalog().AddUser(user, t.ctx.gUserSid.toString()));
+    QVERIFY(t.ctx.Catalog().AddPermission(user, status, program, CatalogStore::KindUser));
+}
+
+} // namespace fixture
