@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <QString>
+#include <functional>
+
+class AppContext;
+class QWidget;
+
+// How a window shows a dialog it opens modally and waits for. The program runs the dialog's
+// own event loop; a test replaces it with a function that drives the dialog's handlers.
+using ShowModal = std::function<void(QDialog&)>;
+inline void ExecModal(QDialog& dialog) {
+    dialog.exec();
+}
+
+// Runs one handler of an administration window. A catalogue failure (the database gone,
+// read-only or damaged) is shown with its description and the title "Error", and the window
+// stays as it was instead of the program ending. Returns false when it trapped a failure.
+bool RunTrapped(AppContext& ctx, const std::function<void()>& handler);
+
+// The window border of the administration windows: title bar with a close box, no minimise or
+// maximise box, no context-help button.
+void UseDialogBorder(QDialog* dialog);
+
+// The directory the executable browse starts in: the platform's programs directory.
+QString ProgramsDirectory();
+
+// The designed logo band of the program editors, kept when the theme has no logo of its own.
+QPixmap DesignedEditorLogo(qreal devicePixelRatio);
+
+// A picture file read for display: a null pixmap when it is missing or not a picture.
+QPixmap LoadPicture(const QString& file);

@@ -1,0 +1,91 @@
+#include "admin/frmAddProgram.h"
+
+#include "admin/frmAddRemove.h"
+#include "services/AppContext.h"
+#include "widgets/GlyphButton.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+frmAddProgram::frmAddProgram(AppContext& ctx, QWidget* parent)
+    : ProgramEditor(ctx, parent, QStringLiteral("Add A New Runnable Program.."),
+                    QStringLiteral("Add a new runnable program...."), QStringLiteral("Icon.."),
+                    QStringLiteral("Add")) {
+    setObjectName(QStringLiteral("frmAddProgram"));
+    cmdCancel = new GlyphButton(QStringLiteral("Cancel"), this);
+    Image3 = new QLabel(this);
+    Image3->setFixedSize(32, 32);
+    mIconRow->addWidget(cmdIcon);
+    mIconRow->addWidget(Image3);
+    mIconRow->addStretch();
+    mButtonRow->addWidget(cmdCancel);
+
+    connect(cmdIcon, &QPushButton::clicked, this, [this] { cmdIcon_Click(); });
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    txtProgramPath->installEventFilter(this);
+    Form_Load();
+}
+
+void frmAddProgram::Form_Load() {
+    LoadCommon();
+    SetPathControlsEnabled(false);
+}
+
+void frmAddProgram::SetPathControlsEnabled(bool enabled) {
+    const QList<QWidget*> controls{cmdIcon, txtDropStartIn, txtDropStartUp, cmdDropDir,
+                                   cmdDropStartUp};
+    for (QWidget* control : controls)
+        control->setEnabled(enabled);
+}
+
+bool frmAddProgram::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtProgramPath && event->type() == QEvent::FocusOut)
+        txtProgramPath_Validate();
+    return ProgramEditor::eventFilter(watched, event);
+}
+
+void frmAddProgram::txtProgramPath_Validate() {
+    // Controls once enabled stay enabled, even when the box is emptied again.
+    if (txtProgramPath->text().size() >= 1)
+        SetPathControlsEnabled(true);
+}
+
+void frmAddProgram::PathChosen() {
+    SetPathControlsEnabled(true);
+}
+
+void frmAddProgram::cmdIcon_Click() {
+    if (PickIcon())
+        Image3->setPixmap(LoadPicture(mCtx.paths.TempPicture())
+                              .scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void frmAddProgram::cmdAdd_Click() {
+    RunTrapped(mCtx, [this] {
+        const auto fields = ValidatedFields();
+        if (!fields)
+            return;
+        // The icon reaches the catalogue with the program: the picked-icon file when the
+        // viewer saved one in this editor, otherwise none, and the program shows the default
+        // icon.
+        const QString iconFile = IconPicked() ? mCtx.paths.TempPicture() : QString();
+        if (!mCtx.Catalog().AddProgram(fields->name, fields->description, fields->path, iconFile,
+                                       fields->startInDir, fields->startUpParms)) {
+            mCtx.prompt->MsgBox(QStringLiteral("Unable to add program"), PromptButtons::Ok,
+                                PromptIcon::Critical, QStringLiteral("Error"));
+            return;
+        }
+        mCtx.prompt->MsgBox(QStringLiteral("Program Added"), PromptButtons::Ok,
+                            PromptIcon::Information, QStringLiteral("Success"));
+        if (auto* list = qobject_cast<frmAddRemove*>(parentWidget()))
+            list->loadPrograms();
+        accept();
+    });
+}
+
+void frmAddProgram::cmdCancel_Click() {
+    reject();
+}
