@@ -1,0 +1,189 @@
+#include "LauncherFixture.h"
+#include "launcher/LauncherList.h"
+#include "launcher/ListView.h"
+#include "launcher/frmMain.h"
+#include "widgets/ImageList.h"
+
+#include <QTest>
+
+using namespace fixture;
+
+namespace {
+
+struct Shown {
+    QStringList texts;
+    QList<int> icons;
+    QStringList tags;
+};
+
+Shown ListOf(frmMain& form) {
+    Shown shown;
+    for (int i = 1; i <= form.ListView1->Count(); ++i) {
+        shown.texts << form.ListView1->Text(i);
+        // Both pictures of an item are the same number.
+        shown.icons << (form.ListView1->SmallIcon(i) == form.ListView1->Icon(i)
+                            ? form.ListView1->Icon(i)
+                            : -1);
+        shown.tags << form.ListView1->Tag(i);
+    }
+    return shown;
+}
+
+QImage PictureOf(frmMain& form, int item) {
+    return form.ListView1->ShownPicture(item)
+        .pixmap(QSize(32, 32))
+        .toImage()
+        .convertToFormat(QImage::Format_ARGB32);
+}
+
+QString SolidPicture(TestContext& t, const QString& name, QColor colour) {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(colour);
+    const QString file = t.dir.filePath(name + ".png");
+    return image.save(file) ? file : QString();
+}
+
+} // namespace
+
+class tst_launcherlist : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void administratorSeesEveryProgramThenFolders() {
+        TestContext t;
+        SignIn(t, true);
+        AddProgram(t, "Zeta");
+        AddProgram(t, "alpha");
+        AddProgram(t, "Mid");
+        QVERIFY(t.ctx.Catalog().AddFolder("Tools", "/srv/tools"));
+        QVERIFY(t.ctx.Catalog().AddFolder("  Docs  ", " /srv/docs "));
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        frmMain& form = modMain::MainForm(t.ctx);
+        const Shown shown = ListOf(form);
+        QCOMPARE(shown.texts, (QStringList{"alpha", "Mid", "Zeta", "Tools", "Docs"}));
+        QCOMPARE(shown.icons, (QList<int>{1, 2, 3, 4, 4}));
+        QCOMPARE(shown.tags, (QStringList{"", "", "", "/srv/tools", "/srv/docs"}));
+        QCOMPARE(form.ImageList3->Count(), 4);
+        delete &form;
+    }
+
+    // Programs reached through group rules come first, in rule order, then those reached only
+    // through the user's own rules; refused and vanished programs are left out.
+    void userSeesPermittedProgramsInCandidateOrder() {
+        TestContext t;
+        t.directory->AddGroup("Staff", {"tester"});
+        t.directory->AddGroup("Sales", {"tester"});
+        SignIn(t);
+        for (const char* p : {"Alpha", "Beta", "Gamma", "Delta", "Omega"})
+            AddProgram(t, p);
+        AddGroupRule(t, "Staff", "Gamma", kAllow);
+        AddGroupRule(t, "Staff", "Beta", kDeny);
+        AddGroupRule(t, "Staff", "Alpha", kAllow);
+        AddGroupRule(t, "Sales", "Omega", kAllow);
+        AddUserRule(t, "Beta", kAllow);
+        AddUserRule(t, "Delta", kAllow);
+        AddUserRule(t, "Omega", kDeny);
+        QVERIFY(t.ctx.Catalog().AddFolder("Share", "/srv/share"));
+        QVERIFY(modMain::LoadPermissions(t.ctx));
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        frmMain& form = modMain::MainForm(t.ctx);
+        const Shown shown = ListOf(form);
+        QCOMPARE(shown.texts, (QStringList{"Gamma", "Alpha", "Beta", "Delta", "Share"}));
+        QCOMPARE(shown.icons, (QList<int>{1, 2, 3, 4, 5}));
+        delete &form;
+    }
+
+    void userWithoutRulesSeesOnlyTheFolderPicture() {
+        TestContext t;
+        SignIn(t);
+        AddProgram(t, "Alpha");
+        QVERIFY(modMain::LoadPermissions(t.ctx));
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        frmMain& form = modMain::MainForm(t.ctx);
+        QCOMPARE(form.ListView1->Count(), 0);
+        QCOMPARE(form.ImageList3->Count(), 1);
+        delete &form;
+    }
+
+    void rebuildRenumbersPictures() {
+        TestContext t;
+        SignIn(t, true);
+        for (const char* p : {"Alpha", "Beta", "Gamma"})
+            AddProgram(t, p);
+        QVERIFY(t.ctx.Catalog().AddFolder("Docs", "/srv/docs"));
+        QVERIFY(t.ctx.Catalog().AddFolder("Docs", "/srv/other"));
+        frmMain form(t.ctx);
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        QCOMPARE(ListOf(form).icons, (QList<int>{1, 2, 3, 4, 4}));
+        form.ListView1->SetView(ListView::lvwSmallIcon);
+
+        QVERIFY(t.ctx.Catalog().DeleteProgram("Beta"));
+        QVERIFY(modMain::RefreshLauncherList(t.ctx));
+        const Shown shown = ListOf(form);
+        QCOMPARE(shown.texts, (QStringList{"Alpha", "Gamma", "Docs", "Docs"}));
+        QCOMPARE(shown.icons, (QList<int>{1, 2, 3, 3}));
+        QCOMPARE(shown.tags, (QStringList{"", "", "/srv/docs", "/srv/other"}));
+        QCOMPARE(form.ImageList3->Count(), 3);
+        QCOMPARE(form.ListView1->Icons(), form.ImageList3.get());
+        QCOMPARE(form.ListView1->SmallIcons(), form.ImageList3.get());
+        // The presentation stays as the user chose it.
+        QCOMPARE(form.ListView1->View(), int(ListView::lvwSmallIcon));
+
+        // A second build without a refresh in between does not double the list.
+        QVERIFY(modMain::BuildLauncherList(t.ctx, true));
+        QCOMPARE(ListOf(form).texts, shown.texts);
+    }
+
+    void picturesComeFromTheCatalogue() {
+        TestContext t;
+        SignIn(t, true);
+        AddProgram(t, "Painted", {}, {}, SolidPicture(t, "red", Qt::red));
+        AddProgram(t, "Plain");
+        QVERIFY(t.ctx.Catalog().AddFolder("Docs", "/srv/docs"));
+        frmMain form(t.ctx);
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        QCOMPARE(PictureOf(form, 1).pixelColor(16, 16), QColor(Qt::red));
+        QVERIFY(QFile::exists(t.ctx.paths.PictureFile("Painted")));
+        const QImage defaultIcon =
+            QImage(t.ctx.paths.DefaultIcon()).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(PictureOf(form, 2).pixelColor(16, 16), defaultIcon.pixelColor(16, 16));
+        const QImage folderIcon =
+            QImage(t.ctx.paths.FolderIcon()).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(PictureOf(form, 3).pixelColor(16, 16), folderIcon.pixelColor(16, 16));
+
+        // A changed icon shows after the next rebuild.
+        QVERIFY(t.ctx.Catalog().SetProgramIcon("Painted", SolidPicture(t, "blue", Qt::blue)));
+        QVERIFY(modMain::RefreshLauncherList(t.ctx));
+        QCOMPARE(PictureOf(form, 1).pixelColor(16, 16), QColor(Qt::blue));
+    }
+
+    // A picture that cannot be exported or read gives the default icon, and without a
+    // readable default icon a drawn one; the list is built all the same.
+    void unreadablePicturesFallBack() {
+        TestContext t;
+        SignIn(t, true);
+        AddProgram(t, "Painted", {}, {}, SolidPicture(t, "red", Qt::red));
+        frmMain form(t.ctx);
+        // The picture directory becomes a file: nothing can be exported into it.
+        QVERIFY(QDir(t.ctx.paths.PictureDir()).removeRecursively());
+        QFile blocker(t.ctx.paths.PictureDir());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        const QImage defaultIcon =
+            QImage(t.ctx.paths.DefaultIcon()).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(PictureOf(form, 1).pixelColor(16, 16), defaultIcon.pixelColor(16, 16));
+
+        QFile garbage(t.ctx.paths.DefaultIcon());
+        QVERIFY(garbage.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        garbage.write("not a picture");
+        garbage.close();
+        QVERIFY(QFile::remove(t.ctx.paths.FolderIcon()));
+        QVERIFY(modMain::RefreshLauncherList(t.ctx));
+        QCOMPARE(form.ListView1->Count(), 1);
+        QVERIFY(!PictureOf(form, 1).isNull());
+        QVERIFY(!form.ImageList3->Item(2).pixmap(QSize(32, 32)).isNull());
+    }
+};
+
+QTEST_MAIN(tst_launcherlist)
+#include "tst_launcherlist.moc"

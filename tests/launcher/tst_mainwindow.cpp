@@ -1,0 +1,323 @@
+#include "LauncherFixture.h"
+#include "launcher/GeneralDate.h"
+#include "launcher/LauncherList.h"
+#include "launcher/ListView.h"
+#include "launcher/frmFolderMenu.h"
+#include "launcher/frmMain.h"
+#include "launcher/frmProperties.h"
+#include "widgets/ImageList.h"
+#include "widgets/LowColor.h"
+#include "widgets/NavPane.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+
+using namespace fixture;
+
+namespace {
+
+// A window over a catalogue with two programs and a folder entry, for a user who may run both
+// programs or for an administrator.
+struct MainFixture {
+    explicit MainFixture(bool admin) {
+        t.directory->AddGroup("Staff", {"tester"});
+        SignIn(t, admin);
+        AddProgram(t, "Editor", "/home/tester/work", "--new \"my file.txt\"");
+        AddProgram(t, "Mail", "", "");
+        AddGroupRule(t, "Staff", "Editor", kAllow);
+        AddGroupRule(t, "Staff", "Mail", kAllow);
+        QDir().mkpath(t.dir.filePath("share/sub"));
+        QFile(t.dir.filePath("share/readme.txt")).open(QIODevice::WriteOnly);
+        t.ctx.Catalog().AddFolder("Share", t.dir.filePath("share"));
+        modMain::LoadPermissions(t.ctx);
+        form = std::make_unique<frmMain>(t.ctx);
+        form->EndProgram = [this] { ++ended; };
+        modMain::BuildLauncherList(t.ctx, false);
+    }
+    ~MainFixture() { form.reset(); }
+
+    // Shows the window and waits until item `index` has its place on the screen.
+    QPoint PlaceOf(int index) {
+        form->resize(800, 500);
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            return {};
+        QDeadlineTimer deadline(2000);
+        while (!form->ListView1->ItemRect(index).isValid() && !deadline.hasExpired())
+            QTest::qWait(10);
+        return form->ListView1->ItemRect(index).center();
+    }
+
+    TestContext t;
+    std::unique_ptr<frmMain> form;
+    int ended = 0;
+};
+
+QStringList MenuLines(const NavPane& pane) {
+    QStringList lines;
+    for (const NavPane::Group& g : pane.Groups())
+        lines << QStringLiteral("%1 %2").arg(g.key, g.caption);
+    for (const NavPane::Item& i : pane.Items())
+        lines << QStringLiteral("%1/%2 %3 [%4] %5")
+                     .arg(i.groupKey, i.key, i.caption)
+                     .arg(i.picture)
+                     .arg(i.descriptiveText);
+    return lines;
+}
+
+} // namespace
+
+class tst_mainwindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void sideMenu_data() {
+        QTest::addColumn<bool>("admin");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList user{
+            "P1 Brindlecove",
+            "P2 Tessaro Orvane",
+            "P3 Views",
+            "P1/H3 Brindlecove [6] Load Web Browser",
+            "P2/H4 Domain : CORP [11] Domain",
+            "P2/H4 User : tester [11] User",
+            "P3/H8 Icon [3] Icon View",
+            "P3/H9 Small Icon [3] Small Icon View",
+            "P3/H10 List [3] List View",
+            "P3/H11 Report [3] Report View",
+        };
+        QStringList admin = user;
+        admin.insert(3, "P4 Administration");
+        admin.insert(4, "P5 Print Security");
+        admin << "P1/H1 Email Support [7] Email Support"
+              << "P1/H2 Submit Bug/Error Report [13] Submit Bug/Error Report"
+              << "P4/H12 Security [15] Security"
+              << "P4/H13 Add/Remove Program [16] Add/Remove Program"
+              << "P4/H19 Add/Remove Folder [17] Add/Remove Folder(Menu)"
+              << "P4/H14 Configure/Setup [2] Configure Tessaro"
+              << "P4/H20 Theme Management [18] Add/Change Application Themes"
+              << "P5/H17 Permission By Group [8] Print By Group"
+              << "P5/H18 Permission By User [8] Print By User";
+        QTest::newRow("user: three groups, seven items") << false << user;
+        QTest::newRow("administrator: five groups, sixteen items") << true << admin;
+    }
+    void sideMenu() {
+        QFETCH(bool, admin);
+        QFETCH(QStringList, expected);
+        MainFixture f(admin);
+        QCOMPARE(MenuLines(*f.form->NavPane1), expected);
+        QCOMPARE(f.form->NavPane1->Groups().size(), admin ? 5 : 3);
+        QCOMPARE(f.form->NavPane1->Items().size(), admin ? 16 : 7);
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Brindlecove Tessaro"));
+        QCOMPARE(f.form->NavPane1->Speed(), 100);
+        QCOMPARE(f.t.ctx.mainWindow.data(), f.form.get());
+    }
+
+    void domainItemWithoutDomain() {
+        TestContext t;
+        SignIn(t, false, "");
+        frmMain form(t.ctx);
+        QCOMPARE(form.NavPane1->Items().at(1).caption, QStringLiteral("Domain : "));
+    }
+
+    void lowColourDisplay() {
+        TestContext t;
+        SignIn(t);
+        t.ctx.gLowColor = true;
+        frmMain form(t.ctx);
+        QVERIFY(IsLowColorWindow(&form));
+    }
+
+    // Only administrators reach the windows of the administration, print and support items.
+    void administrationItems_data() {
+        QTest::addColumn<bool>("admin");
+        QTest::newRow("user") << false;
+        QTest::newRow("administrator") << true;
+    }
+    void administrationItems() {
+        QFETCH(bool, admin);
+        MainFixture f(admin);
+        const QStringList keys{"H1", "H2", "H12", "H13", "H14", "H17", "H18", "H19", "H20"};
+        QStringList opened;
+        for (const QString& key : keys)
+            f.form->SetMenuWindow(key, [&opened, key] { opened << key; });
+        for (const QString& key : keys + QStringList{"H3", "H4", "H99"})
+            f.form->NavPane1_ItemClick(key);
+        QCOMPARE(opened, admin ? keys : QStringList{});
+        QVERIFY(f.t.shell->executed.isEmpty());
+    }
+
+    void viewsFollowTheSideMenu() {
+        MainFixture f(false);
+        const std::pair<const char*, int> clicks[] = {{"H9", ListView::lvwSmallIcon},
+                                                      {"H10", ListView::lvwList},
+                                                      {"H11", ListView::lvwReport},
+                                                      {"H3", ListView::lvwReport},
+                                                      {"H8", ListView::lvwIcon}};
+        for (const auto& [key, view] : clicks) {
+            f.form->NavPane1_ItemClick(key);
+            QCOMPARE(f.form->ListView1->View(), view);
+        }
+        // Through the side menu itself.
+        const QPoint at = f.PlaceOf(1);
+        QVERIFY(!at.isNull());
+        f.form->NavPane1->OpenGroup("P3");
+        QApplication::processEvents();
+        QTest::mouseClick(f.form->NavPane1->ItemHost(7)->viewport(), Qt::LeftButton, {},
+                          f.form->NavPane1->ItemRect(7).center());
+        QCOMPARE(f.form->ListView1->View(), int(ListView::lvwReport));
+    }
+
+    void reportViewShowsDatesOfPrograms() {
+        MainFixture f(true);
+        QCOMPARE(f.form->ListView1->ColumnHeaders(),
+                 (QStringList{"Application Name", "Date Added"}));
+        f.form->NavPane1_ItemClick("H11");
+        QCOMPARE(f.form->ListView1->Count(), 3);
+        for (int i = 1; i <= 2; ++i) {
+            Recordset rs = f.t.ctx.Catalog().GetProgram(f.form->ListView1->Text(i));
+            const QDateTime added = rs.Fields("Program_Added_Date").toDateTime();
+            QVERIFY(added.isValid());
+            QCOMPARE(f.form->ListView1->SubItem(i, 1), FormatGeneralDate(added));
+        }
+        QCOMPARE(f.form->ListView1->Text(3), QStringLiteral("Share"));
+        QCOMPARE(f.form->ListView1->SubItem(3, 1), QString());
+        QCOMPARE(f.form->ListView1->View(), int(ListView::lvwReport));
+    }
+
+    void generalDates_data() {
+        QTest::addColumn<QVariant>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("date and time")
+            << QVariant(QDateTime(QDate(2024, 1, 5), QTime(15, 4, 5))) << "1/5/2024 3:04:05 PM";
+        QTest::newRow("midnight shows the date alone")
+            << QVariant(QDateTime(QDate(2023, 12, 24), QTime(0, 0))) << "12/24/2023";
+        QTest::newRow("ISO text") << QVariant(" 2024-02-29T08:30:00 ") << "2/29/2024 8:30:00 AM";
+        QTest::newRow("other text") << QVariant("  soon ") << "soon";
+        QTest::newRow("null") << QVariant() << "";
+    }
+    void generalDates() {
+        QFETCH(QVariant, field);
+        QFETCH(QString, text);
+        QCOMPARE(GeneralDateText(field), text);
+    }
+
+    void doubleClickLaunchesWithStoredSettings() {
+        MainFixture f(false);
+        QCOMPARE(f.form->ListView1->Text(1), QStringLiteral("Editor"));
+        const QPoint at = f.PlaceOf(1);
+        QVERIFY(!at.isNull());
+        // A double click: the first press selects, the second arrives as the double click.
+        QWidget* viewport = f.form->ListView1->CurrentView()->viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        QCOMPARE(f.t.shell->executed.size(), 1);
+        QCOMPARE(f.t.shell->executed.at(0).path, QStringLiteral("/usr/bin/editor"));
+        QCOMPARE(f.t.shell->executed.at(0).parameters, QStringLiteral("--new \"my file.txt\""));
+        QCOMPARE(f.t.shell->executed.at(0).startIn, QStringLiteral("/home/tester/work"));
+        QVERIFY(f.t.prompt->transcript.isEmpty());
+    }
+
+    void doubleClickOpensFolderEntry() {
+        MainFixture f(false);
+        QCOMPARE(f.form->ListView1->Text(3), QStringLiteral("Share"));
+        f.form->ListView1->SelectItem(3);
+        f.form->ListView1_DblClick();
+        frmFolderMenu* folder = f.form->FolderMenu();
+        QVERIFY(folder);
+        QVERIFY(folder->isVisible());
+        QCOMPARE(folder->windowTitle(),
+                 "Viewing Folder : Share (" + f.t.dir.filePath("share") + ")");
+        QCOMPARE(folder->ListView1->Count(), 2);
+        QVERIFY(f.t.shell->executed.isEmpty());
+
+        // The entry's folder has vanished.
+        QVERIFY(QDir(f.t.dir.filePath("share")).removeRecursively());
+        f.form->ListView1_DblClick();
+        QCOMPARE(f.t.prompt->transcript.size(), 1);
+        QCOMPARE(f.t.prompt->transcript.at(0).text, QStringLiteral("Invalid Folder!!!"));
+        QCOMPARE(f.t.prompt->transcript.at(0).title, QStringLiteral("Error"));
+        QCOMPARE(f.t.prompt->transcript.at(0).icon, PromptIcon::Critical);
+        QCOMPARE(f.form->FolderMenu(), folder);
+    }
+
+    void missingProgramFileIsReported() {
+        MainFixture f(false);
+        f.t.ctx.shell = std::make_unique<DesktopShell>();
+        f.form->ListView1->SelectItem(2);
+        f.form->ListView1_DblClick();
+        QCOMPARE(f.t.prompt->transcript.size(), 2);
+        QCOMPARE(f.t.prompt->transcript.at(0).text,
+                 QStringLiteral("Unable to execute program : Mail. Error Follows"));
+        QCOMPARE(f.t.prompt->transcript.at(0).icon, PromptIcon::Exclamation);
+        QVERIFY(f.t.prompt->transcript.at(1).text.contains("/usr/bin/mail"));
+        QCOMPARE(f.t.prompt->transcript.at(1).icon, PromptIcon::Critical);
+    }
+
+    // Enter starts the selected program as LaunchSelected does (without its stored settings)
+    // and opens a folder entry; Delete changes nothing.
+    void keyboard() {
+        MainFixture f(false);
+        QVERIFY(!f.PlaceOf(1).isNull());
+        QAbstractItemView* view = f.form->ListView1->CurrentView();
+        f.form->ListView1->SelectItem(1);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QCOMPARE(f.form->ListView1->Count(), 3);
+        QVERIFY(f.t.shell->executed.isEmpty());
+        QCOMPARE(f.t.ctx.Catalog().GetPrograms().RecordCount(), 2L);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(f.t.shell->executed.size(), 1);
+        QCOMPARE(f.t.shell->executed.at(0).path, QStringLiteral("/usr/bin/editor"));
+        QCOMPARE(f.t.shell->executed.at(0).startIn, QString());
+        QCOMPARE(f.t.shell->executed.at(0).parameters, QString());
+        f.form->ListView1->SelectItem(3);
+        QTest::keyClick(view, Qt::Key_Enter);
+        QCOMPARE(f.t.shell->executed.size(), 1);
+        QVERIFY(f.form->FolderMenu() && f.form->FolderMenu()->isVisible());
+    }
+
+    void contextMenuOpensProperties() {
+        MainFixture f(false);
+        const QList<QAction*> actions = f.form->mnuItem->actions();
+        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions.at(0)->text(), QStringLiteral("Open"));
+        QCOMPARE(actions.at(1)->text(), QStringLiteral("Properties"));
+        f.form->ListView1->SelectItem(1);
+        actions.at(1)->trigger();
+        frmProperties* properties = f.form->Properties();
+        QVERIFY(properties && properties->isVisible());
+        QCOMPARE(properties->windowTitle(), QStringLiteral("Showing Properties For : Editor"));
+        QCOMPARE(properties->lblProgramPath->text(), QStringLiteral("/usr/bin/editor"));
+        actions.at(0)->trigger();
+        QCOMPARE(f.t.shell->executed.size(), 1);
+    }
+
+    void closingEndsTheProgram() {
+        MainFixture f(false);
+        f.form->show();
+        f.form->ListView1->SelectItem(3);
+        f.form->ListView1_DblClick();
+        f.form->ListView1->SelectItem(1);
+        f.form->ShowSelectedProperties();
+        QPointer<frmFolderMenu> folder = f.form->FolderMenu();
+        QPointer<frmProperties> properties = f.form->Properties();
+        QVERIFY(folder && folder->isVisible() && properties && properties->isVisible());
+        f.form->CloseLauncher();
+        QCOMPARE(f.ended, 1);
+        QVERIFY(!f.form->isVisible());
+        QVERIFY(!folder || !folder->isVisible());
+        QVERIFY(!properties || !properties->isVisible());
+        QVERIFY(!f.t.ctx.catalog);
+        QVERIFY(!f.t.ctx.registry);
+        QVERIFY(!f.t.ctx.permissions);
+        QVERIFY(f.t.ctx.directory);
+    }
+};
+
+QTEST_MAIN(tst_mainwindow)
+#include "tst_mainwindow.moc"
