@@ -87,11 +87,14 @@ QByteArray IconData(const Fixture::IconImage& image) {
                 row[x * 4 + 3] = char(qAlpha(c));
                 break;
             }
-            case 24:
-                row[x * 3] = char(qBlue(image.color));
-                row[x * 3 + 1] = char(qGreen(image.color));
-                row[x * 3 + 2] = char(qRed(image.color));
+            case 24: {
+                // A transparent pixel is black under a set mask bit.
+                const QRgb c = transparent ? 0 : image.color;
+                row[x * 3] = char(qBlue(c));
+                row[x * 3 + 1] = char(qGreen(c));
+                row[x * 3 + 2] = char(qRed(c));
                 break;
+            }
             default:
                 SetIndex(row, x, image.bits, transparent ? 0 : 1);
             }
