@@ -30,7 +30,9 @@ bool IsIco(const QByteArray& bytes) {
 }
 
 // Bytes per row of a DIB with `bits` per pixel: rows are padded to 32 bits.
-qint64 DibStride(qint64 width, qint64 bits) { return ((width * bits + 31) / 32) * 4; }
+qint64 DibStride(qint64 width, qint64 bits) {
+    return ((width * bits + 31) / 32) * 4;
+}
 
 // Clears the alpha of every pixel whose AND-mask bit is set.
 void ApplyAndMask(QImage& image, const QByteArray& dib, qint64 maskOffset) {
@@ -66,8 +68,9 @@ QImage DecodeIconDib(const QByteArray& dib) {
     if (compression != kBiRgb && !(compression == kBiBitfields && (bits == 16 || bits == 32)))
         return {};
     const qint64 paletteSize =
-        bits <= 8 ? (coloursUsed != 0 && coloursUsed < (1u << bits) ? coloursUsed : (1u << bits)) * 4
-                  : (compression == kBiBitfields && headerSize == 40 ? 12 : 0);
+        bits <= 8
+            ? (coloursUsed != 0 && coloursUsed < (1u << bits) ? coloursUsed : (1u << bits)) * 4
+            : (compression == kBiBitfields && headerSize == 40 ? 12 : 0);
     const qint64 pixelOffset = headerSize + paletteSize;
     const qint64 colourStride = DibStride(width, bits);
     if (pixelOffset + colourStride * height > dib.size())
@@ -191,14 +194,15 @@ QByteArray AlphaBmp(const QImage& picture) {
     put32(2835);
     put32(0);
     put32(0);
-    put32(0x00ff0000u); // red
-    put32(0x0000ff00u); // green
-    put32(0x000000ffu); // blue
-    put32(0xff000000u); // alpha
-    put32(0x73524742u); // LCS_sRGB
+    put32(0x00ff0000u);                    // red
+    put32(0x0000ff00u);                    // green
+    put32(0x000000ffu);                    // blue
+    put32(0xff000000u);                    // alpha
+    put32(0x73524742u);                    // LCS_sRGB
     bmp.append(QByteArray(36 + 12, '\0')); // endpoints and gamma, unused with sRGB
     for (quint32 row = height; row-- > 0;) {
-        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(row)));
+        const auto* pixels =
+            reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(row)));
         for (quint32 x = 0; x < width; ++x)
             put32(pixels[x]);
     }

@@ -64,9 +64,13 @@ QString ErrorText(const QSqlError& error) {
     return database.isEmpty() ? error.driverText().trimmed() : database;
 }
 
-QString ProgramKey(const QString& name) { return TrimSpaces(name).toUpper(); }
+QString ProgramKey(const QString& name) {
+    return TrimSpaces(name).toUpper();
+}
 
-QVariant NullBytes() { return QVariant(QMetaType::fromType<QByteArray>()); }
+QVariant NullBytes() {
+    return QVariant(QMetaType::fromType<QByteArray>());
+}
 
 bool IsPostgresUrl(const QString& path) {
     return path.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive) ||
@@ -117,10 +121,10 @@ struct CatalogStore::State {
     QSqlDatabase Db() const { return QSqlDatabase::database(connection, false); }
 
     [[noreturn]] void Fail(long number, const QString& what, const QString& detail) const {
-        throw OrvError(number,
-                       QStringLiteral("%1 failed in the catalogue %2: %3")
-                           .arg(what, label, detail.trimmed()),
-                       kSource);
+        throw OrvError(
+            number,
+            QStringLiteral("%1 failed in the catalogue %2: %3").arg(what, label, detail.trimmed()),
+            kSource);
     }
 
     QSqlQuery& Prepared(const QString& sql, const QString& what, long number) {
@@ -227,8 +231,7 @@ struct CatalogStore::State {
 // One transaction; rolled back unless committed.
 class CatalogStore::State::Transaction {
 public:
-    Transaction(State& state, QString what)
-        : mState(state), mWhat(std::move(what)) {
+    Transaction(State& state, QString what) : mState(state), mWhat(std::move(what)) {
         QSqlDatabase db = mState.Db();
         if (!db.transaction())
             mState.Fail(ErrorNumber::DatabaseWrite, mWhat, ErrorText(db.lastError()));
@@ -306,8 +309,10 @@ void CatalogStore::State::CreateSchema() {
             if (!query.exec(sql))
                 Fail(ErrorNumber::DatabaseWrite, what, ErrorText(query.lastError()));
     }
-    const QString meta = QStringLiteral("INSERT INTO catalog_meta (meta_key, meta_value) VALUES (?, ?)");
-    Write(meta, {QString::fromLatin1(kCatalogFormatKey), QString::fromLatin1(kCatalogFormatValue)}, what);
+    const QString meta =
+        QStringLiteral("INSERT INTO catalog_meta (meta_key, meta_value) VALUES (?, ?)");
+    Write(meta, {QString::fromLatin1(kCatalogFormatKey), QString::fromLatin1(kCatalogFormatValue)},
+          what);
     Write(meta, {QString::fromLatin1(kCatalogVersionKey), QString::number(kCatalogSchemaVersion)},
           what);
     Write(QStringLiteral("INSERT INTO themes (theme_name, is_default) VALUES (?, 1)"),
@@ -338,12 +343,14 @@ void CatalogStore::State::EnsureDefaultTheme() {
 
 CatalogStore::CatalogStore() = default;
 
-CatalogStore::~CatalogStore() { CloseConnection(); }
+CatalogStore::~CatalogStore() {
+    CloseConnection();
+}
 
 QSqlDatabase CatalogStore::Db() const {
     if (!mState)
-        throw OrvError(ErrorNumber::DatabaseOpen,
-                       QStringLiteral("The catalogue is not open."), kSource);
+        throw OrvError(ErrorNumber::DatabaseOpen, QStringLiteral("The catalogue is not open."),
+                       kSource);
     QSqlDatabase db = mState->Db();
     if (!db.isOpen())
         throw OrvError(ErrorNumber::DatabaseOpen,
@@ -433,13 +440,13 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
             // SQLite opens a file it may not write read-only by itself; reading then works and
             // the first write fails with "attempt to write a readonly database".
             if (!db.open())
-                throw OrvError(ErrorNumber::DatabaseOpen,
-                               QStringLiteral("The catalogue %1 cannot be %2: %3")
-                                   .arg(state->label,
-                                        existed ? QStringLiteral("opened")
-                                                : QStringLiteral("created"),
-                                        ErrorText(db.lastError())),
-                               kSource);
+                throw OrvError(
+                    ErrorNumber::DatabaseOpen,
+                    QStringLiteral("The catalogue %1 cannot be %2: %3")
+                        .arg(state->label,
+                             existed ? QStringLiteral("opened") : QStringLiteral("created"),
+                             ErrorText(db.lastError())),
+                    kSource);
             QSqlQuery query(db);
             // Reading the schema is the first access to the file's content: a file that is
             // not a database fails here.
@@ -463,9 +470,13 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
     return true;
 }
 
-void CatalogStore::SetAppPath(const QString& pictureDir) { mPictureDir = pictureDir; }
+void CatalogStore::SetAppPath(const QString& pictureDir) {
+    mPictureDir = pictureDir;
+}
 
-void CatalogStore::SetDefaultIcon(const QString& iconFile) { mDefaultIcon = iconFile; }
+void CatalogStore::SetDefaultIcon(const QString& iconFile) {
+    mDefaultIcon = iconFile;
+}
 
 QString CatalogStore::PictureFileOf(const QString& name) const {
     return AppPaths(QString(), mPictureDir).PictureFile(name);
@@ -491,8 +502,8 @@ namespace {
 const QString kProgramColumns =
     QStringLiteral("program_name, description, exe_path, start_in_dir, startup_parms, added_date");
 const QStringList kProgramFields = {
-    QStringLiteral("Program_Name"),       QStringLiteral("Program_Desc"),
-    QStringLiteral("Program_Path"),       QStringLiteral("Program_StartInDir"),
+    QStringLiteral("Program_Name"),         QStringLiteral("Program_Desc"),
+    QStringLiteral("Program_Path"),         QStringLiteral("Program_StartInDir"),
     QStringLiteral("Program_StartUpParms"), QStringLiteral("Program_Added_Date")};
 const QList<Col> kProgramCols = {Col::Text, Col::Text, Col::Text, Col::Text, Col::Text, Col::Date};
 } // namespace
@@ -514,7 +525,8 @@ Recordset CatalogStore::GetProgram(const QString& name) {
 Recordset CatalogStore::GetProgramProperties(const QString& name) {
     Db();
     return mState->Select(
-        QStringLiteral("SELECT program_name, added_date, exe_path FROM programs WHERE name_key = ?"),
+        QStringLiteral(
+            "SELECT program_name, added_date, exe_path FROM programs WHERE name_key = ?"),
         {ProgramKey(name)},
         {QStringLiteral("ProgramName"), QStringLiteral("AddedDate"), QStringLiteral("ProgramPath")},
         {Col::Text, Col::Date, Col::Text}, QStringLiteral("Reading a program's properties"));
@@ -542,9 +554,9 @@ QString CatalogStore::GetProgramStartUpParms(const QString& name) {
     return mState->ProgramText("startup_parms", name);
 }
 
-bool CatalogStore::AddProgram(const QString& name, const QString& description,
-                              const QString& path, const QString& iconFile,
-                              const QString& startInDir, const QString& startUpParms) {
+bool CatalogStore::AddProgram(const QString& name, const QString& description, const QString& path,
+                              const QString& iconFile, const QString& startInDir,
+                              const QString& startUpParms) {
     Db();
     const QString trimmed = TrimSpaces(name);
     if (trimmed.isEmpty() || mState->ProgramId(trimmed) != 0)
@@ -553,15 +565,14 @@ bool CatalogStore::AddProgram(const QString& name, const QString& description,
     QByteArray bytes;
     if (!iconFile.isEmpty() && ReadPictureFile(iconFile, bytes) == PictureRead::Ok)
         icon = bytes;
-    const QString added =
-        QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    mState->Write(QStringLiteral("INSERT INTO programs (program_name, name_key, description,"
-                                 " exe_path, start_in_dir, startup_parms, icon, added_date)"
-                                 " VALUES (?, ?, COALESCE(?, ''), COALESCE(?, ''),"
-                                 " COALESCE(?, ''), COALESCE(?, ''), ?, ?)"),
-                  {trimmed, trimmed.toUpper(), description, path, startInDir, startUpParms, icon,
-                   added},
-                  QStringLiteral("Adding the program %1").arg(trimmed));
+    const QString added = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    mState->Write(
+        QStringLiteral("INSERT INTO programs (program_name, name_key, description,"
+                       " exe_path, start_in_dir, startup_parms, icon, added_date)"
+                       " VALUES (?, ?, COALESCE(?, ''), COALESCE(?, ''),"
+                       " COALESCE(?, ''), COALESCE(?, ''), ?, ?)"),
+        {trimmed, trimmed.toUpper(), description, path, startInDir, startUpParms, icon, added},
+        QStringLiteral("Adding the program %1").arg(trimmed));
     // A picture left behind under this name belongs to no program any more.
     RemovePictures({trimmed});
     return true;
@@ -652,14 +663,13 @@ bool CatalogStore::ExportProgramIcon(const QString& name) {
 
 Recordset CatalogStore::GetGroupPermissions(const QString& group) {
     Db();
-    return mState->Select(
-        QStringLiteral("SELECT p.program_name, r.status FROM principals o"
-                       " JOIN permissions r ON r.object_id = o.object_id"
-                       " JOIN programs p ON p.program_id = r.program_id"
-                       " WHERE o.object_kind = 2 AND o.object_name = ?"
-                       " ORDER BY r.permission_id"),
-        {group}, {QStringLiteral("Program_Name"), QStringLiteral("Status")}, {Col::Text, Col::Int},
-        QStringLiteral("Reading the rules of a group"));
+    return mState->Select(QStringLiteral("SELECT p.program_name, r.status FROM principals o"
+                                         " JOIN permissions r ON r.object_id = o.object_id"
+                                         " JOIN programs p ON p.program_id = r.program_id"
+                                         " WHERE o.object_kind = 2 AND o.object_name = ?"
+                                         " ORDER BY r.permission_id"),
+                          {group}, {QStringLiteral("Program_Name"), QStringLiteral("Status")},
+                          {Col::Text, Col::Int}, QStringLiteral("Reading the rules of a group"));
 }
 
 Recordset CatalogStore::GetUserPermissions(const QString& user, const QString& userSid) {
@@ -677,13 +687,13 @@ Recordset CatalogStore::GetUserPermissions(const QString& user, const QString& u
 
 std::optional<int> CatalogStore::GetGroupRuleStatus(const QString& group, const QString& program) {
     Db();
-    const auto row = mState->First(QStringLiteral("SELECT r.status FROM principals o"
-                                                  " JOIN permissions r ON r.object_id = o.object_id"
-                                                  " JOIN programs p ON p.program_id = r.program_id"
-                                                  " WHERE o.object_kind = 2 AND o.object_name = ?"
-                                                  " AND p.name_key = ?"),
-                                   {group, ProgramKey(program)},
-                                   QStringLiteral("Reading the rule of a group"));
+    const auto row =
+        mState->First(QStringLiteral("SELECT r.status FROM principals o"
+                                     " JOIN permissions r ON r.object_id = o.object_id"
+                                     " JOIN programs p ON p.program_id = r.program_id"
+                                     " WHERE o.object_kind = 2 AND o.object_name = ?"
+                                     " AND p.name_key = ?"),
+                      {group, ProgramKey(program)}, QStringLiteral("Reading the rule of a group"));
     if (!row || row->at(0).isNull())
         return std::nullopt;
     return row->at(0).toInt();
@@ -692,28 +702,28 @@ std::optional<int> CatalogStore::GetGroupRuleStatus(const QString& group, const 
 std::optional<int> CatalogStore::GetUserRuleStatus(const QString& user, const QString& userSid,
                                                    const QString& program) {
     Db();
-    const auto row = mState->First(QStringLiteral("SELECT r.status FROM principals o"
-                                                  " JOIN permissions r ON r.object_id = o.object_id"
-                                                  " JOIN programs p ON p.program_id = r.program_id"
-                                                  " WHERE o.object_kind = 1 AND o.object_name = ?"
-                                                  " AND o.object_sid = ? AND p.name_key = ?"),
-                                   {user, userSid.isNull() ? QStringLiteral("") : userSid,
-                                    ProgramKey(program)},
-                                   QStringLiteral("Reading the rule of a user"));
+    const auto row =
+        mState->First(QStringLiteral("SELECT r.status FROM principals o"
+                                     " JOIN permissions r ON r.object_id = o.object_id"
+                                     " JOIN programs p ON p.program_id = r.program_id"
+                                     " WHERE o.object_kind = 1 AND o.object_name = ?"
+                                     " AND o.object_sid = ? AND p.name_key = ?"),
+                      {user, userSid.isNull() ? QStringLiteral("") : userSid, ProgramKey(program)},
+                      QStringLiteral("Reading the rule of a user"));
     if (!row || row->at(0).isNull())
         return std::nullopt;
     return row->at(0).toInt();
 }
 
 Recordset CatalogStore::State::ProgramRules(const QString& program, int kind,
-                                           const QString& nameField) {
+                                            const QString& nameField) {
     return Select(QStringLiteral("SELECT o.object_name, r.status FROM programs p"
-                                       " JOIN permissions r ON r.program_id = p.program_id"
-                                       " JOIN principals o ON o.object_id = r.object_id"
-                                       " WHERE p.name_key = ? AND o.object_kind = ?"
-                                       " ORDER BY r.permission_id"),
-                        {ProgramKey(program), kind}, {nameField, QStringLiteral("Status")},
-                        {Col::Text, Col::Int}, QStringLiteral("Reading the rules of a program"));
+                                 " JOIN permissions r ON r.program_id = p.program_id"
+                                 " JOIN principals o ON o.object_id = r.object_id"
+                                 " WHERE p.name_key = ? AND o.object_kind = ?"
+                                 " ORDER BY r.permission_id"),
+                  {ProgramKey(program), kind}, {nameField, QStringLiteral("Status")},
+                  {Col::Text, Col::Int}, QStringLiteral("Reading the rules of a program"));
 }
 
 Recordset CatalogStore::GetProgramGroupPermissions(const QString& program) {
@@ -743,8 +753,8 @@ bool CatalogStore::AddPermission(const QString& principal, int status, const QSt
     const qint64 programId = mState->ProgramId(program);
     if (objectId == 0 || programId == 0)
         return false;
-    const QString what =
-        QStringLiteral("Storing the rule of %1 for the program %2").arg(principal, TrimSpaces(program));
+    const QString what = QStringLiteral("Storing the rule of %1 for the program %2")
+                             .arg(principal, TrimSpaces(program));
     State::Transaction transaction(*mState, what);
     mState->Write(QStringLiteral("DELETE FROM permissions WHERE object_id = ? AND program_id = ?"),
                   {objectId, programId}, what);
@@ -775,13 +785,13 @@ bool CatalogStore::GroupExists(const QString& name) {
 bool CatalogStore::State::AddPrincipal(const QString& name, int kind, const QString& sid) {
     if (TrimSpaces(name).isEmpty() || ObjectId(name, kind) != 0)
         return false;
-    Write(QStringLiteral("INSERT INTO principals (object_name, object_kind, object_sid)"
-                               " VALUES (?, ?, COALESCE(?, ''))"),
-                {name, kind, sid},
-                QStringLiteral("Adding the %1 %2")
-                    .arg(kind == CatalogStore::KindUser ? QStringLiteral("user")
-                                                        : QStringLiteral("group"),
-                         name));
+    Write(
+        QStringLiteral("INSERT INTO principals (object_name, object_kind, object_sid)"
+                       " VALUES (?, ?, COALESCE(?, ''))"),
+        {name, kind, sid},
+        QStringLiteral("Adding the %1 %2")
+            .arg(kind == CatalogStore::KindUser ? QStringLiteral("user") : QStringLiteral("group"),
+                 name));
     return true;
 }
 
@@ -796,16 +806,15 @@ bool CatalogStore::AddGroup(const QString& name) {
 }
 
 Recordset CatalogStore::State::RulesReport(int kind) {
-    return Select(QStringLiteral("SELECT p.program_name, o.object_name, r.status"
-                                       " FROM permissions r"
-                                       " JOIN programs p ON p.program_id = r.program_id"
-                                       " JOIN principals o ON o.object_id = r.object_id"
-                                       " WHERE o.object_kind = ?"
-                                       " ORDER BY p.name_key, o.object_name, r.permission_id"),
-                        {kind},
-                        {QStringLiteral("PrgName"), QStringLiteral("ObjectName"),
-                         QStringLiteral("Status")},
-                        {Col::Text, Col::Text, Col::Int}, QStringLiteral("Listing the rules"));
+    return Select(
+        QStringLiteral("SELECT p.program_name, o.object_name, r.status"
+                       " FROM permissions r"
+                       " JOIN programs p ON p.program_id = r.program_id"
+                       " JOIN principals o ON o.object_id = r.object_id"
+                       " WHERE o.object_kind = ?"
+                       " ORDER BY p.name_key, o.object_name, r.permission_id"),
+        {kind}, {QStringLiteral("PrgName"), QStringLiteral("ObjectName"), QStringLiteral("Status")},
+        {Col::Text, Col::Text, Col::Int}, QStringLiteral("Listing the rules"));
 }
 
 Recordset CatalogStore::GetPermissionsByGroup() {
@@ -842,7 +851,8 @@ bool CatalogStore::AddFolder(const QString& name, const QString& path) {
 bool CatalogStore::DeleteFolder(const QString& name) {
     Db();
     const QString what = QStringLiteral("Removing the folder entry %1").arg(name);
-    if (mState->Write(QStringLiteral("DELETE FROM folders WHERE folder_name = ?"), {name}, what) > 0)
+    if (mState->Write(QStringLiteral("DELETE FROM folders WHERE folder_name = ?"), {name}, what) >
+        0)
         return true;
     // The windows show names trimmed: an entry stored with spaces around its name is found by
     // its trimmed name.
@@ -880,16 +890,18 @@ const QList<Col> kThemeCols = {Col::Text, Col::Bytes, Col::Bytes, Col::Bytes};
 
 Recordset CatalogStore::GetThemes() {
     Db();
-    return mState->Select(QStringLiteral("SELECT theme_name, logo_splash, logo_setup, logo_addremove"
-                                         " FROM themes ORDER BY theme_id"),
-                          {}, kThemeFields, kThemeCols, QStringLiteral("Listing the themes"));
+    return mState->Select(
+        QStringLiteral("SELECT theme_name, logo_splash, logo_setup, logo_addremove"
+                       " FROM themes ORDER BY theme_id"),
+        {}, kThemeFields, kThemeCols, QStringLiteral("Listing the themes"));
 }
 
 Recordset CatalogStore::GetTheme(const QString& name) {
     Db();
-    return mState->Select(QStringLiteral("SELECT theme_name, logo_splash, logo_setup, logo_addremove"
-                                         " FROM themes WHERE theme_name = ?"),
-                          {name}, kThemeFields, kThemeCols, QStringLiteral("Reading a theme"));
+    return mState->Select(
+        QStringLiteral("SELECT theme_name, logo_splash, logo_setup, logo_addremove"
+                       " FROM themes WHERE theme_name = ?"),
+        {name}, kThemeFields, kThemeCols, QStringLiteral("Reading a theme"));
 }
 
 bool CatalogStore::ExportThemeLogo(const QString& theme, const QString& field) {
@@ -898,9 +910,9 @@ bool CatalogStore::ExportThemeLogo(const QString& theme, const QString& field) {
     const QString canonical = LogoField(field, &column);
     if (canonical.isEmpty() || mPictureDir.isEmpty())
         return false;
-    const auto row = mState->First(
-        QStringLiteral("SELECT %1 FROM themes WHERE theme_name = ?").arg(column), {theme},
-        QStringLiteral("Reading a theme's logo"));
+    const auto row =
+        mState->First(QStringLiteral("SELECT %1 FROM themes WHERE theme_name = ?").arg(column),
+                      {theme}, QStringLiteral("Reading a theme's logo"));
     if (!row)
         return false;
     const QImage image = DecodeCatalogPicture(row->at(0).toByteArray());
@@ -954,13 +966,15 @@ bool CatalogStore::DeleteTheme(const QString& name) {
 
 bool CatalogStore::SetDefaultTheme(const QString& name) {
     Db();
-    const auto row = mState->First(QStringLiteral("SELECT theme_id FROM themes WHERE theme_name = ?"),
-                                   {name}, QStringLiteral("Looking up a theme"));
+    const auto row =
+        mState->First(QStringLiteral("SELECT theme_id FROM themes WHERE theme_name = ?"), {name},
+                      QStringLiteral("Looking up a theme"));
     if (!row)
         return false;
     const QString what = QStringLiteral("Making %1 the default theme").arg(name);
     State::Transaction transaction(*mState, what);
-    mState->Write(QStringLiteral("UPDATE themes SET is_default = 0 WHERE is_default = 1"), {}, what);
+    mState->Write(QStringLiteral("UPDATE themes SET is_default = 0 WHERE is_default = 1"), {},
+                  what);
     mState->Write(QStringLiteral("UPDATE themes SET is_default = 1 WHERE theme_id = ?"),
                   {row->at(0)}, what);
     transaction.Commit();
