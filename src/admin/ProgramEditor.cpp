@@ -77,6 +77,9 @@ void ProgramEditor::BuildControls(const QString& heading, const QString& iconCap
     cmdDropStartUp = new GlyphButton(QStringLiteral("..."), this);
     cmdIcon = new GlyphButton(iconCaption, this);
     cmdAdd = new GlyphButton(addCaption, this);
+    // The browse and enlarge buttons are as small as their caption.
+    for (GlyphButton* button : {cmdExePath, cmdDropDir, cmdDropStartUp})
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 20);
     Label1->setBuddy(txtProgramName);
     Label2->setBuddy(txtProgramPath);
     Label5->setBuddy(txtProgramDescription);
