@@ -3,7 +3,9 @@
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "launcher/AccessEvaluation.h"
+#include "launcher/LauncherList.h"
 #include "launcher/Launching.h"
+#include "launcher/frmMain.h"
 #include "platform/FatalError.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
@@ -77,8 +79,20 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
     splash->ChangeImages(5);
 
     // Stages 9 and 10: the launcher list and the main window.
+    if (!BuildLauncherList(ctx, false)) {
+        ShowStartupFailure(ctx, QStringLiteral("Unable to complete the start up, closing out"));
+        return {false, 1};
+    }
+    splash->ChangeImages(6);
+    frmMain& form = MainForm(ctx);
+    form.SetMenuWindow(QStringLiteral("H14"), [&ctx, &form] {
+        frmSetup setup(ctx, &form);
+        setup.loadDomains();
+        setup.exec();
+    });
     splash.reset();
-    return {false, 0};
+    form.show();
+    return {true, 0};
 }
 
 void SetCurrentTheme(AppContext& ctx, const QString& themeName, bool& useGiven) {
