@@ -49,7 +49,6 @@ ListView::ListView(QWidget* parent) : QWidget(parent) {
     mList->setResizeMode(QListView::Adjust);
     mList->setLayoutMode(QListView::Batched);
     mList->setBatchSize(500);
-    mList->setUniformItemSizes(true);
     mList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mList->setSelectionMode(QAbstractItemView::SingleSelection);
 
