@@ -64,9 +64,9 @@ public:
                          qreal scale) override {
         return Loaded().pixmap(size, scale, mode, state);
     }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return Loaded().actualSize(size, mode, state);
-    }
+    // Views ask for the size of every item when they lay the list out; answering with the
+    // size asked for keeps that from exporting pictures nobody has seen yet.
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         return Loaded().availableSizes(mode, state);
     }
