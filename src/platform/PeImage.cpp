@@ -123,7 +123,9 @@ public:
     static std::optional<quint64> MapRva(const QList<Section>& sections, quint64 rva,
                                          quint64 length) {
         for (const Section& s : sections) {
-            if (rva < s.virtualAddress)
+            // A section without file data (uninitialised data) holds no resource bytes; its
+            // raw pointer is not checked and means nothing.
+            if (s.rawSize == 0 || rva < s.virtualAddress)
                 continue;
             const quint64 delta = rva - s.virtualAddress;
             const quint64 span = std::max(s.virtualSize, s.rawSize);
@@ -220,6 +222,8 @@ private:
         leaf.rva = U32(data, 0);
         leaf.size = U32(data, 4);
         leaf.codePage = U32(data, 8);
+        if (leaf.size == 0)
+            return true; // nothing to read, wherever it points
         const auto fileOffset = MapRva(mSections, leaf.rva, leaf.size);
         if (!fileOffset)
             return Fail(error, QStringLiteral("resource data lies outside the file"));

@@ -342,6 +342,28 @@ void tst_peimage::craftedImages_data() {
     QTest::newRow("data RVA before the section") << at32(R + 0x70, 0x800) << true;
     QTest::newRow("data ends exactly at the section end") << at32(R + 0x74, 0x200 - 0xA0) << false;
     QTest::newRow("data one byte past the section end") << at32(R + 0x74, 0x200 - 0xA0 + 1) << true;
+    // A second section without file data whose raw pointer lies far beyond the file.
+    auto virtualSection = [](QByteArray& f) {
+        Put16(f, 0x46, 2);
+        f.replace(0x170, 6, QByteArray(".bss\0\0", 6));
+        Put32(f, 0x170 + 8, 0x1000);
+        Put32(f, 0x170 + 12, 0x2000);
+        Put32(f, 0x170 + 16, 0);
+        Put32(f, 0x170 + 20, 0xFFFF0000);
+    };
+    QTest::newRow("data in a section without file data") << Mutation([=](QByteArray& f) {
+        virtualSection(f);
+        Put32(f, R + 0x70, 0x2000);
+    }) << true;
+    QTest::newRow("empty data in a section without file data") << Mutation([=](QByteArray& f) {
+        virtualSection(f);
+        Put32(f, R + 0x70, 0x2000);
+        Put32(f, R + 0x74, 0);
+    }) << false;
+    QTest::newRow("empty data outside every section") << Mutation([](QByteArray& f) {
+        Put32(f, R + 0x70, 0x7FFF0000);
+        Put32(f, R + 0x74, 0);
+    }) << false;
     QTest::newRow("empty data at the section end") << Mutation([](QByteArray& f) {
         Put32(f, R + 0x70, 0x1200);
         Put32(f, R + 0x74, 0);
