@@ -1,5 +1,6 @@
 #include "app/modMain.h"
 
+#include "admin/CatalogueMenu.h"
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "launcher/AccessEvaluation.h"
@@ -41,6 +42,17 @@ void AskFirstRunSettings(AppContext& ctx, const StartupHooks& hooks) {
         hooks.showSetup(setup);
     else
         setup.exec();
+}
+
+// The side-menu items whose windows live in the administration library, which the main
+// window's own library cannot reach.
+void RegisterAdministrationWindows(AppContext& ctx, frmMain& form) {
+    form.SetMenuWindow(QStringLiteral("H14"), [&ctx, &form] {
+        frmSetup setup(ctx, &form);
+        setup.loadDomains();
+        setup.exec();
+    });
+    RegisterCatalogueWindows(ctx, form);
 }
 
 } // namespace
@@ -85,11 +97,7 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
     }
     splash->ChangeImages(6);
     frmMain& form = MainForm(ctx);
-    form.SetMenuWindow(QStringLiteral("H14"), [&ctx, &form] {
-        frmSetup setup(ctx, &form);
-        setup.loadDomains();
-        setup.exec();
-    });
+    RegisterAdministrationWindows(ctx, form);
     splash.reset();
     form.show();
     return {true, 0};

@@ -1,5 +1,9 @@
 #include "services/AppContext.h"
 
+AppContext::~AppContext() {
+    delete mainWindow.data();
+}
+
 CatalogStore& AppContext::Catalog() {
     if (!catalog)
         catalog = std::make_unique<CatalogStore>();

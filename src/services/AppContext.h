@@ -42,6 +42,12 @@ public:
     // The main window once it is loaded; owner of the modal windows.
     QPointer<QWidget> mainWindow;
 
+    AppContext() = default;
+    // The main window uses the services: it goes first.
+    ~AppContext();
+    AppContext(AppContext&&) = default;
+    AppContext& operator=(AppContext&&) = default;
+
     // The catalogue, created on first use.
     CatalogStore& Catalog();
     // Fills the platform services that are still empty with the real ones.
