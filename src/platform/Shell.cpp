@@ -42,8 +42,7 @@ QStringList SplitParameters(const QString& parameters) {
     return arguments;
 }
 
-void DesktopShell::Execute(const QString& path, const QString& parameters,
-                           const QString& startIn) {
+void DesktopShell::Execute(const QString& path, const QString& parameters, const QString& startIn) {
     const QFileInfo file(path);
     if (path.isEmpty() || !file.exists())
         throw OrvError(ErrorNumber::FileNotFound,

@@ -79,9 +79,8 @@ public:
                     const QString& startUpParms);
     // Changes a program; a new name keeps its rules and icon. False when the old name is
     // unknown or the new name belongs to another program.
-    bool ModifyProgram(const QString& oldName, const QString& newName,
-                       const QString& description, const QString& path,
-                       const QString& startInDir, const QString& startUpParms);
+    bool ModifyProgram(const QString& oldName, const QString& newName, const QString& description,
+                       const QString& path, const QString& startInDir, const QString& startUpParms);
     // Replaces a program's icon with the bytes of a picture file; an empty file name removes
     // the icon. False when the program is unknown or the file cannot be read or is not a
     // picture (the old icon stays).
@@ -144,8 +143,8 @@ public:
     // Each logo argument is a picture file or an empty string. False when the trimmed name is
     // empty, the name exists, or a given file cannot be read or is not a picture (then
     // nothing is stored).
-    bool CreateTheme(const QString& name, const QString& splashFile,
-                     const QString& addRemoveFile, const QString& setupFile);
+    bool CreateTheme(const QString& name, const QString& splashFile, const QString& addRemoveFile,
+                     const QString& setupFile);
     // The theme named "Default" cannot be deleted (False, as for an unknown theme). Deleting
     // another theme that is the default makes "Default" the default again.
     bool DeleteTheme(const QString& name);

@@ -24,10 +24,14 @@ QString ValueKey(const QString& keyPath, const QString& valueName) {
 #ifdef Q_OS_WIN
 // The "files" are the registry's hives; the key path is the full path below them.
 constexpr QSettings::Format kFormat = QSettings::NativeFormat;
-bool Present(const QString& file) { return !file.isEmpty(); }
+bool Present(const QString& file) {
+    return !file.isEmpty();
+}
 #else
 constexpr QSettings::Format kFormat = QSettings::IniFormat;
-bool Present(const QString& file) { return !file.isEmpty() && QFileInfo::exists(file); }
+bool Present(const QString& file) {
+    return !file.isEmpty() && QFileInfo::exists(file);
+}
 #endif
 
 bool FileHoldsKey(const QString& file, const QString& keyPath) {

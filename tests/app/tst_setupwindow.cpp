@@ -34,7 +34,8 @@ private Q_SLOTS:
         setup.loadDomains();
         QCOMPARE(setup.windowTitle(), QStringLiteral("Tessaro Orvane Setup...."));
         QCOMPARE(setup.Label2->text(), QStringLiteral("Please select which domain(s) to use :"));
-        QCOMPARE(setup.Label3->text(), QStringLiteral("Select which group has admin rights on the program :"));
+        QCOMPARE(setup.Label3->text(),
+                 QStringLiteral("Select which group has admin rights on the program :"));
         QCOMPARE(setup.cmdSave->Caption(), QStringLiteral("Save.."));
         QCOMPARE(setup.cmdCancel->Caption(), QStringLiteral("Cancel"));
         QStringList domains;
@@ -66,9 +67,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("group");
         QTest::addColumn<QString>("value5");
         QTest::addColumn<QString>("value6");
-        QTest::newRow("both chosen") << 1 << 1 << "CORP" << "Staff";
-        QTest::newRow("no group") << 2 << -1 << "LAB" << "";
-        QTest::newRow("nothing chosen") << -1 << -1 << "" << "";
+        QTest::newRow("both chosen") << 1 << 1 << "CORP"
+                                     << "Staff";
+        QTest::newRow("no group") << 2 << -1 << "LAB"
+                                  << "";
+        QTest::newRow("nothing chosen") << -1 << -1 << ""
+                                        << "";
     }
     void saveWritesTrimmedChoices() {
         QFETCH(int, domain);

@@ -45,7 +45,8 @@ private Q_SLOTS:
 
     void sidsOfUnixAccounts() {
         LocalDirectory directory;
-        QCOMPARE(directory.GetAccountSid("host", mUser, false), QStringLiteral("S-1-22-1-%1").arg(mUid));
+        QCOMPARE(directory.GetAccountSid("host", mUser, false),
+                 QStringLiteral("S-1-22-1-%1").arg(mUid));
         QCOMPARE(directory.GetAccountSid("host", mUser, false),
                  directory.GetAccountSid("other", mUser, false));
         const group* root = getgrgid(0);
@@ -63,7 +64,8 @@ private Q_SLOTS:
         }
         endgrent();
         if (!groupOnly.isEmpty())
-            QCOMPARE(directory.GetAccountSid("host", groupOnly, false), QStringLiteral("S-1-22-2-%1").arg(gid));
+            QCOMPARE(directory.GetAccountSid("host", groupOnly, false),
+                     QStringLiteral("S-1-22-2-%1").arg(gid));
     }
 
     void unknownAccountsAreRefused_data() {

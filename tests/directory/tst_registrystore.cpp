@@ -64,7 +64,8 @@ private Q_SLOTS:
         RegistryStore both(system, user);
         QCOMPARE(both.GetValue(kRoot, kKey, "6").toString(), QString("Domain Admins"));
         both.SetValue(kRoot, kKey, "5", "CORP");
-        QCOMPARE(RegistryStore(system, QString()).GetValue(kRoot, kKey, "5").toString(), QString("CORP"));
+        QCOMPARE(RegistryStore(system, QString()).GetValue(kRoot, kKey, "5").toString(),
+                 QString("CORP"));
     }
 
     void nowhereToWriteIsAClearError() {

@@ -31,12 +31,18 @@ private Q_SLOTS:
     void trimSpaces_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("trimmed");
-        QTest::newRow("spaces") << "  Notepad  " << "Notepad";
-        QTest::newRow("inner spaces stay") << " a  b " << "a  b";
-        QTest::newRow("tabs stay") << "\tx\t" << "\tx\t";
-        QTest::newRow("line breaks stay") << " x\r\n" << "x\r\n";
-        QTest::newRow("only spaces") << "    " << "";
-        QTest::newRow("no-break space stays") << QString(QChar(0xA0)) + "x" << QString(QChar(0xA0)) + "x";
+        QTest::newRow("spaces") << "  Notepad  "
+                                << "Notepad";
+        QTest::newRow("inner spaces stay") << " a  b "
+                                           << "a  b";
+        QTest::newRow("tabs stay") << "\tx\t"
+                                   << "\tx\t";
+        QTest::newRow("line breaks stay") << " x\r\n"
+                                          << "x\r\n";
+        QTest::newRow("only spaces") << "    "
+                                     << "";
+        QTest::newRow("no-break space stays")
+            << QString(QChar(0xA0)) + "x" << QString(QChar(0xA0)) + "x";
     }
     void trimSpaces() {
         QFETCH(QString, text);
@@ -109,7 +115,8 @@ private Q_SLOTS:
         QTest::newRow("quotes join a word") << "--name=\"a b\"c" << QStringList{"--name=a bc"};
         QTest::newRow("backslashes stay") << "\"C:\\dir\\\" x" << QStringList{"C:\\dir\\", "x"};
         QTest::newRow("shell characters stay literal")
-            << "; rm -rf / $(id) `x` | y" << QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"};
+            << "; rm -rf / $(id) `x` | y"
+            << QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"};
     }
     void splitParameters() {
         QFETCH(QString, parameters);
@@ -124,17 +131,20 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(startIn));
         const QStringList lines =
             RunProbe(QStringLiteral("\"%1\" \"two words\" $(id) ;").arg(out), startIn, out);
-        QCOMPARE(lines, (QStringList{QFileInfo(startIn).canonicalFilePath(), "two words", "$(id)", ";"}));
+        QCOMPARE(lines,
+                 (QStringList{QFileInfo(startIn).canonicalFilePath(), "two words", "$(id)", ";"}));
     }
 
     void shellRefusesWhatCannotStart_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("startIn");
         QTest::addColumn<long>("number");
-        QTest::newRow("missing program") << "/nonexistent/program" << "" << ErrorNumber::FileNotFound;
-        QTest::newRow("empty path") << "" << "" << ErrorNumber::FileNotFound;
-        QTest::newRow("missing start-in") << QStringLiteral(ORV_PROBE) << "/nonexistent/dir"
-                                          << ErrorNumber::FileNotFound;
+        QTest::newRow("missing program") << "/nonexistent/program"
+                                         << "" << ErrorNumber::FileNotFound;
+        QTest::newRow("empty path") << ""
+                                    << "" << ErrorNumber::FileNotFound;
+        QTest::newRow("missing start-in")
+            << QStringLiteral(ORV_PROBE) << "/nonexistent/dir" << ErrorNumber::FileNotFound;
     }
     void shellRefusesWhatCannotStart() {
         QFETCH(QString, path);
@@ -161,7 +171,8 @@ private Q_SLOTS:
     void systemCallErrorText() {
         const OrvError error = SystemCallError(122);
         QCOMPARE(error.Number(), 122L);
-        QCOMPARE(error.Description(), QStringLiteral("A system call returned an error code of 122"));
+        QCOMPARE(error.Description(),
+                 QStringLiteral("A system call returned an error code of 122"));
         QVERIFY(error.Source().isEmpty());
     }
 
@@ -183,7 +194,8 @@ private Q_SLOTS:
         QVERIFY(t.ctx.Catalog().AddProgram("Gone", "", "/nonexistent/gone", "", "", ""));
         QVERIFY(!modMain::LaunchProgram(t.ctx, " Gone ", "", ""));
         QCOMPARE(t.prompt->transcript.size(), 2);
-        QCOMPARE(t.prompt->transcript[0].text, QStringLiteral("Unable to execute program : Gone. Error Follows"));
+        QCOMPARE(t.prompt->transcript[0].text,
+                 QStringLiteral("Unable to execute program : Gone. Error Follows"));
         QCOMPARE(t.prompt->transcript[0].title, QStringLiteral("Error"));
         QCOMPARE(t.prompt->transcript[0].icon, PromptIcon::Exclamation);
         QVERIFY(t.prompt->transcript[1].text.contains("/nonexistent/gone"));
@@ -192,7 +204,8 @@ private Q_SLOTS:
 
         t.prompt->transcript.clear();
         QVERIFY(!modMain::OpenFolder(t.ctx, "Reports", "/nonexistent/reports"));
-        QCOMPARE(t.prompt->transcript[0].text, QStringLiteral("Unable to execute program : Reports. Error Follows"));
+        QCOMPARE(t.prompt->transcript[0].text,
+                 QStringLiteral("Unable to execute program : Reports. Error Follows"));
     }
 };
 
