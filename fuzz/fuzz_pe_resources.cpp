@@ -2,7 +2,7 @@
 // pictures, and any bytes as the data of an icon, cursor or bitmap resource.
 
 #include "platform/PeImage.h"
-#include "resources/ResourceImages.h"
+#include "platform/ResourceImages.h"
 
 #include <QCoreApplication>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #include "resources/mGetResource.h"
 
 #include "platform/PeModule.h"
+#include "platform/ResourceImages.h"
 #include "platform/Text.h"
-#include "resources/ResourceImages.h"
 #include "resources/mMain.h"
 
 #include <QGuiApplication>

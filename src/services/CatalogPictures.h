@@ -12,9 +12,10 @@
 // image when the bytes are not a picture.
 QImage DecodeCatalogPicture(const QByteArray& bytes);
 
-// The first image of an ICO file decoded without Qt's ico plugin: a PNG image, or a DIB of
-// 1, 4, 8, 24 or 32 bits (a 32-bit DIB keeps its alpha channel; the others take their
-// transparency from the AND mask). A null image when the bytes are not such an icon.
+// The first image of an ICO file decoded without Qt's ico plugin, as an icon resource is (see
+// ResourceImages::FromIconResource): a PNG image, or an uncompressed DIB of 1, 4, 8, 16, 24
+// or 32 bits (a 32-bit DIB with alpha values keeps them; the others take their transparency
+// from the AND mask). A null image when the bytes are not such an icon.
 QImage DecodeIcoImage(const QByteArray& bytes);
 
 // Writes `image` as a BMP to `file` atomically (a reader never sees half a file), creating

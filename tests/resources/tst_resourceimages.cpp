@@ -1,7 +1,7 @@
 // Pictures made from resource bytes built here: the corner cases of icon, cursor and bitmap
 // data that the fixtures do not cover, and headers that claim more than the data holds.
 
-#include "resources/ResourceImages.h"
+#include "platform/ResourceImages.h"
 
 #include <QBuffer>
 #include <QTest>

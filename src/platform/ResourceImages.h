@@ -6,11 +6,12 @@
 #include <QRgb>
 #include <optional>
 
-// Turns the bytes of icon, cursor, bitmap and image-file resources into images, in memory.
-// An icon or cursor resource is wrapped in a one-image .ico container and a bitmap resource
-// gets a bitmap file header, so that Qt's own decoders read them. Headers are checked before
-// any decoding: a resource that claims more pixels than it holds, or an absurd size, gives a
-// null image. Only Qt Gui is used, no widget.
+// Turns the bytes of icon, cursor, bitmap and image-file resources (and the images of ICO
+// files) into images, in memory. The pixels and AND mask of an icon or cursor DIB are read
+// here, so no image plugin is needed for them; a bitmap resource gets a bitmap file header so
+// that Qt's built-in BMP reader reads it. Headers are checked before any decoding: a resource
+// that claims more pixels than it holds, or an absurd size, gives a null image. Only Qt Gui is
+// used, no widget.
 namespace ResourceImages {
 
 // Largest width or height accepted for a picture made from a resource.

@@ -1,4 +1,4 @@
-#include "resources/ResourceImages.h"
+#include "platform/ResourceImages.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -24,11 +24,6 @@ quint32 B32(const QByteArray& b, qsizetype at) {
     return qFromBigEndian<quint32>(b.constData() + at);
 }
 
-void Put16(QByteArray& out, quint16 v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    out.append(b, 2);
-}
 void Put32(QByteArray& out, quint32 v) {
     char b[4];
     qToLittleEndian(v, b);
@@ -57,42 +52,10 @@ QImage Decode(const QByteArray& bytes, const char* format) {
     return reader.read();
 }
 
-// The one ICONDIRENTRY-led .ico file that holds `image` (a DIB or PNG icon image).
-QByteArray IconContainer(const QByteArray& image, int width, int height, int colors, int bits) {
-    QByteArray ico;
-    ico.reserve(22 + image.size());
-    Put16(ico, 0);
-    Put16(ico, 1); // icon
-    Put16(ico, 1); // one image
-    ico.append(char(width >= 256 ? 0 : width));
-    ico.append(char(height >= 256 ? 0 : height));
-    ico.append(char(colors >= 256 ? 0 : colors));
-    ico.append(char(0));
-    Put16(ico, 1);
-    Put16(ico, quint16(bits));
-    Put32(ico, quint32(image.size()));
-    Put32(ico, 22);
-    ico.append(image);
-    return ico;
-}
-
 bool MaskBit(const QByteArray& dib, qint64 maskOffset, int width, int height, int x, int y) {
     // Rows are stored bottom-up.
     const qint64 at = maskOffset + qint64(height - 1 - y) * RowBytes(width, 1) + x / 8;
     return uchar(dib.at(at)) & (0x80 >> (x % 8));
-}
-
-// The AND mask of a 16- or 24-bit icon, which Qt's reader leaves aside: a set bit makes the
-// pixel transparent.
-void ApplyMask(QImage& image, const QByteArray& dib, qint64 maskOffset) {
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            line[x] = MaskBit(dib, maskOffset, image.width(), image.height(), x, y)
-                          ? qRgba(0, 0, 0, 0)
-                          : (line[x] | 0xFF000000u);
-    }
 }
 
 // Whether any of the 32-bit pixels after the header carries an alpha value.
@@ -103,18 +66,60 @@ bool HasAlpha(const QByteArray& dib, qint64 pixels) {
     return false;
 }
 
-// A 32-bit icon without alpha: the desktop takes its transparency from the mask, while Qt's
-// reader would make it wholly transparent.
-QImage FromPixelsAndMask(const QByteArray& dib, int width, int height, qint64 maskOffset) {
+// The pixels of an icon DIB whose sizes have been checked against its data: `colors` colour
+// table entries, then the colour rows and the AND mask, both stored bottom-up. A set mask bit
+// makes the pixel transparent, and so does a colour index beyond the table; 16 bits are 5-5-5.
+// A 32-bit image with any alpha value keeps its alpha channel and leaves the mask aside; one
+// without takes its transparency from the mask, as the desktop does. Transparent pixels are
+// transparent black.
+QImage FromIconPixels(const QByteArray& dib, int width, int height, int bits, qint64 colors) {
+    const auto* bytes = reinterpret_cast<const uchar*>(dib.constData());
+    QRgb table[256];
+    for (qint64 i = 0; i < colors; ++i) {
+        const uchar* entry = bytes + kIconHeaderSize + i * 4;
+        table[i] = qRgb(entry[2], entry[1], entry[0]);
+    }
+    const auto indexed = [&](uint index) {
+        return index < colors ? table[index] : qRgba(0, 0, 0, 0);
+    };
+    const qint64 pixelsOffset = kIconHeaderSize + colors * 4;
+    const qint64 maskOffset = pixelsOffset + RowBytes(width, bits) * height;
+    const bool alpha = bits == 32 && HasAlpha(dib, qint64(width) * height);
     QImage image(width, height, QImage::Format_ARGB32);
     for (int y = 0; y < height; ++y) {
-        const uchar* row = reinterpret_cast<const uchar*>(dib.constData()) + kIconHeaderSize +
-                           qint64(height - 1 - y) * width * 4;
+        const uchar* row = bytes + pixelsOffset + qint64(height - 1 - y) * RowBytes(width, bits);
         QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x)
-            line[x] = MaskBit(dib, maskOffset, width, height, x, y)
-                          ? qRgba(0, 0, 0, 0)
-                          : qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+        for (int x = 0; x < width; ++x) {
+            if (!alpha && MaskBit(dib, maskOffset, width, height, x, y)) {
+                line[x] = qRgba(0, 0, 0, 0);
+                continue;
+            }
+            switch (bits) {
+            case 1:
+                line[x] = indexed((row[x / 8] >> (7 - x % 8)) & 1);
+                break;
+            case 4:
+                line[x] = indexed((row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF);
+                break;
+            case 8:
+                line[x] = indexed(row[x]);
+                break;
+            case 16: {
+                const uint v = row[2 * x] | (uint(row[2 * x + 1]) << 8);
+                line[x] = qRgb(((v >> 10) & 0x1F) << 3, ((v >> 5) & 0x1F) << 3, (v & 0x1F) << 3);
+                break;
+            }
+            case 24:
+                line[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+                break;
+            default: {
+                const uchar* p = row + 4 * x;
+                line[x] = !alpha ? qRgb(p[2], p[1], p[0])
+                          : p[3] ? qRgba(p[2], p[1], p[0], p[3])
+                                 : qRgba(0, 0, 0, 0);
+            }
+            }
+        }
     }
     return image;
 }
@@ -166,16 +171,7 @@ QImage FromIconResource(const QByteArray& data, bool isIcon, QPoint* hotSpot) {
         kIconHeaderSize + colors * 4 + RowBytes(width, bits) * height + RowBytes(width, 1) * height;
     if (image.size() < needed)
         return {};
-    const qint64 maskOffset = kIconHeaderSize + colors * 4 + RowBytes(width, bits) * height;
-    if (bits == 32 && !HasAlpha(image, width * height))
-        return FromPixelsAndMask(image, int(width), int(height), maskOffset);
-    QImage decoded =
-        Decode(IconContainer(image, int(width), int(height), int(colors), bits), "ico");
-    if (decoded.size() != QSize(int(width), int(height)))
-        return {};
-    if (bits == 16 || bits == 24)
-        ApplyMask(decoded, image, maskOffset);
-    return decoded;
+    return FromIconPixels(image, int(width), int(height), bits, colors);
 }
 
 QImage FromBitmapResource(const QByteArray& data, const std::optional<Map3DColors>& map3D) {
