@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,6 +36,10 @@ frmSplash::frmSplash(AppContext& ctx, QWidget* parent)
     setWindowTitle(Prompt::kApplicationTitle);
     BuildControls();
     Form_Load();
+    // A splash window has no frame the window manager would place: centre it ourselves.
+    adjustSize();
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void frmSplash::BuildControls() {
