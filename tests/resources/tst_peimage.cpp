@@ -3,6 +3,7 @@
 
 #include "ResourceFixtures.h"
 #include "platform/PeImage.h"
+#include "support/TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,11 +18,6 @@
 namespace {
 
 const QString kFixtures = QStringLiteral(ORV_RES_FIXTURES);
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void Put16(QByteArray& b, qsizetype at, quint16 v) {
     if (b.size() < at + 2)

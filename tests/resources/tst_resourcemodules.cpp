@@ -11,6 +11,7 @@
 #include "resources/mGetResource.h"
 #include "resources/mMain.h"
 #include "resources/mShowResource.h"
+#include "support/TestFiles.h"
 #include "widgets/ProgressBar.h"
 
 #include <QApplication>
@@ -23,16 +24,6 @@
 namespace {
 
 const QString kFixtures = QStringLiteral(ORV_RES_FIXTURES);
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QStringList Children(const QTreeWidgetItem* node) {
     QStringList texts;

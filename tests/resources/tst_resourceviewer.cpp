@@ -12,6 +12,7 @@
 #include "resources/mMain.h"
 #include "support/Gallery.h"
 #include "support/TestContext.h"
+#include "support/TestFiles.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/ProgressBar.h"
@@ -27,16 +28,6 @@
 namespace {
 
 const QString kFixtures = QStringLiteral(ORV_RES_FIXTURES);
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QTreeWidgetItem* IconType(frmViewer& viewer) {
     return viewer.TreeView1->FirstNode()->child(0);

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 #include "services/CatalogPictures.h"
 #include "services/CatalogStore.h"
+#include "support/TestFiles.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -64,11 +65,6 @@ QString WriteText(const QString& file, const QByteArray& text) {
     if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
         qFatal("cannot write %s", qPrintable(file));
     return file;
-}
-
-QByteArray ReadAll(const QString& file) {
-    QFile in(file);
-    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
 // Every file below `root`, relative to it.
