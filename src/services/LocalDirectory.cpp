@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <grp.h>
 #include <mutex>
+#include <optional>
 #include <pwd.h>
 #include <unistd.h>
 #include <vector>
@@ -27,37 +28,54 @@ QStringList SortedUnique(QStringList names) {
     return names;
 }
 
-// Runs a reentrant look-up, growing the buffer while the C library asks for more room.
-template <class Entry, class Lookup> bool Find(Lookup lookup, Entry& entry) {
+// Runs a reentrant look-up, growing the buffer while the C library asks for more room, and
+// hands the entry to `read` while the buffer its strings point into is still alive.
+template <class Entry, class Lookup, class Read> bool Find(Lookup lookup, Read read) {
     std::vector<char> buffer(16384);
+    Entry entry{};
     Entry* found = nullptr;
     int rc = 0;
     while ((rc = lookup(&entry, buffer.data(), buffer.size(), &found)) == ERANGE)
         buffer.resize(buffer.size() * 2);
-    return rc == 0 && found != nullptr;
+    if (rc != 0 || found == nullptr)
+        return false;
+    read(*found);
+    return true;
 }
 
-bool FindUser(const QString& name, passwd& entry) {
+struct UserEntry {
+    uid_t uid = 0;
+    gid_t primaryGid = 0;
+};
+
+std::optional<UserEntry> FindUser(const QString& name) {
     const QByteArray encoded = name.toLocal8Bit();
-    return Find<passwd>([&](passwd* e, char* b, size_t n,
-                            passwd** r) { return getpwnam_r(encoded.constData(), e, b, n, r); },
-                        entry);
+    UserEntry user;
+    const bool found =
+        Find<passwd>([&](passwd* e, char* b, size_t n,
+                         passwd** r) { return getpwnam_r(encoded.constData(), e, b, n, r); },
+                     [&](const passwd& e) {
+                         user = {e.pw_uid, e.pw_gid};
+                     });
+    return found ? std::optional(user) : std::nullopt;
 }
 
-bool FindGroup(const QString& name, group& entry) {
+std::optional<gid_t> FindGroup(const QString& name) {
     const QByteArray encoded = name.toLocal8Bit();
-    return Find<group>([&](group* e, char* b, size_t n,
-                           group** r) { return getgrnam_r(encoded.constData(), e, b, n, r); },
-                       entry);
+    gid_t gid = 0;
+    const bool found =
+        Find<group>([&](group* e, char* b, size_t n,
+                        group** r) { return getgrnam_r(encoded.constData(), e, b, n, r); },
+                    [&](const group& e) { gid = e.gr_gid; });
+    return found ? std::optional(gid) : std::nullopt;
 }
 
 QString GroupName(gid_t gid) {
-    group entry{};
-    if (Find<group>(
-            [&](group* e, char* b, size_t n, group** r) { return getgrgid_r(gid, e, b, n, r); },
-            entry))
-        return QString::fromLocal8Bit(entry.gr_name);
-    return QString::number(gid); // a group id without a name still counts as a group
+    QString name;
+    const bool found = Find<group>(
+        [&](group* e, char* b, size_t n, group** r) { return getgrgid_r(gid, e, b, n, r); },
+        [&](const group& e) { name = QString::fromLocal8Bit(e.gr_name); });
+    return found ? name : QString::number(gid); // a group id without a name still counts
 }
 
 OrvError UnknownAccount(const QString& account) {
@@ -95,31 +113,29 @@ QStringList LocalDirectory::GetUsers(const QString&, bool) {
 }
 
 QStringList LocalDirectory::GetUserGroups(const QString&, const QString& user, bool) {
-    passwd entry{};
-    if (!FindUser(user, entry))
+    const std::optional<UserEntry> entry = FindUser(user);
+    if (!entry)
         throw UnknownAccount(user);
     const QByteArray encoded = user.toLocal8Bit();
     int count = 64;
     std::vector<gid_t> gids(static_cast<size_t>(count));
-    while (getgrouplist(encoded.constData(), entry.pw_gid, gids.data(), &count) < 0)
+    while (getgrouplist(encoded.constData(), entry->primaryGid, gids.data(), &count) < 0)
         gids.resize(static_cast<size_t>(count) + 64), count = static_cast<int>(gids.size());
     gids.resize(static_cast<size_t>(count));
 
     // The primary group first, then the others in the system's order.
-    QStringList names{GroupName(entry.pw_gid)};
+    QStringList names{GroupName(entry->primaryGid)};
     for (gid_t gid : gids)
-        if (gid != entry.pw_gid)
+        if (gid != entry->primaryGid)
             names.append(GroupName(gid));
     names.removeDuplicates();
     return names;
 }
 
 QString LocalDirectory::GetAccountSid(const QString&, const QString& account, bool) {
-    passwd user{};
-    if (FindUser(account, user))
-        return QStringLiteral("S-1-22-1-%1").arg(user.pw_uid);
-    group grp{};
-    if (FindGroup(account, grp))
-        return QStringLiteral("S-1-22-2-%1").arg(grp.gr_gid);
+    if (const auto user = FindUser(account))
+        return QStringLiteral("S-1-22-1-%1").arg(user->uid);
+    if (const auto gid = FindGroup(account))
+        return QStringLiteral("S-1-22-2-%1").arg(*gid);
     throw UnknownAccount(account);
 }

@@ -1,6 +1,7 @@
 #include "platform/OrvError.h"
 #include "services/LocalDirectory.h"
 
+#include <QProcess>
 #include <QTest>
 #include <grp.h>
 #include <pwd.h>
@@ -41,6 +42,29 @@ private Q_SLOTS:
         QVERIFY(!groups.isEmpty());
         QCOMPARE(groups.first(), mPrimaryGroup);
         QCOMPARE(QSet<QString>(groups.begin(), groups.end()).size(), groups.size());
+    }
+
+    // The names must be the system's own: compared with what id(1) reports for every account
+    // that has supplementary groups, so a name read from a released buffer shows up here.
+    void userGroupsMatchTheSystem() {
+        LocalDirectory directory;
+        int checked = 0;
+        for (const QString& user : directory.GetUsers("host", false)) {
+            QProcess id;
+            id.start(QStringLiteral("id"), {QStringLiteral("-Gn"), QStringLiteral("--"), user});
+            QVERIFY(id.waitForFinished(5000));
+            if (id.exitCode() != 0)
+                continue;
+            QStringList expected = QString::fromLocal8Bit(id.readAllStandardOutput())
+                                       .simplified()
+                                       .split(u' ', Qt::SkipEmptyParts);
+            QStringList actual = directory.GetUserGroups("host", user, false);
+            expected.sort();
+            actual.sort();
+            QCOMPARE(actual, expected);
+            ++checked;
+        }
+        QVERIFY(checked > 0);
     }
 
     void sidsOfUnixAccounts() {
