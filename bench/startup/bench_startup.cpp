@@ -1,6 +1,7 @@
 // Times the start-up sequence on an empty catalogue with the machine's real accounts, against
 // the time it takes just to create and open that catalogue, in the same run.
 #include "app/modMain.h"
+#include "platform/FileTrust.h"
 #include "services/AppContext.h"
 #include "services/LocalDirectory.h"
 #include "support/ScriptedPrompt.h"
@@ -19,7 +20,7 @@ AppContext MakeContext(const QString& root) {
     ctx.paths.EnsureFiles();
     ctx.prompt = std::make_unique<ScriptedPrompt>();
     ctx.UsePlatformDefaults();
-    ctx.registry = std::make_unique<RegistryStore>(root + "/system.ini", root + "/user.ini");
+    ctx.registry = std::make_unique<RegistryStore>(root + "/system.ini", EffectiveUid());
     ctx.directory = std::make_unique<LocalDirectory>();
     const int hklm = RegistryStore::HKEY_LOCAL_MACHINE_;
     ctx.registry->CreateKey(hklm, RegistryStore::kSettingsKey);

@@ -1,5 +1,6 @@
 #include "admin/frmSetup.h"
 
+#include "platform/OrvError.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "services/ThemeLogo.h"
@@ -146,11 +147,18 @@ void frmSetup::LoadGroups() {
 void frmSetup::cmdSave_Click() {
     RegistryStore& registry = *mCtx.registry;
     const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
-    if (registry.KeyExists(root, RegistryStore::kSettingsKey)) {
-        registry.SetValue(root, RegistryStore::kSettingsKey, QStringLiteral("5"),
-                          TrimSpaces(cboDomains->currentText()));
-        registry.SetValue(root, RegistryStore::kSettingsKey, QStringLiteral("6"),
-                          TrimSpaces(cboGroups->currentText()));
+    // An administrator of the launcher who may not write the machine's settings learns why;
+    // the program goes on with the settings it started with.
+    try {
+        if (registry.KeyExists(root, RegistryStore::kSettingsKey)) {
+            registry.SetValue(root, RegistryStore::kSettingsKey, QStringLiteral("5"),
+                              TrimSpaces(cboDomains->currentText()));
+            registry.SetValue(root, RegistryStore::kSettingsKey, QStringLiteral("6"),
+                              TrimSpaces(cboGroups->currentText()));
+        }
+    } catch (const OrvError& error) {
+        mCtx.prompt->MsgBox(error.Description(), PromptButtons::Ok, PromptIcon::Critical,
+                            QStringLiteral("Error"));
     }
     accept();
 }

@@ -24,7 +24,7 @@ void ShowStartupFailure(AppContext& ctx, const QString& text) {
 
 void CreateExternalObjects(AppContext& ctx) {
     if (!ctx.registry)
-        ctx.registry = std::make_unique<RegistryStore>();
+        ctx.registry = RegistryStore::ForAppDir(ctx.paths.AppDir());
     if (!ctx.directory)
         ctx.directory = std::make_unique<LocalDirectory>();
     if (!ctx.permissions)

@@ -33,4 +33,5 @@ constexpr long FileNotFound = 53;
 constexpr long PermissionDenied = 70;
 constexpr long NoMapping = 1332;
 constexpr long SettingsWrite = 5;
+constexpr long SettingsUntrusted = 75; // "Path/File access error"
 } // namespace ErrorNumber

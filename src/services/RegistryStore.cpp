@@ -1,128 +1,171 @@
 #include "services/RegistryStore.h"
 
+#include "platform/FileTrust.h"
 #include "platform/OrvError.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+
+#ifndef _WIN32
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
 const QString kSource = QStringLiteral("RegistryStore");
-// A key exists when its default value does; values live beside it.
-const QString kDefaultValue = QStringLiteral("(Default)");
 
-QString Group(const QString& keyPath) {
-    QString group = keyPath;
-    group.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return group;
-}
+#ifdef _WIN32
 
-QString ValueKey(const QString& keyPath, const QString& valueName) {
-    return Group(keyPath) + QLatin1Char('/') + valueName;
-}
-
-#ifdef Q_OS_WIN
-// The "files" are the registry's hives; the key path is the full path below them.
+// mFile is the key's full registry path; its values are named directly.
 constexpr QSettings::Format kFormat = QSettings::NativeFormat;
-bool Present(const QString& file) {
-    return !file.isEmpty();
+QString ValueKey(const QString& valueName) {
+    return valueName;
 }
+bool FileExists(const QString&) {
+    return QSettings(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Brindlecove"), kFormat)
+        .childGroups()
+        .contains(QStringLiteral("TessaroOrvane"));
+}
+
 #else
+
 constexpr QSettings::Format kFormat = QSettings::IniFormat;
-bool Present(const QString& file) {
-    return !file.isEmpty() && QFileInfo::exists(file);
+QString ValueKey(const QString& valueName) {
+    return valueName;
 }
-#endif
+bool FileExists(const QString& file) {
+    return QFileInfo::exists(file);
+}
 
-bool FileHoldsKey(const QString& file, const QString& keyPath) {
-    if (!Present(file))
+bool MakeFolder(const QString& folder) {
+    if (QFileInfo(folder).isDir())
+        return true;
+    if (!MakeFolder(QFileInfo(folder).absolutePath()))
         return false;
-    QSettings settings(file, kFormat);
-    return settings.contains(ValueKey(keyPath, kDefaultValue));
+    const QByteArray path = QFile::encodeName(folder);
+    return (mkdir(path.constData(), 0755) == 0 || errno == EEXIST) &&
+           chmod(path.constData(), 0755) == 0;
 }
 
-// Writes one value and reports whether it really reached the file.
-bool WriteValue(const QString& file, const QString& key, const QVariant& value) {
-    if (file.isEmpty())
+// Writes `values` over the file as a whole: QSettings writes a copy inside a folder only this
+// process can enter, the copy gets its final mode, and a rename puts it in place. No other
+// account can open the file while it is being written.
+bool ReplaceFile(const QString& file, const QVariantMap& values) {
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!MakeFolder(folder))
         return false;
-    QSettings settings(file, kFormat);
-    if (!settings.isWritable())
+    QByteArray scratch = QFile::encodeName(folder + QStringLiteral("/.settings-XXXXXX"));
+    if (mkdtemp(scratch.data()) == nullptr)
         return false;
-    settings.setValue(key, value);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    const QString copy = QFile::decodeName(scratch) + QStringLiteral("/settings.ini");
+    bool written = false;
+    {
+        QSettings settings(copy, kFormat);
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            settings.setValue(it.key(), it.value());
+        settings.sync();
+        written = settings.status() == QSettings::NoError;
+    }
+    if (!QFileInfo::exists(copy)) // nothing to store yet: an empty key
+        written = written && QFile(copy).open(QIODevice::WriteOnly);
+    const QByteArray copyPath = QFile::encodeName(copy);
+    written = written && chmod(copyPath.constData(), 0644) == 0 &&
+              rename(copyPath.constData(), QFile::encodeName(file).constData()) == 0;
+    unlink(copyPath.constData());
+    rmdir(scratch.constData());
+    return written;
 }
 
-QString SystemScopeFile() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("HKEY_LOCAL_MACHINE");
 #endif
-    return QSettings(QSettings::IniFormat, QSettings::SystemScope, QStringLiteral("Brindlecove"),
-                     QStringLiteral("TessaroOrvane"))
-        .fileName();
-}
-
-QString UserScopeFile() {
-#ifdef Q_OS_WIN
-    return QStringLiteral("HKEY_CURRENT_USER");
-#endif
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Brindlecove"),
-                     QStringLiteral("TessaroOrvane"))
-        .fileName();
-}
 
 } // namespace
 
-RegistryStore::RegistryStore() : RegistryStore(SystemScopeFile(), UserScopeFile()) {}
-
-RegistryStore::RegistryStore(QString systemFile, QString userFile)
-    : mSystemFile(std::move(systemFile)), mUserFile(std::move(userFile)) {}
-
-QString RegistryStore::FileHolding(const QString& keyPath) const {
-    if (FileHoldsKey(mSystemFile, keyPath))
-        return mSystemFile;
-    if (FileHoldsKey(mUserFile, keyPath))
-        return mUserFile;
-    return {};
+QString RegistryStore::MachineFile() {
+#ifdef _WIN32
+    return QStringLiteral("HKEY_LOCAL_MACHINE\\") + kSettingsKey;
+#else
+    return QStringLiteral("/etc/tessaro-orvane/settings.ini");
+#endif
 }
 
-bool RegistryStore::KeyExists(int, const QString& keyPath) {
-    return !FileHolding(keyPath).isEmpty();
+std::unique_ptr<RegistryStore> RegistryStore::ForAppDir(const QString& appDir,
+                                                        const QString& machineFile) {
+#ifndef _WIN32
+    struct stat info {};
+    const unsigned uid = EffectiveUid();
+    if (uid != 0 && stat(QFile::encodeName(appDir).constData(), &info) == 0 &&
+        S_ISDIR(info.st_mode) && info.st_uid == uid)
+        return std::make_unique<RegistryStore>(appDir + QStringLiteral("/settings.ini"), uid);
+#endif
+    return std::make_unique<RegistryStore>(machineFile, 0);
 }
 
-bool RegistryStore::CreateKey(int, const QString& keyPath) {
-    if (KeyExists(HKEY_LOCAL_MACHINE_, keyPath))
+RegistryStore::RegistryStore(QString file, unsigned ownerUid)
+    : mFile(std::move(file)), mOwnerUid(ownerUid) {}
+
+void RegistryStore::RequireTrusted() const {
+    const QString reason = UntrustedFileReason(mFile, mOwnerUid);
+    if (!reason.isEmpty())
+        throw OrvError(ErrorNumber::SettingsUntrusted, reason, kSource);
+}
+
+bool RegistryStore::KeyExists(int, const QString&) {
+    RequireTrusted();
+    return FileExists(mFile);
+}
+
+bool RegistryStore::CreateKey(int root, const QString& keyPath) {
+    if (KeyExists(root, keyPath))
         return true;
-    const QString key = ValueKey(keyPath, kDefaultValue);
-    if (WriteValue(mSystemFile, key, QString()) || WriteValue(mUserFile, key, QString()))
-        return true;
-    throw OrvError(ErrorNumber::SettingsWrite,
-                   QStringLiteral("The settings cannot be saved: neither %1 nor %2 can be "
-                                  "written. Ask an administrator to start the program once, or "
-                                  "make one of these files writable.")
-                       .arg(mSystemFile, mUserFile),
-                   kSource);
+#ifdef _WIN32
+    QSettings settings(mFile, kFormat);
+    settings.setValue(QStringLiteral("Default"), QString()); // the key's default value
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+#else
+    return ReplaceFile(mFile, {});
+#endif
 }
 
-bool RegistryStore::SetValue(int, const QString& keyPath, const QString& valueName,
+bool RegistryStore::SetValue(int root, const QString& keyPath, const QString& valueName,
                              const QVariant& value) {
-    const QString file = FileHolding(keyPath);
-    if (file.isEmpty())
+    if (!KeyExists(root, keyPath))
         return false;
-    if (!WriteValue(file, ValueKey(keyPath, valueName), value.toString()))
+    bool written = false;
+#ifdef _WIN32
+    QSettings settings(mFile, kFormat);
+    settings.setValue(ValueKey(valueName), value.toString());
+    settings.sync();
+    written = settings.status() == QSettings::NoError;
+#else
+    QVariantMap values;
+    {
+        const QSettings current(mFile, kFormat);
+        for (const QString& key : current.allKeys())
+            values.insert(key, current.value(key));
+    }
+    values.insert(valueName, value.toString());
+    written = ReplaceFile(mFile, values);
+#endif
+    if (!written)
         throw OrvError(ErrorNumber::SettingsWrite,
-                       QStringLiteral("The setting \"%1\" cannot be saved in %2: the file cannot "
-                                      "be written. Start the program as a user who may change "
-                                      "it.")
-                           .arg(valueName, file),
+                       QStringLiteral("The setting \"%1\" cannot be saved in %2: you may not "
+                                      "change this file. Ask the computer's administrator (root) "
+                                      "to save the settings, or to start the launcher once as "
+                                      "root and save them there.")
+                           .arg(valueName, mFile),
                        kSource);
     return true;
 }
 
-QVariant RegistryStore::GetValue(int, const QString& keyPath, const QString& valueName) {
-    const QString file = FileHolding(keyPath);
-    if (file.isEmpty())
+QVariant RegistryStore::GetValue(int, const QString&, const QString& valueName) {
+    RequireTrusted();
+    if (!FileExists(mFile))
         return QString();
-    QSettings settings(file, kFormat);
-    return settings.value(ValueKey(keyPath, valueName), QString()).toString();
+    const QSettings settings(mFile, kFormat);
+    return settings.value(ValueKey(valueName), QString()).toString();
 }

@@ -2,38 +2,55 @@
 
 #include <QString>
 #include <QVariant>
+#include <memory>
 
-// The machine-wide settings. On Windows they live in the registry under HKEY_LOCAL_MACHINE;
-// elsewhere in an INI file of the system scope (/etc/xdg/Brindlecove/TessaroOrvane.ini).
-// When the system file cannot be written (an unprivileged first run), values go to the
-// user's own file instead, and are found there at the next start as long as the system file
-// does not hold the key: the system file always wins.
+// The settings that decide the domain ("5") and who administers the launcher ("6").
+//
+// On Windows they live in the registry under HKEY_LOCAL_MACHINE. Elsewhere the settings key is
+// one INI file whose values sit at its top level ("5=CORP"); the key exists when the file does.
+// The machine-wide file has a fixed path compiled into the program: no environment variable,
+// option or user's file can move or replace it. A file is read only when it can be trusted
+// (see UntrustedFileReason): the machine-wide file must belong to root and be writable by no
+// one else; otherwise every call throws OrvError naming the file and the fix.
+//
+// A personal catalogue, an application folder that belongs to the user who runs the program,
+// keeps its settings beside it (<app dir>/settings.ini), trusted from that user: he already
+// controls everything in that folder.
+//
+// Files are written with mode 0644 into folders of mode 0755 whatever the umask, and replaced
+// whole, so a reader never sees half a file.
 class RegistryStore {
 public:
     enum Root { HKEY_LOCAL_MACHINE_ = 2 };
     static inline const QString kSettingsKey =
         QStringLiteral("Software\\Brindlecove\\TessaroOrvane");
 
-    // The platform's own locations.
-    RegistryStore();
-    // Explicit files, for tests and for a private installation.
-    RegistryStore(QString systemFile, QString userFile);
+    // The machine-wide settings file (the registry hive's name on Windows).
+    static QString MachineFile();
+    // The settings of a run whose application folder is `appDir`: the personal file beside a
+    // folder that belongs to the (non-root) user of the process, else `machineFile`.
+    static std::unique_ptr<RegistryStore> ForAppDir(const QString& appDir,
+                                                    const QString& machineFile = MachineFile());
+
+    // The settings in `file`, trusted when it belongs to `ownerUid` (or root).
+    explicit RegistryStore(QString file, unsigned ownerUid = 0);
 
     bool KeyExists(int root, const QString& keyPath);
-    // Throws OrvError when neither file can be written.
+    // False when the file cannot be created (a user without the rights to change the
+    // machine's settings); nothing is written then.
     bool CreateKey(int root, const QString& keyPath);
+    // False when the key does not exist. Throws OrvError when the file cannot be written.
     bool SetValue(int root, const QString& keyPath, const QString& valueName,
                   const QVariant& value);
     // A value that does not exist yields an empty string.
     QVariant GetValue(int root, const QString& keyPath, const QString& valueName);
 
-    const QString& SystemFile() const { return mSystemFile; }
-    const QString& UserFile() const { return mUserFile; }
+    const QString& File() const { return mFile; }
 
 private:
-    // The file whose key counts: the system file when it holds the key, else the user's.
-    QString FileHolding(const QString& keyPath) const;
+    // Throws OrvError when the file could have been written by someone else.
+    void RequireTrusted() const;
 
-    QString mSystemFile;
-    QString mUserFile;
+    QString mFile;
+    unsigned mOwnerUid;
 };

@@ -1,5 +1,6 @@
 #include "admin/frmSetup.h"
 #include "support/Gallery.h"
+#include "support/TestAccount.h"
 #include "support/TestContext.h"
 #include "widgets/GlyphButton.h"
 
@@ -109,6 +110,27 @@ private Q_SLOTS:
         setup.cmdSave_Click();
         QVERIFY(!fresh.ctx.registry->KeyExists(kRoot, kKey));
         QVERIFY(fresh.prompt->transcript.isEmpty());
+    }
+
+    // An administrator of the launcher who may not write the settings is told why and the
+    // program goes on; the stored values stay as they were.
+    void saveThatCannotWriteExplainsAndGoesOn() {
+        ORV_AS_TEST_ACCOUNT();
+        auto t = Context();
+        const QString folder = QFileInfo(t->ctx.registry->File()).absolutePath();
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        frmSetup setup(t->ctx);
+        setup.loadDomains();
+        setup.cboDomains->setCurrentIndex(1);
+        setup.cmdSave_Click();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(setup.result(), int(QDialog::Accepted));
+        QCOMPARE(t->prompt->transcript.size(), 1);
+        const auto& box = t->prompt->transcript.first();
+        QCOMPARE(box.icon, PromptIcon::Critical);
+        QCOMPARE(box.title, QStringLiteral("Error"));
+        QVERIFY2(box.text.contains(t->ctx.registry->File()), qPrintable(box.text));
+        QCOMPARE(t->ctx.registry->GetValue(kRoot, kKey, "5").toString(), QString("OLD"));
     }
 };
 

@@ -1,8 +1,10 @@
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"
+#include "platform/FileTrust.h"
 #include "platform/OrvError.h"
 #include "support/Gallery.h"
+#include "support/TestAccount.h"
 #include "support/TestContext.h"
 #include "widgets/LowColor.h"
 #include "widgets/ProgressBar.h"
@@ -11,6 +13,8 @@
 #include <QHostInfo>
 #include <QLabel>
 #include <QTest>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
@@ -153,6 +157,92 @@ private Q_SLOTS:
         QCOMPARE(t.ctx.gIsAdmin, admin);
         // An administrator's rules are not collected.
         QCOMPARE(t.ctx.permissions->GetGroupRules().size(), admin ? 0 : 1);
+    }
+
+    // Every way a user could name his own group as the administrators' group ends with him
+    // not being an administrator: settings from the environment or his own files are never
+    // read, and a settings file someone else could have written stops the start-up.
+    void forgedSettingsNeverMakeAnAdministrator_data() {
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<bool>("refused"); // the start-up stops with a message naming the file
+        QTest::newRow("environment names a settings folder") << "environment" << false;
+        QTest::newRow("the user's own settings file") << "user file" << false;
+        QTest::newRow("first run without rights, Save") << "no rights" << false;
+        QTest::newRow("system file writable by all") << "mode 666" << true;
+        QTest::newRow("system folder writable by all") << "folder 777" << true;
+        if (RunningAsRoot())
+            QTest::newRow("system file of another owner") << "owner" << true;
+        QTest::newRow("control: a trusted system file") << "trusted" << false;
+    }
+    void forgedSettingsNeverMakeAnAdministrator() {
+        QFETCH(QString, setUp);
+        QFETCH(bool, refused);
+        TestContext t;
+        t.directory->AddGroup("staff", {"tester"});
+        const QByteArray forged = "5=CORP\n6=staff\n";
+        const QString etc = t.dir.filePath("etc");
+        QString machine = etc + "/settings.ini";
+        QVERIFY(QDir().mkpath(etc));
+        const auto write = [](const QString& file, const QByteArray& text) {
+            QDir().mkpath(QFileInfo(file).absolutePath());
+            QFile out(file);
+            return out.open(QIODevice::WriteOnly) && out.write(text) == text.size();
+        };
+        const QByteArray home = t.dir.filePath("home").toLocal8Bit();
+        const QByteArray xdg = t.dir.filePath("xdg").toLocal8Bit();
+        QByteArray savedEnvironment[3] = {qgetenv("HOME"), qgetenv("XDG_CONFIG_DIRS"),
+                                          qgetenv("XDG_CONFIG_HOME")};
+        if (setUp == "environment") {
+            qputenv("XDG_CONFIG_DIRS", xdg);
+            qputenv("XDG_CONFIG_HOME", xdg);
+            QVERIFY(write(xdg + "/Brindlecove/TessaroOrvane.ini", forged));
+            QVERIFY(write(xdg + "/tessaro-orvane/settings.ini", forged));
+        } else if (setUp == "user file") {
+            qputenv("HOME", home);
+            QVERIFY(write(home + "/.config/Brindlecove/TessaroOrvane.ini", forged));
+        } else if (setUp == "no rights") {
+            machine = "/proc/tessaro-orvane/settings.ini"; // no one can create it
+        } else {
+            QVERIFY(write(machine, forged));
+            if (setUp == "mode 666")
+                QVERIFY(QFile::setPermissions(machine, QFileDevice::Permissions(0x6666)));
+            if (setUp == "folder 777")
+                QVERIFY(QFile::setPermissions(etc, QFileDevice::Permissions(0x7777)));
+            if (setUp == "owner")
+                QCOMPARE(chown(QFile::encodeName(machine).constData(), 65534, 65534), 0);
+        }
+        // The store the program itself would pick for an application folder of root's.
+        t.ctx.registry = RegistryStore::ForAppDir(t.ctx.paths.AppDir(), machine);
+        if (!RunningAsRoot() || setUp == "trusted")
+            t.ctx.registry = std::make_unique<RegistryStore>(machine, EffectiveUid());
+
+        int setupShown = 0;
+        modMain::StartupHooks hooks;
+        hooks.showSetup = [&](frmSetup& setup) {
+            ++setupShown;
+            // Only a user who cannot write the settings has nothing to lose by saving.
+            if (setUp != "no rights")
+                return setup.cmdCancel_Click();
+            setup.cboDomains->setEditText("CORP");
+            setup.cboGroups->setEditText("staff");
+            setup.cmdSave_Click();
+        };
+        std::optional<OrvError> error;
+        try {
+            modMain::Main(t.ctx, hooks);
+        } catch (const OrvError& e) {
+            error = e;
+        }
+        qputenv("HOME", savedEnvironment[0]);
+        qputenv("XDG_CONFIG_DIRS", savedEnvironment[1]);
+        qputenv("XDG_CONFIG_HOME", savedEnvironment[2]);
+
+        QCOMPARE(error.has_value(), refused);
+        if (refused)
+            QVERIFY2(error->Description().contains(machine), qPrintable(error->Description()));
+        QCOMPARE(t.ctx.gIsAdmin, setUp == "trusted");
+        if (setUp == "no rights")
+            QCOMPARE(setupShown, 1);
     }
 
     void lowColorFollowsTheDisplay_data() {

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 #include "services/CatalogPictures.h"
 #include "services/CatalogStore.h"
+#include "support/TestAccount.h"
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
@@ -75,10 +76,6 @@ QStringList FilesBelow(const QString& root) {
         files.append(QDir(root).relativeFilePath(it.next()));
     files.sort();
     return files;
-}
-
-bool RunningAsRoot() {
-    return geteuid() == 0;
 }
 
 // An ICO with one 8-bit paletted 4 x 4 image: palette 0 red, 1 green, 2 blue; the pixel at
@@ -370,8 +367,7 @@ private slots:
     void readOnlyCatalogueReadsButRefusesWrites() {
         if (OnPostgres())
             QSKIP("a file's permissions: SQLite only");
-        if (RunningAsRoot())
-            QSKIP("root ignores file permissions, so a read-only catalogue stays writable");
+        ORV_AS_TEST_ACCOUNT();
         QVERIFY(Add(QStringLiteral("Editor")));
         mStore.reset();
         QVERIFY(QFile::setPermissions(DatabaseFile(), QFile::ReadOwner | QFile::ReadGroup));
@@ -400,8 +396,7 @@ private slots:
     }
 
     void readOnlyDirectoryCannotHoldANewCatalogue() {
-        if (RunningAsRoot())
-            QSKIP("root ignores file permissions, so a read-only directory stays writable");
+        ORV_AS_TEST_ACCOUNT();
         const QString locked = File(QStringLiteral("locked"));
         QVERIFY(QDir().mkpath(locked));
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
@@ -417,8 +412,7 @@ private slots:
     void readOnlyDirectoryStillReadsAnExistingCatalogue() {
         if (OnPostgres())
             QSKIP("a file's permissions: SQLite only");
-        if (RunningAsRoot())
-            QSKIP("root ignores file permissions, so a read-only directory stays writable");
+        ORV_AS_TEST_ACCOUNT();
         QVERIFY(Add(QStringLiteral("Editor")));
         mStore.reset();
         const QString dir = QFileInfo(DatabaseFile()).absolutePath();

@@ -1,5 +1,7 @@
 #include "support/TestContext.h"
 
+#include "platform/FileTrust.h"
+
 #include <QDir>
 
 void FakeDirectory::AddGroup(const QString& group, const QStringList& members) {
@@ -43,8 +45,8 @@ TestContext::TestContext() {
     auto fake = std::make_unique<FakeDirectory>();
     directory = fake.get();
     ctx.directory = std::move(fake);
-    ctx.registry = std::make_unique<RegistryStore>(root + QStringLiteral("/system.ini"),
-                                                   root + QStringLiteral("/user.ini"));
+    ctx.registry =
+        std::make_unique<RegistryStore>(root + QStringLiteral("/system.ini"), EffectiveUid());
     ctx.permissions = std::make_unique<PermissionSet>();
 
     ctx.Catalog().OpenDatabase(ctx.paths.DatabaseFile());
