@@ -10,9 +10,11 @@
 #include "platform/FatalError.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
+#include "services/DomainDirectory.h"
 #include "services/LocalDirectory.h"
 
 #include <QApplication>
+#include <QHostInfo>
 #include <cstdio>
 
 namespace modMain {
@@ -26,7 +28,8 @@ void CreateExternalObjects(AppContext& ctx) {
     if (!ctx.registry)
         ctx.registry = RegistryStore::ForAppDir(ctx.paths.AppDir());
     if (!ctx.directory)
-        ctx.directory = std::make_unique<LocalDirectory>();
+        ctx.directory = std::make_unique<DomainDirectory>(
+            *ctx.registry, std::make_unique<LocalDirectory>(), QHostInfo::localHostName());
     if (!ctx.permissions)
         ctx.permissions = std::make_unique<PermissionSet>();
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "services/DirectoryService.h"
+
+#include <QHash>
+#include <functional>
+#include <memory>
+
+class RegistryStore;
+
+// The directory the launcher asks: the domain named in each call picks the backend. The
+// computer's own name (or no name) is the local accounts; any other name is an LDAP /
+// Active Directory domain reached as the machine-wide settings say, one connection per domain
+// kept for the run.
+class DomainDirectory : public DirectoryService {
+public:
+    // `local` answers for the computer's own accounts; `registry` holds the settings of the
+    // directory domains and the configured domain ("5").
+    DomainDirectory(RegistryStore& registry, std::unique_ptr<DirectoryService> local,
+                    QString localName);
+
+    // The forest's or the configured directory domains; none when the launcher is set up for
+    // the local accounts and no directory domain is configured.
+    QStringList GetDomains(bool flag) override;
+    QStringList GetGroups(const QString& domain, bool flag) override;
+    QStringList GetUsers(const QString& domain, bool flag) override;
+    QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) override;
+    QString GetAccountSid(const QString& domain, const QString& account, bool flag) override;
+
+    bool IsLocal(const QString& domain) const;
+    DirectoryService& Backend(const QString& domain);
+
+private:
+    RegistryStore& mRegistry;
+    std::unique_ptr<DirectoryService> mLocal;
+    QString mLocalName;
+    QHash<QString, std::shared_ptr<DirectoryService>> mDomains;
+};

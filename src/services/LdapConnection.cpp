@@ -1,0 +1,300 @@
+#include "services/LdapConnection.h"
+
+#include "platform/OrvError.h"
+
+#include <QFile>
+#include <ldap.h>
+#include <memory>
+#include <sys/time.h>
+
+namespace {
+
+const QString kSource = QStringLiteral("DirectoryService");
+constexpr int kPageSize = 1000;
+
+QString ErrorText(int code) {
+    return QString::fromUtf8(ldap_err2string(code));
+}
+
+// Frees what libldap allocated when the scope ends.
+struct MessageGuard {
+    LDAPMessage* message = nullptr;
+    ~MessageGuard() {
+        if (message)
+            ldap_msgfree(message);
+    }
+};
+struct Unbind {
+    void operator()(LDAP* ld) const { ldap_unbind_ext_s(ld, nullptr, nullptr); }
+};
+using Handle = std::unique_ptr<LDAP, Unbind>;
+
+struct ControlGuard {
+    LDAPControl* control = nullptr;
+    LDAPControl** controls = nullptr;
+    ~ControlGuard() {
+        if (control)
+            ldap_control_free(control);
+        if (controls)
+            ldap_controls_free(controls);
+    }
+};
+
+LdapConnection::Entry ReadEntry(LDAP* ld, LDAPMessage* message) {
+    LdapConnection::Entry entry;
+    if (char* dn = ldap_get_dn(ld, message)) {
+        entry.dn = QString::fromUtf8(dn);
+        ldap_memfree(dn);
+    }
+    BerElement* ber = nullptr;
+    for (char* name = ldap_first_attribute(ld, message, &ber); name != nullptr;
+         name = ldap_next_attribute(ld, message, ber)) {
+        QList<QByteArray>& values = entry.attributes[QString::fromUtf8(name).toLower()];
+        if (berval** raw = ldap_get_values_len(ld, message, name)) {
+            for (berval** v = raw; *v != nullptr; ++v)
+                values.append(QByteArray((*v)->bv_val, static_cast<qsizetype>((*v)->bv_len)));
+            ldap_value_free_len(raw);
+        }
+        ldap_memfree(name);
+    }
+    if (ber)
+        ber_free(ber, 0);
+    return entry;
+}
+
+} // namespace
+
+QList<QByteArray> LdapConnection::Entry::Values(const QString& name) const {
+    return attributes.value(name.toLower());
+}
+
+QString LdapConnection::Entry::First(const QString& name) const {
+    const QList<QByteArray> values = Values(name);
+    return values.isEmpty() ? QString() : QString::fromUtf8(values.first());
+}
+
+LdapConnection::LdapConnection(LdapSettings settings) : mSettings(std::move(settings)) {}
+
+LdapConnection::~LdapConnection() {
+    Disconnect();
+}
+
+void LdapConnection::Disconnect() {
+    if (mLd)
+        ldap_unbind_ext_s(mLd, nullptr, nullptr);
+    mLd = nullptr;
+}
+
+QString LdapConnection::Server() const {
+    return mServer.isEmpty() ? Uris().join(u' ') : mServer;
+}
+
+QStringList LdapConnection::Uris() const {
+    if (!mSettings.uris.isEmpty())
+        return mSettings.uris;
+    // The domain's servers from DNS (_ldap._tcp.<domain>).
+    char* hosts = nullptr;
+    QStringList uris;
+    const QByteArray domain = mSettings.domain.toUtf8();
+    if (ldap_domain2hostlist(domain.constData(), &hosts) == LDAP_SUCCESS && hosts) {
+        for (const QString& host : QString::fromUtf8(hosts).split(u' ', Qt::SkipEmptyParts))
+            uris.append(QStringLiteral("ldap://") + host);
+        ldap_memfree(hosts);
+    }
+    return uris;
+}
+
+void LdapConnection::Fail(const QString& what, int code, const QString& server) const {
+    throw OrvError(
+        1722,
+        QStringLiteral("The directory of the domain \"%1\" at %2 %3: %4. Check that the server "
+                       "is running and reachable, and the directory settings (LdapUri, "
+                       "LdapBindDn, LdapPasswordFile, LdapTls) in the machine-wide settings.")
+            .arg(mSettings.domain,
+                 server.isEmpty() ? QStringLiteral("(no server found in DNS)") : server, what,
+                 code == 0 ? QStringLiteral("no server") : ErrorText(code)),
+        kSource);
+}
+
+void LdapConnection::Connect() {
+    if (mLd)
+        return;
+    const QStringList uris = Uris();
+    if (uris.isEmpty())
+        Fail(QStringLiteral("cannot be found"), 0, {});
+
+    const int version = LDAP_VERSION3;
+    timeval timeout{mSettings.timeoutSeconds, 0};
+    int lastCode = LDAP_SERVER_DOWN;
+    QString lastServer;
+    QString lastWhat = QStringLiteral("cannot be reached");
+    for (const QString& uri : uris) {
+        LDAP* raw = nullptr;
+        lastServer = uri;
+        int rc = ldap_initialize(&raw, uri.toUtf8().constData());
+        Handle handle(raw); // unbound on every way out, a throwing bind included
+        LDAP* ld = raw;
+        if (rc != LDAP_SUCCESS) {
+            lastCode = rc;
+            lastWhat = QStringLiteral("is not a valid server address");
+            continue;
+        }
+        ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
+        ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+        ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+        ldap_set_option(ld, LDAP_OPT_TIMEOUT, &timeout);
+        const bool ldaps = uri.startsWith(QLatin1String("ldaps://"), Qt::CaseInsensitive);
+        if (ldaps || mSettings.startTls) {
+            // The server's certificate is always checked, against the given CAs if any.
+            const int demand = LDAP_OPT_X_TLS_DEMAND;
+            const int server = 0;
+            ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
+            if (!mSettings.caFile.isEmpty())
+                ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE,
+                                QFile::encodeName(mSettings.caFile).constData());
+            ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &server);
+        }
+
+        rc = LDAP_SUCCESS;
+        if (!ldaps && mSettings.startTls) {
+            rc = ldap_start_tls_s(ld, nullptr, nullptr);
+            if (rc != LDAP_SUCCESS)
+                lastWhat = QStringLiteral("refused a TLS session (StartTLS)");
+        }
+        if (rc == LDAP_SUCCESS) {
+            rc = Bind(ld);
+            if (rc != LDAP_SUCCESS)
+                lastWhat = rc == LDAP_INVALID_CREDENTIALS ? QStringLiteral("refused the bind")
+                                                          : QStringLiteral("cannot be bound to");
+        }
+        if (rc == LDAP_SUCCESS) {
+            mLd = handle.release();
+            mServer = uri;
+            return;
+        }
+        if (rc == LDAP_SERVER_DOWN || rc == LDAP_TIMEOUT || rc == LDAP_CONNECT_ERROR)
+            lastWhat = rc == LDAP_TIMEOUT ? QStringLiteral("did not answer in time")
+                                          : QStringLiteral("cannot be reached");
+        lastCode = rc;
+        // A refused bind is the same everywhere: do not try the other servers with it.
+        if (rc == LDAP_INVALID_CREDENTIALS)
+            break;
+    }
+    Fail(lastWhat, lastCode, lastServer);
+}
+
+QByteArray LdapConnection::BindPassword() const {
+    QFile file(mSettings.passwordFile);
+    if (mSettings.passwordFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        throw OrvError(
+            1722,
+            QStringLiteral("The password for binding to the directory of the domain \"%1\" "
+                           "as %2 cannot be read from \"%3\"%4. Name a readable file in the "
+                           "setting LdapPasswordFile, or use LdapSasl=GSSAPI with a Kerberos "
+                           "ticket.")
+                .arg(mSettings.domain, mSettings.bindDn, mSettings.passwordFile,
+                     file.errorString().isEmpty()
+                         ? QString()
+                         : QStringLiteral(" (%1)").arg(file.errorString())),
+            kSource);
+    QByteArray password = file.readLine(4096);
+    while (password.endsWith('\n') || password.endsWith('\r'))
+        password.chop(1);
+    return password;
+}
+
+namespace {
+// SASL mechanisms such as GSSAPI take what they need from the Kerberos ticket; nothing is
+// asked interactively.
+int NoInteraction(LDAP*, unsigned, void*, void*) {
+    return LDAP_SUCCESS;
+}
+} // namespace
+
+int LdapConnection::Bind(LDAP* ld) const {
+    if (!mSettings.bindDn.isEmpty()) {
+        QByteArray password = BindPassword();
+        berval credentials{static_cast<ber_len_t>(password.size()), password.data()};
+        const int rc = ldap_sasl_bind_s(ld, mSettings.bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE,
+                                        &credentials, nullptr, nullptr, nullptr);
+        password.fill('\0');
+        return rc;
+    }
+    if (!mSettings.saslMechanism.isEmpty())
+        return ldap_sasl_interactive_bind_s(ld, nullptr,
+                                            mSettings.saslMechanism.toUtf8().constData(), nullptr,
+                                            nullptr, LDAP_SASL_QUIET, NoInteraction, nullptr);
+    berval none{0, nullptr};
+    return ldap_sasl_bind_s(ld, "", LDAP_SASL_SIMPLE, &none, nullptr, nullptr, nullptr);
+}
+
+QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope scope,
+                                                    const QByteArray& filter,
+                                                    const QStringList& attributes) {
+    Connect();
+    QList<QByteArray> names;
+    for (const QString& a : attributes)
+        names.append(a.toUtf8());
+    std::vector<char*> attrs;
+    for (QByteArray& n : names)
+        attrs.push_back(n.data());
+    attrs.push_back(nullptr);
+    const QByteArray baseDn = base.toUtf8();
+    timeval timeout{mSettings.timeoutSeconds, 0};
+
+    QList<Entry> entries;
+    berval cookie{0, nullptr};
+    QByteArray cookieBytes;
+    const bool paged = scope == Subtree;
+    do {
+        ControlGuard request;
+        LDAPControl* controls[2] = {nullptr, nullptr};
+        if (paged) {
+            cookie = {static_cast<ber_len_t>(cookieBytes.size()), cookieBytes.data()};
+            const int rc = ldap_create_page_control(mLd, kPageSize, &cookie, 0, &request.control);
+            if (rc != LDAP_SUCCESS)
+                Fail(QStringLiteral("cannot page a search"), rc, mServer);
+            controls[0] = request.control;
+        }
+        MessageGuard result;
+        int rc = ldap_search_ext_s(mLd, baseDn.constData(), scope, filter.constData(), attrs.data(),
+                                   0, paged ? controls : nullptr, nullptr, &timeout, LDAP_NO_LIMIT,
+                                   &result.message);
+        if (rc == LDAP_SERVER_DOWN || rc == LDAP_TIMEOUT || rc == LDAP_CONNECT_ERROR) {
+            const QString server = mServer;
+            Disconnect();
+            Fail(rc == LDAP_TIMEOUT ? QStringLiteral("did not answer in time")
+                                    : QStringLiteral("stopped answering"),
+                 rc, server);
+        }
+        // A base that does not exist means nothing matches; a referral is another domain's.
+        if (rc == LDAP_NO_SUCH_OBJECT || rc == LDAP_REFERRAL)
+            return entries;
+        if (rc != LDAP_SUCCESS && rc != LDAP_SIZELIMIT_EXCEEDED && rc != LDAP_PARTIAL_RESULTS)
+            Fail(QStringLiteral("refused a search (%1)").arg(QString::fromUtf8(filter.left(200))),
+                 rc, mServer);
+        for (LDAPMessage* m = ldap_first_entry(mLd, result.message); m != nullptr;
+             m = ldap_next_entry(mLd, m))
+            entries.append(ReadEntry(mLd, m));
+        cookieBytes.clear();
+        if (paged) {
+            ControlGuard response;
+            int code = 0;
+            if (ldap_parse_result(mLd, result.message, &code, nullptr, nullptr, nullptr,
+                                  &response.controls, 0) == LDAP_SUCCESS &&
+                response.controls) {
+                if (LDAPControl* page =
+                        ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, response.controls, nullptr)) {
+                    ber_int_t estimate = 0;
+                    berval next{0, nullptr};
+                    if (ldap_parse_pageresponse_control(mLd, page, &estimate, &next) ==
+                        LDAP_SUCCESS) {
+                        cookieBytes = QByteArray(next.bv_val, static_cast<qsizetype>(next.bv_len));
+                        ber_memfree(next.bv_val);
+                    }
+                }
+            }
+        }
+    } while (!cookieBytes.isEmpty());
+    return entries;
+}

@@ -1,0 +1,230 @@
+#include "services/LdapDirectory.h"
+
+#include "platform/OrvError.h"
+#include "services/LdapText.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace {
+
+const QString kSource = QStringLiteral("DirectoryService");
+// sAMAccountType of normal user accounts; the indexed way to ask for users only.
+const QByteArray kAdUsers = "(sAMAccountType=805306368)";
+const QByteArray kAdGroups = "(objectCategory=group)";
+const QByteArray kPosixUsers = "(objectClass=posixAccount)";
+const QByteArray kPosixGroups =
+    "(|(objectClass=posixGroup)(objectClass=groupOfNames)(objectClass=groupOfUniqueNames))";
+const char* const kActiveDirectoryCapability = "1.2.840.113556.1.4.800";
+
+QByteArray Equals(const char* attribute, const QString& value) {
+    return QByteArray("(") + attribute + '=' + LdapText::FilterValue(value) + ')';
+}
+
+QStringList SortedNames(const QList<LdapConnection::Entry>& entries, const QString& attribute) {
+    QStringList names;
+    names.reserve(entries.size());
+    for (const auto& entry : entries) {
+        const QString name = entry.First(attribute);
+        if (!name.isEmpty())
+            names.append(name);
+    }
+    names.removeDuplicates();
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    return names;
+}
+
+} // namespace
+
+LdapDirectory::LdapDirectory(LdapSettings settings) : mConnection(std::move(settings)) {}
+
+const LdapDirectory::ServerInfo& LdapDirectory::Info() {
+    if (mInfo)
+        return *mInfo;
+    const auto root = mConnection.Search(
+        {}, LdapConnection::Base, "(objectClass=*)",
+        {QStringLiteral("supportedCapabilities"), QStringLiteral("defaultNamingContext"),
+         QStringLiteral("configurationNamingContext"), QStringLiteral("namingContexts")});
+    ServerInfo info;
+    if (!root.isEmpty()) {
+        const auto& dse = root.first();
+        info.activeDirectory = dse.Values(QStringLiteral("supportedCapabilities"))
+                                   .contains(QByteArray(kActiveDirectoryCapability));
+        info.configuration = dse.First(QStringLiteral("configurationNamingContext"));
+        info.base = dse.First(QStringLiteral("defaultNamingContext"));
+        if (info.base.isEmpty() && Domain().contains(u'.'))
+            info.base = LdapText::BaseDnOfDomain(Domain());
+        if (info.base.isEmpty())
+            info.base = dse.First(QStringLiteral("namingContexts"));
+    }
+    if (!mConnection.Settings().baseDn.isEmpty())
+        info.base = mConnection.Settings().baseDn;
+    mInfo = info;
+    return *mInfo;
+}
+
+bool LdapDirectory::IsActiveDirectory() {
+    return Info().activeDirectory;
+}
+
+void LdapDirectory::Unknown(const QString& account) const {
+    throw OrvError(ErrorNumber::NoMapping,
+                   QStringLiteral("No mapping between account names and security IDs was done: "
+                                  "the account \"%1\" is not known in the domain \"%2\".")
+                       .arg(account, Domain()),
+                   kSource);
+}
+
+QStringList LdapDirectory::GetDomains(bool) {
+    if (!IsActiveDirectory())
+        return mConnection.Settings().domains.isEmpty() ? QStringList{Domain()}
+                                                        : mConnection.Settings().domains;
+    // The forest's domains: the cross-references of its domain partitions.
+    const auto partitions = mConnection.Search(
+        QStringLiteral("CN=Partitions,") + Info().configuration, LdapConnection::Subtree,
+        "(&(objectClass=crossRef)(systemFlags:1.2.840.113556.1.4.803:=2))",
+        {QStringLiteral("dnsRoot")});
+    QStringList domains = SortedNames(partitions, QStringLiteral("dnsRoot"));
+    return domains.isEmpty() ? QStringList{Domain()} : domains;
+}
+
+QStringList LdapDirectory::GetGroups(const QString&, bool) {
+    const bool ad = IsActiveDirectory();
+    const QString name = ad ? QStringLiteral("sAMAccountName") : QStringLiteral("cn");
+    return SortedNames(mConnection.Search(Info().base, LdapConnection::Subtree,
+                                          ad ? kAdGroups : kPosixGroups, {name}),
+                       name);
+}
+
+QStringList LdapDirectory::GetUsers(const QString&, bool) {
+    const bool ad = IsActiveDirectory();
+    const QString name = ad ? QStringLiteral("sAMAccountName") : QStringLiteral("uid");
+    return SortedNames(mConnection.Search(Info().base, LdapConnection::Subtree,
+                                          ad ? kAdUsers : kPosixUsers, {name}),
+                       name);
+}
+
+std::optional<LdapConnection::Entry> LdapDirectory::FindUser(const QString& account,
+                                                             const QStringList& attributes) {
+    const QString name = LdapText::AccountName(account);
+    if (name.isEmpty())
+        return std::nullopt;
+    const QByteArray filter = IsActiveDirectory()
+                                  ? "(&" + kAdUsers + Equals("sAMAccountName", name) + ')'
+                                  : "(&" + kPosixUsers + Equals("uid", name) + ')';
+    const auto found = mConnection.Search(Info().base, LdapConnection::Subtree, filter, attributes);
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.first();
+}
+
+std::optional<LdapConnection::Entry> LdapDirectory::FindGroup(const QString& account,
+                                                              const QStringList& attributes) {
+    if (account.isEmpty())
+        return std::nullopt;
+    const QByteArray filter = IsActiveDirectory()
+                                  ? "(&" + kAdGroups + Equals("sAMAccountName", account) + ')'
+                                  : "(&" + kPosixGroups + Equals("cn", account) + ')';
+    const auto found = mConnection.Search(Info().base, LdapConnection::Subtree, filter, attributes);
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.first();
+}
+
+QStringList LdapDirectory::GetUserGroups(const QString&, const QString& user, bool) {
+    const bool ad = IsActiveDirectory();
+    const auto entry = FindUser(user, ad ? QStringList{QStringLiteral("objectSid")}
+                                         : QStringList{QStringLiteral("gidNumber")});
+    if (!entry)
+        Unknown(user);
+    return ad ? ActiveDirectoryGroups(*entry) : PosixGroups(*entry, LdapText::AccountName(user));
+}
+
+QStringList LdapDirectory::ActiveDirectoryGroups(const LdapConnection::Entry& user) {
+    // tokenGroups holds every group SID of the user, nested and primary groups included.
+    const auto token = mConnection.Search(user.dn, LdapConnection::Base, "(objectClass=*)",
+                                          {QStringLiteral("tokenGroups")});
+    if (token.isEmpty())
+        return {};
+    const QList<QByteArray> sids = token.first().Values(QStringLiteral("tokenGroups"));
+    if (sids.isEmpty())
+        return {};
+    QByteArray filter = "(|";
+    for (const QByteArray& sid : sids)
+        filter += "(objectSid=" + LdapText::FilterBytes(sid) + ')';
+    filter += ')';
+    return SortedNames(mConnection.Search(Info().base, LdapConnection::Subtree, filter,
+                                          {QStringLiteral("sAMAccountName")}),
+                       QStringLiteral("sAMAccountName"));
+}
+
+QStringList LdapDirectory::PosixGroups(const LdapConnection::Entry& user, const QString& name) {
+    const QStringList attributes{QStringLiteral("cn")};
+    // The groups that name the user: by memberUid, by his DN, or as his primary group.
+    QByteArray filter = "(|" + Equals("memberUid", name) + Equals("member", user.dn) +
+                        Equals("uniqueMember", user.dn);
+    const QString gid = user.First(QStringLiteral("gidNumber"));
+    if (!gid.isEmpty())
+        filter += "(&(objectClass=posixGroup)" + Equals("gidNumber", gid) + ')';
+    filter += ')';
+    QList<LdapConnection::Entry> found =
+        mConnection.Search(Info().base, LdapConnection::Subtree, filter, attributes);
+    // Then the groups that hold those groups, one search per level, until nothing new.
+    QSet<QString> seen;
+    QList<LdapConnection::Entry> all;
+    while (!found.isEmpty()) {
+        QByteArray next = "(|";
+        bool any = false;
+        for (const auto& group : found) {
+            if (seen.contains(group.dn.toLower()))
+                continue;
+            seen.insert(group.dn.toLower());
+            all.append(group);
+            next += Equals("member", group.dn) + Equals("uniqueMember", group.dn);
+            any = true;
+        }
+        if (!any)
+            break;
+        next += ')';
+        found = mConnection.Search(Info().base, LdapConnection::Subtree, next, attributes);
+    }
+    return SortedNames(all, QStringLiteral("cn"));
+}
+
+QString LdapDirectory::GetAccountSid(const QString&, const QString& account, bool) {
+    if (IsActiveDirectory()) {
+        const QString name = LdapText::AccountName(account);
+        const auto found =
+            mConnection.Search(Info().base, LdapConnection::Subtree, Equals("sAMAccountName", name),
+                               {QStringLiteral("objectSid")});
+        for (const auto& entry : found) {
+            const QString sid =
+                LdapText::SidText(entry.Values(QStringLiteral("objectSid")).value(0));
+            if (!sid.isEmpty())
+                return sid;
+        }
+        Unknown(account);
+    }
+    const QStringList userAttributes{QStringLiteral("sambaSID"), QStringLiteral("uidNumber")};
+    if (const auto user = FindUser(account, userAttributes)) {
+        const QString sid = user->First(QStringLiteral("sambaSID"));
+        if (!sid.isEmpty())
+            return sid;
+        const QString uid = user->First(QStringLiteral("uidNumber"));
+        if (!uid.isEmpty())
+            return QStringLiteral("S-1-22-1-") + uid;
+    }
+    const QStringList groupAttributes{QStringLiteral("sambaSID"), QStringLiteral("gidNumber")};
+    if (const auto group = FindGroup(account, groupAttributes)) {
+        const QString sid = group->First(QStringLiteral("sambaSID"));
+        if (!sid.isEmpty())
+            return sid;
+        const QString gid = group->First(QStringLiteral("gidNumber"));
+        if (!gid.isEmpty())
+            return QStringLiteral("S-1-22-2-") + gid;
+    }
+    Unknown(account);
+}

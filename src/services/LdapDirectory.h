@@ -1,0 +1,48 @@
+#pragma once
+
+#include "services/DirectoryService.h"
+#include "services/LdapConnection.h"
+
+#include <optional>
+
+// A domain's accounts in an LDAP directory, of either schema users meet:
+// - Active Directory: accounts by sAMAccountName, SIDs from objectSid, a user's groups
+//   transitively from tokenGroups (a base read of the user, primary group included) resolved
+//   to names in one search;
+// - RFC 2307 / 2307bis: users by uid (posixAccount), groups by cn (posixGroup with memberUid,
+//   groupOfNames / groupOfUniqueNames with member DNs, nested groups followed one search per
+//   level), SIDs from sambaSID when present, otherwise S-1-22-1-<uidNumber> and
+//   S-1-22-2-<gidNumber> as the local accounts have them.
+// Which one a server is comes from its root DSE. Logon names "name@realm" and "DOMAIN\name"
+// are asked as "name". Every value is escaped before it reaches a filter.
+class LdapDirectory : public DirectoryService {
+public:
+    explicit LdapDirectory(LdapSettings settings);
+
+    QStringList GetDomains(bool flag) override;
+    QStringList GetGroups(const QString& domain, bool flag) override;
+    QStringList GetUsers(const QString& domain, bool flag) override;
+    QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) override;
+    QString GetAccountSid(const QString& domain, const QString& account, bool flag) override;
+
+    bool IsActiveDirectory();
+    const QString& Domain() const { return mConnection.Settings().domain; }
+
+private:
+    struct ServerInfo {
+        bool activeDirectory = false;
+        QString base;
+        QString configuration;
+    };
+    const ServerInfo& Info();
+    std::optional<LdapConnection::Entry> FindUser(const QString& account,
+                                                  const QStringList& attributes);
+    std::optional<LdapConnection::Entry> FindGroup(const QString& account,
+                                                   const QStringList& attributes);
+    QStringList ActiveDirectoryGroups(const LdapConnection::Entry& user);
+    QStringList PosixGroups(const LdapConnection::Entry& user, const QString& name);
+    [[noreturn]] void Unknown(const QString& account) const;
+
+    LdapConnection mConnection;
+    std::optional<ServerInfo> mInfo;
+};

@@ -1,0 +1,412 @@
+#include "app/modMain.h"
+#include "launcher/ListView.h"
+#include "launcher/frmMain.h"
+#include "platform/OrvError.h"
+#include "services/DomainDirectory.h"
+#include "services/LdapDirectory.h"
+#include "services/LdapText.h"
+#include "services/LocalDirectory.h"
+#include "support/SlapdServer.h"
+#include "support/TestContext.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTest>
+#include <optional>
+
+namespace {
+
+using Values = QList<std::pair<QString, QString>>;
+const QString kPeople = QStringLiteral("ou=people,") + SlapdServer::kBase;
+const QString kGroups = QStringLiteral("ou=groups,") + SlapdServer::kBase;
+// Filter and DN specials, a backslash and letters beyond ASCII, in one name.
+const QString kOddUser = QString::fromUtf8("j\xc3\xbcrgen*(x)\\");
+const QString kOddGroup = QString::fromUtf8("g*(x)\\ \xc3\x84rger, \"q\"");
+const int kManyGroups = 600;
+// Enough groups that listing them needs more than one page of 1000.
+const int kSpareGroups = 500;
+
+QString UserDn(const QString& uid) {
+    return QStringLiteral("uid=") + LdapText::DnValue(uid) + u',' + kPeople;
+}
+QString GroupDn(const QString& cn) {
+    return QStringLiteral("cn=") + LdapText::DnValue(cn) + u',' + kGroups;
+}
+
+QByteArray User(const QString& uid, int number, int gid, const QString& sambaSid = {}) {
+    Values v{{"objectClass", "inetOrgPerson"}, {"objectClass", "posixAccount"}};
+    if (!sambaSid.isEmpty())
+        v << std::pair<QString, QString>{"objectClass", "sambaSamAccount"}
+          << std::pair<QString, QString>{"sambaSID", sambaSid};
+    v << Values{{"uid", uid},
+                {"cn", uid},
+                {"sn", uid},
+                {"uidNumber", QString::number(number)},
+                {"gidNumber", QString::number(gid)},
+                {"homeDirectory", "/home/" + uid}};
+    return SlapdServer::Record(UserDn(uid), v);
+}
+
+QByteArray PosixGroup(const QString& cn, int gid, const QStringList& memberUids) {
+    Values v{{"objectClass", "posixGroup"}, {"cn", cn}, {"gidNumber", QString::number(gid)}};
+    for (const QString& uid : memberUids)
+        v.append({"memberUid", uid});
+    return SlapdServer::Record(GroupDn(cn), v);
+}
+
+QByteArray NamesGroup(const QString& cn, const QStringList& memberDns) {
+    Values v{{"objectClass", "groupOfNames"}, {"cn", cn}};
+    for (const QString& dn : memberDns)
+        v.append({"member", dn});
+    return SlapdServer::Record(GroupDn(cn), v);
+}
+
+// People and groups of an RFC 2307bis directory: primary groups by gidNumber, posixGroup
+// members by uid, groupOfNames members by DN and nested three deep.
+QByteArray Directory() {
+    QByteArray ldif =
+        SlapdServer::Record(kPeople, {{"objectClass", "organizationalUnit"}, {"ou", "people"}});
+    ldif += SlapdServer::Record(kGroups, {{"objectClass", "organizationalUnit"}, {"ou", "groups"}});
+    ldif += User("alice", 2001, 3001);
+    ldif += User("bob", 2002, 3002, "S-1-5-21-111-222-333-1104");
+    ldif += User(kOddUser, 2003, 3001);
+    ldif += User("busy", 2004, 3001);
+    ldif += PosixGroup("staff", 3001, {});
+    ldif += PosixGroup("devs", 3002, {"alice", "bob"});
+    ldif += NamesGroup("level1", {UserDn("alice")});
+    ldif += NamesGroup("level2", {GroupDn("level1")});
+    ldif += NamesGroup("level3", {GroupDn("level2")});
+    ldif += NamesGroup(kOddGroup, {UserDn("alice"), UserDn(kOddUser)});
+    for (int i = 0; i < kManyGroups; ++i)
+        ldif +=
+            NamesGroup(QStringLiteral("many-%1").arg(i, 3, 10, QLatin1Char('0')), {UserDn("busy")});
+    for (int i = 0; i < kSpareGroups; ++i)
+        ldif +=
+            PosixGroup(QStringLiteral("spare-%1").arg(i, 3, 10, QLatin1Char('0')), 5000 + i, {});
+    return ldif;
+}
+
+std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const OrvError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+class tst_ldapdirectory : public QObject {
+    Q_OBJECT
+    SlapdServer mServer;
+
+    LdapSettings Settings() const {
+        LdapSettings s;
+        s.domain = SlapdServer::kDomain;
+        s.uris = {mServer.Uri()};
+        s.startTls = false; // loopback test server without a certificate
+        s.timeoutSeconds = 5;
+        return s;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QString error;
+        QVERIFY2(mServer.Start(Directory(), error), qPrintable(error));
+    }
+
+    void textRules_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("filter specials") << "filter"
+                                         << "a*(b)\\c"
+                                         << "a\\2a\\28b\\29\\5cc";
+        QTest::newRow("filter NUL") << "filter" << QString("a") + QChar(0) + "b"
+                                    << "a\\00b";
+        QTest::newRow("filter non-ASCII")
+            << "filter" << QString::fromUtf8("\xc3\x84") << QString::fromUtf8("\xc3\x84");
+        QTest::newRow("dn specials") << "dn"
+                                     << "a,b+c\"d\\e<f>g;h=i"
+                                     << "a\\,b\\+c\\\"d\\\\e\\<f\\>g\\;h\\=i";
+        QTest::newRow("dn edges") << "dn"
+                                  << " #x "
+                                  << "\\ #x\\ ";
+        QTest::newRow("dn leading hash") << "dn"
+                                         << "#x"
+                                         << "\\#x";
+        QTest::newRow("dn inner hash and space") << "dn"
+                                                 << "a #b"
+                                                 << "a #b";
+        QTest::newRow("base of domain") << "base"
+                                        << "corp.example.com"
+                                        << "DC=corp,DC=example,DC=com";
+        QTest::newRow("logon with realm") << "account"
+                                          << "alice@ORVANE.TEST"
+                                          << "alice";
+        QTest::newRow("logon with domain") << "account"
+                                           << "ORVANE\\alice"
+                                           << "alice";
+        QTest::newRow("plain logon") << "account"
+                                     << "alice"
+                                     << "alice";
+        QTest::newRow("trailing backslash is a name") << "account"
+                                                      << "a\\"
+                                                      << "a\\";
+        QTest::newRow("trailing at is a name") << "account"
+                                               << "a@"
+                                               << "a@";
+    }
+    void textRules() {
+        QFETCH(QString, kind);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QString actual;
+        if (kind == "filter")
+            actual = QString::fromUtf8(LdapText::FilterValue(input));
+        else if (kind == "dn")
+            actual = LdapText::DnValue(input);
+        else if (kind == "base")
+            actual = LdapText::BaseDnOfDomain(input);
+        else
+            actual = LdapText::AccountName(input);
+        QCOMPARE(actual, expected);
+    }
+
+    void sidText_data() {
+        QTest::addColumn<QByteArray>("binary");
+        QTest::addColumn<QString>("text");
+        // S-1-5-21-1004336348-1177238915-682003330-512, as Windows stores it.
+        QTest::newRow("domain group")
+            << QByteArray::fromHex("010500000000000515000000dcf4dc3b833d2b46828ba62800020000")
+            << "S-1-5-21-1004336348-1177238915-682003330-512";
+        QTest::newRow("builtin") << QByteArray::fromHex("01020000000000052000000021020000")
+                                 << "S-1-5-32-545";
+        QTest::newRow("truncated") << QByteArray::fromHex("0105000000000005150000") << "";
+        QTest::newRow("bad revision") << QByteArray::fromHex("02010000000000050b000000") << "";
+    }
+    void sidText() {
+        QFETCH(QByteArray, binary);
+        QFETCH(QString, text);
+        QCOMPARE(LdapText::SidText(binary), text);
+    }
+
+    void listsAccounts() {
+        LdapDirectory directory(Settings());
+        QVERIFY(!directory.IsActiveDirectory());
+        const QStringList users = directory.GetUsers(SlapdServer::kDomain, false);
+        QCOMPARE(users, (QStringList{"alice", "bob", "busy", kOddUser}));
+        const QStringList groups = directory.GetGroups(SlapdServer::kDomain, false);
+        QCOMPARE(groups.size(), 6 + kManyGroups + kSpareGroups); // past the server's 1000
+        QVERIFY(groups.contains(kOddGroup));
+        QVERIFY(groups.contains("level3") && groups.contains("many-599"));
+        QCOMPARE(directory.GetDomains(true), QStringList{SlapdServer::kDomain});
+    }
+
+    void userGroups_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QStringList>("groups");
+        const QStringList alice{"devs", kOddGroup, "level1", "level2", "level3", "staff"};
+        QTest::newRow("primary, memberUid, member and nested") << "alice" << alice;
+        QTest::newRow("logon name with realm") << "alice@ORVANE.TEST" << alice;
+        QTest::newRow("logon name with domain") << "ORVANE\\alice" << alice;
+        QTest::newRow("primary group is a posix group with members")
+            << "bob" << QStringList{"devs"};
+        QTest::newRow("odd names") << kOddUser << QStringList{kOddGroup, "staff"};
+    }
+    void userGroups() {
+        QFETCH(QString, user);
+        QFETCH(QStringList, groups);
+        LdapDirectory directory(Settings());
+        QStringList actual = directory.GetUserGroups(SlapdServer::kDomain, user, false);
+        actual.sort();
+        groups.sort();
+        QCOMPARE(actual, groups);
+    }
+
+    void userInSixHundredGroups() {
+        LdapDirectory directory(Settings());
+        QElapsedTimer timer;
+        timer.start();
+        const QStringList groups = directory.GetUserGroups(SlapdServer::kDomain, "busy", false);
+        QCOMPARE(groups.size(), kManyGroups + 1);
+        QVERIFY(groups.contains("staff") && groups.contains("many-000"));
+        qInfo("600 groups of one user: %lld ms", timer.elapsed());
+    }
+
+    void accountSids_data() {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("sid");
+        QTest::newRow("user by uidNumber") << "alice"
+                                           << "S-1-22-1-2001";
+        QTest::newRow("user with sambaSID") << "bob"
+                                            << "S-1-5-21-111-222-333-1104";
+        QTest::newRow("user with realm") << "bob@orvane.test"
+                                         << "S-1-5-21-111-222-333-1104";
+        QTest::newRow("odd user") << kOddUser << "S-1-22-1-2003";
+        QTest::newRow("posix group") << "devs"
+                                     << "S-1-22-2-3002";
+        QTest::newRow("unknown") << "nobody-here"
+                                 << "";
+        QTest::newRow("wildcard is not a pattern") << "*"
+                                                   << "";
+        QTest::newRow("filter injection") << "alice)(uid=*"
+                                          << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void accountSids() {
+        QFETCH(QString, account);
+        QFETCH(QString, sid);
+        LdapDirectory directory(Settings());
+        if (!sid.isEmpty()) {
+            QCOMPARE(directory.GetAccountSid(SlapdServer::kDomain, account, false), sid);
+            return;
+        }
+        const auto error =
+            ErrorOf([&] { directory.GetAccountSid(SlapdServer::kDomain, account, false); });
+        QVERIFY(error);
+        QCOMPARE(error->Number(), ErrorNumber::NoMapping);
+        QVERIFY(ErrorOf([&] { directory.GetUserGroups(SlapdServer::kDomain, account, false); }));
+    }
+
+    // A refused bind, a closed port and a server that never answers: each a clear message
+    // naming the server and the domain, within the timeout.
+    void faults_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("wrong password") << "password"
+                                        << "refused the bind";
+        QTest::newRow("no password file") << "no file"
+                                          << "cannot be read";
+        QTest::newRow("closed port") << "closed"
+                                     << "cannot be reached";
+        QTest::newRow("silent server") << "silent"
+                                       << "did not answer in time";
+    }
+    void faults() {
+        QFETCH(QString, kind);
+        QFETCH(QString, words);
+        LdapSettings s = Settings();
+        s.timeoutSeconds = 2;
+        QTcpServer silent;
+        QTemporaryDir dir;
+        if (kind == "password" || kind == "no file") {
+            s.bindDn = SlapdServer::kAdminDn;
+            s.passwordFile = dir.filePath("password");
+            if (kind == "password") {
+                QFile file(s.passwordFile);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write("not-the-password\n");
+            }
+        } else if (kind == "closed") {
+            s.uris = {QStringLiteral("ldap://127.0.0.1:%1").arg(FreeLoopbackPort())};
+        } else {
+            QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+            s.uris = {QStringLiteral("ldap://127.0.0.1:%1").arg(silent.serverPort())};
+        }
+        LdapDirectory directory(s);
+        QElapsedTimer timer;
+        timer.start();
+        const auto error = ErrorOf([&] { directory.GetUsers(SlapdServer::kDomain, false); });
+        QVERIFY(error);
+        QVERIFY2(timer.elapsed() < 8000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(error->Description().contains(words) &&
+                     error->Description().contains(SlapdServer::kDomain),
+                 qPrintable(error->Description()));
+        if (kind != "no file")
+            QVERIFY2(error->Description().contains(s.uris.first()),
+                     qPrintable(error->Description()));
+    }
+
+    void rightPasswordBinds() {
+        LdapSettings s = Settings();
+        QTemporaryDir dir;
+        s.bindDn = SlapdServer::kAdminDn;
+        s.passwordFile = dir.filePath("password");
+        QFile file(s.passwordFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(SlapdServer::kAdminPassword + "\n");
+        file.close();
+        LdapDirectory directory(s);
+        QVERIFY(directory.GetUsers(SlapdServer::kDomain, false).contains("alice"));
+    }
+
+    // The start-up on a directory domain: the domain setting picks the directory, the
+    // administrators' group counts through nested groups, and the launcher list follows rules
+    // of nested groups.
+    void startUpOnTheDomain_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("adminGroup");
+        QTest::addColumn<bool>("admin");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("administrator through a nested group")
+            << "alice"
+            << "level3" << true << QStringList{"Editor", "Mail", "Secret"};
+        QTest::newRow("nested group rule") << "ORVANE\\alice"
+                                           << "nobody" << false << QStringList{"Editor", "Mail"};
+        QTest::newRow("posix group member") << "bob"
+                                            << "level3" << false << QStringList{"Mail"};
+    }
+    void startUpOnTheDomain() {
+        QFETCH(QString, user);
+        QFETCH(QString, adminGroup);
+        QFETCH(bool, admin);
+        QFETCH(QStringList, items);
+        TestContext t;
+        t.ctx.account = std::make_unique<FixedAccount>(user);
+        const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+        RegistryStore& settings = *t.ctx.registry;
+        QVERIFY(settings.CreateKey(root, RegistryStore::kSettingsKey));
+        for (const auto& [name, value] :
+             QList<std::pair<QString, QString>>{{"5", SlapdServer::kDomain},
+                                                {"6", adminGroup},
+                                                {"LdapUri", mServer.Uri()},
+                                                {"LdapTls", "none"}})
+            QVERIFY(settings.SetValue(root, RegistryStore::kSettingsKey, name, value));
+        t.ctx.directory = std::make_unique<DomainDirectory>(
+            settings, std::make_unique<LocalDirectory>(), QStringLiteral("workstation"));
+        CatalogStore& catalog = t.ctx.Catalog();
+        for (const QString program : {"Editor", "Mail", "Secret"})
+            QVERIFY(catalog.AddProgram(program, {}, "/usr/bin/true", {}, {}, {}));
+        for (const auto& [group, program, status] : QList<std::tuple<QString, QString, int>>{
+                 {"level3", "Editor", 1}, {"devs", "Mail", 1}, {"staff", "Secret", 0}}) {
+            if (!catalog.GroupExists(group))
+                QVERIFY(catalog.AddGroup(group));
+            QVERIFY(catalog.AddPermission(group, status, program, CatalogStore::KindGroup));
+        }
+
+        const modMain::StartupOutcome outcome = modMain::Main(t.ctx);
+        QVERIFY2(outcome.mainWindowShown, qPrintable(t.prompt->transcript.value(0).text));
+        QCOMPARE(t.ctx.gIsAdmin, admin);
+        QVERIFY(t.ctx.gUserSid.toString().startsWith("S-1-"));
+        auto* form = qobject_cast<frmMain*>(t.ctx.mainWindow.data());
+        QVERIFY(form);
+        QStringList shown;
+        for (int i = 1; i <= form->ListView1->Count(); ++i)
+            shown << form->ListView1->Text(i);
+        shown.sort();
+        QCOMPARE(shown, items);
+        form->EndProgram = [] {};
+        delete form;
+
+        // The computer's own name still means its local accounts.
+        auto& domains = static_cast<DomainDirectory&>(*t.ctx.directory);
+        QVERIFY(domains.IsLocal("WORKSTATION") && !domains.IsLocal(SlapdServer::kDomain));
+    }
+
+    // Runs last: the server goes away under a connected directory.
+    void serverStoppedMidRun() {
+        LdapDirectory directory(Settings());
+        QVERIFY(directory.GetUsers(SlapdServer::kDomain, false).contains("alice"));
+        mServer.Stop();
+        const auto error =
+            ErrorOf([&] { directory.GetUserGroups(SlapdServer::kDomain, "alice", false); });
+        QVERIFY(error);
+        QVERIFY2(error->Description().contains(mServer.Uri()), qPrintable(error->Description()));
+    }
+};
+
+QTEST_MAIN(tst_ldapdirectory)
+#include "tst_ldapdirectory.moc"
