@@ -25,6 +25,13 @@ void UseDialogBorder(QDialog* dialog) {
                            Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
 }
 
+void UseFixedDialogBorder(QDialog* dialog, QSize designed) {
+    UseDialogBorder(dialog);
+    dialog->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    dialog->setSizeGripEnabled(false);
+    dialog->setFixedSize(designed.expandedTo(dialog->minimumSizeHint()));
+}
+
 QString ProgramsDirectory() {
 #ifdef Q_OS_WIN
     const QString programFiles = qEnvironmentVariable("ProgramFiles");

@@ -23,6 +23,10 @@ bool RunTrapped(AppContext& ctx, const std::function<void()>& handler);
 // The window border of the administration windows: title bar with a close box, no minimise or
 // maximise box, no context-help button.
 void UseDialogBorder(QDialog* dialog);
+// The fixed-dialog border: as UseDialogBorder, and the window cannot be resized. Its size is
+// the designed client area, grown where the contents need more (larger fonts). Call it once
+// the layout is complete.
+void UseFixedDialogBorder(QDialog* dialog, QSize designed);
 
 // The directory the executable browse starts in: the platform's programs directory.
 QString ProgramsDirectory();

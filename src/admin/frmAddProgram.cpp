@@ -26,6 +26,7 @@ frmAddProgram::frmAddProgram(AppContext& ctx, QWidget* parent)
     connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     txtProgramPath->installEventFilter(this);
+    UseFixedDialogBorder(this, QSize(356, 359)); // 5340 x 5385 twips
     Form_Load();
 }
 
@@ -68,16 +69,21 @@ void frmAddProgram::cmdAdd_Click() {
         const auto fields = ValidatedFields();
         if (!fields)
             return;
-        // The icon reaches the catalogue with the program: the picked-icon file when the
-        // viewer saved one in this editor, otherwise none, and the program shows the default
-        // icon.
-        const QString iconFile = IconPicked() ? mCtx.paths.TempPicture() : QString();
-        if (!mCtx.Catalog().AddProgram(fields->name, fields->description, fields->path, iconFile,
-                                       fields->startInDir, fields->startUpParms)) {
+        CatalogStore& store = mCtx.Catalog();
+        if (!store.AddProgram(fields->name, fields->description, fields->path, QString(),
+                              fields->startInDir, fields->startUpParms)) {
             mCtx.prompt->MsgBox(QStringLiteral("Unable to add program"), PromptButtons::Ok,
                                 PromptIcon::Critical, QStringLiteral("Error"));
             return;
         }
+        // The icon reaches the catalogue after the program, as in the modify dialog: the
+        // picked-icon file when the viewer saved one in this editor. AddProgram would drop a
+        // file that is no picture without a word; stored on its own, a refusal is reported.
+        if (IconPicked() && !store.SetProgramIcon(fields->name, mCtx.paths.TempPicture()))
+            mCtx.prompt->MsgBox(
+                QStringLiteral("The chosen icon could not be stored; the program shows the "
+                               "default icon. Pick the icon again with Change Program."),
+                PromptButtons::Ok, PromptIcon::Exclamation, QStringLiteral("Error"));
         mCtx.prompt->MsgBox(QStringLiteral("Program Added"), PromptButtons::Ok,
                             PromptIcon::Information, QStringLiteral("Success"));
         if (auto* list = qobject_cast<frmAddRemove*>(parentWidget()))

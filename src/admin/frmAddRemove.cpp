@@ -16,9 +16,9 @@
 
 frmAddRemove::frmAddRemove(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(ctx) {
     setObjectName(QStringLiteral("frmAddRemove"));
-    UseDialogBorder(this);
     setWindowTitle(QStringLiteral("Add/Remove Programs."));
     BuildControls();
+    UseFixedDialogBorder(this, QSize(400, 260)); // 6000 x 3900 twips
     Form_Load();
 }
 
@@ -49,7 +49,6 @@ void frmAddRemove::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lstView, 1);
     layout->addLayout(buttons);
-    resize(400, 260);
 }
 
 void frmAddRemove::Form_Load() {

@@ -15,10 +15,10 @@
 frmAddRemoveFolder::frmAddRemoveFolder(AppContext& ctx, QWidget* parent)
     : QDialog(parent), mCtx(ctx) {
     setObjectName(QStringLiteral("frmAddRemoveFolder"));
-    UseDialogBorder(this);
     setWindowTitle(QStringLiteral("Add/Remove Folder(Menu)"));
     setWindowIcon(QIcon(QStringLiteral(":/orvane/folder.ico")));
     BuildControls();
+    UseFixedDialogBorder(this, QSize(345, 253)); // 5175 x 3795 twips
     Form_Load();
 }
 
@@ -45,7 +45,6 @@ void frmAddRemoveFolder::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ListView1, 1);
     layout->addLayout(buttons);
-    resize(345, 253);
 }
 
 // The folder windows keep their colours on a low-colour display.

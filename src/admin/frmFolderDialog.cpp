@@ -34,7 +34,11 @@ void frmFolderDialog::BuildControls() {
     ctlFolderList->setSelectionMode(QAbstractItemView::SingleSelection);
     // A double click selects the node and opens it itself; the view must not close it again.
     ctlFolderList->setExpandsOnDoubleClick(false);
+    // The one column is as wide as its longest name, so that a long folder name gets a
+    // horizontal scroll bar instead of being cut; a stretched last column would fit the view.
+    ctlFolderList->header()->setStretchLastSection(false);
     ctlFolderList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ctlFolderList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     cmdOk = new GlyphButton(QStringLiteral("&Add"), this);
     cmdCancel = new GlyphButton(QStringLiteral("&Cancel"), this);
 
@@ -117,9 +121,12 @@ void frmFolderDialog::ctlFolderList_DblClick() {
     QTreeWidgetItem* node = ctlFolderList->currentItem();
     if (!node)
         return;
-    // A folder without subfolders is looked at again on the next double click.
+    // A folder without subfolders is looked at again on the next double click; one whose
+    // subfolders are listed already is opened again when it was closed.
     if (node->childCount() == 0)
         LoadSubFolders(node);
+    else
+        node->setExpanded(true);
     mSelectedFolder = node->text(0);
     mSelectedPath = NodePath(node);
 }

@@ -27,6 +27,7 @@ frmModifyProgram::frmModifyProgram(AppContext& ctx, QWidget* parent)
 
     connect(cmdIcon, &QPushButton::clicked, this, [this] { cmdIcon_Click(); });
     connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
+    UseFixedDialogBorder(this, QSize(356, 347)); // 5340 x 5205 twips
     Form_Load();
 }
 

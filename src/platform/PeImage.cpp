@@ -88,36 +88,53 @@ public:
     ResourceWalker(const PeSource& source, const QList<Section>& sections, quint32 rootRva)
         : mSource(source), mSections(sections), mRoot(rootRva) {}
 
+    // Reads the tree below the root. A damaged entry (out of range, looping, at the wrong
+    // level) is left out with everything below it, so that one bad icon does not hide the
+    // good ones; a name left without languages and a type left without names go with it.
+    // Only a root that cannot be read, or a tree beyond the size limits, refuses the image.
     bool Walk(QList<PeResourceType>& types, QString& error) {
         QList<Entry> typeEntries;
         if (!ReadDirectory(0, typeEntries, error))
             return false;
         for (const Entry& typeEntry : typeEntries) {
-            if (!typeEntry.isDirectory)
-                return Fail(error, QStringLiteral("a resource type has no name directory"));
-            PeResourceType type{typeEntry.id, {}};
             QList<Entry> nameEntries;
-            if (!ReadDirectory(typeEntry.target, nameEntries, error))
-                return false;
-            for (const Entry& nameEntry : nameEntries) {
-                if (!nameEntry.isDirectory)
-                    return Fail(error, QStringLiteral("a resource has no language directory"));
-                PeResourceName name{nameEntry.id, {}};
-                QList<Entry> languageEntries;
-                if (!ReadDirectory(nameEntry.target, languageEntries, error))
+            if (!typeEntry.isDirectory || !ReadDirectory(typeEntry.target, nameEntries, error)) {
+                if (mOverLimit)
                     return false;
+                ++mSkipped;
+                continue;
+            }
+            PeResourceType type{typeEntry.id, {}};
+            for (const Entry& nameEntry : nameEntries) {
+                QList<Entry> languageEntries;
+                if (!nameEntry.isDirectory ||
+                    !ReadDirectory(nameEntry.target, languageEntries, error)) {
+                    if (mOverLimit)
+                        return false;
+                    ++mSkipped;
+                    continue;
+                }
+                PeResourceName name{nameEntry.id, {}};
                 for (const Entry& languageEntry : languageEntries) {
                     PeResourceLeaf leaf;
-                    if (!ReadLeaf(languageEntry, leaf, error))
-                        return false;
-                    name.languages.append(leaf);
+                    if (ReadLeaf(languageEntry, leaf))
+                        name.languages.append(leaf);
+                    else
+                        ++mSkipped;
                 }
+                if (name.languages.isEmpty() && !languageEntries.isEmpty())
+                    continue;
                 type.names.append(std::move(name));
             }
+            if (type.names.isEmpty() && !nameEntries.isEmpty())
+                continue;
             types.append(std::move(type));
         }
         return true;
     }
+
+    // Entries left out of the tree because they were damaged.
+    int Skipped() const { return mSkipped; }
 
     // The file offset of `length` bytes at `rva`, when they lie in the file data of one section.
     static std::optional<quint64> MapRva(const QList<Section>& sections, quint64 rva,
@@ -167,8 +184,10 @@ private:
             return Fail(error, QStringLiteral("a resource directory lies outside the file"));
         const int count = U16(header, 12) + U16(header, 14);
         mEntriesLeft -= count;
-        if (mEntriesLeft < 0)
+        if (mEntriesLeft < 0) {
+            mOverLimit = true;
             return Fail(error, QStringLiteral("the resource directory has too many entries"));
+        }
         QByteArray table;
         if (!ReadRelative(quint64(offset) + kDirectoryHeaderSize,
                           quint64(count) * kDirectoryEntrySize, table))
@@ -179,10 +198,15 @@ private:
             const quint32 dataField = U32(table, i * kDirectoryEntrySize + 4);
             Entry entry{{}, (dataField & kHighBit) != 0, dataField & ~kHighBit};
             if (nameField & kHighBit) {
-                if (!ReadName(nameField & ~kHighBit, entry.id, error))
-                    return false;
+                if (!ReadName(nameField & ~kHighBit, entry.id, error)) {
+                    if (mOverLimit)
+                        return false;
+                    ++mSkipped; // its name lies outside the file
+                    continue;
+                }
             } else if (nameField > 0xFFFF) {
-                return Fail(error, QStringLiteral("a resource number is wider than 16 bits"));
+                ++mSkipped; // a number wider than 16 bits
+                continue;
             } else {
                 entry.id = PeResourceId::Number(static_cast<quint16>(nameField));
             }
@@ -197,8 +221,10 @@ private:
             return Fail(error, QStringLiteral("a resource name lies outside the file"));
         const quint16 length = U16(lengthBytes, 0);
         mNameCharactersLeft -= length;
-        if (mNameCharactersLeft < 0)
+        if (mNameCharactersLeft < 0) {
+            mOverLimit = true;
             return Fail(error, QStringLiteral("the resource names are too long"));
+        }
         QByteArray text;
         if (!ReadRelative(quint64(offset) + 2, quint64(length) * 2, text))
             return Fail(error, QStringLiteral("a resource name lies outside the file"));
@@ -209,15 +235,14 @@ private:
         return true;
     }
 
-    bool ReadLeaf(const Entry& entry, PeResourceLeaf& leaf, QString& error) {
-        if (entry.isDirectory)
-            return Fail(error,
-                        QStringLiteral("the resource directory is deeper than three levels"));
-        if (entry.id.isName)
-            return Fail(error, QStringLiteral("a resource language is not a number"));
+    // False when the entry is not a language of a resource or its data lies outside the file.
+    bool ReadLeaf(const Entry& entry, PeResourceLeaf& leaf) const {
+        // A fourth level, or a language given as a name, is not a resource the loader reads.
+        if (entry.isDirectory || entry.id.isName)
+            return false;
         QByteArray data;
         if (!ReadRelative(entry.target, kDataEntrySize, data))
-            return Fail(error, QStringLiteral("a resource data entry lies outside the file"));
+            return false;
         leaf.language = entry.id.id;
         leaf.rva = U32(data, 0);
         leaf.size = U32(data, 4);
@@ -226,7 +251,7 @@ private:
             return true; // nothing to read, wherever it points
         const auto fileOffset = MapRva(mSections, leaf.rva, leaf.size);
         if (!fileOffset)
-            return Fail(error, QStringLiteral("resource data lies outside the file"));
+            return false;
         leaf.fileOffset = *fileOffset;
         return true;
     }
@@ -237,6 +262,8 @@ private:
     QSet<quint32> mVisited;
     qint64 mEntriesLeft = PeImage::kMaxDirectoryEntries;
     qint64 mNameCharactersLeft = PeImage::kMaxNameCharacters;
+    bool mOverLimit = false;
+    int mSkipped = 0;
 };
 
 } // namespace
@@ -391,6 +418,7 @@ bool PeImage::Parse(QString& error) {
     if (!walker.Walk(types, error))
         return false;
     mTypes = std::move(types);
+    mSkippedEntries = walker.Skipped();
     return true;
 }
 

@@ -11,9 +11,10 @@
 // The whole resource directory (types, names, languages and their data entries) is read and
 // checked when the image is opened; the resource bytes themselves are read only on request.
 // Every offset and size is checked against the file with 64-bit arithmetic. A file that is not
-// a PE image, whose headers or sections do not fit in the file, or whose resource directory is
-// malformed (out of range, looping, shared between parents, deeper than three levels or
-// absurdly large) is refused as a whole, with a reason.
+// a PE image, whose headers or sections do not fit in the file, whose resource root cannot be
+// read or whose resource directory is absurdly large is refused as a whole, with a reason. A
+// damaged entry below the root (out of range, looping, shared between parents, deeper than
+// three levels) is left out with what hangs below it, and the rest of the tree is kept.
 
 // A resource type or name: a 16-bit number or a UTF-16 string.
 struct PeResourceId {
@@ -85,6 +86,9 @@ public:
     // for a name without languages.
     static const PeResourceLeaf* PreferredLanguage(const PeResourceName& name);
 
+    // How many damaged directory entries were left out of ResourceTypes().
+    int SkippedEntries() const { return mSkippedEntries; }
+
     // The bytes of one resource; no value when the file can no longer be read.
     std::optional<QByteArray> ReadResource(const PeResourceLeaf& leaf) const;
 
@@ -96,4 +100,5 @@ private:
     bool mPe32Plus = false;
     quint16 mMachine = 0;
     QList<PeResourceType> mTypes;
+    int mSkippedEntries = 0;
 };

@@ -17,6 +17,13 @@ namespace ResourceImages {
 // Largest width or height accepted for a picture made from a resource.
 constexpr int kMaxSide = 4096;
 
+// Most bytes read for one icon or cursor image, and for one bitmap. An icon image is at most
+// 256 pixels square (about 270 KB as a 32-bit DIB); a bitmap of an executable is rarely above
+// 1 MB. A resource claiming more is hostile or broken, and reading gigabytes of it would
+// freeze the window and could exhaust memory, so it is not read at all.
+constexpr qint64 kMaxIconBytes = 1 << 20;
+constexpr qint64 kMaxBitmapBytes = 16 << 20;
+
 // The loader's replacements for three greys of a bitmap's colour table (LR_LOADMAP3DCOLORS):
 // RGB(128,128,128), RGB(192,192,192) and RGB(223,223,223).
 struct Map3DColors {

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QImageWriter>
@@ -28,8 +29,10 @@
 
 namespace {
 
-// Types previewed as pictures of the module, and types whose data is a whole image file.
+// Types previewed as pictures of the module, the ones of them that are decoded (cursor,
+// bitmap, icon; the groups only list them), and types whose data is a whole image file.
 const QStringList kPictureTypes = {"1", "2", "3", "12", "14"};
+const QStringList kDecodedTypes = {"1", "2", "3"};
 const QStringList kImageFileTypes = {"JPG", "JPEG", "GIF", "PNG", "TIF", "TIFF", "WMF", "EMF"};
 
 // The text of a node as the original's IsNumeric reads it: digits, perhaps with spaces around.
@@ -51,6 +54,24 @@ void SavePicture(const QImage& image, const QString& path) {
     if (image.isNull() || !file.open(QIODevice::WriteOnly) ||
         !QImageWriter(&file, "bmp").write(image) || !file.commit())
         throw OrvError(75, QStringLiteral("Path/File access error"), QStringLiteral("frmViewer"));
+}
+
+// `text` broken at spaces into lines no wider than `width` pixels (a longer word stays whole).
+QStringList WrapToWidth(const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + u' ' + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+            lines.append(line);
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    if (!line.isEmpty())
+        lines.append(line);
+    return lines;
 }
 
 class WaitCursor {
@@ -194,13 +215,28 @@ void frmViewer::TreeView1_NodeClick(QTreeWidgetItem* node) {
     mGlobal::gResType = NodeType(parent);
     mGlobal::gResName = IsNumericText(text) ? QStringLiteral("#") + TrimSpaces(text) : text;
     const QString type = mGlobal::gResType.toUpper();
+    QString problem;
+    bool shown = false;
     if (kPictureTypes.contains(type))
-        mShowResource::ShowPicture(
-            mGetResource::GetResourcePicture(mGlobal::gResType, mGlobal::gResName), *Picture2);
+        shown = mShowResource::ShowPicture(
+            mGetResource::GetResourcePicture(mGlobal::gResType, mGlobal::gResName, &problem),
+            *Picture2);
     else if (kImageFileTypes.contains(type))
-        mShowResource::ShowPicture(
-            mGetResource::GetResourceImageFile(mGlobal::gResType, mGlobal::gResName), *Picture2);
+        shown = mShowResource::ShowPicture(
+            mGetResource::GetResourceImageFile(mGlobal::gResType, mGlobal::gResName, &problem),
+            *Picture2);
+    if (!shown && !problem.isEmpty())
+        ShowProblem(problem);
     Picture1->Refresh();
+}
+
+void frmViewer::ShowProblem(const QString& problem) {
+    // In the preview, where the picture would be, so that the reason is seen before Select.
+    const int width = Picture2->contentsRect().width() - 8;
+    Picture2->CurrentX = 0;
+    Picture2->CurrentY = 0;
+    for (const QString& line : WrapToWidth(problem, Picture2->fontMetrics(), width))
+        Picture2->Print(line);
 }
 
 void frmViewer::cmdOk_Click() {
@@ -209,13 +245,24 @@ void frmViewer::cmdOk_Click() {
                             PromptIcon::Critical, QStringLiteral("Error"));
         return;
     }
+    const QString type = mGlobal::gResType.toUpper();
+    // A cursor, bitmap or icon that gives no picture is not written as raw bytes: the
+    // program editors would take them for the chosen icon, and no picture can be made of them.
+    // The window stays open for another choice.
+    std::optional<StdPicture> picture;
+    if (kPictureTypes.contains(type)) {
+        QString problem;
+        picture = mGetResource::GetResourcePicture(mGlobal::gResType, mGlobal::gResName, &problem);
+        if (!picture && kDecodedTypes.contains(type)) {
+            mCtx.prompt->MsgBox(problem + QStringLiteral(" Nothing was saved; choose another one."),
+                                PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Error"));
+            return;
+        }
+    }
     bool failed = false;
     try {
         const QString path = mCtx.paths.TempPicture();
         QDir().mkpath(mCtx.paths.PictureDir());
-        std::optional<StdPicture> picture;
-        if (kPictureTypes.contains(mGlobal::gResType.toUpper()))
-            picture = mGetResource::GetResourcePicture(mGlobal::gResType, mGlobal::gResName);
         if (!picture) {
             mShowResource::SaveResourceBytes(
                 path, mGetResource::GetResourceData(mGlobal::gResType, mGlobal::gResName));

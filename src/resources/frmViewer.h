@@ -24,7 +24,9 @@ public:
     // Shows the wait window, fills the tree from the trimmed path and hides the wait window
     // again before the viewer itself is shown.
     void CreateMe(const QString& programPath);
-    // True when Select wrote the file; false after Close, or when writing failed.
+    // True when Select wrote the file; false after Close, or when writing failed. A cursor,
+    // bitmap or icon that gives no picture is refused with the reason, and the window stays
+    // open.
     bool Selected() const { return mSelected; }
 
     void TreeView1_Expand(QTreeWidgetItem* node);
@@ -49,6 +51,8 @@ private:
     void Form_Load();
     void Form_Unload();
     void ClearPreview();
+    // Prints why the clicked resource shows no picture into the preview.
+    void ShowProblem(const QString& problem);
     // Unloads the window: releases the executable and ends a modal run.
     void Unload();
 

@@ -35,9 +35,8 @@ ResourceImages::Map3DColors SystemColors() {
     return {qRgb(128, 128, 128), qRgb(192, 192, 192), qRgb(223, 223, 223)};
 }
 
-} // namespace
-
-std::optional<QByteArray> GetResourceData(const QString& type, const QString& name) {
+// FindResourceA as GetResourceData calls it: by type number first, then by both as text.
+PeModule::HRSRC Locate(const QString& type, const QString& name) {
     using namespace PeModule;
     const PeResourceId resourceName = PeResourceId::FromString(name);
     HRSRC found;
@@ -45,6 +44,55 @@ std::optional<QByteArray> GetResourceData(const QString& type, const QString& na
         found = FindResourceA(mMain::hResModule, resourceName, PeResourceId::Number(*number));
     if (!found)
         found = FindResourceA(mMain::hResModule, resourceName, PeResourceId::FromString(type));
+    return found;
+}
+
+void Say(QString* problem, const QString& text) {
+    if (problem)
+        *problem = text;
+}
+
+// "The icon 301", "The bitmap PICTURE": the resource as the viewer's tree names it.
+QString Describe(const QString& kind, const QString& name) {
+    const PeResourceId id = PeResourceId::FromString(name);
+    return QStringLiteral("The %1 %2").arg(kind, id.isName ? id.name : QString::number(id.id));
+}
+
+// The bytes of a picture resource, read only when its size is at most `limit`: its size comes
+// from the file's own directory, which a hostile file can set to gigabytes.
+std::optional<QByteArray> ReadPictureBytes(const PeModule::HRSRC& found, qint64 limit,
+                                           const QString& what, const QString& kind,
+                                           QString* problem) {
+    using namespace PeModule;
+    if (!found) {
+        Say(problem, what + QStringLiteral(" is not in the executable."));
+        return std::nullopt;
+    }
+    const quint32 size = SizeofResource(mMain::hResModule, found);
+    if (size == 0) {
+        Say(problem, what + QStringLiteral(" is empty."));
+        return std::nullopt;
+    }
+    if (size > limit) {
+        Say(problem, what + QStringLiteral(" claims %1 bytes, more than any real %2 needs "
+                                           "(at most %3 MB), so it was not read.")
+                                .arg(size)
+                                .arg(kind)
+                                .arg(limit >> 20));
+        return std::nullopt;
+    }
+    auto bytes = LoadResource(mMain::hResModule, found);
+    if (!bytes)
+        Say(problem, what + QStringLiteral(" could not be read: the executable has changed "
+                                           "since it was opened."));
+    return bytes;
+}
+
+} // namespace
+
+std::optional<QByteArray> GetResourceData(const QString& type, const QString& name) {
+    using namespace PeModule;
+    const HRSRC found = Locate(type, name);
     if (!found || SizeofResource(mMain::hResModule, found) == 0)
         return std::nullopt;
     auto bytes = LoadResource(mMain::hResModule, found);
@@ -53,35 +101,56 @@ std::optional<QByteArray> GetResourceData(const QString& type, const QString& na
     return bytes;
 }
 
-std::optional<StdPicture> GetResourcePicture(const QString& type, const QString& name) {
-    if (type == QLatin1String("1") || type == QLatin1String("3")) {
-        const auto bytes = GetResourceData(type, name);
-        if (!bytes)
-            return std::nullopt;
+std::optional<StdPicture> GetResourcePicture(const QString& type, const QString& name,
+                                             QString* problem) {
+    const bool isBitmap = type == QLatin1String("2");
+    const bool isIcon = type == QLatin1String("3");
+    if (!isBitmap && !isIcon && type != QLatin1String("1"))
+        return std::nullopt;
+    const QString kind = isBitmap ? QStringLiteral("bitmap")
+                         : isIcon ? QStringLiteral("icon")
+                                  : QStringLiteral("cursor");
+    const QString what = Describe(kind, name);
+    // LoadImageA(IMAGE_BITMAP) looks for a bitmap by its name only.
+    const PeModule::HRSRC found =
+        isBitmap ? PeModule::FindResourceA(mMain::hResModule, PeResourceId::FromString(name),
+                                           PeResourceId::Number(PeModule::RT_BITMAP))
+                 : Locate(type, name);
+    const auto bytes = ReadPictureBytes(
+        found, isBitmap ? ResourceImages::kMaxBitmapBytes : ResourceImages::kMaxIconBytes, what,
+        kind, problem);
+    if (!bytes)
+        return std::nullopt;
+    std::optional<StdPicture> picture;
+    if (isBitmap) {
+        // LR_LOADMAP3DCOLORS: the greys of the colour table become the desktop's 3D colours.
+        picture = BitmapToPicture(ResourceImages::FromBitmapResource(*bytes, SystemColors()));
+    } else {
         // CreateIconFromResourceEx: a cursor's data starts with its hot spot.
         QPoint hotSpot;
-        const bool isIcon = type == QLatin1String("3");
-        return IconToPicture(ResourceImages::FromIconResource(*bytes, isIcon, &hotSpot), hotSpot);
+        picture =
+            IconToPicture(ResourceImages::FromIconResource(*bytes, isIcon, &hotSpot), hotSpot);
     }
-    if (type == QLatin1String("2")) {
-        // LoadImageA(IMAGE_BITMAP, LR_LOADMAP3DCOLORS) of the named bitmap.
-        const auto found =
-            PeModule::FindResourceA(mMain::hResModule, PeResourceId::FromString(name),
-                                    PeResourceId::Number(PeModule::RT_BITMAP));
-        const auto bytes = PeModule::LoadResource(mMain::hResModule, found);
-        if (!bytes)
-            return std::nullopt;
-        return BitmapToPicture(ResourceImages::FromBitmapResource(*bytes, SystemColors()));
-    }
-    return std::nullopt;
+    if (!picture)
+        Say(problem, what + QStringLiteral(" holds no picture that can be shown: its data is "
+                                           "damaged or in a format that is not supported."));
+    return picture;
 }
 
-std::optional<StdPicture> GetResourceImageFile(const QString& type, const QString& name) {
-    const auto bytes = GetResourceData(type, name);
+std::optional<StdPicture> GetResourceImageFile(const QString& type, const QString& name,
+                                               QString* problem) {
+    const QString what = Describe(QStringLiteral("image"), name);
+    const auto bytes = ReadPictureBytes(Locate(type, name), ResourceImages::kMaxBitmapBytes, what,
+                                        QStringLiteral("image"), problem);
     if (!bytes)
         return std::nullopt;
     QByteArray format;
     const QImage image = ResourceImages::FromImageFile(*bytes, &format);
+    if (image.isNull()) {
+        Say(problem, what + QStringLiteral(" holds no picture that can be shown: its data is "
+                                           "damaged or in a format that is not supported."));
+        return std::nullopt;
+    }
     if (format == "ico" || format == "cur")
         return IconToPicture(image);
     return BitmapToPicture(image);

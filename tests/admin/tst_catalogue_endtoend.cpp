@@ -64,7 +64,8 @@ private Q_SLOTS:
     void addRenameRemoveWithAPickedIcon() {
         const QString exe = QStringLiteral(ORV_ICONS_EXE);
         if (exe.isEmpty() || !QFileInfo::exists(exe))
-            QSKIP("icons.exe is built with the mingw-w64 binutils, which are not installed");
+            QFAIL("icons.exe is built with the mingw-w64 binutils, which are not installed; run "
+                  "scripts/bootstrap (package binutils-mingw-w64-x86-64) and configure again");
         AdminFixture f;
         RegisterCatalogueWindows(f.t.ctx, *f.main);
         // A window left open by a failed step is closed, so the test ends instead of hanging.

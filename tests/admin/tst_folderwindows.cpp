@@ -5,6 +5,7 @@
 #include "widgets/GlyphButton.h"
 
 #include <QDir>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -96,6 +97,57 @@ private Q_SLOTS:
         picker.ctlFolderList_DblClick();
         QCOMPARE(a->childCount(), 0);
         QVERIFY(f.prompt().transcript.isEmpty());
+    }
+
+    void doubleClickOpensAClosedNodeAgain_data() {
+        QTest::addColumn<bool>("withMouse");
+        QTest::newRow("handler") << false;
+        QTest::newRow("mouse on the node") << true;
+    }
+
+    void doubleClickOpensAClosedNodeAgain() {
+        QFETCH(bool, withMouse);
+        AdminFixture f;
+        const QString tree = MakeTree(f);
+        frmFolderDialog picker(f.t.ctx);
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picker));
+        QTreeWidgetItem* node = OpenPath(picker, tree);
+        QVERIFY(node && node->isExpanded());
+        node->setExpanded(false);
+        if (withMouse) {
+            QWidget* viewport = picker.ctlFolderList->viewport();
+            picker.ctlFolderList->scrollToItem(node);
+            const QPoint at = picker.ctlFolderList->visualItemRect(node).center();
+            // The view reports a double click only on the node the button went down on.
+            QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        } else {
+            picker.ctlFolderList->setCurrentItem(node);
+            picker.ctlFolderList_DblClick();
+        }
+        QVERIFY(node->isExpanded());
+        QCOMPARE(node->childCount(), 4); // opened, not listed twice
+        QCOMPARE(picker.SelectedPath(), tree + '/');
+    }
+
+    void longFolderNamesScrollSideways() {
+        AdminFixture f;
+        const QString longName = QString(200, u'x') + "-end";
+        const QString tree = QDir(f.t.dir.path()).absoluteFilePath("long");
+        QVERIFY(QDir().mkpath(tree + '/' + longName));
+        frmFolderDialog picker(f.t.ctx);
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picker));
+        QTreeWidgetItem* node = OpenPath(picker, tree);
+        QVERIFY(node && node->childCount() == 1);
+        QTreeWidget* view = picker.ctlFolderList;
+        // The column holds the whole name, and the view scrolls to reach it.
+        const int needed = view->fontMetrics().horizontalAdvance(longName);
+        QTRY_VERIFY(view->columnWidth(0) > needed);
+        QTRY_VERIFY(view->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(view->horizontalScrollBar()->isVisible());
     }
 
     void addStoresTheSelectedNode_data() {

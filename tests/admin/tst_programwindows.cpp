@@ -1,9 +1,11 @@
 #include "AdminFixture.h"
 #include "admin/frmAddProgram.h"
 #include "admin/frmAddRemove.h"
+#include "admin/frmAddRemoveFolder.h"
 #include "admin/frmExpandTextArea.h"
 #include "admin/frmModifyProgram.h"
 #include "support/Gallery.h"
+#include "support/TestFiles.h"
 #include "widgets/GlyphButton.h"
 
 #include <QApplication>
@@ -210,14 +212,18 @@ private Q_SLOTS:
 
     void iconComesFromThisEditorOnly_data() {
         QTest::addColumn<bool>("modify");
-        QTest::addColumn<int>("viewer"); // 0 not opened, 1 closed without a choice, 2 selected
+        // 0 not opened, 1 closed without a choice, 2 selected, 3 selected but the file it left
+        // is no picture
+        QTest::addColumn<int>("viewer");
         QTest::addColumn<QString>("expected");
         QTest::newRow("add, picked") << false << 2 << "red";
         QTest::newRow("add, viewer closed") << false << 1 << "default";
         QTest::newRow("add, no viewer") << false << 0 << "default";
+        QTest::newRow("add, picked no picture") << false << 3 << "default";
         QTest::newRow("modify, picked") << true << 2 << "red";
         QTest::newRow("modify, viewer closed") << true << 1 << "blue";
         QTest::newRow("modify, no viewer") << true << 0 << "blue";
+        QTest::newRow("modify, picked no picture") << true << 3 << "blue";
     }
     void iconComesFromThisEditorOnly() {
         QFETCH(bool, modify);
@@ -239,6 +245,8 @@ private Q_SLOTS:
             auto& editor = dynamic_cast<ProgramEditor&>(dialog);
             editor.pickIcon = [&](const QString& programPath) {
                 viewerPaths.append(programPath);
+                if (viewer == 3)
+                    return WriteFile(f.t.ctx.paths.TempPicture(), "not a picture");
                 return viewer == 2 && WritePicture(f.t.ctx.paths.TempPicture(), kRed);
             };
             if (!modify) {
@@ -251,7 +259,7 @@ private Q_SLOTS:
                 else
                     qobject_cast<frmModifyProgram*>(&editor)->cmdIcon_Click();
             }
-            QCOMPARE(editor.IconPicked(), viewer == 2);
+            QCOMPARE(editor.IconPicked(), viewer >= 2);
             if (auto* edit = qobject_cast<frmModifyProgram*>(&editor))
                 edit->cmdAdd_Click();
             else
@@ -268,6 +276,54 @@ private Q_SLOTS:
         QCOMPARE(StoredIconColour(f.t.ctx, program), want);
         QCOMPARE(MainListColour(*f.main, program), want);
         QCOMPARE(MainListColour(*f.main, "Calc"), modify ? want : kBlue);
+        // Both editors say when the picked icon could not be stored, before their success.
+        const QStringList messages = Messages(f.prompt());
+        QCOMPARE(messages.size(), viewer == 3 ? 2 : 1);
+        if (viewer == 3)
+            QCOMPARE(messages.first(),
+                     modify ? QStringLiteral("The chosen icon could not be stored; the program "
+                                             "keeps its previous icon.|Error|Exclamation")
+                            : QStringLiteral("The chosen icon could not be stored; the program "
+                                             "shows the default icon. Pick the icon again with "
+                                             "Change Program.|Error|Exclamation"));
+        QVERIFY(messages.last().startsWith(modify ? "Program Modified|" : "Program Added|"));
+    }
+
+    void fixedDialogsKeepTheirSize_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QSize>("designed"); // the client area in pixels (15 twips each)
+        QTest::newRow("frmAddRemove") << "frmAddRemove" << QSize(400, 260);
+        QTest::newRow("frmAddProgram") << "frmAddProgram" << QSize(356, 359);
+        QTest::newRow("frmModifyProgram") << "frmModifyProgram" << QSize(356, 347);
+        QTest::newRow("frmAddRemoveFolder") << "frmAddRemoveFolder" << QSize(345, 253);
+    }
+    void fixedDialogsKeepTheirSize() {
+        QFETCH(QString, window);
+        QFETCH(QSize, designed);
+        AdminFixture f;
+        std::unique_ptr<QDialog> dialog;
+        if (window == "frmAddRemove")
+            dialog = std::make_unique<frmAddRemove>(f.t.ctx);
+        else if (window == "frmAddProgram")
+            dialog = std::make_unique<frmAddProgram>(f.t.ctx);
+        else if (window == "frmModifyProgram")
+            dialog = std::make_unique<frmModifyProgram>(f.t.ctx);
+        else
+            dialog = std::make_unique<frmAddRemoveFolder>(f.t.ctx);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        const QSize size = dialog->size();
+        QCOMPARE(dialog->minimumSize(), size);
+        QCOMPARE(dialog->maximumSize(), size);
+        // The designed size, unless the contents need more; never less than they need.
+        QVERIFY(size.width() >= designed.width() && size.height() >= designed.height());
+        QVERIFY(size.width() >= dialog->minimumSizeHint().width() &&
+                size.height() >= dialog->minimumSizeHint().height());
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!dialog->isSizeGripEnabled());
+        dialog->resize(size + QSize(120, 80));
+        QCOMPARE(dialog->size(), size);
     }
 
     void modifySavesUnderTheOpenedName_data() {

@@ -1,6 +1,7 @@
 // The PE resource reader: the windres-built fixtures, Windows executables shipped in Debian
 // packages (checked against objdump), crafted and damaged images, and a 15 MB DLL.
 
+#include "CraftedPe.h"
 #include "ResourceFixtures.h"
 #include "platform/PeImage.h"
 #include "support/TestFiles.h"
@@ -18,17 +19,10 @@
 namespace {
 
 const QString kFixtures = QStringLiteral(ORV_RES_FIXTURES);
+using CraftedPe::MiniImage;
+using CraftedPe::Put16;
+using CraftedPe::Put32;
 
-void Put16(QByteArray& b, qsizetype at, quint16 v) {
-    if (b.size() < at + 2)
-        b.resize(at + 2, '\0');
-    qToLittleEndian(v, b.data() + at);
-}
-void Put32(QByteArray& b, qsizetype at, quint32 v) {
-    if (b.size() < at + 4)
-        b.resize(at + 4, '\0');
-    qToLittleEndian(v, b.data() + at);
-}
 quint32 Get32(const QByteArray& b, qsizetype at) {
     return qFromLittleEndian<quint32>(b.constData() + at);
 }
@@ -66,34 +60,6 @@ qsizetype RsrcOffset(const QByteArray& pe) {
         if (pe.mid(table + 40 * i, 8) == QByteArray(".rsrc\0\0\0", 8))
             return Get32(pe, table + 40 * i + 20);
     return 0;
-}
-
-// A minimal PE32+ image: headers in the first 0x200 bytes and one section, .rsrc, at RVA
-// 0x1000 and file offset 0x200, holding `rsrc`.
-QByteArray MiniImage(const QByteArray& rsrc) {
-    QByteArray f(0x200, '\0');
-    f[0] = 'M';
-    f[1] = 'Z';
-    Put32(f, 0x3C, 0x40);
-    f.replace(0x40, 4, QByteArray("PE\0\0", 4));
-    Put16(f, 0x44, 0x8664);
-    Put16(f, 0x46, 1);
-    Put16(f, 0x54, 240);
-    Put16(f, 0x56, 0x22);
-    Put16(f, 0x58, 0x20B);
-    Put32(f, 0x58 + 108, 16);
-    Put32(f, 0x58 + 112 + 16, 0x1000);
-    Put32(f, 0x58 + 112 + 20, quint32(rsrc.size()));
-    const qsizetype section = 0x58 + 240;
-    f.replace(section, 6, QByteArray(".rsrc\0", 6));
-    const quint32 raw = quint32((rsrc.size() + 0x1FF) & ~0x1FF);
-    Put32(f, section + 8, quint32(rsrc.size()));
-    Put32(f, section + 12, 0x1000);
-    Put32(f, section + 16, raw);
-    Put32(f, section + 20, 0x200);
-    QByteArray body = rsrc;
-    body.resize(raw, '\0');
-    return f + body;
 }
 
 // The resource directory of the crafted images: type 3 with the names "AB" and 7, each in
@@ -153,6 +119,8 @@ private slots:
     void everyTruncationIsRefused_data();
     void everyTruncationIsRefused();
     void flippedDirectoryBytesStayInsideTheFile();
+    void damagedIconLeavesTheOthers_data();
+    void damagedIconLeavesTheOthers();
     void fileShrunkAfterOpening();
     void bigDllReadsInMilliseconds();
     void debianWindowsExecutables();
@@ -165,8 +133,8 @@ void tst_peimage::init() {
                                test != QLatin1String("preferredLanguage") &&
                                test != QLatin1String("debianWindowsExecutables");
     if (needsFixtures && kFixtures.isEmpty())
-        QSKIP("PE fixtures not built: x86_64-w64-mingw32-windres/ld or cpp missing "
-              "(package binutils-mingw-w64-x86-64)");
+        QFAIL("PE fixtures not built: x86_64-w64-mingw32-windres/ld or cpp missing; run "
+              "scripts/bootstrap (package binutils-mingw-w64-x86-64) and configure again");
 }
 
 void tst_peimage::resourceIds_data() {
@@ -249,8 +217,8 @@ void tst_peimage::fixtureTree() {
 
 void tst_peimage::pe32MatchesPe32Plus() {
     if (!QFile::exists(kFixtures + "/icons32.exe"))
-        QSKIP("icons32.exe not built: i686-w64-mingw32-windres/ld missing "
-              "(package binutils-mingw-w64-i686)");
+        QFAIL("icons32.exe not built: i686-w64-mingw32-windres/ld missing; run "
+              "scripts/bootstrap (package binutils-mingw-w64-i686) and configure again");
     QString error;
     const auto pe32 = PeImage::Open(kFixtures + "/icons32.exe", &error);
     QVERIFY2(pe32, qPrintable(error));
@@ -294,50 +262,84 @@ void tst_peimage::dataMatchesInputs() {
 void tst_peimage::craftedImages_data() {
     QTest::addColumn<Mutation>("mutate");
     QTest::addColumn<bool>("refused");
+    // What is left of the baseline's two resources, and how many entries were left out.
+    QTest::addColumn<QStringList>("listing");
+    QTest::addColumn<int>("skipped");
     auto at32 = [](qsizetype offset, quint32 value) {
         return Mutation([=](QByteArray& f) { Put32(f, offset, value); });
     };
     auto at16 = [](qsizetype offset, quint16 value) {
         return Mutation([=](QByteArray& f) { Put16(f, offset, value); });
     };
-    QTest::newRow("baseline") << Mutation([](QByteArray&) {}) << false;
-    QTest::newRow("no MZ") << at16(0, 0x5A4E) << true;
-    QTest::newRow("PE header offset beyond the file") << at32(0x3C, 0xFFFFFFF0) << true;
-    QTest::newRow("PE header offset at the last byte") << at32(0x3C, 0x3FF) << true;
-    QTest::newRow("no PE signature") << at32(0x40, 0x00004550 ^ 0x100) << true;
-    QTest::newRow("ROM image magic") << at16(0x58, 0x107) << true;
-    QTest::newRow("optional header beyond the file") << at16(0x54, 0xFFFF) << true;
-    QTest::newRow("optional header too short") << at16(0x54, 100) << true;
-    QTest::newRow("section table beyond the file") << at16(0x46, 0xFFFF) << true;
-    QTest::newRow("section data beyond the file") << at32(0x148 + 16, 0x400) << true;
+    const QStringList both{"#3/AB/1033 4", "#3/#7/0 4"};
+    const QStringList onlyAB{"#3/AB/1033 4"};
+    const QStringList only7{"#3/#7/0 4"};
+    const QStringList none;
+    const QStringList refused;
+    QTest::newRow("baseline") << Mutation([](QByteArray&) {}) << false << both << 0;
+
+    // The headers: nothing of the file can be trusted.
+    QTest::newRow("no MZ") << at16(0, 0x5A4E) << true << refused << 0;
+    QTest::newRow("PE header offset beyond the file")
+        << at32(0x3C, 0xFFFFFFF0) << true << refused << 0;
+    QTest::newRow("PE header offset at the last byte") << at32(0x3C, 0x3FF) << true << refused << 0;
+    QTest::newRow("no PE signature") << at32(0x40, 0x00004550 ^ 0x100) << true << refused << 0;
+    QTest::newRow("ROM image magic") << at16(0x58, 0x107) << true << refused << 0;
+    QTest::newRow("optional header beyond the file") << at16(0x54, 0xFFFF) << true << refused << 0;
+    QTest::newRow("optional header too short") << at16(0x54, 100) << true << refused << 0;
+    QTest::newRow("section table beyond the file") << at16(0x46, 0xFFFF) << true << refused << 0;
+    QTest::newRow("section data beyond the file")
+        << at32(0x148 + 16, 0x400) << true << refused << 0;
     QTest::newRow("section pointer and size wrap 32 bits") << Mutation([](QByteArray& f) {
         Put32(f, 0x148 + 20, 0xFFFFFE00);
         Put32(f, 0x148 + 16, 0x400);
-    }) << true;
-    QTest::newRow("no resource directory") << at32(0x58 + 112 + 16, 0) << false;
-    QTest::newRow("two data directories only") << at32(0x58 + 108, 2) << false;
+    }) << true << refused << 0;
+    QTest::newRow("no resource directory") << at32(0x58 + 112 + 16, 0) << false << none << 0;
+    QTest::newRow("two data directories only") << at32(0x58 + 108, 2) << false << none << 0;
+
+    // The root of the resource directory: no entry can be reached.
     QTest::newRow("resource directory outside every section")
-        << at32(0x58 + 112 + 16, 0x5000) << true;
-    QTest::newRow("type points back to the root") << at32(R + 0x14, 0x80000000) << true;
-    QTest::newRow("name points to its own directory") << at32(R + 0x34, 0x80000018) << true;
-    QTest::newRow("two names share a language directory") << at32(R + 0x34, 0x80000040) << true;
-    QTest::newRow("language is a directory (fourth level)") << at32(R + 0x54, 0x80000058) << true;
-    QTest::newRow("type is a data entry") << at32(R + 0x14, 0x70) << true;
-    QTest::newRow("language is a name") << at32(R + 0x50, 0x80000090) << true;
-    QTest::newRow("number wider than 16 bits") << at32(R + 0x30, 0x00010007) << true;
-    QTest::newRow("entry count beyond the section") << at16(R + 0x0E, 0xFFFF) << true;
-    QTest::newRow("subdirectory beyond the section") << at32(R + 0x14, 0x80FFFFF0) << true;
-    QTest::newRow("subdirectory at the 31-bit limit") << at32(R + 0x14, 0xFFFFFFFF) << true;
-    QTest::newRow("name beyond the section") << at32(R + 0x28, 0x8000FFF0) << true;
-    QTest::newRow("name longer than the section") << at16(R + 0x90, 0xFFFF) << true;
+        << at32(0x58 + 112 + 16, 0x5000) << true << refused << 0;
+    QTest::newRow("entry count beyond the section")
+        << at16(R + 0x0E, 0xFFFF) << true << refused << 0;
+
+    // One damaged entry: it goes with what hangs below it, the rest stays.
+    QTest::newRow("type points back to the root")
+        << at32(R + 0x14, 0x80000000) << false << none << 1;
+    QTest::newRow("type is a data entry") << at32(R + 0x14, 0x70) << false << none << 1;
+    QTest::newRow("subdirectory beyond the section")
+        << at32(R + 0x14, 0x80FFFFF0) << false << none << 1;
+    QTest::newRow("subdirectory at the 31-bit limit")
+        << at32(R + 0x14, 0xFFFFFFFF) << false << none << 1;
+    QTest::newRow("name points to its own directory")
+        << at32(R + 0x34, 0x80000018) << false << onlyAB << 1;
+    QTest::newRow("two names share a language directory")
+        << at32(R + 0x34, 0x80000040) << false << onlyAB << 1;
+    QTest::newRow("name is a data entry") << at32(R + 0x34, 0x80) << false << onlyAB << 1;
+    QTest::newRow("number wider than 16 bits")
+        << at32(R + 0x30, 0x00010007) << false << onlyAB << 1;
+    QTest::newRow("name beyond the section") << at32(R + 0x28, 0x8000FFF0) << false << only7 << 1;
+    QTest::newRow("name longer than the section") << at16(R + 0x90, 0xFFFF) << false << only7 << 1;
+    QTest::newRow("language is a directory (fourth level)")
+        << at32(R + 0x54, 0x80000058) << false << only7 << 1;
+    QTest::newRow("language is a name") << at32(R + 0x50, 0x80000090) << false << only7 << 1;
+    QTest::newRow("data entry beyond the section")
+        << at32(R + 0x54, 0x7FFFFF00) << false << only7 << 1;
     QTest::newRow("data RVA and size wrap 32 bits") << Mutation([](QByteArray& f) {
         Put32(f, R + 0x70, 0xFFFFFFF0);
         Put32(f, R + 0x74, 0x20);
-    }) << true;
-    QTest::newRow("data size beyond the section") << at32(R + 0x74, 0x7FFFFFFF) << true;
-    QTest::newRow("data RVA before the section") << at32(R + 0x70, 0x800) << true;
-    QTest::newRow("data ends exactly at the section end") << at32(R + 0x74, 0x200 - 0xA0) << false;
-    QTest::newRow("data one byte past the section end") << at32(R + 0x74, 0x200 - 0xA0 + 1) << true;
+    }) << false << only7 << 1;
+    QTest::newRow("data size beyond the section")
+        << at32(R + 0x74, 0x7FFFFFFF) << false << only7 << 1;
+    QTest::newRow("data RVA before the section") << at32(R + 0x70, 0x800) << false << only7 << 1;
+    QTest::newRow("data ends exactly at the section end")
+        << at32(R + 0x74, 0x200 - 0xA0) << false << QStringList{"#3/AB/1033 352", "#3/#7/0 4"} << 0;
+    QTest::newRow("data one byte past the section end")
+        << at32(R + 0x74, 0x200 - 0xA0 + 1) << false << only7 << 1;
+    QTest::newRow("both resources damaged") << Mutation([](QByteArray& f) {
+        Put32(f, R + 0x74, 0x7FFFFFFF);
+        Put32(f, R + 0x84, 0x7FFFFFFF);
+    }) << false << none << 2;
     // A second section without file data whose raw pointer lies far beyond the file.
     auto virtualSection = [](QByteArray& f) {
         Put16(f, 0x46, 2);
@@ -350,25 +352,29 @@ void tst_peimage::craftedImages_data() {
     QTest::newRow("data in a section without file data") << Mutation([=](QByteArray& f) {
         virtualSection(f);
         Put32(f, R + 0x70, 0x2000);
-    }) << true;
+    }) << false << only7 << 1;
     QTest::newRow("empty data in a section without file data") << Mutation([=](QByteArray& f) {
         virtualSection(f);
         Put32(f, R + 0x70, 0x2000);
         Put32(f, R + 0x74, 0);
-    }) << false;
+    }) << false << QStringList{"#3/AB/1033 0", "#3/#7/0 4"} << 0;
     QTest::newRow("empty data outside every section") << Mutation([](QByteArray& f) {
         Put32(f, R + 0x70, 0x7FFF0000);
         Put32(f, R + 0x74, 0);
-    }) << false;
+    }) << false << QStringList{"#3/AB/1033 0", "#3/#7/0 4"}
+                                                      << 0;
     QTest::newRow("empty data at the section end") << Mutation([](QByteArray& f) {
         Put32(f, R + 0x70, 0x1200);
         Put32(f, R + 0x74, 0);
-    }) << false;
+    }) << false << QStringList{"#3/AB/1033 0", "#3/#7/0 4"}
+                                                   << 0;
 }
 
 void tst_peimage::craftedImages() {
     QFETCH(Mutation, mutate);
     QFETCH(bool, refused);
+    QFETCH(QStringList, listing);
+    QFETCH(int, skipped);
     QByteArray file = MiniImage(BaselineRsrc());
     mutate(file);
     QString error;
@@ -378,20 +384,18 @@ void tst_peimage::craftedImages() {
         QVERIFY(!error.isEmpty());
         return;
     }
+    QCOMPARE(Listing(*image), listing);
+    QCOMPARE(image->SkippedEntries(), skipped);
     for (const auto& type : image->ResourceTypes())
         for (const auto& name : type.names)
             for (const auto& leaf : name.languages) {
                 QVERIFY(leaf.fileOffset + leaf.size <= quint64(file.size()));
                 QCOMPARE(image->ReadResource(leaf)->size(), qsizetype(leaf.size));
             }
-    if (QByteArray(QTest::currentDataTag()) == "baseline") {
-        QCOMPARE(Listing(*image), QStringList({"#3/AB/1033 4", "#3/#7/0 4"}));
-        const auto* type = image->FindType(PeResourceId::Number(3));
-        QCOMPARE(image->ReadResource(type->names.at(0).languages.first()).value(),
-                 QByteArray("abcd"));
-        QCOMPARE(image->ReadResource(type->names.at(1).languages.first()).value(),
-                 QByteArray("wxyz"));
-    }
+    // The good resource keeps its bytes.
+    if (const auto* icons = image->FindType(PeResourceId::Number(3)))
+        if (const auto* seven = image->FindName(*icons, PeResourceId::Number(7)))
+            QCOMPARE(image->ReadResource(seven->languages.first()).value(), QByteArray("wxyz"));
 }
 
 void tst_peimage::preferredLanguage_data() {
@@ -499,6 +503,53 @@ void tst_peimage::flippedDirectoryBytesStayInsideTheFile() {
           static_cast<long long>(end - begin), refused, accepted);
     QVERIFY(refused > 0);
     QVERIFY(accepted > 0); // dates, versions and ids may change without harm
+}
+
+void tst_peimage::damagedIconLeavesTheOthers_data() {
+    QTest::addColumn<QString>("damaged");
+    QTest::addColumn<int>("field"); // in the data entry: 0 the RVA, 4 the size
+    QTest::addColumn<quint32>("value");
+    QTest::newRow("#2 longer than the file") << "#2" << 4 << 0x7FFFFFFFu;
+    QTest::newRow("#4 before every section") << "#4" << 0 << 0x10u;
+    QTest::newRow("NAMEDICON wraps 32 bits") << "NAMEDICON" << 4 << 0xFFFFFFF0u;
+}
+
+void tst_peimage::damagedIconLeavesTheOthers() {
+    QFETCH(QString, damaged);
+    QFETCH(int, field);
+    QFETCH(quint32, value);
+    QByteArray file = ReadAll(kFixtures + "/icons.exe");
+    const auto original = PeImage::FromBytes(file);
+    QVERIFY(original);
+    const PeResourceType* icons = original->FindType(PeResourceId::Number(3));
+    const PeResourceLeaf leaf =
+        original->FindName(*icons, PeResourceId::FromString(damaged))->languages.first();
+    // The icon's data entry: its RVA and size, found in the resource section.
+    QByteArray entry;
+    Put32(entry, 0, leaf.rva);
+    Put32(entry, 4, leaf.size);
+    const qsizetype at = file.indexOf(entry, RsrcOffset(file));
+    QVERIFY(at > 0);
+    QCOMPARE(file.indexOf(entry, at + 1), -1);
+    Put32(file, at + field, value);
+
+    QString error;
+    const auto image = PeImage::FromBytes(file, &error);
+    QVERIFY2(image, qPrintable(error));
+    QCOMPARE(image->SkippedEntries(), 1);
+    QStringList expected, names;
+    for (const auto& name : icons->names)
+        if (!name.id.Matches(PeResourceId::FromString(damaged)))
+            expected << name.id.ToString();
+    for (const auto& name : image->FindType(PeResourceId::Number(3))->names) {
+        names << name.id.ToString();
+        QCOMPARE(
+            image->ReadResource(name.languages.first()),
+            original->ReadResource(*original->FindName(*icons, name.id)->languages.constBegin()));
+    }
+    QCOMPARE(names, expected);
+    // The other types are untouched.
+    QCOMPARE(image->ResourceTypes().size(), original->ResourceTypes().size());
 }
 
 void tst_peimage::fileShrunkAfterOpening() {

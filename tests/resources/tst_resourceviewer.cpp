@@ -2,6 +2,7 @@
 // what the tree and the preview show, what Select writes to temp.bmp, the messages, the wait
 // window, and the modal run through ShowResources.
 
+#include "CraftedPe.h"
 #include "ResourceFixtures.h"
 #include "resources/PictureBox.h"
 #include "resources/ResourceTree.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -59,7 +61,8 @@ private slots:
     void selectWithoutAResource();
     void selectWritesTheIconAsBitmap();
     void closeWritesNothing();
-    void resourceThatIsNoPictureIsSavedRaw();
+    void iconThatIsNoPictureIsRefused_data();
+    void iconThatIsNoPictureIsRefused();
     void selectThatCannotWrite_data();
     void selectThatCannotWrite();
     void collapsingClearsThePreview();
@@ -75,8 +78,8 @@ private:
 
 void tst_resourceviewer::init() {
     if (kFixtures.isEmpty())
-        QSKIP("PE fixtures not built: x86_64-w64-mingw32-windres/ld or cpp missing "
-              "(package binutils-mingw-w64-x86-64)");
+        QFAIL("PE fixtures not built: x86_64-w64-mingw32-windres/ld or cpp missing; run "
+              "scripts/bootstrap (package binutils-mingw-w64-x86-64) and configure again");
     mTest = std::make_unique<TestContext>();
     mGlobal::gResType.clear();
     mGlobal::gResName.clear();
@@ -223,35 +226,69 @@ void tst_resourceviewer::closeWritesNothing() {
     QVERIFY(mTest->prompt->transcript.isEmpty());
 }
 
-void tst_resourceviewer::resourceThatIsNoPictureIsSavedRaw() {
+void tst_resourceviewer::iconThatIsNoPictureIsRefused_data() {
+    QTest::addColumn<QString>("file"); // a fixture, or "" for an icon claiming 4 GB
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("garbage bytes") << "icons.exe"
+                                   << "301"
+                                   << "The icon 301 holds no picture that can be shown: its data "
+                                      "is damaged or in a format that is not supported.";
+    QTest::newRow("empty") << "icons.exe"
+                           << "300"
+                           << "The icon 300 is empty.";
+    QTest::newRow("claims 4 GB") << ""
+                                 << "7"
+                                 << "The icon 7 claims 4294966784 bytes, more than any real icon "
+                                    "needs (at most 1 MB), so it was not read.";
+}
+
+void tst_resourceviewer::iconThatIsNoPictureIsRefused() {
+    QFETCH(QString, file);
+    QFETCH(QString, node);
+    QFETCH(QString, problem);
+    QTemporaryDir dir;
+    QString path = Fixture(file);
+    if (file.isEmpty()) {
+        path = dir.filePath("hostile.exe");
+        QVERIFY(CraftedPe::WriteClaimingImage(path, 3, 7, 0xFFFFFE00u));
+    }
+    const QString picked = mTest->ctx.paths.TempPicture();
+    QVERIFY(WriteFile(picked, "an earlier pick"));
     frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
+    viewer.CreateMe(path);
     viewer.show();
-    viewer.TreeView1_NodeClick(IconNode(viewer, "301"));
-    QCOMPARE(mGlobal::gResName, QStringLiteral("#301"));
-    QVERIFY(viewer.Picture2->PrintedLines().isEmpty()); // previews nothing
+    QTreeWidgetItem* icon = IconNode(viewer, node);
+    QVERIFY(icon);
+    viewer.TreeView1_NodeClick(icon);
+    // The preview says why, in lines that fit the box.
+    QCOMPARE(viewer.Picture2->PrintedLines().join(u' '), problem);
+    for (const QString& line : viewer.Picture2->PrintedLines())
+        QVERIFY(viewer.Picture2->fontMetrics().horizontalAdvance(line) <=
+                    viewer.Picture2->contentsRect().width() ||
+                !line.contains(u' '));
     viewer.cmdOk_Click();
-    QVERIFY(viewer.Selected());
-    QVERIFY(mTest->prompt->transcript.isEmpty());
-    QCOMPARE(ReadAll(mTest->ctx.paths.TempPicture()), Fixture::kGarbageBytes);
+    QCOMPARE(mTest->prompt->transcript.size(), 1);
+    const auto& box = mTest->prompt->transcript.first();
+    QCOMPARE(box.text, problem + " Nothing was saved; choose another one.");
+    QCOMPARE(box.title, QStringLiteral("Error"));
+    QCOMPARE(box.icon, PromptIcon::Critical);
+    // Nothing written, and the window stays open for another choice.
+    QCOMPARE(ReadAll(picked), QByteArray("an earlier pick"));
+    QVERIFY(viewer.isVisible());
+    QVERIFY(!viewer.Selected());
 }
 
 void tst_resourceviewer::selectThatCannotWrite_data() {
     QTest::addColumn<QString>("node");
-    QTest::addColumn<bool>("blockTarget");
-    QTest::newRow("empty resource") << "300" << false;
-    QTest::newRow("target is a directory") << "2" << true;
-    QTest::newRow("raw bytes, target is a directory") << "301" << true;
+    QTest::newRow("32 px icon") << "2";
+    QTest::newRow("256 px PNG icon") << "4";
 }
 
 void tst_resourceviewer::selectThatCannotWrite() {
     QFETCH(QString, node);
-    QFETCH(bool, blockTarget);
     const QString path = mTest->ctx.paths.TempPicture();
-    if (blockTarget)
-        QVERIFY(QDir().mkpath(path));
-    else
-        QVERIFY(WriteFile(path, "an earlier pick"));
+    QVERIFY(QDir().mkpath(path)); // the target is a directory
     frmViewer viewer(mTest->ctx);
     viewer.CreateMe(Fixture("icons.exe"));
     viewer.show();
@@ -264,8 +301,7 @@ void tst_resourceviewer::selectThatCannotWrite() {
     QCOMPARE(mTest->prompt->transcript.first().text, QStringLiteral("Unable to save resource"));
     QCOMPARE(mTest->prompt->transcript.first().title, QStringLiteral("Error"));
     QCOMPARE(mTest->prompt->transcript.first().icon, PromptIcon::Critical);
-    if (!blockTarget)
-        QCOMPARE(ReadAll(path), QByteArray("an earlier pick"));
+    QVERIFY(QFileInfo(path).isDir());
 }
 
 void tst_resourceviewer::collapsingClearsThePreview() {
