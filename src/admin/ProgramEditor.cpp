@@ -1,6 +1,8 @@
 #include "admin/ProgramEditor.h"
 
 #include "admin/frmExpandTextArea.h"
+#include "platform/OrvError.h"
+#include "platform/ShellDesktopEntry.h"
 #include "platform/Text.h"
 #include "resources/clsResourceViewer.h"
 #include "services/AppContext.h"
@@ -11,17 +13,51 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSaveFile>
 #include <QStyle>
 #include <QVBoxLayout>
+
+namespace {
+
+// Writes the entry's icon where the resource viewer's Select writes its picture, as a bitmap of
+// the size program pictures are shown at; says why when there is none.
+bool PickDesktopEntryIcon(AppContext& ctx, const QString& entry) {
+    QString problem;
+    try {
+        const QImage picture = DesktopEntry::Icon(entry, 32);
+        if (picture.isNull()) {
+            problem = QStringLiteral("The desktop entry \"%1\" names no icon that the icon theme "
+                                     "holds. Install the entry's icon or pick no icon.")
+                          .arg(entry);
+        } else {
+            QDir().mkpath(ctx.paths.PictureDir());
+            QSaveFile file(ctx.paths.TempPicture());
+            if (file.open(QIODevice::WriteOnly) && QImageWriter(&file, "bmp").write(picture) &&
+                file.commit())
+                return true;
+            problem = QStringLiteral("Unable to save resource");
+        }
+    } catch (const OrvError& error) {
+        problem = error.Description();
+    }
+    ctx.prompt->MsgBox(problem, PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Error"));
+    return false;
+}
+
+} // namespace
 
 ProgramEditor::ProgramEditor(AppContext& ctx, QWidget* parent, const QString& caption,
                              const QString& heading, const QString& iconCaption,
                              const QString& addCaption)
     : QDialog(parent), mCtx(ctx) {
     pickIcon = [this](const QString& programPath) {
+        // A desktop entry holds no icon resources; the icon its Icon key names is the pick.
+        if (DesktopEntry::IsEntry(TrimSpaces(programPath)))
+            return PickDesktopEntryIcon(mCtx, TrimSpaces(programPath));
         if (!mResourceViewer)
             mResourceViewer = std::make_unique<clsResourceViewer>(mCtx);
         return mResourceViewer->ShowResources(programPath, this);

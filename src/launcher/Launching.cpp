@@ -22,11 +22,11 @@ template <class Action> bool WithLaunchTrap(AppContext& ctx, const QString& name
         action();
         return true;
     } catch (const OrvError& error) {
+        // One report: what could not be started, then why, so the user reads both at once.
         ctx.prompt->MsgBox(QStringLiteral("Unable to execute program : ") + TrimSpaces(name) +
-                               QStringLiteral(". Error Follows"),
+                               QStringLiteral(". Error Follows") + QStringLiteral("\n\n") +
+                               error.Description(),
                            PromptButtons::Ok, PromptIcon::Exclamation, QStringLiteral("Error"));
-        ctx.prompt->MsgBox(error.Description(), PromptButtons::Ok, PromptIcon::Critical,
-                           error.Source());
         return false;
     }
 }

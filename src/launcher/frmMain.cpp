@@ -226,14 +226,9 @@ void frmMain::ListView1_DblClick() {
 }
 
 void frmMain::OpenSelected() {
-    const int selected = ListView1->SelectedItem();
-    if (selected == 0)
-        return;
-    // A folder entry opens as it does on a double click; a program starts.
-    if (ListView1->Tag(selected).size() > 0)
-        ListView1_DblClick();
-    else
-        LaunchSelected();
+    // Enter and Open do what a double click does: a folder entry opens, a program starts with
+    // its stored start-in directory and parameters.
+    ListView1_DblClick();
 }
 
 void frmMain::ListView1_KeyDown(int key) {

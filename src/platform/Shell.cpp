@@ -1,26 +1,75 @@
 #include "platform/Shell.h"
 
 #include "platform/OrvError.h"
+#include "platform/ShellDesktopEntry.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
 const QString kSource = QStringLiteral("Shell");
+
+// The program a catalogue path names. A bare name is found through the folders of PATH, as the
+// Windows shell finds programs; the current directory is not searched, so a file left there
+// never stands in for a program. A bare desktop-file id is GIO's to find.
+QString FindProgram(const QString& path) {
+    if (path.contains(QLatin1Char('/')) || path.isEmpty()) {
+        if (path.isEmpty() || !QFileInfo::exists(path))
+            throw OrvError(ErrorNumber::FileNotFound,
+                           QStringLiteral("The file \"%1\" was not found. Check the program's "
+                                          "path in the catalogue.")
+                               .arg(path),
+                           kSource);
+        return path;
+    }
+    if (DesktopEntry::IsEntry(path))
+        return path;
+    const QString found = QStandardPaths::findExecutable(path);
+    if (found.isEmpty())
+        throw OrvError(ErrorNumber::FileNotFound,
+                       QStringLiteral("The program \"%1\" was not found in the folders of the "
+                                      "search path (PATH). Enter its full path in the catalogue "
+                                      "or install it.")
+                           .arg(path),
+                       kSource);
+    return found;
 }
+
+} // namespace
 
 QStringList SplitParameters(const QString& parameters) {
     QStringList arguments;
     QString current;
     bool inQuotes = false;
     bool started = false; // "" is an argument of its own
-    for (qsizetype i = 0; i < parameters.size(); ++i) {
+    const qsizetype size = parameters.size();
+    for (qsizetype i = 0; i < size;) {
         const QChar c = parameters.at(i);
+        if (c == u'\\') {
+            qsizetype end = i;
+            while (end < size && parameters.at(end) == u'\\')
+                ++end;
+            const qsizetype count = end - i;
+            started = true;
+            if (end < size && parameters.at(end) == u'"') {
+                current += QString(count / 2, u'\\');
+                if (count % 2 == 1) {
+                    current += u'"';
+                    ++end;
+                }
+                // An even run leaves the quote to group as any other quote does.
+            } else {
+                current += QString(count, u'\\');
+            }
+            i = end;
+            continue;
+        }
         if (c == u'"') {
-            if (inQuotes && i + 1 < parameters.size() && parameters.at(i + 1) == u'"') {
+            if (inQuotes && i + 1 < size && parameters.at(i + 1) == u'"') {
                 current += c;
                 ++i;
             } else {
@@ -36,6 +85,7 @@ QStringList SplitParameters(const QString& parameters) {
             current += c;
             started = true;
         }
+        ++i;
     }
     if (started)
         arguments.append(current);
@@ -43,19 +93,20 @@ QStringList SplitParameters(const QString& parameters) {
 }
 
 void DesktopShell::Execute(const QString& path, const QString& parameters, const QString& startIn) {
-    const QFileInfo file(path);
-    if (path.isEmpty() || !file.exists())
-        throw OrvError(ErrorNumber::FileNotFound,
-                       QStringLiteral("The file \"%1\" was not found. Check the program's path "
-                                      "in the catalogue.")
-                           .arg(path),
-                       kSource);
+    const QString program = FindProgram(path);
     if (!startIn.isEmpty() && !QFileInfo(startIn).isDir())
         throw OrvError(ErrorNumber::FileNotFound,
-                       QStringLiteral("The start-in directory \"%1\" does not exist.").arg(startIn),
+                       QStringLiteral("The start-in directory \"%1\" does not exist. Correct it "
+                                      "in the catalogue.")
+                           .arg(startIn),
                        kSource);
+    if (DesktopEntry::IsEntry(program)) {
+        DesktopEntry::Launch(program, SplitParameters(parameters), startIn);
+        return;
+    }
+    const QFileInfo file(program);
     if (file.isDir() || !file.isExecutable()) {
-        Open(path);
+        Open(program);
         return;
     }
     QProcess process;
@@ -66,7 +117,7 @@ void DesktopShell::Execute(const QString& path, const QString& parameters, const
     if (!process.startDetached(&pid))
         throw OrvError(ErrorNumber::PermissionDenied,
                        QStringLiteral("The program \"%1\" could not be started: %2")
-                           .arg(path, process.errorString()),
+                           .arg(program, process.errorString()),
                        kSource);
 }
 

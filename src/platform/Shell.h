@@ -7,8 +7,10 @@ class Shell {
 public:
     virtual ~Shell() = default;
     // Starts `path` detached in `startIn` (the launcher's own directory when empty) with
-    // `parameters` split into arguments like a command line. A file that is not executable
-    // goes to the desktop's default handler. Throws OrvError when nothing could be started.
+    // `parameters` split into arguments like a command line. A bare name is looked up in the
+    // folders of PATH; a `.desktop` entry starts its Exec line with the arguments as its files;
+    // a file that is not executable goes to the desktop's default handler. Throws OrvError
+    // saying why when nothing could be started.
     virtual void Execute(const QString& path, const QString& parameters,
                          const QString& startIn) = 0;
     // Opens a file or folder with the desktop's default handler. Throws OrvError on failure.
@@ -21,6 +23,8 @@ public:
     void Open(const QString& path) override;
 };
 
-// The argument list that `parameters` stands for: blanks separate arguments, double quotes
-// group them and a doubled quote inside quotes is one literal quote.
+// The argument list that `parameters` stands for, read as a Windows command line is: blanks
+// separate arguments and double quotes group them; 2n backslashes before a quote become n and
+// the quote groups, 2n+1 become n and a literal quote; other backslashes stay as they are; a
+// doubled quote inside quotes is one literal quote.
 QStringList SplitParameters(const QString& parameters);

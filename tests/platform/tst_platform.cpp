@@ -13,20 +13,6 @@
 class tst_platform : public QObject {
     Q_OBJECT
 
-    // Starts the probe and returns the lines it wrote: working directory, then arguments.
-    QStringList RunProbe(const QString& parameters, const QString& startIn, const QString& out) {
-        DesktopShell shell;
-        shell.Execute(QStringLiteral(ORV_PROBE), parameters, startIn);
-        QFile file(out);
-        for (int waited = 0; !file.exists() && waited < 10000; waited += 20)
-            QTest::qWait(20);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'));
-        lines.removeLast();
-        return lines;
-    }
-
 private Q_SLOTS:
     void trimSpaces_data() {
         QTest::addColumn<QString>("text");
@@ -103,63 +89,6 @@ private Q_SLOTS:
         QCOMPARE(files.size(), names.size());
     }
 
-    void splitParameters_data() {
-        QTest::addColumn<QString>("parameters");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("empty") << "" << QStringList{};
-        QTest::newRow("plain") << "-a -b" << QStringList{"-a", "-b"};
-        QTest::newRow("quoted") << "\"a b\" c" << QStringList{"a b", "c"};
-        QTest::newRow("doubled quote") << "\"say \"\"hi\"\"\"" << QStringList{"say \"hi\""};
-        QTest::newRow("empty quoted") << "a \"\" b" << QStringList{"a", "", "b"};
-        QTest::newRow("tabs separate") << "a\tb" << QStringList{"a", "b"};
-        QTest::newRow("quotes join a word") << "--name=\"a b\"c" << QStringList{"--name=a bc"};
-        QTest::newRow("backslashes stay") << "\"C:\\dir\\\" x" << QStringList{"C:\\dir\\", "x"};
-        QTest::newRow("shell characters stay literal")
-            << "; rm -rf / $(id) `x` | y"
-            << QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"};
-    }
-    void splitParameters() {
-        QFETCH(QString, parameters);
-        QFETCH(QStringList, arguments);
-        QCOMPARE(SplitParameters(parameters), arguments);
-    }
-
-    void shellStartsProgramInItsDirectoryWithArguments() {
-        QTemporaryDir dir;
-        const QString out = dir.filePath("out.txt");
-        const QString startIn = dir.filePath("start in");
-        QVERIFY(QDir().mkpath(startIn));
-        const QStringList lines =
-            RunProbe(QStringLiteral("\"%1\" \"two words\" $(id) ;").arg(out), startIn, out);
-        QCOMPARE(lines,
-                 (QStringList{QFileInfo(startIn).canonicalFilePath(), "two words", "$(id)", ";"}));
-    }
-
-    void shellRefusesWhatCannotStart_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("startIn");
-        QTest::addColumn<long>("number");
-        QTest::newRow("missing program") << "/nonexistent/program"
-                                         << "" << ErrorNumber::FileNotFound;
-        QTest::newRow("empty path") << ""
-                                    << "" << ErrorNumber::FileNotFound;
-        QTest::newRow("missing start-in")
-            << QStringLiteral(ORV_PROBE) << "/nonexistent/dir" << ErrorNumber::FileNotFound;
-    }
-    void shellRefusesWhatCannotStart() {
-        QFETCH(QString, path);
-        QFETCH(QString, startIn);
-        QFETCH(long, number);
-        DesktopShell shell;
-        try {
-            shell.Execute(path, QString(), startIn);
-            QFAIL("no error raised");
-        } catch (const OrvError& error) {
-            QCOMPARE(error.Number(), number);
-            QVERIFY(!error.Description().isEmpty());
-        }
-    }
-
     void logonNameComesFromTheSystem() {
         qputenv("USER", "someone-else");
         qputenv("LOGNAME", "someone-else");
@@ -188,24 +117,39 @@ private Q_SLOTS:
         QVERIFY(t.prompt->transcript.isEmpty());
     }
 
-    void launchFailureShowsBothMessages() {
+    // A failure is one box: what could not be started, then why.
+    void launchFailureShowsOneReport_data() {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("program") << false << " Gone "
+                                 << "/nonexistent/gone"
+                                 << "The file \"/nonexistent/gone\" was not found.";
+        QTest::newRow("bare name") << false << "Gone"
+                                   << "orv-no-such-program"
+                                   << "The program \"orv-no-such-program\" was not found";
+        QTest::newRow("folder") << true << "Reports"
+                                << "/nonexistent/reports"
+                                << "The file or folder \"/nonexistent/reports\" was not found.";
+    }
+    void launchFailureShowsOneReport() {
+        QFETCH(bool, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
         TestContext t;
         t.ctx.shell = std::make_unique<DesktopShell>();
-        QVERIFY(t.ctx.Catalog().AddProgram("Gone", "", "/nonexistent/gone", "", "", ""));
-        QVERIFY(!modMain::LaunchProgram(t.ctx, " Gone ", "", ""));
-        QCOMPARE(t.prompt->transcript.size(), 2);
-        QCOMPARE(t.prompt->transcript[0].text,
-                 QStringLiteral("Unable to execute program : Gone. Error Follows"));
+        QVERIFY(t.ctx.Catalog().AddProgram(TrimSpaces(name), "", path, "", "", ""));
+        QVERIFY(folder ? !modMain::OpenFolder(t.ctx, name, path)
+                       : !modMain::LaunchProgram(t.ctx, name, "", ""));
+        QCOMPARE(t.prompt->transcript.size(), 1);
+        const QString heading =
+            "Unable to execute program : " + TrimSpaces(name) + ". Error Follows\n\n";
+        QVERIFY2(t.prompt->transcript[0].text.startsWith(heading + reason),
+                 qPrintable(t.prompt->transcript[0].text));
         QCOMPARE(t.prompt->transcript[0].title, QStringLiteral("Error"));
         QCOMPARE(t.prompt->transcript[0].icon, PromptIcon::Exclamation);
-        QVERIFY(t.prompt->transcript[1].text.contains("/nonexistent/gone"));
-        QCOMPARE(t.prompt->transcript[1].icon, PromptIcon::Critical);
-        QCOMPARE(t.prompt->transcript[1].title, QStringLiteral("Shell"));
-
-        t.prompt->transcript.clear();
-        QVERIFY(!modMain::OpenFolder(t.ctx, "Reports", "/nonexistent/reports"));
-        QCOMPARE(t.prompt->transcript[0].text,
-                 QStringLiteral("Unable to execute program : Reports. Error Follows"));
     }
 };
 

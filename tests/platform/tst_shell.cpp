@@ -1,0 +1,330 @@
+#include "platform/OrvError.h"
+#include "platform/Shell.h"
+#include "platform/ShellDesktopEntry.h"
+
+#include <QDeadlineTimer>
+#include <QIcon>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Real launches of the probe, which writes its working directory and arguments to the file
+// named by its first argument: directly, through PATH and through desktop entries.
+class tst_shell : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir mRoot;
+    int mRun = 0;
+
+    QString Root() const { return QFileInfo(mRoot.path()).canonicalFilePath(); }
+    QString DataHome() const { return Root() + "/data"; }
+
+    static void Write(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+
+    static void WriteSquare(const QString& path, QColor colour) {
+        QImage image(32, 32, QImage::Format_ARGB32);
+        image.fill(colour);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QVERIFY(image.save(path, "png"));
+    }
+
+    // A fresh directory for one launch, with a start-in folder whose name has a space.
+    QString NewRunDir() {
+        const QString dir = Root() + QStringLiteral("/run%1").arg(++mRun);
+        QDir().mkpath(dir + "/start in");
+        return dir;
+    }
+
+    static QString Expand(QString text, const QString& dir) {
+        return text.replace("<probe>", QStringLiteral(ORV_PROBE))
+            .replace("<dir>", dir)
+            .replace("<cwd>", QFileInfo(QDir::currentPath()).canonicalFilePath());
+    }
+
+    // The lines the probe wrote: working directory, then arguments; empty after 10 s.
+    static QStringList ProbeLines(const QString& out) {
+        QFile file(out);
+        const QDeadlineTimer deadline(10000);
+        while (!file.exists() && !deadline.hasExpired())
+            QTest::qWait(10);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'));
+        lines.removeLast();
+        return lines;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(mRoot.isValid());
+        // Before GIO's first use: it reads the applications folders once.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(DataHome()));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(Root() + "/no-data"));
+        // A bare name is found through PATH.
+        const QString bin = Root() + "/bin";
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QFile::link(QStringLiteral(ORV_PROBE), bin + "/orv-probe-on-path"));
+        qputenv("PATH", QFile::encodeName(bin) + ":" + qgetenv("PATH"));
+        // An icon theme of our own, and a picture in the pixmaps folder.
+        Write(Root() + "/icons/orvtest/index.theme",
+              "[Icon Theme]\nName=orvtest\nDirectories=32x32/apps\n\n"
+              "[32x32/apps]\nSize=32\nType=Fixed\n");
+        WriteSquare(Root() + "/icons/orvtest/32x32/apps/orv-red.png", Qt::red);
+        WriteSquare(DataHome() + "/pixmaps/orv-green.png", Qt::green);
+        WriteSquare(Root() + "/blue.png", Qt::blue);
+        // An entry found by its desktop-file id; GIO scans the folder once, so it is written
+        // here.
+        QVERIFY(QDir().mkpath(Root() + "/by-id/start in"));
+        Write(DataHome() + "/applications/orv-probe-id.desktop",
+              Expand("[Desktop Entry]\nType=Application\nName=By Id\n"
+                     "Exec=<probe> <dir>/out.txt %c\n",
+                     Root() + "/by-id")
+                  .toUtf8());
+        QIcon::setThemeSearchPaths({Root() + "/icons"});
+        QIcon::setThemeName("orvtest");
+    }
+
+    void splitParameters_data() {
+        QTest::addColumn<QString>("parameters");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("empty") << "" << QStringList{};
+        QTest::newRow("plain") << "-a -b" << QStringList{"-a", "-b"};
+        QTest::newRow("quoted") << "\"a b\" c" << QStringList{"a b", "c"};
+        QTest::newRow("doubled quote") << "\"say \"\"hi\"\"\"" << QStringList{"say \"hi\""};
+        QTest::newRow("empty quoted") << "a \"\" b" << QStringList{"a", "", "b"};
+        QTest::newRow("tabs separate") << "a\tb" << QStringList{"a", "b"};
+        QTest::newRow("quotes join a word") << "--name=\"a b\"c" << QStringList{"--name=a bc"};
+        QTest::newRow("shell characters stay literal")
+            << "; rm -rf / $(id) `x` | y"
+            << QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"};
+        // Backslashes count only before a quote.
+        QTest::newRow("backslashes alone stay")
+            << "C:\\dir\\ a\\\\b" << QStringList{"C:\\dir\\", "a\\\\b"};
+        QTest::newRow("1 backslash, quote: literal quote") << "\\\"a b" << QStringList{"\"a", "b"};
+        QTest::newRow("2 backslashes, quote: 1 and grouping")
+            << "\\\\\"a b\"" << QStringList{"\\a b"};
+        QTest::newRow("3 backslashes, quote: 1 and literal quote")
+            << "\\\\\\\"a b" << QStringList{"\\\"a", "b"};
+        QTest::newRow("4 backslashes, quote: 2 and grouping")
+            << "\\\\\\\\\"a b\"" << QStringList{"\\\\a b"};
+        QTest::newRow("quoted folder ending in a backslash")
+            << "\"C:\\dir\\\\\" x" << QStringList{"C:\\dir\\", "x"};
+        QTest::newRow("escaped quote keeps the group open")
+            << "\"C:\\dir\\\" x" << QStringList{"C:\\dir\" x"};
+        QTest::newRow("escaped quotes inside quotes")
+            << "\"say \\\"hi\\\"\" next" << QStringList{"say \"hi\"", "next"};
+    }
+    void splitParameters() {
+        QFETCH(QString, parameters);
+        QFETCH(QStringList, arguments);
+        QCOMPARE(SplitParameters(parameters), arguments);
+    }
+
+    void programStartsWithArgumentsInStartIn_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("parameters");
+        QTest::addColumn<QString>("startIn");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("full path")
+            << "<probe>"
+            << "\"two words\" $(id) ;"
+            << "<dir>/start in" << QStringList{"<dir>/start in", "two words", "$(id)", ";"};
+        QTest::newRow("bare name through PATH")
+            << "orv-probe-on-path"
+            << "x"
+            << "<dir>/start in" << QStringList{"<dir>/start in", "x"};
+        QTest::newRow("backslashes before quotes")
+            << "<probe>"
+            << "\\\\\\\"x\\\\\\\" \"C:\\dir\\\\\" a\\\\b"
+            << "<dir>/start in"
+            << QStringList{"<dir>/start in", "\\\"x\\\"", "C:\\dir\\", "a\\\\b"};
+        QTest::newRow("empty start-in: the launcher's directory") << "<probe>"
+                                                                  << ""
+                                                                  << "" << QStringList{"<cwd>"};
+    }
+    void programStartsWithArgumentsInStartIn() {
+        QFETCH(QString, program);
+        QFETCH(QString, parameters);
+        QFETCH(QString, startIn);
+        QFETCH(QStringList, lines);
+        const QString dir = NewRunDir();
+        const QString out = dir + "/out.txt";
+        DesktopShell shell;
+        shell.Execute(Expand(program, dir), "\"" + out + "\" " + parameters, Expand(startIn, dir));
+        for (QString& line : lines)
+            line = Expand(line, dir);
+        QCOMPARE(ProbeLines(out), lines);
+    }
+
+    // What GIO makes of an entry's Exec line: field codes, quoting and the working directory.
+    void desktopEntryStartsItsExecLine_data() {
+        QTest::addColumn<QString>("entry"); // [Desktop Entry] keys after Type=Application
+        QTest::addColumn<QString>("parameters");
+        QTest::addColumn<QString>("startIn");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("files, name, icon, location, percent")
+            << "Name=Probe Entry\nIcon=orv-red\nExec=\"<probe>\" \"<dir>/out.txt\" %F %c %i %k "
+               "100%%\n"
+            << "\"my file.txt\" /abs/x"
+            << "<dir>/start in" << QStringList{"<dir>/start in",
+                                               "<dir>/start in/my file.txt",
+                                               "/abs/x",
+                                               "Probe Entry",
+                                               "--icon",
+                                               "orv-red",
+                                               "<dir>/probe.desktop",
+                                               "100%"};
+        QTest::newRow("one file") << "Name=P\nExec=<probe> <dir>/out.txt --open %f\n"
+                                  << "a.txt"
+                                  << "<dir>/start in"
+                                  << QStringList{"<dir>/start in", "--open",
+                                                 "<dir>/start in/a.txt"};
+        // Local files may come as paths or file: URLs; GIO passes paths.
+        QTest::newRow("URLs stay URLs")
+            << "Name=P\nExec=<probe> <dir>/out.txt %U\n"
+            << "https://example.org/a?b=c \"my file.txt\""
+            << "<dir>/start in"
+            << QStringList{"<dir>/start in", "https://example.org/a?b=c",
+                           "<dir>/start in/my file.txt"};
+        QTest::newRow("no field code: files go last")
+            << "Name=P\nExec=<probe> <dir>/out.txt --flag\n"
+            << "one"
+            << "<dir>/start in" << QStringList{"<dir>/start in", "--flag", "<dir>/start in/one"};
+        QTest::newRow("no parameters: file codes vanish")
+            << "Name=P\nExec=<probe> <dir>/out.txt %f %U end\n"
+            << ""
+            << "<dir>/start in" << QStringList{"<dir>/start in", "end"};
+        QTest::newRow("deprecated codes vanish")
+            << "Name=P\nExec=<probe> <dir>/out.txt %d %D %n %N %v %m end\n"
+            << ""
+            << "<dir>/start in" << QStringList{"<dir>/start in", "end"};
+        QTest::newRow("quoted arguments")
+            << "Name=P\nExec=<probe> <dir>/out.txt \"a b\" \"say \\\\\"hi\\\\\"\" \"\\\\$HOME\"\n"
+            << ""
+            << "<dir>/start in" << QStringList{"<dir>/start in", "a b", "say \"hi\"", "$HOME"};
+        QTest::newRow("Path key when start-in is empty")
+            << "Name=P\nPath=<dir>/start in\nExec=<probe> <dir>/out.txt\n"
+            << ""
+            << "" << QStringList{"<dir>/start in"};
+        QTest::newRow("start-in over the Path key")
+            << "Name=P\nPath=/\nExec=<probe> <dir>/out.txt\n"
+            << ""
+            << "<dir>/start in" << QStringList{"<dir>/start in"};
+    }
+    void desktopEntryStartsItsExecLine() {
+        QFETCH(QString, entry);
+        QFETCH(QString, parameters);
+        QFETCH(QString, startIn);
+        QFETCH(QStringList, lines);
+        const QString dir = NewRunDir();
+        const QString file = dir + "/probe.desktop";
+        Write(file, Expand("[Desktop Entry]\nType=Application\n" + entry, dir).toUtf8());
+        DesktopShell shell;
+        shell.Execute(file, parameters, Expand(startIn, dir));
+        for (QString& line : lines)
+            line = Expand(line, dir);
+        QCOMPARE(ProbeLines(dir + "/out.txt"), lines);
+    }
+
+    // A bare desktop-file id is looked up in the applications folders, as menus find entries.
+    void desktopFileIdFromApplicationsFolder() {
+        const QString dir = Root() + "/by-id";
+        DesktopShell shell;
+        shell.Execute("orv-probe-id.desktop", "", dir + "/start in");
+        QCOMPARE(ProbeLines(dir + "/out.txt"), (QStringList{dir + "/start in", "By Id"}));
+    }
+
+    void shellRefusesWhatCannotStart_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("content"); // written to `path` when not empty
+        QTest::addColumn<QString>("startIn");
+        QTest::addColumn<long>("number");
+        QTest::addColumn<QString>("says");
+        const QByteArray app = "[Desktop Entry]\nType=Application\nName=X\n";
+        QTest::newRow("missing program") << "/nonexistent/program" << QByteArray() << ""
+                                         << ErrorNumber::FileNotFound << "was not found";
+        QTest::newRow("empty path")
+            << "" << QByteArray() << "" << ErrorNumber::FileNotFound << "was not found";
+        QTest::newRow("missing start-in") << "<probe>" << QByteArray() << "/nonexistent/dir"
+                                          << ErrorNumber::FileNotFound << "start-in directory";
+        QTest::newRow("bare name not on PATH") << "orv-no-such-program" << QByteArray() << ""
+                                               << ErrorNumber::FileNotFound << "search path (PATH)";
+        QTest::newRow("executable that is no program")
+            << "<dir>/garbage"
+            << QByteArray("\x7f"
+                          "ELF garbage")
+            << "" << ErrorNumber::PermissionDenied << "could not be started";
+        QTest::newRow("entry that is a link")
+            << "<dir>/link.desktop" << QByteArray("[Desktop Entry]\nType=Link\nURL=x\n") << ""
+            << ErrorNumber::FileNotFound << "does not describe an application";
+        QTest::newRow("entry that is no key file")
+            << "<dir>/bad.desktop" << QByteArray("not a key file\n") << ""
+            << ErrorNumber::FileNotFound << "cannot be read";
+        QTest::newRow("entry whose TryExec is missing")
+            << "<dir>/try.desktop" << app + "TryExec=orv-absent\nExec=<probe>\n"
+            << "" << ErrorNumber::FileNotFound << "\"orv-absent\" (TryExec)";
+        QTest::newRow("entry whose program is missing")
+            << "<dir>/gone.desktop" << app + "Exec=orv-absent %f\n"
+            << "" << ErrorNumber::FileNotFound << "Exec line \"orv-absent %f\"";
+        QTest::newRow("unknown desktop-file id") << "orv-unknown.desktop" << QByteArray() << ""
+                                                 << ErrorNumber::FileNotFound << "desktop file id";
+    }
+    void shellRefusesWhatCannotStart() {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, startIn);
+        QFETCH(long, number);
+        QFETCH(QString, says);
+        const QString dir = NewRunDir();
+        path = Expand(path, dir);
+        if (!content.isEmpty()) {
+            Write(path, Expand(QString::fromUtf8(content), dir).toUtf8());
+            QVERIFY(QFile::setPermissions(path,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        DesktopShell shell;
+        try {
+            shell.Execute(path, QString(), Expand(startIn, dir));
+            QFAIL("no error raised");
+        } catch (const OrvError& error) {
+            QCOMPARE(error.Number(), number);
+            QVERIFY2(error.Description().contains(says), qPrintable(error.Description()));
+            QCOMPARE(error.Source(), QStringLiteral("Shell"));
+        }
+    }
+
+    void desktopEntryIcon_data() {
+        QTest::addColumn<QString>("icon");  // the Icon key; none when empty
+        QTest::addColumn<QColor>("colour"); // invalid: no picture
+        QTest::newRow("theme name") << "orv-red" << QColor(Qt::red);
+        QTest::newRow("name with extension") << "orv-red.png" << QColor(Qt::red);
+        QTest::newRow("absolute file") << "<root>/blue.png" << QColor(Qt::blue);
+        QTest::newRow("pixmaps folder") << "orv-green" << QColor(Qt::green);
+        QTest::newRow("not in the theme") << "orv-absent" << QColor();
+        QTest::newRow("no Icon key") << "" << QColor();
+    }
+    void desktopEntryIcon() {
+        QFETCH(QString, icon);
+        QFETCH(QColor, colour);
+        const QString dir = NewRunDir();
+        QString entry = "[Desktop Entry]\nType=Application\nName=P\nExec=<probe>\n";
+        if (!icon.isEmpty())
+            entry += "Icon=" + QString(icon).replace("<root>", Root()) + "\n";
+        Write(dir + "/icon.desktop", Expand(entry, dir).toUtf8());
+        const QImage picture = DesktopEntry::Icon(dir + "/icon.desktop", 32);
+        QCOMPARE(picture.isNull(), !colour.isValid());
+        if (colour.isValid()) {
+            QCOMPARE(picture.size(), QSize(32, 32));
+            QCOMPARE(picture.pixelColor(16, 16), colour);
+            QVERIFY(!picture.hasAlphaChannel());
+        }
+    }
+};
+
+QTEST_MAIN(tst_shell)
+#include "tst_shell.moc"
