@@ -177,7 +177,8 @@ void MailSender::Transfer(QByteArray url, int security, int timeoutSeconds, QByt
         const QString curlText =
             QString::fromUtf8(*errorText ? errorText : curl_easy_strerror(result));
         explanation = upload.refusal.isEmpty()
-                          ? curlText
+                          ? QStringLiteral("Sending through %1 failed: %2")
+                                .arg(QString::fromUtf8(url), curlText)
                           : QStringLiteral("The mail server answered: %1 (%2)")
                                 .arg(QString::fromUtf8(upload.refusal), curlText);
     }
