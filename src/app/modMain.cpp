@@ -12,6 +12,7 @@
 #include "services/AppContext.h"
 #include "services/DomainDirectory.h"
 #include "services/LocalDirectory.h"
+#include "support/SupportMenu.h"
 
 #include <QApplication>
 #include <QHostInfo>
@@ -56,6 +57,7 @@ void RegisterAdministrationWindows(AppContext& ctx, frmMain& form) {
         setup.exec();
     });
     RegisterCatalogueWindows(ctx, form);
+    RegisterSupportWindows(ctx, form);
 }
 
 } // namespace
