@@ -11,6 +11,7 @@
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
 #include "services/LocalDirectory.h"
+#include "themes/ThemeMenu.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -53,6 +54,7 @@ void RegisterAdministrationWindows(AppContext& ctx, frmMain& form) {
         setup.exec();
     });
     RegisterCatalogueWindows(ctx, form);
+    RegisterThemeWindows(ctx, form, &SetCurrentTheme);
 }
 
 } // namespace
