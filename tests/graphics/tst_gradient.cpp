@@ -116,12 +116,12 @@ private Q_SLOTS:
         QCOMPARE(gradient.Color2(), stored);
     }
 
-    // Color1 is black and Color2 red 10 x the number of lines, so that line k is red 10 k
-    // (all but the last line).
+    // Color1 is black and Color2 red 10 x the ramp's length (half the number of points,
+    // rounded), so that line k is red 10 k (all but the ramp's last entry).
     void sweepGeometry_data() {
         QTest::addColumn<float>("angle");
         QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("points");
         QTest::addColumn<QLine>("first");
         QTest::addColumn<QLine>("last");
         QTest::addColumn<QList<QPoint>>("pixels");
@@ -129,25 +129,25 @@ private Q_SLOTS:
 
         // 4 x 4: centre (2, 2), radius 3.83. Vertical lines from y 5.83 to -1.83, the first at
         // x 0, one a column, until both ends lie beyond x 4.
-        QTest::newRow("0 square") << 0.0f << QSize(4, 4) << 6 << QLine(0, 6, 0, -2)
+        QTest::newRow("0 square") << 0.0f << QSize(4, 4) << 12 << QLine(0, 6, 0, -2)
                                   << QLine(5, 6, 5, -2) << QList<QPoint>{{0, 0}, {3, 1}, {1, 3}}
                                   << QList<int>{0, 3, 1};
         // 8 x 5: centre (4, 2), radius 6.66.
-        QTest::newRow("0 oblong") << 0.0f << QSize(8, 5) << 10 << QLine(0, 9, 0, -5)
+        QTest::newRow("0 oblong") << 0.0f << QSize(8, 5) << 20 << QLine(0, 9, 0, -5)
                                   << QLine(9, 9, 9, -5) << QList<QPoint>{{3, 2}, {7, 4}, {0, 0}}
                                   << QList<int>{3, 7, 0};
         // Horizontal lines from x 5.83 to -1.83, the first on y 4, just below the bottom edge,
         // one a row upwards until both ends lie above y 0.
         QTest::newRow("90 square")
-            << 90.0f << QSize(4, 4) << 6 << QLine(6, 4, -2, 4) << QLine(6, -1, -2, -1)
+            << 90.0f << QSize(4, 4) << 12 << QLine(6, 4, -2, 4) << QLine(6, -1, -2, -1)
             << QList<QPoint>{{0, 3}, {2, 0}} << QList<int>{1, 4};
         // 6 x 3: centre (3, 1), radius 5.24. Vertical lines from the right edge leftwards.
         QTest::newRow("180 oblong")
-            << 180.0f << QSize(6, 3) << 8 << QLine(6, -4, 6, 6) << QLine(-1, -4, -1, 6)
+            << 180.0f << QSize(6, 3) << 16 << QLine(6, -4, 6, 6) << QLine(-1, -4, -1, 6)
             << QList<QPoint>{{5, 0}, {0, 2}} << QList<int>{1, 6};
         // Horizontal lines from the top edge downwards.
         QTest::newRow("270 oblong")
-            << 270.0f << QSize(6, 3) << 5 << QLine(-2, 0, 8, 0) << QLine(-2, 4, 8, 4)
+            << 270.0f << QSize(6, 3) << 10 << QLine(-2, 0, 8, 0) << QLine(-2, 4, 8, 4)
             << QList<QPoint>{{0, 0}, {5, 2}} << QList<int>{0, 2};
         // Turned by 120 degrees the segment runs from (3.91, 5.32) to (0.09, -1.32): steep, so
         // it moves right from x -3.91: line 0 is (0, 5) - (-4, -1). Along its 6 rows it leaves
@@ -155,23 +155,31 @@ private Q_SLOTS:
         // -3, so pixel (x, y) belongs to line x + 1, x + 2, x + 3, x + 3. Line 9 is the first
         // with both ends beyond x 4.
         QTest::newRow("30 square")
-            << 30.0f << QSize(4, 4) << 10 << QLine(0, 5, -4, -1) << QLine(9, 5, 5, -1)
+            << 30.0f << QSize(4, 4) << 20 << QLine(0, 5, -4, -1) << QLine(9, 5, 5, -1)
             << QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {2, 2}} << QList<int>{3, 4, 1, 6, 4};
         // Turned by 210 degrees: (5.32, 0.09) to (-1.32, 3.91), flat, so it moves up from
         // y + 3.91: line 0 is (5, 4) - (-1, 8). Along its 6 columns it leaves y 4 at offsets 0,
         // 0.67, 1.33, 2, 2.67, 3.33: columns 3, 2, 1, 0 hold y 5, 6, 7, 7.
         QTest::newRow("120 square")
-            << 120.0f << QSize(4, 4) << 10 << QLine(5, 4, -1, 8) << QLine(5, -5, -1, -1)
+            << 120.0f << QSize(4, 4) << 20 << QLine(5, 4, -1, 8) << QLine(5, -5, -1, -1)
             << QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {1, 1}} << QList<int>{7, 2, 4, 5, 6};
+        // Turned by 150 degrees: (5.32, 3.91) to (-1.32, 0.09), flat, moving up from y + 3.91:
+        // line k is (5, 8 - k) - (-1, 4 - k). The start of line 9 is the first point after
+        // which the last two points lie above y 0: 19 points, 9 lines drawn, the last point
+        // draws nothing, and the ramp has round(9.5) = 10 entries. Columns 3, 2, 1, 0 of line
+        // 0 hold y 7, 6, 5, 5.
+        QTest::newRow("60 square, odd")
+            << 60.0f << QSize(4, 4) << 19 << QLine(5, 8, -1, 4) << QLine(5, 0, -1, -4)
+            << QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}} << QList<int>{5, 4, 2, 7};
         // 400 is 40: turned by 130 degrees the segment is steep, from (4.46, 4.93) to (-0.46,
         // -0.93) in 4 x 4.
-        QTest::newRow("400 square") << 400.0f << QSize(4, 4) << 11 << QLine(0, 5, -5, -1)
+        QTest::newRow("400 square") << 400.0f << QSize(4, 4) << 22 << QLine(0, 5, -5, -1)
                                     << QLine(10, 5, 5, -1) << QList<QPoint>{} << QList<int>{};
     }
     void sweepGeometry() {
         QFETCH(float, angle);
         QFETCH(QSize, size);
-        QFETCH(int, lines);
+        QFETCH(int, points);
         QFETCH(QLine, first);
         QFETCH(QLine, last);
         QFETCH(QList<QPoint>, pixels);
@@ -179,12 +187,13 @@ private Q_SLOTS:
         clsGradient gradient(prompt);
         gradient.SetAngle(angle);
         gradient.SetColor1(0);
-        gradient.SetColor2(10 * lines);
+        gradient.SetColor2(10 * ((points + 1) / 2));
 
-        const QList<QPoint> points = gradient.SweepPoints(size.width(), size.height());
-        QCOMPARE(points.size(), 2 * lines);
-        QCOMPARE(Line(points, 0), first);
-        QCOMPARE(Line(points, lines - 1), last);
+        const QList<QPoint> sweep = gradient.SweepPoints(size.width(), size.height());
+        QCOMPARE(sweep.size(), points);
+        const int lines = points / 2;
+        QCOMPARE(Line(sweep, 0), first);
+        QCOMPARE(Line(sweep, lines - 1), last);
 
         QImage device = Filled(size, qRgb(255, 0, 255), QImage::Format_ARGB32_Premultiplied);
         QCOMPARE(gradient.DrawGradient(device, size.width(), size.height()), long(2 * lines));

@@ -11,6 +11,7 @@
 #include "themes/frmCreateTheme.h"
 #include "themes/frmThemeManage.h"
 #include "widgets/GlyphButton.h"
+#include "widgets/LowColor.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -166,6 +167,14 @@ private Q_SLOTS:
                           item.center());
         QCOMPARE(manager->mStrSelectedTheme, QStringLiteral("Sunset"));
         QVERIFY(f.prompt->transcript.isEmpty());
+
+        // On a low-colour display both theme windows take the 256-colour setting.
+        QVERIFY(!IsLowColorWindow(manager.get()));
+        f.t.ctx.gLowColor = true;
+        std::unique_ptr<frmThemeManage> low(Manager(f));
+        QVERIFY(IsLowColorWindow(low.get()));
+        frmCreateTheme editor(f.t.ctx, low.get());
+        QVERIFY(IsLowColorWindow(&editor));
     }
 
     void apply_data() {
