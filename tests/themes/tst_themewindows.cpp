@@ -1,3 +1,5 @@
+// The readers of what the user sees that the administration windows' tests use.
+#include "admin/AdminFixture.h"
 #include "admin/frmAddProgram.h"
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
@@ -79,25 +81,6 @@ struct ThemeFixture {
     TestContext t;
     ThemePrompt* prompt = nullptr;
 };
-
-QStringList Texts(const ListView* view) {
-    QStringList texts;
-    for (int i = 1; i <= view->Count(); ++i)
-        texts.append(view->Text(i));
-    return texts;
-}
-
-// "text|title|icon" of every message box, in order.
-QStringList Messages(const ScriptedPrompt& prompt) {
-    static const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical",
-                                         "Question"};
-    QStringList lines;
-    for (const auto& entry : prompt.transcript)
-        if (entry.kind == QLatin1String("MsgBox"))
-            lines.append(entry.text + '|' + entry.title + '|' +
-                         QLatin1String(kIcons[static_cast<int>(entry.icon)]));
-    return lines;
-}
 
 QStringList Themes(CatalogStore& store) {
     QStringList names;
