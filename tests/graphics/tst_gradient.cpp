@@ -1,3 +1,4 @@
+#include "graphics/LineRaster.h"
 #include "graphics/clsGradient.h"
 #include "support/Gallery.h"
 #include "support/ScriptedPrompt.h"
@@ -9,6 +10,7 @@
 #include <QPixmap>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 // The expected values below are worked out by hand from the drawing rules: centre
@@ -203,6 +205,36 @@ private Q_SLOTS:
         QVERIFY(gradient.Draw(surface));
         QCOMPARE(surface, device.convertToFormat(QImage::Format_RGB32));
         QVERIFY(prompt.transcript.isEmpty());
+    }
+
+    // One pixel per step along the longer axis, the end pixel left out, halfway cases on the
+    // start's side, pixels outside the image skipped.
+    void rasterLine_data() {
+        QTest::addColumn<QLine>("line");
+        QTest::addColumn<QList<QPoint>>("painted");
+        QTest::newRow("flat") << QLine(0, 0, 4, 1) << QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {3, 1}};
+        QTest::newRow("flat backwards")
+            << QLine(4, 1, 0, 0) << QList<QPoint>{{4, 1}, {3, 1}, {2, 1}, {1, 0}};
+        QTest::newRow("steep") << QLine(1, 0, 0, 3) << QList<QPoint>{{1, 0}, {1, 1}, {0, 2}};
+        QTest::newRow("diagonal") << QLine(0, 0, 3, 3) << QList<QPoint>{{0, 0}, {1, 1}, {2, 2}};
+        QTest::newRow("clipped") << QLine(-2, 1, 9, 1)
+                                 << QList<QPoint>{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}};
+        QTest::newRow("a point") << QLine(2, 2, 2, 2) << QList<QPoint>{};
+    }
+    void rasterLine() {
+        QFETCH(QLine, line);
+        QFETCH(QList<QPoint>, painted);
+        QImage image = Filled(QSize(5, 4), qRgb(255, 255, 255));
+        RasterLine(image, line.p1(), line.p2(), qRgb(0, 0, 0));
+        QList<QPoint> black;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (image.pixel(x, y) == qRgb(0, 0, 0))
+                    black.append({x, y});
+        std::sort(painted.begin(), painted.end(), [](QPoint a, QPoint b) {
+            return std::pair(a.x(), a.y()) < std::pair(b.x(), b.y());
+        });
+        QCOMPARE(black, painted);
     }
 
     // No pixel keeps the surface's colour, whatever the angle and shape: neighbouring lines
