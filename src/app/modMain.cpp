@@ -13,6 +13,7 @@
 #include "services/DomainDirectory.h"
 #include "services/LocalDirectory.h"
 #include "support/SupportMenu.h"
+#include "themes/ThemeMenu.h"
 
 #include <QApplication>
 #include <QHostInfo>
@@ -58,6 +59,7 @@ void RegisterAdministrationWindows(AppContext& ctx, frmMain& form) {
     });
     RegisterCatalogueWindows(ctx, form);
     RegisterSupportWindows(ctx, form);
+    RegisterThemeWindows(ctx, form, &SetCurrentTheme);
 }
 
 } // namespace

@@ -2,14 +2,38 @@
 
 #include "services/AppContext.h"
 
+#include <QImageReader>
+
+namespace {
+
+// The box each logo is shown in, as the theme editor's size hints give it.
+QSize LogoBox(const QString& field) {
+    if (field.compare(QLatin1String("Theme_LogoSplash"), Qt::CaseInsensitive) == 0)
+        return {250, 53};
+    return {200, 42};
+}
+
+// The exported picture, shrunk into `box` keeping its shape; a picture that fits stays as it
+// is. Only the shrunk copy is kept: the window never holds a large picture whole.
+QImage ReadLogo(const QString& file, QSize box) {
+    QImageReader reader(file);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > box.width() || size.height() > box.height()))
+        reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    return reader.read();
+}
+
+} // namespace
+
 std::optional<QPixmap> ThemeLogo(AppContext& ctx, const QString& field) {
     Recordset rs = ctx.Catalog().GetTheme(ctx.gThemeName);
     std::optional<QPixmap> logo;
     if (rs.RecordCount() > 0 && rs.Fields(field).toByteArray().size() > 0 &&
         ctx.Catalog().ExportThemeLogo(ctx.gThemeName, field)) {
-        QPixmap picture(ctx.paths.PictureFile(field));
+        const QImage picture = ReadLogo(ctx.paths.PictureFile(field), LogoBox(field));
         if (!picture.isNull())
-            logo = picture;
+            logo = QPixmap::fromImage(picture);
     }
     rs.Close();
     return logo;

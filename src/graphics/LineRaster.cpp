@@ -1,0 +1,49 @@
+#include "graphics/LineRaster.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// round(t * minor / major) with halves towards zero, for 0 <= t and 0 <= minor <= major.
+long long MinorOffset(long long t, long long minor, long long major) {
+    return (2 * t * minor + major - 1) / (2 * major);
+}
+
+} // namespace
+
+void RasterLine(QImage& image, QPoint from, QPoint to, QRgb colour) {
+    const long long dx = static_cast<long long>(to.x()) - from.x();
+    const long long dy = static_cast<long long>(to.y()) - from.y();
+    const bool xMajor = std::llabs(dx) > std::llabs(dy);
+    const long long length = xMajor ? std::llabs(dx) : std::llabs(dy);
+    if (length == 0)
+        return;
+    const long long minorLength = xMajor ? std::llabs(dy) : std::llabs(dx);
+    const int majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const long long majorStart = xMajor ? from.x() : from.y();
+    const long long minorStart = xMajor ? from.y() : from.x();
+    const long long majorSize = xMajor ? image.width() : image.height();
+    const long long minorSize = xMajor ? image.height() : image.width();
+
+    // Only the steps whose major coordinate lies inside the image: long lines cost what they
+    // show, not what they span.
+    long long first = 0, last = length - 1;
+    if (majorSign > 0) {
+        first = std::max(first, -majorStart);
+        last = std::min(last, majorSize - 1 - majorStart);
+    } else {
+        first = std::max(first, majorStart - (majorSize - 1));
+        last = std::min(last, majorStart);
+    }
+    for (long long t = first; t <= last; ++t) {
+        const long long major = majorStart + majorSign * t;
+        const long long minor = minorStart + minorSign * MinorOffset(t, minorLength, length);
+        if (minor < 0 || minor >= minorSize)
+            continue;
+        const int x = static_cast<int>(xMajor ? major : minor);
+        const int y = static_cast<int>(xMajor ? minor : major);
+        reinterpret_cast<QRgb*>(image.scanLine(y))[x] = colour;
+    }
+}

@@ -1,0 +1,337 @@
+#include "graphics/LineRaster.h"
+#include "graphics/clsGradient.h"
+#include "support/Gallery.h"
+#include "support/ScriptedPrompt.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QLine>
+#include <QPalette>
+#include <QPixmap>
+#include <QTest>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+// The expected values below are worked out by hand from the drawing rules: centre
+// (floor(W/2), floor(H/2)), radius (sqrt(2)·max(W, H) + 2) / 2, the segment through the centre
+// turned by Angle + 90 degrees, moved by the table's offset and stepped a pixel at a time until
+// both ends of a line lie beyond the far edge; each line is drawn with the end pixel left out
+// and one pixel per step along its longer axis.
+class tst_gradient : public QObject {
+    Q_OBJECT
+
+    ScriptedPrompt prompt;
+
+    static QLine Line(const QList<QPoint>& points, qsizetype k) {
+        return QLine(points[2 * k], points[2 * k + 1]);
+    }
+
+    static QImage Filled(QSize size, QRgb colour, QImage::Format format = QImage::Format_RGB32) {
+        QImage image(size, format);
+        image.fill(colour);
+        return image;
+    }
+
+private Q_SLOTS:
+    void init() { prompt.transcript.clear(); }
+
+    void blendColors_data() {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<QList<int>>("ramp");
+        QTest::newRow("one step is two") << 0x10 << 0xF0 << 1 << QList<int>{0x10, 0xF0};
+        QTest::newRow("no steps is two") << 0x10 << 0xF0 << -5 << QList<int>{0x10, 0xF0};
+        // 10 / 4 = 2.5 a step: 2.5 rounds to 2, and the last entry is the colour itself, not
+        // 3 x 2.5.
+        QTest::newRow("halves to even") << 0 << 0x0A << 4 << QList<int>{0, 2, 5, 0x0A};
+        // Divided by the 5 entries (51 a step), not by the 4 intervals.
+        QTest::newRow("by entries")
+            << 0 << 0xFF00 << 5 << QList<int>{0, 51 << 8, 102 << 8, 153 << 8, 0xFF00};
+        // Red 30 -> 0 by -7.5, green 20 -> 0 by -5, blue 10 -> 0 by -2.5.
+        QTest::newRow("each channel falls")
+            << 0x0A141E << 0 << 4
+            << QList<int>{0x0A141E, 22 | 15 << 8 | 8 << 16, 15 | 10 << 8 | 5 << 16, 0};
+        // Red 25 -> 255 by 76.67; the ends are copied with their high byte.
+        QTest::newRow("high byte of the ends kept")
+            << int(0x80000019) << 0x0000FF << 3 << QList<int>{int(0x80000019), 102, 0xFF};
+    }
+    void blendColors() {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(int, steps);
+        QFETCH(QList<int>, ramp);
+        clsGradient gradient(prompt);
+        QList<ColorRef> result{1, 2, 3, 4, 5, 6, 7, 8, 9};
+        QCOMPARE(gradient.BlendColors(first, last, steps, result), long(ramp.size()));
+        QCOMPARE(result, ramp);
+    }
+
+    void angleIsBroughtIntoOneTurn_data() {
+        QTest::addColumn<float>("given");
+        QTest::addColumn<float>("stored");
+        QTest::newRow("0") << 0.0f << 0.0f;
+        QTest::newRow("-45") << -45.0f << 315.0f;
+        QTest::newRow("400") << 400.0f << 40.0f;
+        QTest::newRow("360") << 360.0f << 0.0f;
+        QTest::newRow("-360") << -360.0f << 0.0f;
+        QTest::newRow("720.5") << 720.5f << 0.5f;
+        QTest::newRow("-1000") << -1000.0f << 80.0f;
+        // 360 - 0.000001 is 360 in single precision: the same direction as 0.
+        QTest::newRow("tiny negative") << -0.000001f << 0.0f;
+        QTest::newRow("not a number keeps 77") << float(NAN) << 77.0f;
+        QTest::newRow("infinity keeps 77") << float(INFINITY) << 77.0f;
+    }
+    void angleIsBroughtIntoOneTurn() {
+        QFETCH(float, given);
+        QFETCH(float, stored);
+        clsGradient gradient(prompt);
+        QCOMPARE(gradient.Angle(), 315.0f);
+        gradient.SetAngle(77);
+        gradient.SetAngle(given);
+        QCOMPARE(gradient.Angle(), stored);
+    }
+
+    void colorsResolveSystemColours_data() {
+        const QPalette palette = QGuiApplication::palette();
+        const auto ref = [](const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; };
+        QTest::addColumn<int>("given");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("window background") << int(0x80000005) << ref(palette.color(QPalette::Base));
+        QTest::newRow("button face") << int(0x8000000F) << ref(palette.color(QPalette::Button));
+        QTest::newRow("tool tip background")
+            << int(0x80000018) << ref(palette.color(QPalette::ToolTipBase));
+        QTest::newRow("number 25 is no system colour") << int(0x80000019) << int(0x80000019);
+        QTest::newRow("plain colour") << 0x123456 << 0x123456;
+        QTest::newRow("plain with high byte") << 0x05000005 << 0x05000005;
+    }
+    void colorsResolveSystemColours() {
+        QFETCH(int, given);
+        QFETCH(int, stored);
+        clsGradient gradient(prompt);
+        QCOMPARE(gradient.Color1(), 0xFFFFD0);
+        QCOMPARE(gradient.Color2(), 0x400000);
+        gradient.SetColor1(given);
+        gradient.SetColor2(given);
+        QCOMPARE(gradient.Color1(), stored);
+        QCOMPARE(gradient.Color2(), stored);
+    }
+
+    // Color1 is black and Color2 red 10 x the ramp's length (half the number of points,
+    // rounded), so that line k is red 10 k (all but the ramp's last entry).
+    void sweepGeometry_data() {
+        QTest::addColumn<float>("angle");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<QLine>("first");
+        QTest::addColumn<QLine>("last");
+        QTest::addColumn<QList<QPoint>>("pixels");
+        QTest::addColumn<QList<int>>("lineOfPixel");
+
+        // 4 x 4: centre (2, 2), radius 3.83. Vertical lines from y 5.83 to -1.83, the first at
+        // x 0, one a column, until both ends lie beyond x 4.
+        QTest::newRow("0 square") << 0.0f << QSize(4, 4) << 12 << QLine(0, 6, 0, -2)
+                                  << QLine(5, 6, 5, -2) << QList<QPoint>{{0, 0}, {3, 1}, {1, 3}}
+                                  << QList<int>{0, 3, 1};
+        // 8 x 5: centre (4, 2), radius 6.66.
+        QTest::newRow("0 oblong") << 0.0f << QSize(8, 5) << 20 << QLine(0, 9, 0, -5)
+                                  << QLine(9, 9, 9, -5) << QList<QPoint>{{3, 2}, {7, 4}, {0, 0}}
+                                  << QList<int>{3, 7, 0};
+        // Horizontal lines from x 5.83 to -1.83, the first on y 4, just below the bottom edge,
+        // one a row upwards until both ends lie above y 0.
+        QTest::newRow("90 square")
+            << 90.0f << QSize(4, 4) << 12 << QLine(6, 4, -2, 4) << QLine(6, -1, -2, -1)
+            << QList<QPoint>{{0, 3}, {2, 0}} << QList<int>{1, 4};
+        // 6 x 3: centre (3, 1), radius 5.24. Vertical lines from the right edge leftwards.
+        QTest::newRow("180 oblong")
+            << 180.0f << QSize(6, 3) << 16 << QLine(6, -4, 6, 6) << QLine(-1, -4, -1, 6)
+            << QList<QPoint>{{5, 0}, {0, 2}} << QList<int>{1, 6};
+        // Horizontal lines from the top edge downwards.
+        QTest::newRow("270 oblong")
+            << 270.0f << QSize(6, 3) << 10 << QLine(-2, 0, 8, 0) << QLine(-2, 4, 8, 4)
+            << QList<QPoint>{{0, 0}, {5, 2}} << QList<int>{0, 2};
+        // Turned by 120 degrees the segment runs from (3.91, 5.32) to (0.09, -1.32): steep, so
+        // it moves right from x -3.91: line 0 is (0, 5) - (-4, -1). Along its 6 rows it leaves
+        // x 0 at offsets 0, -0.67, -1.33, -2, -2.67, -3.33: rows 3, 2, 1, 0 hold x -1, -2, -3,
+        // -3, so pixel (x, y) belongs to line x + 1, x + 2, x + 3, x + 3. Line 9 is the first
+        // with both ends beyond x 4.
+        QTest::newRow("30 square")
+            << 30.0f << QSize(4, 4) << 20 << QLine(0, 5, -4, -1) << QLine(9, 5, 5, -1)
+            << QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {2, 2}} << QList<int>{3, 4, 1, 6, 4};
+        // Turned by 210 degrees: (5.32, 0.09) to (-1.32, 3.91), flat, so it moves up from
+        // y + 3.91: line 0 is (5, 4) - (-1, 8). Along its 6 columns it leaves y 4 at offsets 0,
+        // 0.67, 1.33, 2, 2.67, 3.33: columns 3, 2, 1, 0 hold y 5, 6, 7, 7.
+        QTest::newRow("120 square")
+            << 120.0f << QSize(4, 4) << 20 << QLine(5, 4, -1, 8) << QLine(5, -5, -1, -1)
+            << QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {1, 1}} << QList<int>{7, 2, 4, 5, 6};
+        // Turned by 150 degrees: (5.32, 3.91) to (-1.32, 0.09), flat, moving up from y + 3.91:
+        // line k is (5, 8 - k) - (-1, 4 - k). The start of line 9 is the first point after
+        // which the last two points lie above y 0: 19 points, 9 lines drawn, the last point
+        // draws nothing, and the ramp has round(9.5) = 10 entries. Columns 3, 2, 1, 0 of line
+        // 0 hold y 7, 6, 5, 5.
+        QTest::newRow("60 square, odd")
+            << 60.0f << QSize(4, 4) << 19 << QLine(5, 8, -1, 4) << QLine(5, 0, -1, -4)
+            << QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}} << QList<int>{5, 4, 2, 7};
+        // 400 is 40: turned by 130 degrees the segment is steep, from (4.46, 4.93) to (-0.46,
+        // -0.93) in 4 x 4.
+        QTest::newRow("400 square") << 400.0f << QSize(4, 4) << 22 << QLine(0, 5, -5, -1)
+                                    << QLine(10, 5, 5, -1) << QList<QPoint>{} << QList<int>{};
+    }
+    void sweepGeometry() {
+        QFETCH(float, angle);
+        QFETCH(QSize, size);
+        QFETCH(int, points);
+        QFETCH(QLine, first);
+        QFETCH(QLine, last);
+        QFETCH(QList<QPoint>, pixels);
+        QFETCH(QList<int>, lineOfPixel);
+        clsGradient gradient(prompt);
+        gradient.SetAngle(angle);
+        gradient.SetColor1(0);
+        gradient.SetColor2(10 * ((points + 1) / 2));
+
+        const QList<QPoint> sweep = gradient.SweepPoints(size.width(), size.height());
+        QCOMPARE(sweep.size(), points);
+        const int lines = points / 2;
+        QCOMPARE(Line(sweep, 0), first);
+        QCOMPARE(Line(sweep, lines - 1), last);
+
+        QImage device = Filled(size, qRgb(255, 0, 255), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(gradient.DrawGradient(device, size.width(), size.height()), long(2 * lines));
+        for (qsizetype i = 0; i < pixels.size(); ++i)
+            QCOMPARE(qRed(device.pixel(pixels[i])), 10 * lineOfPixel[i]);
+        QImage surface = Filled(size, qRgb(255, 0, 255));
+        QVERIFY(gradient.Draw(surface));
+        QCOMPARE(surface, device.convertToFormat(QImage::Format_RGB32));
+        QVERIFY(prompt.transcript.isEmpty());
+    }
+
+    // One pixel per step along the longer axis, the end pixel left out, halfway cases on the
+    // start's side, pixels outside the image skipped.
+    void rasterLine_data() {
+        QTest::addColumn<QLine>("line");
+        QTest::addColumn<QList<QPoint>>("painted");
+        QTest::newRow("flat") << QLine(0, 0, 4, 1) << QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {3, 1}};
+        QTest::newRow("flat backwards")
+            << QLine(4, 1, 0, 0) << QList<QPoint>{{4, 1}, {3, 1}, {2, 1}, {1, 0}};
+        QTest::newRow("steep") << QLine(1, 0, 0, 3) << QList<QPoint>{{1, 0}, {1, 1}, {0, 2}};
+        QTest::newRow("diagonal") << QLine(0, 0, 3, 3) << QList<QPoint>{{0, 0}, {1, 1}, {2, 2}};
+        QTest::newRow("clipped") << QLine(-2, 1, 9, 1)
+                                 << QList<QPoint>{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}};
+        QTest::newRow("a point") << QLine(2, 2, 2, 2) << QList<QPoint>{};
+    }
+    void rasterLine() {
+        QFETCH(QLine, line);
+        QFETCH(QList<QPoint>, painted);
+        QImage image = Filled(QSize(5, 4), qRgb(255, 255, 255));
+        RasterLine(image, line.p1(), line.p2(), qRgb(0, 0, 0));
+        QList<QPoint> black;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (image.pixel(x, y) == qRgb(0, 0, 0))
+                    black.append({x, y});
+        std::sort(painted.begin(), painted.end(), [](QPoint a, QPoint b) {
+            return std::pair(a.x(), a.y()) < std::pair(b.x(), b.y());
+        });
+        QCOMPARE(black, painted);
+    }
+
+    // No pixel keeps the surface's colour, whatever the angle and shape: neighbouring lines
+    // are rasterised one pixel apart.
+    void everyPixelIsPainted_data() {
+        QTest::addColumn<QSize>("size");
+        for (const QSize size : {QSize(2, 2), QSize(3, 7), QSize(16, 16), QSize(37, 11),
+                                 QSize(64, 9), QSize(101, 100)})
+            QTest::addRow("%dx%d", size.width(), size.height()) << size;
+    }
+    void everyPixelIsPainted() {
+        QFETCH(QSize, size);
+        const QRgb background = qRgb(255, 0, 255);
+        clsGradient gradient(prompt);
+        gradient.SetColor1(0x000000);
+        gradient.SetColor2(0x00FF00);
+        for (float angle = 0; angle < 360; angle += 7.5f) {
+            gradient.SetAngle(angle);
+            QImage surface = Filled(size, background);
+            QVERIFY(gradient.Draw(surface));
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    if (surface.pixel(x, y) == background)
+                        QFAIL(qPrintable(QStringLiteral("angle %1: pixel (%2, %3) unpainted")
+                                             .arg(angle)
+                                             .arg(x)
+                                             .arg(y)));
+        }
+    }
+
+    void tooSmallSurfacesAreLeftAlone_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1 wide") << QSize(1, 40);
+        QTest::newRow("1 high") << QSize(40, 1);
+        QTest::newRow("empty") << QSize(0, 0);
+    }
+    void tooSmallSurfacesAreLeftAlone() {
+        QFETCH(QSize, size);
+        clsGradient gradient(prompt);
+        QImage image = Filled(size, qRgb(1, 2, 3));
+        const QImage before = image;
+        QVERIFY(!gradient.Draw(image));
+        QCOMPARE(image, before);
+        QPixmap pixmap(size);
+        QVERIFY(!gradient.Draw(pixmap));
+        QWidget widget;
+        widget.resize(size);
+        QVERIFY(!gradient.Draw(widget));
+        QVERIFY(!widget.autoFillBackground());
+        QVERIFY(widget.updatesEnabled());
+        QVERIFY(prompt.transcript.isEmpty());
+    }
+
+    // Angle 0 puts Color1 in the left column; every surface kind shows the same pixels.
+    void surfacesShowTheSameSweep() {
+        clsGradient gradient(prompt);
+        gradient.SetAngle(0);
+        gradient.SetColor1(0x0000FF);
+        gradient.SetColor2(0xFF0000);
+        const QSize size(40, 30);
+        QImage image = Filled(size, Qt::white);
+        QVERIFY(gradient.Draw(image));
+        QCOMPARE(image.pixel(0, 29), qRgb(255, 0, 0));
+        QCOMPARE(image.pixel(39, 0), image.pixel(39, 29));
+        QVERIFY(qBlue(image.pixel(39, 0)) > 200);
+
+        QImage indexed = Filled(size, Qt::white).convertToFormat(QImage::Format_Indexed8);
+        QVERIFY(gradient.Draw(indexed));
+        QCOMPARE(indexed.convertToFormat(QImage::Format_RGB32), image);
+
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::white);
+        QVERIFY(gradient.Draw(pixmap));
+        QCOMPARE(pixmap.toImage().convertToFormat(QImage::Format_RGB32), image);
+
+        QWidget widget;
+        widget.resize(size);
+        QVERIFY(gradient.Draw(widget));
+        QVERIFY(widget.updatesEnabled());
+        QCOMPARE(widget.grab().toImage().convertToFormat(QImage::Format_RGB32), image);
+        QVERIFY(prompt.transcript.isEmpty());
+    }
+
+    void gallery() {
+        clsGradient gradient(prompt);
+        for (const float angle : {0, 45, 90, 135, 180, 225, 270, 315, 400})
+            for (const auto& [shape, size] :
+                 {std::pair{"square", QSize(160, 160)}, std::pair{"oblong", QSize(260, 110)}}) {
+                QWidget surface;
+                surface.resize(size);
+                gradient.SetAngle(angle);
+                QVERIFY(gradient.Draw(surface));
+                const QString name = QStringLiteral("clsGradient-%1-%2").arg(angle).arg(shape);
+                QVERIFY(!SaveToGallery(&surface, name).isEmpty());
+            }
+    }
+};
+
+QTEST_MAIN(tst_gradient)
+#include "tst_gradient.moc"
