@@ -1,0 +1,128 @@
+#include "platform/OrvError.h"
+#include "services/LdapDirectory.h"
+#include "support/SambaDcServer.h"
+#include "support/SlapdServer.h"
+
+#include <QTest>
+#include <optional>
+
+namespace {
+
+const QString kOddUser = QString::fromUtf8("j\xc3\xbcrgen");
+const QString kOddGroup = QString::fromUtf8("\xc3\x84rger (x)");
+
+QString Dn(const QString& cn) {
+    return QStringLiteral("CN=") + cn + u',' + SambaDcServer::kUsers;
+}
+
+QByteArray User(const QString& name) {
+    return SlapdServer::Record(Dn(name), {{"objectClass", "user"}, {"sAMAccountName", name}});
+}
+
+QByteArray Group(const QString& name, const QStringList& members) {
+    QList<std::pair<QString, QString>> v{{"objectClass", "group"}, {"sAMAccountName", name}};
+    for (const QString& m : members)
+        v.append({"member", Dn(m)});
+    return SlapdServer::Record(Dn(name), v);
+}
+
+} // namespace
+
+// The Active Directory schema against a real Samba domain controller: accounts by
+// sAMAccountName, SIDs from objectSid, transitive groups from tokenGroups with the primary
+// group that only primaryGroupID names.
+class tst_activedirectory : public QObject {
+    Q_OBJECT
+    SambaDcServer mServer;
+
+    LdapSettings Settings() const {
+        LdapSettings s;
+        s.domain = SambaDcServer::kDomain;
+        s.uris = {mServer.Uri()};
+        s.startTls = false; // the test controller has no certificate a client would trust
+        s.bindDn = SambaDcServer::kAdminDn;
+        s.passwordFile = mServer.PasswordFile();
+        s.timeoutSeconds = 10;
+        return s;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QString error;
+        QVERIFY2(mServer.Start(error), qPrintable(error));
+        const QByteArray ldif = User("alice") + User("bob") + User(kOddUser) +
+                                Group("level1", {"alice"}) + Group("level2", {"level1"}) +
+                                Group("level3", {"level2"}) + Group(kOddGroup, {"alice", kOddUser}) +
+                                Group("bobs", {"bob"});
+        QVERIFY2(mServer.Add(ldif, error), qPrintable(error));
+    }
+
+    void listsTheDomain() {
+        LdapDirectory directory(Settings());
+        QVERIFY(directory.IsActiveDirectory());
+        QCOMPARE(directory.GetDomains(true), QStringList{SambaDcServer::kDomain});
+        const QStringList users = directory.GetUsers(SambaDcServer::kDomain, false);
+        for (const QString& user : {QStringLiteral("alice"), QStringLiteral("bob"), kOddUser,
+                                    QStringLiteral("Administrator")})
+            QVERIFY2(users.contains(user), qPrintable(users.join(", ")));
+        QVERIFY(!users.contains("level1")); // groups are not users
+        const QStringList groups = directory.GetGroups(SambaDcServer::kDomain, false);
+        for (const QString& group : {QStringLiteral("level3"), kOddGroup, QStringLiteral("Domain Users")})
+            QVERIFY2(groups.contains(group), qPrintable(groups.join(", ")));
+        QVERIFY(!groups.contains("alice"));
+    }
+
+    void userGroups_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("absent");
+        // "Domain Users" is reached through primaryGroupID alone.
+        const QStringList alice{"Domain Users", "level1", "level2", "level3", kOddGroup};
+        QTest::newRow("nested and primary") << "alice" << alice << QStringList{"bobs"};
+        QTest::newRow("DOMAIN\\name") << "ORVANE\\alice" << alice << QStringList{"bobs"};
+        QTest::newRow("name@realm") << "alice@ORVANE.AD" << alice << QStringList{"bobs"};
+        QTest::newRow("other user") << "bob" << QStringList{"Domain Users", "bobs"}
+                                    << QStringList{"level1", kOddGroup};
+        QTest::newRow("non-ASCII") << kOddUser << QStringList{"Domain Users", kOddGroup}
+                                   << QStringList{"level1"};
+    }
+    void userGroups() {
+        QFETCH(QString, user);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, absent);
+        LdapDirectory directory(Settings());
+        const QStringList groups = directory.GetUserGroups(SambaDcServer::kDomain, user, false);
+        for (const QString& group : expected)
+            QVERIFY2(groups.contains(group), qPrintable(groups.join(", ")));
+        for (const QString& group : absent)
+            QVERIFY2(!groups.contains(group), qPrintable(groups.join(", ")));
+    }
+
+    void sids() {
+        LdapDirectory directory(Settings());
+        const QString domainUsers = directory.GetAccountSid(SambaDcServer::kDomain, "Domain Users", false);
+        QVERIFY2(domainUsers.startsWith("S-1-5-21-") && domainUsers.endsWith("-513"),
+                 qPrintable(domainUsers));
+        const QString domainSid = domainUsers.chopped(4);
+        for (const QString& account : {QStringLiteral("alice"), QStringLiteral("ORVANE\\alice"),
+                                       kOddUser, QStringLiteral("level1")}) {
+            const QString sid = directory.GetAccountSid(SambaDcServer::kDomain, account, false);
+            QVERIFY2(sid.startsWith(domainSid + u'-'), qPrintable(account + ": " + sid));
+            QCOMPARE(directory.GetAccountSid(SambaDcServer::kDomain, account, false), sid);
+        }
+        QCOMPARE(directory.GetAccountSid(SambaDcServer::kDomain, "Administrator", false),
+                 domainSid + "-500");
+        for (const QString& unknown : {QStringLiteral("nobody-here"), QStringLiteral("*"),
+                                       QStringLiteral("alice)(sAMAccountName=*")}) {
+            try {
+                directory.GetAccountSid(SambaDcServer::kDomain, unknown, false);
+                QFAIL(qPrintable("no error for " + unknown));
+            } catch (const OrvError& error) {
+                QCOMPARE(error.Number(), ErrorNumber::NoMapping);
+            }
+        }
+    }
+};
+
+QTEST_MAIN(tst_activedirectory)
+#include "tst_activedirectory.moc"
