@@ -14,6 +14,8 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -359,6 +361,44 @@ private slots:
                  message.isEmpty() ? QStringList()
                                    : QStringList(message.arg(QDir::toNativeSeparators(target))));
         QCOMPARE(!written.isEmpty() && QFileInfo(target).size() > 0, !written.isEmpty());
+    }
+
+    // A printer that refuses the job, or a catalogue that cannot be read, is told to the
+    // user; nothing else happens.
+    void printFailureIsShown() {
+        TestContext t;
+        Recordset rs = Rules({{"Atlas", "Staff", 1}});
+        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::ByGroup, rs), nullptr);
+        const QString target = QDir(t.dir.path()).filePath("missing/printed.pdf");
+        preview.choosePrinter = [&target](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(target);
+            return true;
+        };
+        preview.cmdPrint_Click();
+        QCOMPARE(Messages(*t.prompt),
+                 QStringList("The report could not be printed on \"" +
+                             QDir::toNativeSeparators(target) +
+                             "\". Check that the printer is ready (or that the file can be "
+                             "written) and print again.|Error|Critical"));
+    }
+
+    void damagedCatalogueOpensNoReport() {
+        AdminFixture f;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "saboteur");
+            db.setDatabaseName(f.t.ctx.paths.DatabaseFile());
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("DROP TABLE permissions"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("saboteur");
+        QVERIFY(!PrintPermissionsByUser(f.t.ctx, f.main.get()));
+        QCOMPARE(f.prompt().transcript.size(), 1);
+        QCOMPARE(f.prompt().transcript.first().title, QStringLiteral("Error"));
+        QCOMPARE(f.prompt().transcript.first().icon, PromptIcon::Critical);
+        QVERIFY(!f.prompt().transcript.first().text.isEmpty());
+        QVERIFY(f.main->findChildren<frmReportPreview*>().isEmpty());
     }
 
     // Each click opens another preview beside the main window, none modal; closing one
