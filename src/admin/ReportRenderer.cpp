@@ -84,15 +84,15 @@ private:
 class Renderer {
 public:
     Renderer(const PermissionReport& report, QPagedPaintDevice& device)
-        : mReport(report), mDevice(device), mPerTwip(device.logicalDpiY() / qreal(kTwipsPerInch)),
-          mPageWidth(device.width()), mPageHeight(device.height()),
-          mTitleFont(ReportFont(14, true)), mCaptionFont(ReportFont(9, true)),
-          mTextFont(ReportFont(9, false)) {}
+        : mReport(report), mDevice(device), mPerTwipX(device.logicalDpiX() / qreal(kTwipsPerInch)),
+          mPerTwipY(device.logicalDpiY() / qreal(kTwipsPerInch)), mPageWidth(device.width()),
+          mPageHeight(device.height()), mTitleFont(ReportFont(14, true)),
+          mCaptionFont(ReportFont(9, true)), mTextFont(ReportFont(9, false)) {}
 
     int Render() {
         LayoutRows();
-        const ReportSections sections{Px(kReportHeaderHeight), Px(kPageHeaderHeight),
-                                      Px(kPageFooterHeight), Px(kReportFooterHeight)};
+        const ReportSections sections{Y(kReportHeaderHeight), Y(kPageHeaderHeight),
+                                      Y(kPageFooterHeight), Y(kReportFooterHeight)};
         const QList<ReportPage> pages = PaginateReport(mRowHeights, sections, mPageHeight);
 
         QPainter painter;
@@ -105,10 +105,10 @@ public:
             qreal y = 0;
             if (p == 0) {
                 ReportHeader(painter);
-                y += Px(kReportHeaderHeight);
+                y += Y(kReportHeaderHeight);
             }
             PageHeader(painter, y);
-            y += Px(kPageHeaderHeight);
+            y += Y(kPageHeaderHeight);
             const ReportPage& page = pages.at(p);
             for (qsizetype r = page.firstRow; r < page.firstRow + page.rowCount; ++r) {
                 Detail(painter, r, y);
@@ -122,11 +122,13 @@ public:
     }
 
 private:
-    int Px(int twips) const { return static_cast<int>(std::ceil(twips * mPerTwip)); }
+    // Twips to device pixels across and down: a printer's resolutions may differ.
+    int X(int twips) const { return static_cast<int>(std::ceil(twips * mPerTwipX)); }
+    int Y(int twips) const { return static_cast<int>(std::ceil(twips * mPerTwipY)); }
 
-    qreal ProgramWidth() const { return Px(kPrincipalLeft - kProgramLeft - kColumnGap); }
-    qreal PrincipalWidth() const { return Px(mReport.StatusLeft() - kPrincipalLeft - kColumnGap); }
-    qreal StatusWidth() const { return mPageWidth - Px(mReport.StatusLeft()); }
+    qreal ProgramWidth() const { return X(kPrincipalLeft - kProgramLeft - kColumnGap); }
+    qreal PrincipalWidth() const { return X(mReport.StatusLeft() - kPrincipalLeft - kColumnGap); }
+    qreal StatusWidth() const { return mPageWidth - X(mReport.StatusLeft()); }
 
     struct RowCells {
         std::unique_ptr<Cell> program, principal, status;
@@ -143,8 +145,8 @@ private:
                 std::make_unique<Cell>(row.status, mTextFont, &mDevice, StatusWidth())};
             const qreal text = std::max(
                 {cells.program->Height(), cells.principal->Height(), cells.status->Height()});
-            mRowHeights.append(std::max(Px(kDetailMinHeight), static_cast<int>(std::ceil(text)) +
-                                                                  2 * Px(kDetailPadding)));
+            mRowHeights.append(std::max(Y(kDetailMinHeight),
+                                        static_cast<int>(std::ceil(text)) + 2 * Y(kDetailPadding)));
             mCells.push_back(std::move(cells));
         }
     }
@@ -153,28 +155,27 @@ private:
               const QString& text) {
         painter.setFont(font);
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(Px(left), top, mPageWidth - Px(left), height),
+        painter.drawText(QRectF(X(left), top, mPageWidth - X(left), height),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
 
     void Rule(QPainter& painter, qreal y, int twips, const QColor& colour) {
-        painter.setPen(QPen(colour, std::max(1, Px(twips))));
-        painter.drawLine(QPointF(Px(kProgramLeft), y), QPointF(mPageWidth, y));
+        painter.setPen(QPen(colour, std::max(1, Y(twips))));
+        painter.drawLine(QPointF(X(kProgramLeft), y), QPointF(mPageWidth, y));
     }
 
     void ReportHeader(QPainter& painter) {
         static const QImage logo = ReportLogo();
-        painter.drawImage(QRectF(Px(kLogoLeft), Px(kLogoTop), Px(kLogoWidth), Px(kLogoHeight)),
-                          logo);
-        Text(painter, mTitleFont, kTitleLeft, Px(kLogoTop), Px(kLogoHeight), mReport.Title());
+        painter.drawImage(QRectF(X(kLogoLeft), Y(kLogoTop), X(kLogoWidth), Y(kLogoHeight)), logo);
+        Text(painter, mTitleFont, kTitleLeft, Y(kLogoTop), Y(kLogoHeight), mReport.Title());
     }
 
     void PageHeader(QPainter& painter, qreal top) {
-        const qreal y = top + Px(kCaptionTop), h = Px(kCaptionHeight);
+        const qreal y = top + Y(kCaptionTop), h = Y(kCaptionHeight);
         Text(painter, mCaptionFont, kProgramLeft, y, h, QStringLiteral("Program Name"));
         Text(painter, mCaptionFont, kPrincipalLeft, y, h, mReport.PrincipalCaption());
         Text(painter, mCaptionFont, kPermissionCaptionLeft, y, h, QStringLiteral("Permission"));
-        Rule(painter, top + Px(kHeaderRuleTop), 15, Qt::black);
+        Rule(painter, top + Y(kHeaderRuleTop), 15, Qt::black);
     }
 
     void Detail(QPainter& painter, qsizetype row, qreal top) {
@@ -184,10 +185,10 @@ private:
         painter.save();
         painter.setClipRect(QRectF(0, top, mPageWidth, height));
         painter.setPen(Qt::black);
-        const qreal y = top + Px(kDetailPadding);
-        cells.program->Draw(painter, QPointF(Px(kProgramLeft), y));
-        cells.principal->Draw(painter, QPointF(Px(kPrincipalLeft), y));
-        cells.status->Draw(painter, QPointF(Px(mReport.StatusLeft()), y));
+        const qreal y = top + Y(kDetailPadding);
+        cells.program->Draw(painter, QPointF(X(kProgramLeft), y));
+        cells.principal->Draw(painter, QPointF(X(kPrincipalLeft), y));
+        cells.status->Draw(painter, QPointF(X(mReport.StatusLeft()), y));
         painter.restore();
         Rule(painter, top + height - 1, 5, QColor(190, 190, 190));
     }
@@ -195,20 +196,20 @@ private:
     void PageFooter(QPainter& painter, int pageNumber) {
         painter.setFont(mTextFont);
         painter.setPen(Qt::black);
-        const qreal top = mPageHeight - Px(kPageFooterHeight) + Px(kPageNumberTop);
-        painter.drawText(QRectF(0, top, mPageWidth, Px(kCaptionHeight)),
+        const qreal top = mPageHeight - Y(kPageFooterHeight) + Y(kPageNumberTop);
+        painter.drawText(QRectF(0, top, mPageWidth, Y(kCaptionHeight)),
                          Qt::AlignHCenter | Qt::AlignVCenter, QString::number(pageNumber));
     }
 
     void ReportFooter(QPainter& painter, qreal top, const QDate& date) {
-        const qreal y = top + Px(kPrintedOnTop), h = Px(kCaptionHeight);
+        const qreal y = top + Y(kPrintedOnTop), h = Y(kCaptionHeight);
         Text(painter, mCaptionFont, kProgramLeft, y, h, QStringLiteral("Printed On :"));
         Text(painter, mTextFont, kDateLeft, y, h, QLocale().toString(date, QLocale::LongFormat));
     }
 
     const PermissionReport& mReport;
     QPagedPaintDevice& mDevice;
-    const qreal mPerTwip;
+    const qreal mPerTwipX, mPerTwipY;
     const qreal mPageWidth;
     const int mPageHeight;
     const QFont mTitleFont, mCaptionFont, mTextFont;

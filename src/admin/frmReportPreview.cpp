@@ -14,6 +14,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -25,6 +26,7 @@ constexpr qreal kMarginInches = 1.0;
 GlyphButton* Button(const QString& caption, const QString& accessibleName, QWidget* parent) {
     auto* button = new GlyphButton(caption, parent);
     button->setAccessibleName(accessibleName);
+    button->setToolTip(accessibleName);
     return button;
 }
 
@@ -42,6 +44,8 @@ frmReportPreview::frmReportPreview(AppContext& ctx, PermissionReport report, QWi
     mPrinter->setDocName(mReport.Caption());
     choosePrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
+        // Blocks this preview only; the main window and other previews stay usable.
+        dialog.setWindowModality(Qt::WindowModal);
         return dialog.exec() == QDialog::Accepted;
     };
     BuildControls();
@@ -86,7 +90,7 @@ void frmReportPreview::BuildControls() {
 
     connect(Preview, &QPrintPreviewWidget::paintRequested, this,
             [this](QPrinter* printer) { RenderPermissionReport(mReport, *printer); });
-    connect(Preview, &QPrintPreviewWidget::previewChanged, this, [this] { UpdatePageLabel(); });
+    connect(Preview, &QPrintPreviewWidget::previewChanged, this, [this] { UpdatePageControls(); });
     connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
     connect(cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
     connect(cmdFirst, &QPushButton::clicked, this, [this] { ShowPage(1); });
@@ -98,6 +102,10 @@ void frmReportPreview::BuildControls() {
     connect(cmdZoomOut, &QPushButton::clicked, Preview, [this] { Preview->zoomOut(); });
     connect(cmdFitWidth, &QPushButton::clicked, Preview, &QPrintPreviewWidget::fitToWidth);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this,
+            [this] { cmdPrint_Click(); });
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
+            &QWidget::close);
 
     auto* tools = new QHBoxLayout;
     for (QWidget* control : std::initializer_list<QWidget*>{cmdPrint, cmdExport})
@@ -124,11 +132,16 @@ int frmReportPreview::PageCount() const {
 
 void frmReportPreview::ShowPage(int page) {
     Preview->setCurrentPage(std::clamp(page, 1, std::max(1, PageCount())));
-    UpdatePageLabel();
+    UpdatePageControls();
 }
 
-void frmReportPreview::UpdatePageLabel() {
-    lblPage->setText(QStringLiteral("Page %1 of %2").arg(Preview->currentPage()).arg(PageCount()));
+void frmReportPreview::UpdatePageControls() {
+    const int page = Preview->currentPage();
+    lblPage->setText(QStringLiteral("Page %1 of %2").arg(page).arg(PageCount()));
+    cmdFirst->setEnabled(page > 1);
+    cmdPrevious->setEnabled(page > 1);
+    cmdNext->setEnabled(page < PageCount());
+    cmdLast->setEnabled(page < PageCount());
 }
 
 void frmReportPreview::ShowFailure(const QString& text) {

@@ -53,7 +53,7 @@ public:
 private:
     void BuildControls();
     void ShowPage(int page);
-    void UpdatePageLabel();
+    void UpdatePageControls();
     void ShowFailure(const QString& text);
 
     AppContext& mCtx;

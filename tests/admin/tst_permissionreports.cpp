@@ -192,8 +192,10 @@ private slots:
 
         preview.show();
         QTRY_COMPARE(preview.PageCount(), int(pages.size()));
+        QTRY_VERIFY(!preview.cmdPrevious->isEnabled() && preview.cmdNext->isEnabled());
         preview.cmdLast->click();
         QCOMPARE(preview.lblPage->text(), QStringLiteral("Page %1 of %1").arg(pages.size()));
+        QVERIFY(preview.cmdPrevious->isEnabled() && !preview.cmdNext->isEnabled());
         const QString printed = mOut.filePath("printed.pdf");
         preview.choosePrinter = [&printed](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
