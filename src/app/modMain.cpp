@@ -1,6 +1,7 @@
 #include "app/modMain.h"
 
 #include "admin/CatalogueMenu.h"
+#include "admin/ReportMenu.h"
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "launcher/AccessEvaluation.h"
@@ -60,6 +61,7 @@ void RegisterAdministrationWindows(AppContext& ctx, frmMain& form) {
     RegisterCatalogueWindows(ctx, form);
     RegisterSupportWindows(ctx, form);
     RegisterThemeWindows(ctx, form, &SetCurrentTheme);
+    RegisterReportWindows(ctx, form);
 }
 
 } // namespace

@@ -72,3 +72,9 @@ QString QtPrompt::OpenFileName(const QString& title, const QString& filter,
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), TitleOrDefault(title),
                                         directory, filter);
 }
+
+QString QtPrompt::SaveFileName(const QString& title, const QString& filter,
+                               const QString& suggested) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), TitleOrDefault(title),
+                                        suggested, filter);
+}

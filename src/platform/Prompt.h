@@ -26,6 +26,10 @@ public:
     // An empty string when the user cancels.
     virtual QString OpenFileName(const QString& title, const QString& filter,
                                  const QString& directory) = 0;
+    // The file to write; `suggested` is the proposed path. An empty string when the user
+    // cancels.
+    virtual QString SaveFileName(const QString& title, const QString& filter,
+                                 const QString& suggested) = 0;
 };
 
 // The real dialogs, parented to the active window.
@@ -37,4 +41,6 @@ public:
                                     const QString& defaultValue) override;
     QString OpenFileName(const QString& title, const QString& filter,
                          const QString& directory) override;
+    QString SaveFileName(const QString& title, const QString& filter,
+                         const QString& suggested) override;
 };

@@ -1,6 +1,7 @@
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"
+#include "launcher/frmMain.h"
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
 #include "support/Gallery.h"
@@ -157,6 +158,22 @@ private Q_SLOTS:
         QCOMPARE(t.ctx.gIsAdmin, admin);
         // An administrator's rules are not collected.
         QCOMPARE(t.ctx.permissions->GetGroupRules().size(), admin ? 0 : 1);
+    }
+
+    // The side menu's "Print Security" items open their reports beside the main window.
+    void printSecurityItemsOpenReports() {
+        TestContext t;
+        t.directory->AddGroup("Admins", {"tester"});
+        Configure(t, "CORP", "Admins");
+        modMain::Main(t.ctx);
+        frmMain& form = modMain::MainForm(t.ctx);
+        form.NavPane1_ItemClick("H17");
+        form.NavPane1_ItemClick("H18");
+        QStringList reports;
+        for (const QWidget* window : form.findChildren<QWidget*>())
+            if (window->isWindow() && window->objectName().startsWith("rpt"))
+                reports.append(window->objectName());
+        QCOMPARE(reports, QStringList({"rptPermissionByGroup", "rptPermissionByUser"}));
     }
 
     // Every way a user could name his own group as the administrators' group ends with him

@@ -33,3 +33,11 @@ QString ScriptedPrompt::OpenFileName(const QString& title, const QString& filter
     Q_UNUSED(directory)
     return files.isEmpty() ? QString() : files.dequeue();
 }
+
+QString ScriptedPrompt::SaveFileName(const QString& title, const QString& filter,
+                                     const QString& suggested) {
+    transcript.append({QStringLiteral("SaveFileName"), filter, Shown(title), PromptIcon::None,
+                       PromptButtons::OkCancel});
+    lastSuggested = suggested;
+    return files.isEmpty() ? QString() : files.dequeue();
+}

@@ -10,7 +10,7 @@
 class ScriptedPrompt : public Prompt {
 public:
     struct Entry {
-        QString kind; // "MsgBox", "InputBox", "OpenFileName"
+        QString kind; // "MsgBox", "InputBox", "OpenFileName", "SaveFileName"
         QString text;
         QString title; // as shown: the application title when none was given
         PromptIcon icon = PromptIcon::None;
@@ -23,9 +23,12 @@ public:
                                     const QString& defaultValue) override;
     QString OpenFileName(const QString& title, const QString& filter,
                          const QString& directory) override;
+    QString SaveFileName(const QString& title, const QString& filter,
+                         const QString& suggested) override;
 
     QList<Entry> transcript;
     QQueue<PromptAnswer> answers;
     QQueue<std::optional<QString>> inputs;
-    QQueue<QString> files;
+    QQueue<QString> files; // answers of both file dialogs
+    QString lastSuggested; // the path the last save dialog proposed
 };

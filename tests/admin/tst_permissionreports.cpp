@@ -1,0 +1,359 @@
+#include "AdminFixture.h"
+#include "admin/PermissionReport.h"
+#include "admin/ReportMenu.h"
+#include "admin/ReportRenderer.h"
+#include "admin/frmReportPreview.h"
+#include "support/Gallery.h"
+#include "widgets/GlyphButton.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QPointer>
+#include <QPrinter>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// Runs one of poppler's tools; a missing tool fails the test that needs it.
+QByteArray Poppler(const QString& tool, const QStringList& arguments) {
+    const QString program = QStandardPaths::findExecutable(tool);
+    QProcess process;
+    if (program.isEmpty())
+        qWarning("%s is missing: install poppler-utils (scripts/bootstrap)", qPrintable(tool));
+    else
+        process.start(program, arguments);
+    if (program.isEmpty() || !process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
+// The non-empty lines of each page as pdftotext lays them out, a run of spaces between
+// columns written as "|": "Atlas|Staff|Allowed".
+QList<QStringList> PdfPages(const QString& file) {
+    const QString text = QString::fromUtf8(Poppler("pdftotext", {"-layout", file, "-"}));
+    QList<QStringList> pages;
+    for (const QString& page : text.split('\f')) {
+        QStringList lines;
+        for (const QString& line : page.split('\n'))
+            if (!line.trimmed().isEmpty())
+                lines.append(line.trimmed().replace(QRegularExpression(" {2,}"), "|"));
+        if (!lines.isEmpty())
+            pages.append(lines);
+    }
+    return pages;
+}
+
+Recordset Rules(const QList<QVariantList>& rows) {
+    return Recordset({"PrgName", "ObjectName", "Status"}, rows);
+}
+
+QString Pages(const QList<ReportPage>& pages) {
+    QStringList parts;
+    for (const auto& page : pages)
+        parts.append(QStringLiteral("%1:%2%3")
+                         .arg(page.firstRow)
+                         .arg(page.rowCount)
+                         .arg(page.reportFooter ? "F" : ""));
+    return parts.join(' ');
+}
+
+// The controls of a window (buttons, labels, whatever takes the focus) without a name.
+QStringList Unnamed(QWidget* window) {
+    QStringList unnamed;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(widget) ||
+                             qobject_cast<QLabel*>(widget) || widget->focusPolicy() != Qt::NoFocus;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        if (control && widget->isVisibleTo(window) &&
+            (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
+            unnamed.append(widget->metaObject()->className());
+    }
+    return unnamed;
+}
+
+} // namespace
+
+class tst_permissionreports : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir mOut;
+
+    QString Export(frmReportPreview& preview, const QString& name) {
+        const QString file = mOut.filePath(name);
+        return preview.ExportPdf(file) ? file : QString();
+    }
+
+private slots:
+    void initTestCase() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QVERIFY(mOut.isValid());
+    }
+
+    // Page 1 holds 8000 of rows below the report header, later pages 9000; the report
+    // footer needs 500 after the last row.
+    void pagination_data() {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<QString>("pages");
+        QTest::newRow("no rules") << QList<int>() << "0:0F";
+        QTest::newRow("footer fits") << QList<int>(7, 1000) << "0:7F";
+        QTest::newRow("footer alone on page 2") << QList<int>(8, 1000) << "0:8 8:0F";
+        QTest::newRow("one row over") << QList<int>(9, 1000) << "0:8 8:1F";
+        QTest::newRow("page 2 full with footer") << QList<int>(16, 1000) << "0:8 8:8F";
+        QTest::newRow("page 2 full without footer") << QList<int>(17, 1000) << "0:8 8:9 17:0F";
+        QTest::newRow("row taller than a page") << QList<int>{1000, 20000, 1000} << "0:1 1:1 2:1F";
+    }
+    void pagination() {
+        QFETCH(QList<int>, rows);
+        QFETCH(QString, pages);
+        QCOMPARE(Pages(PaginateReport(rows, ReportSections{1000, 500, 500, 500}, 10000)), pages);
+    }
+
+    // Both reports, exported from the preview, with rules in an order no sort gives.
+    void reportText_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("by group") << int(PermissionReport::ByGroup) << "Permission Listing Group..."
+                                  << "Group Name";
+        QTest::newRow("by user") << int(PermissionReport::ByUser) << "Permission Listing User..."
+                                 << "User Name";
+    }
+    void reportText() {
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(QString, caption);
+        TestContext t;
+        Recordset rs = Rules({{"Zebra Paint", "Staff", 1},
+                              {"Atlas", "Accounts", 0},
+                              {"Mail", "Staff", QVariant(QMetaType(QMetaType::Int))},
+                              {"Atlas", "Staff", -1}});
+        PermissionReport report(PermissionReport::Kind(kind), rs);
+        report.printedOn = QDate(2026, 3, 3);
+        frmReportPreview preview(t.ctx, report, nullptr);
+        QCOMPARE(preview.windowTitle(), "Permission By Program");
+
+        const QString file = mOut.filePath(report.Name() + ".pdf");
+        t.prompt->files.enqueue(file);
+        preview.cmdExport_Click();
+        QCOMPARE(PdfPages(file),
+                 QList<QStringList>(
+                     {{title, "Program Name|" + caption + "|Permission",
+                       "Zebra Paint|Staff|Allowed", "Atlas|Accounts|Denied", "Mail|Staff|N/A",
+                       "Atlas|Staff|Allowed", "Printed On :|Tuesday, March 3, 2026", "1"}}));
+        QCOMPARE(Messages(*t.prompt),
+                 QStringList("The report was saved as " + QDir::toNativeSeparators(file) +
+                             ".|Permission By Program|Information"));
+
+        const QString gallery = qEnvironmentVariable("ORV_BUILD_DIR") + "/gallery/";
+        QDir().mkpath(gallery);
+        Poppler("pdftoppm",
+                {"-png", "-r", "60", "-singlefile", file, gallery + report.Name() + "-page1"});
+        QVERIFY(QFileInfo::exists(gallery + report.Name() + "-page1.png"));
+    }
+
+    // Hundreds of rules: captions and page number on every page, the title on the first
+    // and "Printed On :" on the last only, every rule once and in order. The printer's PDF
+    // output is the exported file's twin.
+    void manyRules_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("by group") << int(PermissionReport::ByGroup);
+        QTest::newRow("by user") << int(PermissionReport::ByUser);
+    }
+    void manyRules() {
+        QFETCH(int, kind);
+        TestContext t;
+        QList<QVariantList> rows;
+        QStringList expected;
+        for (int i = 0; i < 300; ++i) {
+            rows.append({QStringLiteral("Program %1").arg(299 - i, 3, 10, QLatin1Char('0')),
+                         QStringLiteral("Principal %1").arg(i % 17), i % 3 ? 1 : 0});
+            expected.append(rows.last().at(0).toString() + '|' + rows.last().at(1).toString() +
+                            (i % 3 ? "|Allowed" : "|Denied"));
+        }
+        Recordset rs = Rules(rows);
+        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::Kind(kind), rs),
+                                 nullptr);
+        const QList<QStringList> pages = PdfPages(Export(preview, "many.pdf"));
+        QVERIFY2(pages.size() >= 5, qPrintable(QString::number(pages.size())));
+        QStringList seen;
+        for (qsizetype p = 0; p < pages.size(); ++p) {
+            const QStringList& lines = pages.at(p);
+            QCOMPARE(lines.contains(preview.Report().Title()), p == 0);
+            QCOMPARE(lines.filter("Program Name|").size(), 1);
+            QCOMPARE(lines.last(), QString::number(p + 1));
+            QCOMPARE(lines.filter("Printed On :").size(), p == pages.size() - 1 ? 1 : 0);
+            seen += lines.filter(QRegularExpression("^Program \\d{3}\\|"));
+        }
+        QCOMPARE(seen, expected);
+
+        preview.show();
+        QTRY_COMPARE(preview.PageCount(), int(pages.size()));
+        QTRY_VERIFY(!preview.cmdPrevious->isEnabled() && preview.cmdNext->isEnabled());
+        preview.cmdLast->click();
+        QCOMPARE(preview.lblPage->text(), QStringLiteral("Page %1 of %1").arg(pages.size()));
+        QVERIFY(preview.cmdPrevious->isEnabled() && !preview.cmdNext->isEnabled());
+        const QString printed = mOut.filePath("printed.pdf");
+        preview.choosePrinter = [&printed](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed);
+            return true;
+        };
+        preview.cmdPrint_Click();
+        QCOMPARE(PdfPages(printed), pages);
+    }
+
+    // Names as the directory gives them, through the catalogue and the side menu.
+    void principalNamesShownExactly_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("quotes") << "H17"
+                                << R"(O'Neil "ops")";
+        QTest::newRow("percent") << "H17"
+                                 << "100% _staff";
+        QTest::newRow("backslash") << "H18"
+                                   << R"(CORP\jürgen)";
+        QTest::newRow("letters") << "H18"
+                                 << "Łucja Ødegård";
+        QTest::newRow("cyrillic") << "H17"
+                                  << "Дмитрий";
+    }
+    void principalNamesShownExactly() {
+        QFETCH(QString, key);
+        QFETCH(QString, name);
+        AdminFixture f;
+        const bool group = key == "H17";
+        QVERIFY(f.store().AddProgram("Editor", "", "/bin/true", "", "", ""));
+        QVERIFY(group ? f.store().AddGroup(name) : f.store().AddUser(name, "S-1-5-21-9"));
+        QVERIFY(f.store().AddPermission(name, 0, "Editor",
+                                        group ? CatalogStore::KindGroup : CatalogStore::KindUser));
+        RegisterReportWindows(f.t.ctx, *f.main);
+        f.main->NavPane1_ItemClick(key);
+        const auto previews = f.main->findChildren<frmReportPreview*>();
+        QCOMPARE(previews.size(), 1);
+        const QStringList rows =
+            PdfPages(Export(*previews.first(), "names.pdf")).value(0).filter("Editor|");
+        QCOMPARE(rows, QStringList("Editor|" + name + "|Denied"));
+    }
+
+    // A name longer than its column wraps inside it; no character is lost.
+    void longNamesWrap() {
+        TestContext t;
+        const QString name = "Regional-Accounts-Payable-And-Receivable-Staff of the north";
+        Recordset rs = Rules({{"Atlas", name, 1}, {"Mail", "Staff", 0}});
+        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::ByGroup, rs), nullptr);
+        const QStringList lines = PdfPages(Export(preview, "long.pdf")).value(0);
+        const qsizetype first = lines.indexOf(QRegularExpression("Atlas\\|.*\\|Allowed"));
+        const qsizetype next = lines.indexOf("Mail|Staff|Denied");
+        QVERIFY2(first > 0 && next > first + 1, qPrintable(lines.join('\n')));
+        const QString wrapped = lines.mid(first, next - first).join(' ');
+        QCOMPARE(QString(wrapped).remove(QRegularExpression("^Atlas\\||\\|Allowed| ")),
+                 QString(name).remove(' '));
+    }
+
+    // Where the report goes: a file name cancelled, without a suffix, in a folder that is
+    // not there; a printer that refuses the job.
+    void output_data() {
+        QTest::addColumn<bool>("print");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cancelled") << false << ""
+                                   << ""
+                                   << "";
+        QTest::newRow("no suffix") << false << "plain"
+                                   << "plain.pdf"
+                                   << "The report was saved as %1.|Permission By "
+                                      "Program|Information";
+        QTest::newRow("missing folder")
+            << false << "missing/out.pdf"
+            << ""
+            << "The report could not be saved as %1: No such file or directory. Choose a "
+               "folder you may write to and export again.|Error|Critical";
+        QTest::newRow("printer refuses")
+            << true << "missing/out.pdf"
+            << ""
+            << "The report could not be printed on \"%1\". Check that the printer is ready (or "
+               "that the file can be written) and print again.|Error|Critical";
+    }
+    void output() {
+        QFETCH(bool, print);
+        QFETCH(QString, answer);
+        QFETCH(QString, written);
+        QFETCH(QString, message);
+        TestContext t;
+        Recordset rs = Rules({{"Atlas", "Staff", 1}});
+        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::ByUser, rs), nullptr);
+        const QString target = QDir(t.dir.path()).filePath(written.isEmpty() ? answer : written);
+        if (print) {
+            preview.choosePrinter = [&](QPrinter& printer) {
+                printer.setOutputFileName(target);
+                return true;
+            };
+            preview.cmdPrint_Click();
+        } else {
+            if (!answer.isEmpty())
+                t.prompt->files.enqueue(QDir(t.dir.path()).filePath(answer));
+            preview.cmdExport_Click();
+            QVERIFY(t.prompt->lastSuggested.endsWith("/Permission By User.pdf"));
+        }
+        QCOMPARE(Messages(*t.prompt),
+                 message.isEmpty() ? QStringList()
+                                   : QStringList(message.arg(QDir::toNativeSeparators(target))));
+        QCOMPARE(QFileInfo(target).isFile() && QFileInfo(target).size() > 0, !written.isEmpty());
+    }
+
+    void damagedCatalogueOpensNoReport() {
+        AdminFixture f;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "saboteur");
+            db.setDatabaseName(f.t.ctx.paths.DatabaseFile());
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("DROP TABLE permissions"));
+        }
+        QSqlDatabase::removeDatabase("saboteur");
+        QVERIFY(!PrintPermissionsByUser(f.t.ctx, f.main.get()));
+        const QStringList messages = Messages(f.prompt());
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QRegularExpression("^[^|]+\\|Error\\|Critical$")),
+                 qPrintable(messages.first()));
+        QVERIFY(f.main->findChildren<frmReportPreview*>().isEmpty());
+    }
+
+    // Each click opens another preview beside the main window, none modal, every control
+    // named; closing one deletes it and leaves the others.
+    void previewsStayOpenBesideTheMainWindow() {
+        AdminFixture f;
+        QVERIFY(f.store().AddProgram("Editor", "", "/bin/true", "", "", ""));
+        QVERIFY(f.store().AddGroup("Staff"));
+        QVERIFY(f.store().AddPermission("Staff", 1, "Editor", CatalogStore::KindGroup));
+        RegisterReportWindows(f.t.ctx, *f.main);
+        f.main->show();
+        for (const char* key : {"H17", "H17", "H18"})
+            f.main->NavPane1_ItemClick(key);
+        const auto previews = f.main->findChildren<frmReportPreview*>();
+        QStringList names;
+        for (frmReportPreview* preview : previews) {
+            names.append(preview->objectName());
+            QVERIFY(preview->isWindow() && preview->isVisible());
+            QCOMPARE(preview->windowModality(), Qt::NonModal);
+            QCOMPARE(Unnamed(preview), QStringList());
+        }
+        QCOMPARE(names, QStringList({"rptPermissionByGroup", "rptPermissionByGroup",
+                                     "rptPermissionByUser"}));
+        QVERIFY(!QApplication::activeModalWidget());
+        SaveToGallery(previews.first(), "rptPermissionByGroup-preview");
+
+        QPointer<frmReportPreview> closed = previews.first();
+        closed->cmdClose->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(closed.isNull());
+        QCOMPARE(f.main->findChildren<frmReportPreview*>().size(), 2);
+    }
+};
+
+QTEST_MAIN(tst_permissionreports)
+#include "tst_permissionreports.moc"
