@@ -1,6 +1,7 @@
 #include "app/modMain.h"
 
 #include "admin/CatalogueMenu.h"
+#include "admin/SecurityMenu.h"
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "launcher/AccessEvaluation.h"
@@ -53,6 +54,7 @@ void RegisterAdministrationWindows(AppContext& ctx, frmMain& form) {
         setup.exec();
     });
     RegisterCatalogueWindows(ctx, form);
+    RegisterSecurityWindows(ctx, form);
 }
 
 } // namespace
