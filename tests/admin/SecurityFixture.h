@@ -19,7 +19,7 @@ struct SecurityFixture : AdminFixture {
         const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
         t.ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
         t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", QStringLiteral("CORP"));
-        for (const QString& program : {"Editor", "Mail", "Ledger"})
+        for (const QString program : {"Editor", "Mail", "Ledger"})
             store().AddProgram(program, {}, "/usr/bin/" + program.toLower(), {}, {}, {});
     }
 
