@@ -1,7 +1,8 @@
 #pragma once
 
-// What the security window tests share: an administrator's fixture with a domain, programs
-// and principals, and a driver that answers the picker and the editor without event loops.
+// What the security window tests share: an administrator's fixture with the domain "CORP" and
+// three programs, readers for what the windows show, and a driver that answers the picker and
+// the editor without event loops.
 
 #include "AdminFixture.h"
 #include "admin/PrincipalList.h"
@@ -11,8 +12,8 @@
 
 #include <QComboBox>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
+#include <QTest>
 
 struct SecurityFixture : AdminFixture {
     SecurityFixture() {
@@ -23,7 +24,18 @@ struct SecurityFixture : AdminFixture {
             store().AddProgram(program, {}, "/usr/bin/" + program.toLower(), {}, {}, {});
     }
 
-    // The rule rows the window shows: "name|permission|tag|picture".
+    // Stores rules "G:name:status" or "U:name:status", comma-separated, for `program`.
+    void Seed(const QString& rules, const QString& program = "Mail") {
+        for (const QString& rule : rules.split(u',', Qt::SkipEmptyParts)) {
+            const QStringList part = rule.split(u':');
+            const int kind = part[0] == "G" ? CatalogStore::KindGroup : CatalogStore::KindUser;
+            kind == CatalogStore::KindGroup ? store().AddGroup(part[1])
+                                            : store().AddUser(part[1], "S-1-5-21-" + part[1]);
+            QVERIFY(store().AddPermission(part[1], part[2].toInt(), program, kind));
+        }
+    }
+
+    // The rows the window shows: "name|permission|tag|picture".
     static QStringList Rows(const frmSecurity& window) {
         QStringList rows;
         const ListView* list = window.lstView;
@@ -37,13 +49,12 @@ struct SecurityFixture : AdminFixture {
     // The stored rules of a program: "name=status", groups first.
     QStringList StoredRules(const QString& program) {
         QStringList rules;
-        for (const char* field : {"GroupName", "Username"}) {
-            Recordset rs = QLatin1String(field) == QLatin1String("GroupName")
-                               ? store().GetProgramGroupPermissions(program)
-                               : store().GetProgramUserPermissions(program);
+        const std::pair<Recordset, QString> lists[] = {
+            {store().GetProgramGroupPermissions(program), "GroupName"},
+            {store().GetProgramUserPermissions(program), "Username"}};
+        for (auto [rs, field] : lists)
             for (long i = 0; i < rs.RecordCount(); ++i, rs.MoveNext())
                 rules << rs.Fields(field).toString() + '=' + rs.Fields("Status").toString();
-        }
         return rules;
     }
 
@@ -52,15 +63,8 @@ struct SecurityFixture : AdminFixture {
         window.cboProgram_Click();
     }
 
-    static bool Select(ListView* list, const QString& name) {
-        for (int i = 1; i <= list->Count(); ++i)
-            if (list->Text(i) == name) {
-                list->SelectItem(i);
-                return true;
-            }
-        return false;
-    }
-    static bool Select(PrincipalList* list, const QString& name) {
+    // Selects the item named `name` in a ListView or a PrincipalList.
+    template <class List> static bool Select(List* list, const QString& name) {
         for (int i = 1; i <= list->Count(); ++i)
             if (list->Text(i) == name) {
                 list->SelectItem(i);
@@ -76,13 +80,9 @@ struct SecurityFixture : AdminFixture {
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "refuse-rules");
             db.setDatabaseName(t.ctx.paths.DatabaseFile());
-            QSqlQuery query(db);
-            ok = db.open() && query.exec("CREATE TRIGGER refuse_rules BEFORE INSERT ON "
-                                         "permissions BEGIN SELECT RAISE(ABORT, 'rules are "
-                                         "frozen'); END");
-            if (!ok)
-                qWarning() << query.lastError().text();
-            db.close();
+            ok = db.open() && QSqlQuery(db).exec("CREATE TRIGGER refuse BEFORE INSERT ON "
+                                                 "permissions BEGIN SELECT RAISE(ABORT, "
+                                                 "'rules are frozen'); END");
         }
         QSqlDatabase::removeDatabase("refuse-rules");
         return ok;
