@@ -1,6 +1,7 @@
 #include "SecurityFixture.h"
 #include "support/Gallery.h"
 #include "widgets/GlyphButton.h"
+#include "widgets/LowColor.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -319,7 +320,8 @@ private Q_SLOTS:
         QCOMPARE(window.lstView->Count(), 0);
     }
 
-    // Every control a keyboard or screen-reader user reaches carries a name.
+    // Every control a keyboard or screen-reader user reaches carries a name; on a low-colour
+    // display each window takes the low-colour setting.
     void everyControlHasAnAccessibleName_data() {
         QTest::addColumn<QString>("window");
         for (const char* name : {"frmSecurity", "frmAddSecurity", "frmChange"})
@@ -330,6 +332,7 @@ private Q_SLOTS:
         SecurityFixture f;
         f.Seed("G:Staff:1");
         f.t.directory->users = {"ann"};
+        f.t.ctx.gLowColor = true;
         std::unique_ptr<QDialog> dialog;
         if (window == "frmSecurity") {
             auto security = std::make_unique<frmSecurity>(f.t.ctx);
@@ -345,6 +348,7 @@ private Q_SLOTS:
             SaveToGallery(editor.get(), "frmChange-allow");
             dialog = std::move(editor);
         }
+        QVERIFY(IsLowColorWindow(dialog.get()));
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         int checked = 0;
