@@ -2,6 +2,7 @@
 
 #include "admin/CatalogueMenu.h"
 #include "admin/ReportMenu.h"
+#include "admin/SecurityMenu.h"
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "launcher/AccessEvaluation.h"
@@ -62,6 +63,7 @@ void RegisterAdministrationWindows(AppContext& ctx, frmMain& form) {
     RegisterSupportWindows(ctx, form);
     RegisterThemeWindows(ctx, form, &SetCurrentTheme);
     RegisterReportWindows(ctx, form);
+    RegisterSecurityWindows(ctx, form);
 }
 
 } // namespace

@@ -116,6 +116,12 @@ public:
     // order). False when the principal (of that kind) or the program is unknown.
     bool AddPermission(const QString& principal, int status, const QString& program, int kind);
     bool DeletePermission(long principalId, long programId);
+    // DeletePermission(principalId, programId) followed by AddPermission(principal, status,
+    // program, kind), in one transaction: when the new rule cannot be stored (false, or a
+    // failure thrown) the earlier rule is still there. False when the principal (of that
+    // kind) or the program is unknown; nothing is changed then. (CatalogRuleEdit.cpp)
+    bool ReplacePermission(long principalId, long programId, const QString& principal, int status,
+                           const QString& program, int kind);
 
     bool UserExists(const QString& name);
     bool GroupExists(const QString& name);

@@ -1,7 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+// A user of the domain with his SID.
+struct DirectoryAccount {
+    QString name;
+    QString sid;
+};
 
 // The accounts of a domain: its groups, users, memberships and SIDs. The local machine's
 // accounts are one backend, an LDAP / Active Directory domain another. The trailing flag of
@@ -14,6 +21,9 @@ public:
     virtual QStringList GetDomains(bool flag) = 0;
     virtual QStringList GetGroups(const QString& domain, bool flag) = 0;
     virtual QStringList GetUsers(const QString& domain, bool flag) = 0;
+    // The users of GetUsers, in its order, each with the SID GetAccountSid gives him, read
+    // in one query: a picker over a large domain must not ask once per user.
+    virtual QList<DirectoryAccount> GetUsersWithSids(const QString& domain, bool flag) = 0;
     // Every group the user belongs to, his primary group included.
     virtual QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) = 0;
     // The same string for the same account every time.

@@ -19,13 +19,19 @@ const QString kSource = QStringLiteral("LocalDirectory");
 // getpwent/getgrent keep one cursor per process.
 std::mutex gEnumerationLock;
 
+bool NameOrder(const QString& a, const QString& b) {
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
 QStringList SortedUnique(QStringList names) {
     names.removeDuplicates();
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = a.compare(b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
+    std::sort(names.begin(), names.end(), NameOrder);
     return names;
+}
+
+QString UserSid(uid_t uid) {
+    return QStringLiteral("S-1-22-1-%1").arg(uid);
 }
 
 // Runs a reentrant look-up, growing the buffer while the C library asks for more room, and
@@ -112,6 +118,27 @@ QStringList LocalDirectory::GetUsers(const QString&, bool) {
     return SortedUnique(names);
 }
 
+QList<DirectoryAccount> LocalDirectory::GetUsersWithSids(const QString&, bool) {
+    QList<DirectoryAccount> accounts;
+    {
+        std::lock_guard lock(gEnumerationLock);
+        setpwent();
+        while (const passwd* entry = getpwent())
+            accounts.append({QString::fromLocal8Bit(entry->pw_name), UserSid(entry->pw_uid)});
+        endpwent();
+    }
+    // GetUsers' order; of a name listed twice the first entry counts, as getpwnam finds it.
+    std::stable_sort(accounts.begin(), accounts.end(),
+                     [](const DirectoryAccount& a, const DirectoryAccount& b) {
+                         return NameOrder(a.name, b.name);
+                     });
+    const auto duplicate = std::unique(
+        accounts.begin(), accounts.end(),
+        [](const DirectoryAccount& a, const DirectoryAccount& b) { return a.name == b.name; });
+    accounts.erase(duplicate, accounts.end());
+    return accounts;
+}
+
 QStringList LocalDirectory::GetUserGroups(const QString&, const QString& user, bool) {
     const std::optional<UserEntry> entry = FindUser(user);
     if (!entry)
@@ -134,7 +161,7 @@ QStringList LocalDirectory::GetUserGroups(const QString&, const QString& user, b
 
 QString LocalDirectory::GetAccountSid(const QString&, const QString& account, bool) {
     if (const auto user = FindUser(account))
-        return QStringLiteral("S-1-22-1-%1").arg(user->uid);
+        return UserSid(user->uid);
     if (const auto gid = FindGroup(account))
         return QStringLiteral("S-1-22-2-%1").arg(*gid);
     throw UnknownAccount(account);

@@ -37,6 +37,18 @@ private Q_SLOTS:
         QCOMPARE(QSet<QString>(groups.begin(), groups.end()).size(), groups.size());
     }
 
+    // The batch listing is the per-user calls in one pass: same users, same order, same SIDs.
+    void usersWithSidsMatchThePerUserCalls() {
+        LocalDirectory directory;
+        const QList<DirectoryAccount> accounts = directory.GetUsersWithSids("host", false);
+        const QStringList users = directory.GetUsers("host", false);
+        QCOMPARE(accounts.size(), users.size());
+        for (qsizetype i = 0; i < users.size(); ++i) {
+            QCOMPARE(accounts.at(i).name, users.at(i));
+            QCOMPARE(accounts.at(i).sid, directory.GetAccountSid("host", users.at(i), false));
+        }
+    }
+
     void userGroupsStartWithPrimaryGroup() {
         const QStringList groups = LocalDirectory().GetUserGroups("host", mUser, false);
         QVERIFY(!groups.isEmpty());

@@ -1,6 +1,7 @@
 #include "support/TestContext.h"
 
 #include "platform/FileTrust.h"
+#include "platform/OrvError.h"
 
 #include <QDir>
 
@@ -8,7 +9,39 @@ void FakeDirectory::AddGroup(const QString& group, const QStringList& members) {
     groups.append({group, members});
 }
 
+namespace {
+
+void ThrowWhenSet(const QString& failure) {
+    if (!failure.isEmpty())
+        throw OrvError(ErrorNumber::NoMapping, failure, QStringLiteral("FakeDirectory"));
+}
+
+QString FakeSid(const QString& account) {
+    return QStringLiteral("S-1-5-21-1000-%1").arg(qHash(account) % 100000);
+}
+
+} // namespace
+
+QStringList FakeDirectory::GetUsers(const QString&, bool) {
+    ++userListCalls;
+    ThrowWhenSet(listFailure);
+    return users;
+}
+
+QList<DirectoryAccount> FakeDirectory::GetUsersWithSids(const QString&, bool) {
+    ++userListCalls;
+    ThrowWhenSet(listFailure);
+    if (whileListing)
+        whileListing();
+    QList<DirectoryAccount> accounts;
+    accounts.reserve(users.size());
+    for (const QString& user : users)
+        accounts.append({user, FakeSid(user)});
+    return accounts;
+}
+
 QStringList FakeDirectory::GetGroups(const QString&, bool) {
+    ThrowWhenSet(listFailure);
     QStringList names;
     for (const auto& [group, members] : groups)
         names.append(group);
@@ -25,7 +58,8 @@ QStringList FakeDirectory::GetUserGroups(const QString&, const QString& user, bo
 }
 
 QString FakeDirectory::GetAccountSid(const QString&, const QString& account, bool) {
-    return QStringLiteral("S-1-5-21-1000-%1").arg(qHash(account) % 100000);
+    ++sidCalls;
+    return FakeSid(account);
 }
 
 TestContext::TestContext() {

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // A directory kept in memory: groups with their members, users with their SIDs.
@@ -15,12 +16,20 @@ public:
     // group -> members, in the order groups were added.
     QList<std::pair<QString, QStringList>> groups;
     int userGroupCalls = 0;
+    int sidCalls = 0;      // GetAccountSid
+    int userListCalls = 0; // GetUsers and GetUsersWithSids
+    // When not empty, listing groups or users throws OrvError with this description, as a
+    // domain that cannot be reached does.
+    QString listFailure;
+    // Called while the users are listed, to look at the program from inside the query.
+    std::function<void()> whileListing;
 
     void AddGroup(const QString& group, const QStringList& members);
 
     QStringList GetDomains(bool) override { return domains; }
     QStringList GetGroups(const QString&, bool) override;
-    QStringList GetUsers(const QString&, bool) override { return users; }
+    QStringList GetUsers(const QString&, bool) override;
+    QList<DirectoryAccount> GetUsersWithSids(const QString& domain, bool) override;
     QStringList GetUserGroups(const QString&, const QString& user, bool) override;
     QString GetAccountSid(const QString&, const QString& account, bool) override;
 };

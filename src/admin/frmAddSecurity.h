@@ -1,0 +1,53 @@
+#pragma once
+
+#include "admin/AdminCommon.h"
+
+#include <QDialog>
+#include <memory>
+
+class AppContext;
+class GlyphButton;
+class ImageList;
+class PrincipalList;
+class QLabel;
+class QLineEdit;
+class frmSecurity;
+
+// The principal picker: the groups and then the users of the configured domain, users with
+// their SIDs. Add opens the permission editor for the selected one and closes the picker.
+// The list is read with one directory query for the groups and one for the users; a filter
+// box narrows it by name or SID.
+class frmAddSecurity : public QDialog {
+    Q_OBJECT
+public:
+    // `security` is the permissions window whose program the new rule is for; may be null.
+    frmAddSecurity(AppContext& ctx, frmSecurity* security, QWidget* parent = nullptr);
+    ~frmAddSecurity() override;
+
+    // False when the directory could not be read; the failure has been shown and the picker
+    // has nothing to offer.
+    bool Loaded() const { return mLoaded; }
+
+    void cmdAdd_Click();
+    void cmdCancel_Click();
+    void txtFilter_Change();
+
+    // How the permission editor is shown.
+    ShowModal showModal = ExecModal;
+
+    QLabel* lblFilter = nullptr;
+    QLineEdit* txtFilter = nullptr;
+    PrincipalList* lstPer = nullptr;
+    std::unique_ptr<ImageList> ImageList1;
+    GlyphButton* cmdAdd = nullptr;
+    GlyphButton* cmdCancel = nullptr;
+
+private:
+    void BuildControls();
+    void Form_Load();
+    void loadPrincipals(const QString& domain);
+
+    AppContext& mCtx;
+    frmSecurity* mSecurity;
+    bool mLoaded = false;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "admin/AdminCommon.h"
+
+#include <QDialog>
+
+class AppContext;
+class GlyphButton;
+class QLabel;
+class QRadioButton;
+class frmSecurity;
+
+// The permission editor: Allow or Deny one user or group the program of the permissions
+// window. Save stores the principal when the catalogue does not know him yet (a user with
+// his SID from the directory) and replaces his earlier rule for the program.
+class frmChange : public QDialog {
+    Q_OBJECT
+public:
+    // `security` is the permissions window whose list is refilled after a save; may be null.
+    frmChange(AppContext& ctx, frmSecurity* security, QWidget* parent = nullptr);
+
+    // Fills the dialog for the rule of `objName` (tag "G" or "U") for `strPrgName` and shows
+    // it modally; returns when it has closed. `strStatus` "Allow" or "Denied" preselects
+    // that permission, any other text neither.
+    void CreateMe(const QString& strPrgName, const QString& objName, const QString& strStatus,
+                  const QString& strTag);
+
+    void cmdSave_Click();
+
+    // How CreateMe shows the dialog.
+    ShowModal showModal = ExecModal;
+
+    QLabel* Label1 = nullptr;
+    QLabel* lblItem = nullptr;
+    QLabel* Label2 = nullptr;
+    QRadioButton* opAllow = nullptr;
+    QRadioButton* opDeny = nullptr;
+    GlyphButton* cmdSave = nullptr;
+
+private:
+    void BuildControls();
+    void Form_Load();
+    // Stores the principal when needed and replaces the rule; false when the catalogue
+    // refused the rule.
+    bool StoreRule();
+
+    AppContext& mCtx;
+    frmSecurity* mSecurity;
+    QString mStrPrgName;
+    QString mStrObjName;
+    QString mStrTag;
+};

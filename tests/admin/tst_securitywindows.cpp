@@ -1,0 +1,369 @@
+#include "SecurityFixture.h"
+#include "support/Gallery.h"
+#include "widgets/GlyphButton.h"
+#include "widgets/LowColor.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+// Names with the characters that break quoting, escaping and encodings.
+const QString kOddGroup = QStringLiteral("Ops \"night\" 100% \\ Zürich");
+const QString kOddUser = QStringLiteral("o'brien\\%_Søren");
+const QString kNotApplied = QStringLiteral("Unable to apply new security information!");
+
+QString FakeSidOf(const QString& user) {
+    return FakeDirectory().GetAccountSid("CORP", user, false);
+}
+
+} // namespace
+
+class tst_securitywindows : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void listShowsGroupRulesThenUserRules_data() {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("no rules") << "" << QStringList{};
+        QTest::newRow("groups first")
+            << "U:ann:1,G:Staff:0,G:Admins:1"
+            << QStringList{"Staff|Denied|G|2", "Admins|Allow|G|2", "ann|Allow|U|1"};
+        QTest::newRow("other status shows nothing") << "G:Staff:7" << QStringList{"Staff||G|2"};
+        QTest::newRow("odd names shown exactly")
+            << "G:" + kOddGroup + ":1,U:" + kOddUser + ":0"
+            << QStringList{kOddGroup + "|Allow|G|2", kOddUser + "|Denied|U|1"};
+    }
+    void listShowsGroupRulesThenUserRules() {
+        QFETCH(QString, rules);
+        QFETCH(QStringList, rows);
+        SecurityFixture f;
+        f.Seed(rules);
+        frmSecurity window(f.t.ctx);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Current Permissions."));
+        QCOMPARE(window.lstView->ColumnHeaders(), (QStringList{"Name", "Permission"}));
+        QCOMPARE(window.cboProgram->count(), 3);
+        QCOMPARE(window.ProgramText(), QString()); // nothing picked at load
+        SecurityFixture::Pick(window, "Mail");
+        QCOMPARE(SecurityFixture::Rows(window), rows);
+        SecurityFixture::Pick(window, "Editor");
+        QCOMPARE(window.lstView->Count(), 0);
+    }
+
+    void removeRule_data() {
+        QTest::addColumn<QString>("select");  // "" picks no program and selects nothing
+        QTest::addColumn<bool>("goneBefore"); // another administrator removed it meanwhile
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("group rule")
+            << kOddGroup << false << "Deleted Permission|Tessaro Orvane|Critical"
+            << QStringList{kOddUser + "=1"};
+        QTest::newRow("user rule")
+            << kOddUser << false << "Deleted Permission|Tessaro Orvane|Critical"
+            << QStringList{kOddGroup + "=0"};
+        QTest::newRow("already gone")
+            << kOddUser << true << "Couldn't Delete Permission|Tessaro Orvane|Critical"
+            << QStringList{kOddGroup + "=0"};
+        QTest::newRow("nothing selected")
+            << "" << false
+            << "91, No rule is selected. Pick a program, select one of its rules in the list, "
+               "then press Remove.|Tessaro Orvane|Critical"
+            << QStringList{kOddGroup + "=0", kOddUser + "=1"};
+    }
+    void removeRule() {
+        QFETCH(QString, select);
+        QFETCH(bool, goneBefore);
+        QFETCH(QString, message);
+        QFETCH(QStringList, left);
+        SecurityFixture f;
+        // The group's name is a user's name too: the kind decides which rule goes.
+        f.Seed("G:" + kOddGroup + ":0,U:" + kOddUser + ":1");
+        f.Seed("U:" + kOddGroup + ":1", "Ledger");
+        frmSecurity window(f.t.ctx);
+        if (!select.isEmpty()) {
+            SecurityFixture::Pick(window, "Mail");
+            QVERIFY(SecurityFixture::Select(window.lstView, select));
+        }
+        if (goneBefore)
+            f.store().DeletePermission(f.store().GetObjectId(select, 1),
+                                       f.store().GetProgramId("Mail"));
+        window.cmdRemove_Click();
+        QCOMPARE(Messages(f.prompt()), QStringList{message});
+        QCOMPARE(f.StoredRules("Mail"), left);
+        QCOMPARE(f.StoredRules("Ledger"), QStringList{kOddGroup + "=1"});
+        QCOMPARE(window.lstView->Count(), select.isEmpty() ? 0 : left.size());
+    }
+
+    void addRuleThroughPickerAndEditor_data() {
+        QTest::addColumn<QString>("principal");
+        QTest::addColumn<QString>("choice"); // "Allow", "Deny" or "" (none)
+        QTest::addColumn<QString>("row");
+        QTest::newRow("group allowed") << "Staff"
+                                       << "Allow"
+                                       << "Staff|Allow|G|2";
+        QTest::newRow("user denied") << "ann"
+                                     << "Deny"
+                                     << "ann|Denied|U|1";
+        QTest::newRow("no choice denies") << "ann"
+                                          << ""
+                                          << "ann|Denied|U|1";
+        QTest::newRow("odd group") << kOddGroup << "Allow" << kOddGroup + "|Allow|G|2";
+        QTest::newRow("odd user") << kOddUser << "Allow" << kOddUser + "|Allow|U|1";
+    }
+    void addRuleThroughPickerAndEditor() {
+        QFETCH(QString, principal);
+        QFETCH(QString, choice);
+        QFETCH(QString, row);
+        SecurityFixture f;
+        f.t.directory->AddGroup("Staff", {"ann"});
+        f.t.directory->AddGroup(kOddGroup, {});
+        f.t.directory->users = {"ann", kOddUser};
+        frmSecurity window(f.t.ctx);
+        SecurityFixture::Pick(window, "Ledger");
+        ModalScript script;
+        bool addWasEnabled = true, noneChosen = false;
+        script.picker = [&](frmAddSecurity& picker) {
+            addWasEnabled = window.cmdAdd->isEnabled();
+            QVERIFY(SecurityFixture::Select(picker.lstPer, principal));
+            picker.cmdAdd_Click();
+        };
+        script.editor = [&](frmChange& editor) {
+            noneChosen = !editor.opAllow->isChecked() && !editor.opDeny->isChecked();
+            QCOMPARE(editor.lblItem->text(), principal);
+            if (!choice.isEmpty())
+                (choice == "Allow" ? editor.opAllow : editor.opDeny)->setChecked(true);
+            editor.cmdSave_Click();
+        };
+        window.showModal = script.Driver();
+        window.cmdAdd_Click();
+        QCOMPARE(script.shown, (QStringList{"frmAddSecurity", "frmChange"}));
+        QVERIFY(!addWasEnabled);
+        QVERIFY(window.cmdAdd->isEnabled());
+        QVERIFY(noneChosen);
+        QCOMPARE(SecurityFixture::Rows(window), QStringList{row});
+        QVERIFY(f.prompt().transcript.isEmpty());
+        // A user is stored with the SID the directory gives him.
+        if (row.contains("|U|"))
+            QCOMPARE(f.store().GetUserPermissions(principal, FakeSidOf(principal)).RecordCount(),
+                     1L);
+    }
+
+    // Groups, then users with their SIDs, from one query each under the busy cursor; the
+    // filter narrows by name or SID, letter case ignored.
+    void pickerListsAndFilters_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("all") << "" << QStringList{"Staff", kOddGroup, "ann", "ANNA", kOddUser};
+        QTest::newRow("name, any case") << "anN" << QStringList{"ann", "ANNA"};
+        QTest::newRow("non-ASCII, any case") << "zÜRICH" << QStringList{kOddGroup};
+        QTest::newRow("backslash and percent") << "\\%" << QStringList{kOddUser};
+        QTest::newRow("SID, any case") << FakeSidOf("ANNA").toLower() << QStringList{"ANNA"};
+        QTest::newRow("nothing") << "nobody" << QStringList{};
+    }
+    void pickerListsAndFilters() {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, shown);
+        SecurityFixture f;
+        f.t.directory->AddGroup("Staff", {});
+        f.t.directory->AddGroup(kOddGroup, {});
+        f.t.directory->users = {"ann", "ANNA", kOddUser};
+        bool busy = false;
+        f.t.directory->whileListing = [&busy] {
+            busy = QApplication::overrideCursor() &&
+                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        };
+        frmAddSecurity picker(f.t.ctx, nullptr);
+        QVERIFY(picker.Loaded());
+        QVERIFY(busy);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Select User or Group.."));
+        QCOMPARE(picker.lstPer->ColumnHeaders(), (QStringList{"User Name", "Sid"}));
+        QCOMPARE(f.t.directory->userListCalls, 1);
+        QCOMPARE(f.t.directory->sidCalls, 0);
+        for (int i = 1; i <= picker.lstPer->Count(); ++i) {
+            const bool group = i <= 2;
+            QCOMPARE(picker.lstPer->Tag(i) + QString::number(picker.lstPer->Icon(i)),
+                     group ? "G2" : "U1");
+            QVERIFY(!picker.lstPer->ShownPicture(i).isNull());
+            QCOMPARE(picker.lstPer->SubItem(i, 1),
+                     group ? QString() : FakeSidOf(picker.lstPer->Text(i)));
+        }
+        QTest::keyClicks(picker.txtFilter, filter);
+        QStringList names;
+        for (int i = 1; i <= picker.lstPer->Count(); ++i)
+            names << picker.lstPer->Text(i);
+        QCOMPARE(names, shown);
+        QCOMPARE(picker.lstPer->SelectedItem(), shown.isEmpty() ? 0 : 1);
+        if (filter.isEmpty())
+            SaveToGallery(&picker, "frmAddSecurity-domain");
+        picker.showModal = [](QDialog&) {};
+        picker.cmdAdd_Click(); // with nothing to add, asks for a choice
+        QCOMPARE(Messages(f.prompt()),
+                 shown.isEmpty()
+                     ? QStringList{"Please select a user or group to continue|Oops|Exclamation"}
+                     : QStringList{});
+    }
+
+    void pickerReportsAFailingDirectory() {
+        SecurityFixture f;
+        f.t.directory->listFailure = "The server CORP-DC1 did not answer.";
+        frmSecurity window(f.t.ctx);
+        ModalScript script;
+        window.showModal = script.Driver();
+        window.cmdAdd_Click();
+        QVERIFY(script.shown.isEmpty()); // nothing to pick from: the picker is not shown
+        QVERIFY(window.cmdAdd->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(Messages(f.prompt()),
+                 QStringList{"The users and groups of the domain \"CORP\" could not be read:\n"
+                             "The server CORP-DC1 did not answer.\n\nCheck the domain under "
+                             "Configure/Setup and that its directory can be reached, then press "
+                             "Add again.|Error|Critical"});
+    }
+
+    // Double click opens the editor on the rule's permission; a save that cannot be stored
+    // keeps the earlier rule and the open editor.
+    void changeRule_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("fault"); // "refused" rules, program "gone" meanwhile
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("rules");
+        QTest::addColumn<QString>("row");
+        const QString g = kOddGroup;
+        QTest::newRow("allow to deny") << 1 << ""
+                                       << "" << QStringList{g + "=0"} << g + "|Denied|G|2";
+        QTest::newRow("deny to allow") << 0 << ""
+                                       << "" << QStringList{g + "=1"} << g + "|Allow|G|2";
+        QTest::newRow("refused") << 1 << "refused" << kNotApplied + "\n\n*rules are frozen"
+                                 << QStringList{g + "=1"} << g + "|Allow|G|2";
+        QTest::newRow("program gone")
+            << 1 << "gone" << kNotApplied << QStringList{} << g + "|Allow|G|2";
+    }
+    void changeRule() {
+        QFETCH(int, stored);
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        QFETCH(QStringList, rules);
+        QFETCH(QString, row);
+        SecurityFixture f;
+        f.Seed("G:" + kOddGroup + ":" + QString::number(stored));
+        frmSecurity window(f.t.ctx);
+        ModalScript script;
+        bool preselected = false;
+        int result = -1;
+        script.editor = [&](frmChange& editor) {
+            preselected = (stored == 1 ? editor.opAllow : editor.opDeny)->isChecked();
+            if (fault == "refused")
+                QVERIFY(f.RefuseNewRules());
+            else if (fault == "gone")
+                QVERIFY(f.store().DeleteProgram("Mail"));
+            (stored == 1 ? editor.opDeny : editor.opAllow)->setChecked(true);
+            editor.cmdSave_Click();
+            result = editor.result();
+        };
+        window.showModal = script.Driver();
+        window.lstView_DblClick(); // nothing selected: nothing happens
+        QVERIFY(script.shown.isEmpty());
+        SecurityFixture::Pick(window, "Mail");
+        window.lstView->SelectItem(1);
+        window.lstView_DblClick();
+        QVERIFY(preselected);
+        QCOMPARE(result, int(message.isEmpty() ? QDialog::Accepted : QDialog::Rejected));
+        // "text*cause": the system's text, then the cause of the failure.
+        const QStringList messages = Messages(f.prompt());
+        const QStringList expected = message.split(u'*');
+        QVERIFY2(message.isEmpty()
+                     ? messages.isEmpty()
+                     : messages.size() == 1 && messages[0].startsWith(expected.first()) &&
+                           messages[0].contains(expected.last()) &&
+                           messages[0].endsWith("|Error|Critical"),
+                 qPrintable(messages.join('\n')));
+        if (expected.size() == 1 && !message.isEmpty())
+            QCOMPARE(messages[0], message + "|Error|Critical");
+        QCOMPARE(f.StoredRules("Mail"), rules);
+        QCOMPARE(SecurityFixture::Rows(window), QStringList{row});
+    }
+
+    // Arrows, Enter and Delete in the rules list; typing, arrows and Enter in the picker.
+    void keyboardAlone() {
+        SecurityFixture f;
+        f.t.directory->AddGroup("Staff", {});
+        f.t.directory->users = {"ann", "bob"};
+        f.Seed("G:Staff:1");
+        frmSecurity window(f.t.ctx);
+        window.show();
+        SecurityFixture::Pick(window, "Mail");
+        ModalScript script;
+        QString edited, picked;
+        script.editor = [&](frmChange& editor) { edited = editor.lblItem->text(); };
+        script.picker = [&](frmAddSecurity& picker) {
+            QTest::keyClicks(picker.txtFilter, "B"); // "bob" is the only one left
+            QTest::keyClick(picker.lstPer, Qt::Key_Down);
+            QTest::keyClick(picker.lstPer, Qt::Key_Return);
+            picked = edited;
+        };
+        window.showModal = script.Driver();
+        QWidget* rules = window.lstView->CurrentView();
+        QTest::keyClick(rules, Qt::Key_Down);
+        QCOMPARE(window.lstView->SelectedItem(), 1);
+        QTest::keyClick(rules, Qt::Key_Return);
+        QCOMPARE(edited, QStringLiteral("Staff"));
+        window.cmdAdd_Click();
+        QCOMPARE(picked, QStringLiteral("bob"));
+        QTest::keyClick(rules, Qt::Key_Delete);
+        QCOMPARE(Messages(f.prompt()), QStringList{"Deleted Permission|Tessaro Orvane|Critical"});
+        QCOMPARE(window.lstView->Count(), 0);
+    }
+
+    // Every control a keyboard or screen-reader user reaches carries a name; on a low-colour
+    // display each window takes the low-colour setting.
+    void everyControlHasAnAccessibleName_data() {
+        QTest::addColumn<QString>("window");
+        for (const char* name : {"frmSecurity", "frmAddSecurity", "frmChange"})
+            QTest::newRow(name) << name;
+    }
+    void everyControlHasAnAccessibleName() {
+        QFETCH(QString, window);
+        SecurityFixture f;
+        f.Seed("G:Staff:1");
+        f.t.directory->users = {"ann"};
+        f.t.ctx.gLowColor = true;
+        std::unique_ptr<QDialog> dialog;
+        if (window == "frmSecurity") {
+            auto security = std::make_unique<frmSecurity>(f.t.ctx);
+            SecurityFixture::Pick(*security, "Mail");
+            SaveToGallery(security.get(), "frmSecurity-rules");
+            dialog = std::move(security);
+        } else if (window == "frmAddSecurity") {
+            dialog = std::make_unique<frmAddSecurity>(f.t.ctx, nullptr);
+        } else {
+            auto editor = std::make_unique<frmChange>(f.t.ctx, nullptr);
+            editor->showModal = [](QDialog&) {};
+            editor->CreateMe("Mail", kOddUser, "Allow", "U");
+            SaveToGallery(editor.get(), "frmChange-allow");
+            dialog = std::move(editor);
+        }
+        QVERIFY(IsLowColorWindow(dialog.get()));
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        int checked = 0;
+        for (QWidget* w : dialog->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus)
+                continue;
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(
+                face && !face->text(QAccessible::Name).isEmpty(),
+                qPrintable(w->metaObject()->className() + QStringLiteral(" ") + w->objectName()));
+            ++checked;
+        }
+        QVERIFY(checked >= 3);
+    }
+};
+
+QTEST_MAIN(tst_securitywindows)
+#include "tst_securitywindows.moc"
