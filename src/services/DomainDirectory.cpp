@@ -43,6 +43,10 @@ QStringList DomainDirectory::GetUsers(const QString& domain, bool flag) {
     return Backend(domain).GetUsers(domain, flag);
 }
 
+QList<DirectoryAccount> DomainDirectory::GetUsersWithSids(const QString& domain, bool flag) {
+    return Backend(domain).GetUsersWithSids(domain, flag);
+}
+
 QStringList DomainDirectory::GetUserGroups(const QString& domain, const QString& user, bool flag) {
     return Backend(domain).GetUserGroups(domain, user, flag);
 }

@@ -24,6 +24,7 @@ public:
     QStringList GetDomains(bool flag) override;
     QStringList GetGroups(const QString& domain, bool flag) override;
     QStringList GetUsers(const QString& domain, bool flag) override;
+    QList<DirectoryAccount> GetUsersWithSids(const QString& domain, bool flag) override;
     QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) override;
     QString GetAccountSid(const QString& domain, const QString& account, bool flag) override;
 

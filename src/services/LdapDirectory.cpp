@@ -21,6 +21,12 @@ QByteArray Equals(const char* attribute, const QString& value) {
     return QByteArray("(") + attribute + '=' + LdapText::FilterValue(value) + ')';
 }
 
+// The order the local accounts list in: letter case folded, then exact.
+bool NameOrder(const QString& a, const QString& b) {
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
 QStringList SortedNames(const QList<LdapConnection::Entry>& entries, const QString& attribute) {
     QStringList names;
     names.reserve(entries.size());
@@ -30,10 +36,7 @@ QStringList SortedNames(const QList<LdapConnection::Entry>& entries, const QStri
             names.append(name);
     }
     names.removeDuplicates();
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = a.compare(b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
+    std::sort(names.begin(), names.end(), NameOrder);
     return names;
 }
 
@@ -105,6 +108,49 @@ QStringList LdapDirectory::GetUsers(const QString&, bool) {
     return SortedNames(mConnection.Search(Info().base, LdapConnection::Subtree,
                                           ad ? kAdUsers : kPosixUsers, {name}),
                        name);
+}
+
+QStringList LdapDirectory::SidAttributes() {
+    if (IsActiveDirectory())
+        return {QStringLiteral("objectSid")};
+    return {QStringLiteral("sambaSID"), QStringLiteral("uidNumber"), QStringLiteral("gidNumber")};
+}
+
+QString LdapDirectory::SidOf(const LdapConnection::Entry& entry, bool group) {
+    if (IsActiveDirectory())
+        return LdapText::SidText(entry.Values(QStringLiteral("objectSid")).value(0));
+    const QString samba = entry.First(QStringLiteral("sambaSID"));
+    if (!samba.isEmpty())
+        return samba;
+    const QString number =
+        entry.First(group ? QStringLiteral("gidNumber") : QStringLiteral("uidNumber"));
+    if (number.isEmpty())
+        return {};
+    return (group ? QStringLiteral("S-1-22-2-") : QStringLiteral("S-1-22-1-")) + number;
+}
+
+QList<DirectoryAccount> LdapDirectory::GetUsersWithSids(const QString&, bool) {
+    const bool ad = IsActiveDirectory();
+    const QString nameAttribute = ad ? QStringLiteral("sAMAccountName") : QStringLiteral("uid");
+    QList<DirectoryAccount> accounts;
+    for (const auto& entry :
+         mConnection.Search(Info().base, LdapConnection::Subtree, ad ? kAdUsers : kPosixUsers,
+                            QStringList{nameAttribute} + SidAttributes())) {
+        const QString name = entry.First(nameAttribute);
+        if (!name.isEmpty())
+            accounts.append({name, SidOf(entry, false)});
+    }
+    // GetUsers' order; of a name listed twice the first entry counts.
+    std::stable_sort(accounts.begin(), accounts.end(),
+                     [](const DirectoryAccount& a, const DirectoryAccount& b) {
+                         return NameOrder(a.name, b.name);
+                     });
+    accounts.erase(std::unique(accounts.begin(), accounts.end(),
+                               [](const DirectoryAccount& a, const DirectoryAccount& b) {
+                                   return a.name == b.name;
+                               }),
+                   accounts.end());
+    return accounts;
 }
 
 std::optional<LdapConnection::Entry> LdapDirectory::FindUser(const QString& account,
@@ -197,34 +243,24 @@ QStringList LdapDirectory::PosixGroups(const LdapConnection::Entry& user, const 
 QString LdapDirectory::GetAccountSid(const QString&, const QString& account, bool) {
     if (IsActiveDirectory()) {
         const QString name = LdapText::AccountName(account);
-        const auto found =
-            mConnection.Search(Info().base, LdapConnection::Subtree, Equals("sAMAccountName", name),
-                               {QStringLiteral("objectSid")});
+        const auto found = mConnection.Search(Info().base, LdapConnection::Subtree,
+                                              Equals("sAMAccountName", name), SidAttributes());
         for (const auto& entry : found) {
-            const QString sid =
-                LdapText::SidText(entry.Values(QStringLiteral("objectSid")).value(0));
+            const QString sid = SidOf(entry, false);
             if (!sid.isEmpty())
                 return sid;
         }
         Unknown(account);
     }
-    const QStringList userAttributes{QStringLiteral("sambaSID"), QStringLiteral("uidNumber")};
-    if (const auto user = FindUser(account, userAttributes)) {
-        const QString sid = user->First(QStringLiteral("sambaSID"));
+    if (const auto user = FindUser(account, SidAttributes())) {
+        const QString sid = SidOf(*user, false);
         if (!sid.isEmpty())
             return sid;
-        const QString uid = user->First(QStringLiteral("uidNumber"));
-        if (!uid.isEmpty())
-            return QStringLiteral("S-1-22-1-") + uid;
     }
-    const QStringList groupAttributes{QStringLiteral("sambaSID"), QStringLiteral("gidNumber")};
-    if (const auto group = FindGroup(account, groupAttributes)) {
-        const QString sid = group->First(QStringLiteral("sambaSID"));
+    if (const auto group = FindGroup(account, SidAttributes())) {
+        const QString sid = SidOf(*group, true);
         if (!sid.isEmpty())
             return sid;
-        const QString gid = group->First(QStringLiteral("gidNumber"));
-        if (!gid.isEmpty())
-            return QStringLiteral("S-1-22-2-") + gid;
     }
     Unknown(account);
 }

@@ -22,6 +22,7 @@ public:
     QStringList GetDomains(bool flag) override;
     QStringList GetGroups(const QString& domain, bool flag) override;
     QStringList GetUsers(const QString& domain, bool flag) override;
+    QList<DirectoryAccount> GetUsersWithSids(const QString& domain, bool flag) override;
     QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) override;
     QString GetAccountSid(const QString& domain, const QString& account, bool flag) override;
 
@@ -42,6 +43,9 @@ private:
     QStringList ActiveDirectoryGroups(const LdapConnection::Entry& user);
     QStringList PosixGroups(const LdapConnection::Entry& user, const QString& name);
     [[noreturn]] void Unknown(const QString& account) const;
+    // The SID of an account entry read with SidAttributes().
+    QString SidOf(const LdapConnection::Entry& entry, bool group);
+    QStringList SidAttributes();
 
     LdapConnection mConnection;
     std::optional<ServerInfo> mInfo;

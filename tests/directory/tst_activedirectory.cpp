@@ -52,8 +52,8 @@ private Q_SLOTS:
         QVERIFY2(mServer.Start(error), qPrintable(error));
         const QByteArray ldif = User("alice") + User("bob") + User(kOddUser) +
                                 Group("level1", {"alice"}) + Group("level2", {"level1"}) +
-                                Group("level3", {"level2"}) + Group(kOddGroup, {"alice", kOddUser}) +
-                                Group("bobs", {"bob"});
+                                Group("level3", {"level2"}) +
+                                Group(kOddGroup, {"alice", kOddUser}) + Group("bobs", {"bob"});
         QVERIFY2(mServer.Add(ldif, error), qPrintable(error));
     }
 
@@ -67,9 +67,21 @@ private Q_SLOTS:
             QVERIFY2(users.contains(user), qPrintable(users.join(", ")));
         QVERIFY(!users.contains("level1")); // groups are not users
         const QStringList groups = directory.GetGroups(SambaDcServer::kDomain, false);
-        for (const QString& group : {QStringLiteral("level3"), kOddGroup, QStringLiteral("Domain Users")})
+        for (const QString& group :
+             {QStringLiteral("level3"), kOddGroup, QStringLiteral("Domain Users")})
             QVERIFY2(groups.contains(group), qPrintable(groups.join(", ")));
         QVERIFY(!groups.contains("alice"));
+    }
+
+    void usersWithSids() {
+        LdapDirectory directory(Settings());
+        QStringList names;
+        for (const auto& account : directory.GetUsersWithSids(SambaDcServer::kDomain, false)) {
+            names << account.name;
+            QCOMPARE(account.sid,
+                     directory.GetAccountSid(SambaDcServer::kDomain, account.name, false));
+        }
+        QCOMPARE(names, directory.GetUsers(SambaDcServer::kDomain, false));
     }
 
     void userGroups_data() {
@@ -81,10 +93,10 @@ private Q_SLOTS:
         QTest::newRow("nested and primary") << "alice" << alice << QStringList{"bobs"};
         QTest::newRow("DOMAIN\\name") << "ORVANE\\alice" << alice << QStringList{"bobs"};
         QTest::newRow("name@realm") << "alice@ORVANE.AD" << alice << QStringList{"bobs"};
-        QTest::newRow("other user") << "bob" << QStringList{"Domain Users", "bobs"}
-                                    << QStringList{"level1", kOddGroup};
-        QTest::newRow("non-ASCII") << kOddUser << QStringList{"Domain Users", kOddGroup}
-                                   << QStringList{"level1"};
+        QTest::newRow("other user")
+            << "bob" << QStringList{"Domain Users", "bobs"} << QStringList{"level1", kOddGroup};
+        QTest::newRow("non-ASCII")
+            << kOddUser << QStringList{"Domain Users", kOddGroup} << QStringList{"level1"};
     }
     void userGroups() {
         QFETCH(QString, user);
@@ -100,7 +112,8 @@ private Q_SLOTS:
 
     void sids() {
         LdapDirectory directory(Settings());
-        const QString domainUsers = directory.GetAccountSid(SambaDcServer::kDomain, "Domain Users", false);
+        const QString domainUsers =
+            directory.GetAccountSid(SambaDcServer::kDomain, "Domain Users", false);
         QVERIFY2(domainUsers.startsWith("S-1-5-21-") && domainUsers.endsWith("-513"),
                  qPrintable(domainUsers));
         const QString domainSid = domainUsers.chopped(4);

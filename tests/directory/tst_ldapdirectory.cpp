@@ -204,6 +204,20 @@ private Q_SLOTS:
         QCOMPARE(directory.GetDomains(true), QStringList{SlapdServer::kDomain});
     }
 
+    // The picker's one-query listing agrees with GetUsers and GetAccountSid.
+    void usersWithSids() {
+        LdapDirectory directory(Settings());
+        const QList<DirectoryAccount> accounts =
+            directory.GetUsersWithSids(SlapdServer::kDomain, false);
+        QStringList names;
+        for (const auto& account : accounts) {
+            names << account.name;
+            QCOMPARE(account.sid,
+                     directory.GetAccountSid(SlapdServer::kDomain, account.name, false));
+        }
+        QCOMPARE(names, directory.GetUsers(SlapdServer::kDomain, false));
+    }
+
     void userGroups_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QStringList>("groups");

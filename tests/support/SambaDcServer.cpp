@@ -59,10 +59,9 @@ bool SambaDcServer::Start(QString& error) {
     QString output;
     // A loopback address that nothing listens on yet.
     for (int attempt = 0; attempt < 20 && mAddress.isEmpty(); ++attempt) {
-        const QString candidate =
-            QStringLiteral("127.0.%1.%2")
-                .arg(QRandomGenerator::global()->bounded(1, 250))
-                .arg(QRandomGenerator::global()->bounded(2, 250));
+        const QString candidate = QStringLiteral("127.0.%1.%2")
+                                      .arg(QRandomGenerator::global()->bounded(1, 250))
+                                      .arg(QRandomGenerator::global()->bounded(2, 250));
         if (!Listens(candidate, 389))
             mAddress = candidate;
     }
@@ -93,8 +92,11 @@ bool SambaDcServer::Start(QString& error) {
     file.close();
     text.replace("[global]\n", "[global]\n\tserver services = ldap\n"
                                "\tldap server require strong auth = no\n"
-                               "\tpid directory = " + dir.toUtf8() + "/run\n"
-                               "\tlog file = " + dir.toUtf8() + "/samba.log\n");
+                               "\tpid directory = " +
+                                   dir.toUtf8() +
+                                   "/run\n"
+                                   "\tlog file = " +
+                                   dir.toUtf8() + "/samba.log\n");
     QFile::remove(conf);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         error = QStringLiteral("cannot write %1").arg(conf);

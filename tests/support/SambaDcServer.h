@@ -14,7 +14,8 @@ public:
     static inline const QString kDomain = QStringLiteral("orvane.ad");
     static inline const QString kBase = QStringLiteral("DC=orvane,DC=ad");
     static inline const QString kUsers = QStringLiteral("CN=Users,DC=orvane,DC=ad");
-    static inline const QString kAdminDn = QStringLiteral("CN=Administrator,CN=Users,DC=orvane,DC=ad");
+    static inline const QString kAdminDn =
+        QStringLiteral("CN=Administrator,CN=Users,DC=orvane,DC=ad");
     static inline const QByteArray kAdminPassword = "Orvane-Pass1!";
 
     ~SambaDcServer();
