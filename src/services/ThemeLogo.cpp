@@ -7,7 +7,7 @@ std::optional<QPixmap> ThemeLogo(AppContext& ctx, const QString& field) {
     std::optional<QPixmap> logo;
     if (rs.RecordCount() > 0 && rs.Fields(field).toByteArray().size() > 0 &&
         ctx.Catalog().ExportThemeLogo(ctx.gThemeName, field)) {
-        QPixmap picture(ctx.paths.PictureFile(field));
+        QPixmap picture(ctx.paths.LogoFile(field));
         if (!picture.isNull())
             logo = picture;
     }
