@@ -1,6 +1,6 @@
-// The SQLite catalogue shared with other programs: locks held by another connection or
-// process, two stores changing the same rows at once, a catalogue that needs recovery, and
-// the modes of what the store creates.
+// A catalogue shared with other programs: locks held by another connection or process, two
+// stores changing the same rows at once, a catalogue that needs recovery, and the modes of
+// what the store creates.
 #include "platform/AppPaths.h"
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <atomic>
 #include <barrier>
 #include <chrono>
@@ -138,6 +139,31 @@ class tst_catalogfaults : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> mDir;
     QString mFile;
+    // The catalogue the racing stores share: the SQLite file, or the PostgreSQL database
+    // named by ORV_TEST_POSTGRES_URL (its tables are dropped first).
+    QString mShared;
+
+    bool SharedOnPostgres() const { return mShared != mFile; }
+
+    bool DropPostgresTables() {
+        const QUrl url(mShared);
+        bool dropped = false;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), "reset");
+            db.setHostName(url.host());
+            db.setPort(url.port(5432));
+            db.setUserName(url.userName());
+            db.setPassword(url.password());
+            db.setDatabaseName(url.path().mid(1));
+            dropped =
+                db.open() && QSqlQuery(db).exec(QStringLiteral(
+                                 "DROP TABLE IF EXISTS permissions, principals, programs, folders,"
+                                 " themes, catalog_meta CASCADE"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("reset"));
+        return dropped;
+    }
 
     QString Label() const { return QDir::toNativeSeparators(mFile); }
 
@@ -162,6 +188,11 @@ private slots:
         mFile = mDir->filePath(QStringLiteral("app/database/Orvane.mdb"));
         CatalogStore store;
         store.OpenDatabase(mFile);
+        mShared = qEnvironmentVariable("ORV_TEST_POSTGRES_URL");
+        if (mShared.isEmpty())
+            mShared = mFile;
+        else
+            QVERIFY(DropPostgresTables());
     }
 
     void cleanup() { mDir.reset(); }
@@ -264,7 +295,7 @@ private slots:
         };
         {
             CatalogStore setup;
-            setup.OpenDatabase(mFile);
+            setup.OpenDatabase(mShared);
             QVERIFY(setup.AddGroup(QStringLiteral("Staff")));
             for (int i = 0; i < kRounds; ++i)
                 if (race == RenameOntoAddedName || race == RuleForRemovedProgram)
@@ -312,7 +343,7 @@ private slots:
         const auto runSide = [&](int side) {
             try {
                 CatalogStore store;
-                store.OpenDatabase(mFile);
+                store.OpenDatabase(mShared);
                 for (int i = 0; i < kRounds; ++i) {
                     rounds.arrive_and_wait();
                     // The first side starts a little later from round to round, so that the
@@ -334,7 +365,7 @@ private slots:
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
 
         CatalogStore store;
-        store.OpenDatabase(mFile);
+        store.OpenDatabase(mShared);
         int secondWins = 0;
         for (int i = 0; i < kRounds; ++i) {
             secondWins += won[1][i];
@@ -350,6 +381,8 @@ private slots:
         qInfo("second store won %d of %d rounds", secondWins, kRounds);
         // No rule points at a program or principal that is gone.
         QCOMPARE(store.GetPermissionsByGroup().RecordCount(), 0);
+        if (SharedOnPostgres())
+            return; // its foreign keys are always on
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "count");
         db.setDatabaseName(mFile);
         QVERIFY(db.open());
