@@ -23,8 +23,8 @@ public:
     const QString& AppDir() const { return mAppDir; }
     const QString& PictureDir() const { return mPictureDir; }
     QString DatabaseFile() const;
-    // default.ico / folder.ico of the application directory, or the built-in picture when
-    // that file is missing (an application directory the user cannot write keeps it so).
+    // default.ico / folder.ico of the application directory, or the built-in picture while
+    // that file is missing (EnsureFiles cannot write it into a folder the user may not write).
     QString DefaultIcon() const;
     QString FolderIcon() const;
     // A program's exported icon: `<picture dir>/programs/<name>.bmp`, with every character

@@ -109,22 +109,6 @@ private slots:
         QCOMPARE(QImage(paths.FolderIcon()), BuiltIn("folder.ico"));
     }
 
-    // Fixed pictures the administrator put there are the ones used, and kept.
-    void existingFixedPicturesAreKept() {
-        QTemporaryDir root;
-        const QString app = root.filePath("app");
-        QVERIFY(QDir().mkpath(app));
-        QImage own(8, 8, QImage::Format_RGB32);
-        own.fill(Qt::green);
-        QVERIFY(own.save(app + "/default.ico", "BMP"));
-        const QByteArray before = ReadAll(app + "/default.ico");
-        const AppPaths paths(app, root.filePath("pictures"));
-        QCOMPARE(paths.EnsureFiles(), QString());
-        QCOMPARE(paths.DefaultIcon(), app + "/default.ico");
-        QCOMPARE(ReadAll(paths.DefaultIcon()), before);
-        QCOMPARE(QImage(paths.FolderIcon()), BuiltIn("folder.ico"));
-    }
-
     void pictureFolderThatCannotBeMadeIsReported() {
         QTemporaryDir root;
         QVERIFY(WriteFile(root.filePath("blocked"), "a file, not a folder"));
