@@ -74,6 +74,7 @@ enum class Fault {
     Busy,         // another connection holds a lock
     Constraint,   // a uniqueness or foreign-key rule refused the change
     ReadOnly,     // the file or its folder cannot be written (or a journal cannot be opened)
+    Io,           // reading or writing a file failed (deleting a journal, among others)
     NotADatabase, // the file is not a database, or is damaged
 };
 
@@ -106,6 +107,8 @@ Fault FaultOf(CatalogEngine engine, const QSqlError& error) {
     case 8:  // SQLITE_READONLY
     case 14: // SQLITE_CANTOPEN
         return Fault::ReadOnly;
+    case 10: // SQLITE_IOERR
+        return Fault::Io;
     case 11: // SQLITE_CORRUPT
     case 26: // SQLITE_NOTADB
         return Fault::NotADatabase;
@@ -130,21 +133,28 @@ bool HasHotJournal(const QString& file) {
 OrvError OpenFailure(const QString& label, const QString& file, const QSqlError& error) {
     const QString folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
     QString text;
-    switch (FaultOf(CatalogEngine::Sqlite, error)) {
+    const Fault fault = FaultOf(CatalogEngine::Sqlite, error);
+    switch (fault) {
     case Fault::Busy:
         text = QStringLiteral("The catalogue %1 cannot be opened: %2.").arg(label, BusyText());
         break;
     case Fault::ReadOnly:
+    case Fault::Io:
+        // Rolling the journal back needs the file written and the journal deleted: a
+        // read-only file fails the first, a read-only folder the second.
         if (HasHotJournal(file))
             text = QStringLiteral("The catalogue %1 was left half-changed by a program that "
                                   "stopped, and only a user who may write its folder %2 can "
                                   "repair it. Ask such a user to start Tessaro Orvane once, "
                                   "then try again.")
                        .arg(label, folder);
-        else
+        else if (fault == Fault::ReadOnly)
             text = QStringLiteral("The catalogue %1 cannot be opened (%2). Check that your user "
                                   "may read it and its folder %3.")
                        .arg(label, ErrorText(error), folder);
+        else
+            text = QStringLiteral("The catalogue %1 cannot be opened: %2.")
+                       .arg(label, ErrorText(error));
         break;
     case Fault::NotADatabase:
         text = QStringLiteral("%1 is not a Tessaro Orvane catalogue (%2).")
