@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QFileDevice>
 #include <QString>
 
 // Where the program finds its files. The application directory holds the catalogue
 // (database/Orvane.mdb) and the two fixed pictures default.ico and folder.ico; picture files
 // written at run time (exported icons and logos, the viewer's temp.bmp) go to a directory of
 // the user's own, so that users of one machine never share or overwrite them.
+//
+// Each kind of run-time picture has a place of its own, so that no program name can land on
+// the file of a logo or of the picked icon: program icons in `programs/`, theme logos in
+// `logos/`, the picked icon directly in the picture directory.
 class AppPaths {
 public:
     AppPaths() = default;
@@ -18,17 +23,22 @@ public:
     const QString& AppDir() const { return mAppDir; }
     const QString& PictureDir() const { return mPictureDir; }
     QString DatabaseFile() const;
+    // default.ico / folder.ico of the application directory, or the built-in picture while
+    // that file is missing (EnsureFiles cannot write it into a folder the user may not write).
     QString DefaultIcon() const;
     QString FolderIcon() const;
-    // The picture file for a program, theme logo or other name: `<picture dir>/<name>.bmp`,
-    // with every character that could leave the directory or is not allowed in a file name
-    // written as %XX, so that no name becomes a path outside the picture directory.
+    // A program's exported icon: `<picture dir>/programs/<name>.bmp`, with every character
+    // that could leave the directory or is not allowed in a file name written as %XX, so that
+    // no name becomes a path outside that directory.
     QString PictureFile(const QString& name) const;
+    // A theme logo exported under its field name: `<picture dir>/logos/<field>.bmp`.
+    QString LogoFile(const QString& field) const;
     // The icon picked in the resource viewer, read by the program editors.
     QString TempPicture() const;
 
-    // Writes default.ico and folder.ico into the application directory when they are
-    // missing, and creates the picture directory. Returns an error text, empty on success.
+    // Creates the picture directory, private to its user, and writes default.ico and
+    // folder.ico into the application directory when they are missing and it can be written
+    // (otherwise the built-in pictures stand in). Returns an error text, empty on success.
     QString EnsureFiles() const;
 
 private:
@@ -38,3 +48,24 @@ private:
 
 // `name` made safe as one file-name component (see PictureFile).
 QString SafeFileName(const QString& name);
+
+// The modes of the files and folders the program creates, set whatever the umask says.
+namespace FileMode {
+// Folders and files every user reads and only their owner writes (the application and
+// database folders, the catalogue, the fixed pictures).
+inline constexpr QFileDevice::Permissions kSharedDir =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+    QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+inline constexpr QFileDevice::Permissions kSharedFile =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+    QFileDevice::ReadOther;
+// A user's own pictures.
+inline constexpr QFileDevice::Permissions kPrivateDir =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+inline constexpr QFileDevice::Permissions kPrivateFile =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+} // namespace FileMode
+
+// Creates `path` and its missing parents, each with exactly `mode`; directories that exist
+// are left as they are. False when one cannot be created.
+bool MakeDirectories(const QString& path, QFileDevice::Permissions mode);

@@ -1,9 +1,9 @@
 #include "services/CatalogPictures.h"
 
+#include "platform/AppPaths.h"
 #include "platform/ResourceImages.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -118,10 +118,11 @@ QByteArray AlphaBmp(const QImage& picture) {
 bool WriteCatalogBmp(const QImage& image, const QString& file) {
     if (image.isNull() || file.isEmpty())
         return false;
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+    if (!MakeDirectories(QFileInfo(file).absolutePath(), FileMode::kPrivateDir))
         return false;
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
+    // The mode is set before the file takes its name, so it is never readable by others.
+    if (!out.open(QIODevice::WriteOnly) || !out.setPermissions(FileMode::kPrivateFile))
         return false;
     bool written;
     if (image.hasAlphaChannel()) {

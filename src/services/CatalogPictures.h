@@ -18,8 +18,8 @@ QImage DecodeCatalogPicture(const QByteArray& bytes);
 // from the AND mask). A null image when the bytes are not such an icon.
 QImage DecodeIcoImage(const QByteArray& bytes);
 
-// Writes `image` as a BMP to `file` atomically (a reader never sees half a file), creating
-// the directory when needed: 24 bits for an opaque image, 32 bits with an alpha channel (a
-// BITMAPV4HEADER with bit fields) for one with transparency. False when nothing could be
-// written.
+// Writes `image` as a BMP to `file` atomically (a reader never sees half a file), readable
+// by its owner only, creating the directory (private to its owner) when needed: 24 bits for an
+// opaque image, 32 bits with an alpha channel (a BITMAPV4HEADER with bit fields) for one with
+// transparency. False when nothing could be written.
 bool WriteCatalogBmp(const QImage& image, const QString& file);

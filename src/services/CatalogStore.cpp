@@ -26,6 +26,9 @@ const QString kSource = QStringLiteral("CatalogStore");
 const QString kDefaultTheme = QStringLiteral("Default");
 // A picture file larger than this is not taken into the catalogue.
 constexpr qint64 kMaxPictureBytes = 32 * 1024 * 1024;
+// How long a statement waits for another program's lock on the SQLite file before it gives
+// up: long enough to ride out another administrator's change, short enough not to look hung.
+constexpr int kBusyTimeoutSeconds = 3;
 
 std::atomic<unsigned> gConnectionSerial{0};
 
@@ -62,6 +65,138 @@ QVariant Convert(const QVariant& value, Col col) {
 QString ErrorText(const QSqlError& error) {
     const QString database = error.databaseText().trimmed();
     return database.isEmpty() ? error.driverText().trimmed() : database;
+}
+
+// What went wrong, from the engine's error code (never from its message text, which changes
+// with versions and languages).
+enum class Fault {
+    Other,
+    Busy,         // another connection holds a lock
+    Constraint,   // a uniqueness or foreign-key rule refused the change
+    ReadOnly,     // the file or its folder cannot be written (or a journal cannot be opened)
+    Io,           // reading or writing a file failed (deleting a journal, among others)
+    NotADatabase, // the file is not a database, or is damaged
+};
+
+Fault FaultOf(CatalogEngine engine, const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    if (engine == CatalogEngine::Postgres) {
+        // SQLSTATE: class 23 integrity constraint violation; lock_not_available,
+        // deadlock_detected, serialization_failure; read_only_sql_transaction.
+        if (code.startsWith(QLatin1String("23")))
+            return Fault::Constraint;
+        if (code == QLatin1String("55P03") || code == QLatin1String("40P01") ||
+            code == QLatin1String("40001"))
+            return Fault::Busy;
+        if (code == QLatin1String("25006"))
+            return Fault::ReadOnly;
+        return Fault::Other;
+    }
+    bool isNumber = false;
+    // Qt hands over extended result codes; the primary code is the low byte.
+    const int primary = code.toInt(&isNumber) & 0xff;
+    if (!isNumber)
+        return Fault::Other;
+    switch (primary) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        return Fault::Busy;
+    case 19: // SQLITE_CONSTRAINT
+        return Fault::Constraint;
+    case 3:  // SQLITE_PERM
+    case 8:  // SQLITE_READONLY
+    case 14: // SQLITE_CANTOPEN
+        return Fault::ReadOnly;
+    case 10: // SQLITE_IOERR
+        return Fault::Io;
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        return Fault::NotADatabase;
+    default:
+        return Fault::Other;
+    }
+}
+
+QString BusyText() {
+    return QStringLiteral("it is in use by another program, which kept it locked for more than "
+                          "%1 seconds. Try again when that program has finished")
+        .arg(kBusyTimeoutSeconds);
+}
+
+// A rollback journal left beside the file by a program that stopped in the middle of a
+// change: SQLite must roll it back before anyone can read the catalogue.
+bool HasHotJournal(const QString& file) {
+    return QFileInfo(file + QStringLiteral("-journal")).size() > 0;
+}
+
+// Why an existing SQLite file could not be read.
+OrvError OpenFailure(const QString& label, const QString& file, const QSqlError& error) {
+    const QString folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+    QString text;
+    const Fault fault = FaultOf(CatalogEngine::Sqlite, error);
+    switch (fault) {
+    case Fault::Busy:
+        text = QStringLiteral("The catalogue %1 cannot be opened: %2.").arg(label, BusyText());
+        break;
+    case Fault::ReadOnly:
+    case Fault::Io:
+        // Rolling the journal back needs the file written and the journal deleted: a
+        // read-only file fails the first, a read-only folder the second.
+        if (HasHotJournal(file))
+            text = QStringLiteral("The catalogue %1 was left half-changed by a program that "
+                                  "stopped, and only a user who may write its folder %2 can "
+                                  "repair it. Ask such a user to start Tessaro Orvane once, "
+                                  "then try again.")
+                       .arg(label, folder);
+        else if (fault == Fault::ReadOnly)
+            text = QStringLiteral("The catalogue %1 cannot be opened (%2). Check that your user "
+                                  "may read it and its folder %3.")
+                       .arg(label, ErrorText(error), folder);
+        else
+            text = QStringLiteral("The catalogue %1 cannot be opened: %2.")
+                       .arg(label, ErrorText(error));
+        break;
+    case Fault::NotADatabase:
+        text = QStringLiteral("%1 is not a Tessaro Orvane catalogue (%2).")
+                   .arg(label, ErrorText(error));
+        break;
+    case Fault::Constraint:
+    case Fault::Other:
+        text =
+            QStringLiteral("The catalogue %1 cannot be opened: %2.").arg(label, ErrorText(error));
+        break;
+    }
+    return OrvError(ErrorNumber::DatabaseOpen, text, kSource);
+}
+
+// Creates a new, empty catalogue file (SQLite makes it a database) and its missing folders,
+// readable by every user and writable by its owner whatever the umask. A file that another
+// program creates meanwhile is left as it is.
+void CreateCatalogueFile(const QString& file, const QString& label) {
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!MakeDirectories(folder, FileMode::kSharedDir))
+        throw OrvError(ErrorNumber::DatabaseOpen,
+                       QStringLiteral("The catalogue %1 cannot be created: its folder %2 cannot "
+                                      "be created. Check that your user may write there.")
+                           .arg(label, QDir::toNativeSeparators(folder)),
+                       kSource);
+    QFile created(file);
+    if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly, FileMode::kPrivateFile)) {
+        if (created.setPermissions(FileMode::kSharedFile))
+            return;
+    } else if (QFileInfo::exists(file)) {
+        return;
+    }
+    const QString why = created.errorString();
+    if (created.isOpen()) {
+        created.close();
+        created.remove();
+    }
+    throw OrvError(ErrorNumber::DatabaseOpen,
+                   QStringLiteral("The catalogue %1 cannot be created: %2. Check that your user "
+                                  "may write the folder %3.")
+                       .arg(label, why, QDir::toNativeSeparators(folder)),
+                   kSource);
 }
 
 QString ProgramKey(const QString& name) {
@@ -127,6 +262,21 @@ struct CatalogStore::State {
             kSource);
     }
 
+    // Fail with the engine's error, in words that say what to do about it.
+    [[noreturn]] void Fail(long number, const QString& what, const QSqlError& error) const {
+        switch (FaultOf(engine, error)) {
+        case Fault::Busy:
+            Fail(number, what, BusyText() + u'.');
+        case Fault::ReadOnly:
+            Fail(number, what,
+                 QStringLiteral("%1. Only a user who may write the catalogue and its folder can "
+                                "change it.")
+                     .arg(ErrorText(error)));
+        default:
+            Fail(number, what, ErrorText(error));
+        }
+    }
+
     QSqlQuery& Prepared(const QString& sql, const QString& what, long number) {
         auto found = statements.find(sql);
         if (found != statements.end())
@@ -134,23 +284,31 @@ struct CatalogStore::State {
         auto query = std::make_unique<QSqlQuery>(Db());
         query->setForwardOnly(true);
         if (!query->prepare(sql))
-            Fail(number, what, ErrorText(query->lastError()));
+            Fail(number, what, query->lastError());
         return *statements.emplace(sql, std::move(query)).first->second;
     }
 
     // Runs a statement with its values bound by position; the query is positioned before
-    // its first row. Throws OrvError `number` on any failure.
-    QSqlQuery& Run(const QString& sql, const QVariantList& values, const QString& what,
-                   long number) {
+    // its first row. False, with the query finished and `error` set, when it failed.
+    bool Exec(const QString& sql, const QVariantList& values, const QString& what, long number,
+              QSqlError& error) {
         QSqlQuery& query = Prepared(sql, what, number);
         for (qsizetype i = 0; i < values.size(); ++i)
             query.bindValue(static_cast<int>(i), values.at(i));
-        if (!query.exec()) {
-            const QString error = ErrorText(query.lastError());
-            query.finish();
+        if (query.exec())
+            return true;
+        error = query.lastError();
+        query.finish();
+        return false;
+    }
+
+    // As Exec; throws OrvError `number` on any failure.
+    QSqlQuery& Run(const QString& sql, const QVariantList& values, const QString& what,
+                   long number) {
+        QSqlError error;
+        if (!Exec(sql, values, what, number, error))
             Fail(number, what, error);
-        }
-        return query;
+        return *statements.at(sql);
     }
 
     Recordset Select(const QString& sql, const QVariantList& values, const QStringList& fields,
@@ -167,7 +325,7 @@ struct CatalogStore::State {
         const QSqlError error = query.lastError();
         query.finish();
         if (error.isValid())
-            Fail(ErrorNumber::DatabaseOpen, what, ErrorText(error));
+            Fail(ErrorNumber::DatabaseOpen, what, error);
         return Recordset(fields, std::move(rows));
     }
 
@@ -182,7 +340,7 @@ struct CatalogStore::State {
             for (int c = 0; c < columns; ++c)
                 row->append(query.value(c));
         } else if (query.lastError().isValid()) {
-            const QString error = ErrorText(query.lastError());
+            const QSqlError error = query.lastError();
             query.finish();
             Fail(ErrorNumber::DatabaseOpen, what, error);
         }
@@ -193,6 +351,23 @@ struct CatalogStore::State {
     // Runs a writing statement; the number of rows it changed.
     qint64 Write(const QString& sql, const QVariantList& values, const QString& what) {
         QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseWrite);
+        const qint64 changed = query.numRowsAffected();
+        query.finish();
+        return changed;
+    }
+
+    // As Write, for a change that the catalogue's own rules may refuse because another
+    // program changed it meanwhile (a name just taken, a program just removed): nothing
+    // then. Inside a transaction, the caller then lets it roll back.
+    std::optional<qint64> TryWrite(const QString& sql, const QVariantList& values,
+                                   const QString& what) {
+        QSqlError error;
+        if (!Exec(sql, values, what, ErrorNumber::DatabaseWrite, error)) {
+            if (FaultOf(engine, error) == Fault::Constraint)
+                return std::nullopt;
+            Fail(ErrorNumber::DatabaseWrite, what, error);
+        }
+        QSqlQuery& query = *statements.at(sql);
         const qint64 changed = query.numRowsAffected();
         query.finish();
         return changed;
@@ -216,37 +391,56 @@ struct CatalogStore::State {
         return row ? row->at(0).toLongLong() : 0;
     }
 
+    QStringList Tables();
     QString ProgramText(const char* column, const QString& name);
     Recordset ProgramRules(const QString& program, int kind, const QString& nameField);
     bool AddPrincipal(const QString& name, int kind, const QString& sid);
     Recordset RulesReport(int kind);
 
     void CheckOrCreateSchema();
-    void CreateSchema();
+    bool CreateSchemaIfEmpty();
     void EnsureDefaultTheme();
 
     class Transaction;
 };
 
-// One transaction; rolled back unless committed.
+// One writing transaction; rolled back unless committed. What it reads is what it changes:
+// on SQLite it takes the write lock at once (BEGIN IMMEDIATE), so no other program writes
+// between its checks and its writes, and it never has to upgrade a read lock, which fails
+// at once instead of waiting when another program is writing too.
 class CatalogStore::State::Transaction {
 public:
     Transaction(State& state, QString what) : mState(state), mWhat(std::move(what)) {
         QSqlDatabase db = mState.Db();
-        if (!db.transaction())
-            mState.Fail(ErrorNumber::DatabaseWrite, mWhat, ErrorText(db.lastError()));
+        if (mState.engine == CatalogEngine::Sqlite) {
+            QSqlQuery begin(db);
+            if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+                mState.Fail(ErrorNumber::DatabaseWrite, mWhat, begin.lastError());
+        } else if (!db.transaction()) {
+            mState.Fail(ErrorNumber::DatabaseWrite, mWhat, db.lastError());
+        }
     }
     ~Transaction() {
-        if (!mDone)
-            mState.Db().rollback();
+        if (mDone)
+            return;
+        QSqlDatabase db = mState.Db();
+        if (mState.engine == CatalogEngine::Sqlite)
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        else
+            db.rollback();
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
     void Commit() {
         QSqlDatabase db = mState.Db();
-        if (!db.commit())
-            mState.Fail(ErrorNumber::DatabaseWrite, mWhat, ErrorText(db.lastError()));
+        if (mState.engine == CatalogEngine::Sqlite) {
+            QSqlQuery commit(db);
+            if (!commit.exec(QStringLiteral("COMMIT")))
+                mState.Fail(ErrorNumber::DatabaseWrite, mWhat, commit.lastError());
+        } else if (!db.commit()) {
+            mState.Fail(ErrorNumber::DatabaseWrite, mWhat, db.lastError());
+        }
         mDone = true;
     }
 
@@ -256,16 +450,29 @@ private:
     bool mDone = false;
 };
 
-void CatalogStore::State::CheckOrCreateSchema() {
-    QSqlDatabase db = Db();
+// The database's own tables, in lower case. On SQLite through a statement of ours, so that a
+// locked file is an error rather than an empty list.
+QStringList CatalogStore::State::Tables() {
     QStringList tables;
-    for (const QString& table : db.tables(QSql::Tables))
-        if (!table.startsWith(QStringLiteral("sqlite_"), Qt::CaseInsensitive))
-            tables.append(table.toLower());
-    if (tables.isEmpty()) {
-        CreateSchema();
-        return;
+    if (engine == CatalogEngine::Sqlite) {
+        const Recordset rs = Select(QStringLiteral("SELECT name FROM sqlite_master"
+                                                   " WHERE type = 'table'"
+                                                   " AND substr(name, 1, 7) <> 'sqlite_'"),
+                                    {}, {QStringLiteral("name")}, {Col::Text},
+                                    QStringLiteral("Reading the catalogue's tables"));
+        for (const QVariantList& row : rs.Rows())
+            tables.append(row.at(0).toString().toLower());
+        return tables;
     }
+    for (const QString& table : Db().tables(QSql::Tables))
+        tables.append(table.toLower());
+    return tables;
+}
+
+void CatalogStore::State::CheckOrCreateSchema() {
+    if (CreateSchemaIfEmpty())
+        return;
+    const QStringList tables = Tables();
     const auto notCatalogue = [this](const QString& why) {
         return OrvError(ErrorNumber::DatabaseOpen,
                         QStringLiteral("%1 is not a Tessaro Orvane catalogue: %2.").arg(label, why),
@@ -300,14 +507,20 @@ void CatalogStore::State::CheckOrCreateSchema() {
     EnsureDefaultTheme();
 }
 
-void CatalogStore::State::CreateSchema() {
+// Creates the schema when the database has no tables; false when it has some.
+bool CatalogStore::State::CreateSchemaIfEmpty() {
+    if (!Tables().isEmpty())
+        return false;
     const QString what = QStringLiteral("Creating the catalogue");
     Transaction transaction(*this, what);
+    // Another program may have created it while this one waited for the write lock.
+    if (!Tables().isEmpty())
+        return false;
     {
         QSqlQuery query(Db());
         for (const QString& sql : CatalogSchemaStatements(engine))
             if (!query.exec(sql))
-                Fail(ErrorNumber::DatabaseWrite, what, ErrorText(query.lastError()));
+                Fail(ErrorNumber::DatabaseWrite, what, query.lastError());
     }
     const QString meta =
         QStringLiteral("INSERT INTO catalog_meta (meta_key, meta_value) VALUES (?, ?)");
@@ -318,6 +531,7 @@ void CatalogStore::State::CreateSchema() {
     Write(QStringLiteral("INSERT INTO themes (theme_name, is_default) VALUES (?, 1)"),
           {kDefaultTheme}, what);
     transaction.Commit();
+    return true;
 }
 
 // A catalogue always has a default theme; an older or damaged one is repaired when it can be
@@ -417,12 +631,8 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
                                               "directory.")
                                    .arg(state->label),
                                kSource);
-            if (!existed && !QDir().mkpath(info.absolutePath()))
-                throw OrvError(ErrorNumber::DatabaseOpen,
-                               QStringLiteral("The catalogue %1 cannot be created: its directory "
-                                              "cannot be created.")
-                                   .arg(state->label),
-                               kSource);
+            if (!existed)
+                CreateCatalogueFile(file, state->label);
             if (existed && !info.isReadable())
                 throw OrvError(ErrorNumber::PermissionDenied,
                                QStringLiteral("The catalogue %1 cannot be read: permission "
@@ -437,6 +647,8 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
                                    .arg(state->label),
                                kSource);
             db.setDatabaseName(file);
+            db.setConnectOptions(
+                QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutSeconds * 1000));
             // SQLite opens a file it may not write read-only by itself; reading then works and
             // the first write fails with "attempt to write a readonly database".
             if (!db.open())
@@ -449,16 +661,14 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
                     kSource);
             QSqlQuery query(db);
             // Reading the schema is the first access to the file's content: a file that is
-            // not a database fails here.
+            // not a database fails here, and so does one that another program holds locked
+            // or that needs a recovery this user cannot make.
             if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-                throw OrvError(ErrorNumber::DatabaseOpen,
-                               QStringLiteral("%1 is not a Tessaro Orvane catalogue (%2).")
-                                   .arg(state->label, ErrorText(query.lastError())),
-                               kSource);
+                throw OpenFailure(state->label, file, query.lastError());
             query.finish();
             if (!query.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
                 state->Fail(ErrorNumber::DatabaseOpen, QStringLiteral("Enabling foreign keys"),
-                            ErrorText(query.lastError()));
+                            query.lastError());
         }
         state->CheckOrCreateSchema();
     } catch (...) {
@@ -559,20 +769,24 @@ bool CatalogStore::AddProgram(const QString& name, const QString& description, c
                               const QString& startUpParms) {
     Db();
     const QString trimmed = TrimSpaces(name);
-    if (trimmed.isEmpty() || mState->ProgramId(trimmed) != 0)
+    if (trimmed.isEmpty())
         return false;
     QVariant icon = NullBytes();
     QByteArray bytes;
     if (!iconFile.isEmpty() && ReadPictureFile(iconFile, bytes) == PictureRead::Ok)
         icon = bytes;
     const QString added = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    mState->Write(
+    // A name taken, also by another program just now, leaves the row as it is.
+    const auto inserted = mState->TryWrite(
         QStringLiteral("INSERT INTO programs (program_name, name_key, description,"
                        " exe_path, start_in_dir, startup_parms, icon, added_date)"
                        " VALUES (?, ?, COALESCE(?, ''), COALESCE(?, ''),"
-                       " COALESCE(?, ''), COALESCE(?, ''), ?, ?)"),
+                       " COALESCE(?, ''), COALESCE(?, ''), ?, ?)"
+                       " ON CONFLICT DO NOTHING"),
         {trimmed, trimmed.toUpper(), description, path, startInDir, startUpParms, icon, added},
         QStringLiteral("Adding the program %1").arg(trimmed));
+    if (inserted.value_or(0) == 0)
+        return false;
     // A picture left behind under this name belongs to no program any more.
     RemovePictures({trimmed});
     return true;
@@ -586,6 +800,8 @@ bool CatalogStore::ModifyProgram(const QString& oldName, const QString& newName,
     const QString trimmed = TrimSpaces(newName);
     if (oldKey.isEmpty() || trimmed.isEmpty())
         return false;
+    const QString what = QStringLiteral("Changing the program %1").arg(TrimSpaces(oldName));
+    State::Transaction transaction(*mState, what);
     const auto row = mState->First(
         QStringLiteral("SELECT program_id, program_name FROM programs WHERE name_key = ?"),
         {oldKey}, QStringLiteral("Looking up a program"));
@@ -596,12 +812,15 @@ bool CatalogStore::ModifyProgram(const QString& oldName, const QString& newName,
     const qint64 other = mState->ProgramId(trimmed);
     if (other != 0 && other != id)
         return false;
-    mState->Write(QStringLiteral("UPDATE programs SET program_name = ?, name_key = ?,"
-                                 " description = COALESCE(?, ''), exe_path = COALESCE(?, ''),"
-                                 " start_in_dir = COALESCE(?, ''), startup_parms = COALESCE(?, '')"
-                                 " WHERE program_id = ?"),
-                  {trimmed, trimmed.toUpper(), description, path, startInDir, startUpParms, id},
-                  QStringLiteral("Changing the program %1").arg(storedName));
+    const auto changed = mState->TryWrite(
+        QStringLiteral("UPDATE programs SET program_name = ?, name_key = ?,"
+                       " description = COALESCE(?, ''), exe_path = COALESCE(?, ''),"
+                       " start_in_dir = COALESCE(?, ''), startup_parms = COALESCE(?, '')"
+                       " WHERE program_id = ?"),
+        {trimmed, trimmed.toUpper(), description, path, startInDir, startUpParms, id}, what);
+    if (changed.value_or(0) == 0)
+        return false;
+    transaction.Commit();
     if (storedName != trimmed)
         RemovePictures({storedName, TrimSpaces(oldName), oldName});
     return true;
@@ -626,15 +845,17 @@ bool CatalogStore::SetProgramIcon(const QString& name, const QString& pictureFil
 
 bool CatalogStore::DeleteProgram(const QString& name) {
     Db();
+    if (ProgramKey(name).isEmpty())
+        return false;
+    const QString what = QStringLiteral("Removing the program %1").arg(TrimSpaces(name));
+    State::Transaction transaction(*mState, what);
     const auto row = mState->First(
         QStringLiteral("SELECT program_id, program_name FROM programs WHERE name_key = ?"),
         {ProgramKey(name)}, QStringLiteral("Looking up a program"));
-    if (!row || ProgramKey(name).isEmpty())
+    if (!row)
         return false;
     const qint64 id = row->at(0).toLongLong();
     const QString storedName = row->at(1).toString();
-    const QString what = QStringLiteral("Removing the program %1").arg(storedName);
-    State::Transaction transaction(*mState, what);
     // The rules go with the program (also where the engine does not cascade).
     mState->Write(QStringLiteral("DELETE FROM permissions WHERE program_id = ?"), {id}, what);
     mState->Write(QStringLiteral("DELETE FROM programs WHERE program_id = ?"), {id}, what);
@@ -749,18 +970,24 @@ long CatalogStore::GetObjectId(const QString& principal, int kind) {
 bool CatalogStore::AddPermission(const QString& principal, int status, const QString& program,
                                  int kind) {
     Db();
+    if ((kind != KindUser && kind != KindGroup) || principal.isEmpty() ||
+        ProgramKey(program).isEmpty())
+        return false;
+    const QString what = QStringLiteral("Storing the rule of %1 for the program %2")
+                             .arg(principal, TrimSpaces(program));
+    // The lookups belong to the transaction: a program or principal that another program
+    // removes meanwhile makes a refusal, not a broken rule.
+    State::Transaction transaction(*mState, what);
     const qint64 objectId = mState->ObjectId(principal, kind);
     const qint64 programId = mState->ProgramId(program);
     if (objectId == 0 || programId == 0)
         return false;
-    const QString what = QStringLiteral("Storing the rule of %1 for the program %2")
-                             .arg(principal, TrimSpaces(program));
-    State::Transaction transaction(*mState, what);
     mState->Write(QStringLiteral("DELETE FROM permissions WHERE object_id = ? AND program_id = ?"),
                   {objectId, programId}, what);
-    mState->Write(QStringLiteral("INSERT INTO permissions (object_id, program_id, status)"
-                                 " VALUES (?, ?, ?)"),
-                  {objectId, programId, status}, what);
+    if (!mState->TryWrite(QStringLiteral("INSERT INTO permissions (object_id, program_id, status)"
+                                         " VALUES (?, ?, ?)"),
+                          {objectId, programId, status}, what))
+        return false;
     transaction.Commit();
     return true;
 }
@@ -783,16 +1010,17 @@ bool CatalogStore::GroupExists(const QString& name) {
 }
 
 bool CatalogStore::State::AddPrincipal(const QString& name, int kind, const QString& sid) {
-    if (TrimSpaces(name).isEmpty() || ObjectId(name, kind) != 0)
+    if (TrimSpaces(name).isEmpty())
         return false;
-    Write(
+    // A name taken, also by another program just now, leaves the row as it is.
+    const auto inserted = TryWrite(
         QStringLiteral("INSERT INTO principals (object_name, object_kind, object_sid)"
-                       " VALUES (?, ?, COALESCE(?, ''))"),
+                       " VALUES (?, ?, COALESCE(?, '')) ON CONFLICT DO NOTHING"),
         {name, kind, sid},
         QStringLiteral("Adding the %1 %2")
             .arg(kind == CatalogStore::KindUser ? QStringLiteral("user") : QStringLiteral("group"),
                  name));
-    return true;
+    return inserted.value_or(0) > 0;
 }
 
 bool CatalogStore::AddUser(const QString& name, const QString& sid) {
@@ -859,6 +1087,7 @@ bool CatalogStore::DeleteFolder(const QString& name) {
     const QString trimmed = TrimSpaces(name);
     if (trimmed.isEmpty())
         return false;
+    State::Transaction transaction(*mState, what);
     QVariantList ids;
     {
         const Recordset all = mState->Select(
@@ -869,11 +1098,12 @@ bool CatalogStore::DeleteFolder(const QString& name) {
             if (TrimSpaces(row.at(1).toString()) == trimmed)
                 ids.append(row.at(0).toLongLong());
     }
-    if (ids.isEmpty())
-        return false;
-    State::Transaction transaction(*mState, what);
+    qint64 removed = 0;
     for (const QVariant& id : ids)
-        mState->Write(QStringLiteral("DELETE FROM folders WHERE folder_id = ?"), {id}, what);
+        removed +=
+            mState->Write(QStringLiteral("DELETE FROM folders WHERE folder_id = ?"), {id}, what);
+    if (removed == 0)
+        return false;
     transaction.Commit();
     return true;
 }
@@ -916,16 +1146,14 @@ bool CatalogStore::ExportThemeLogo(const QString& theme, const QString& field) {
     if (!row)
         return false;
     const QImage image = DecodeCatalogPicture(row->at(0).toByteArray());
-    return !image.isNull() && WriteCatalogBmp(image, PictureFileOf(canonical));
+    return !image.isNull() &&
+           WriteCatalogBmp(image, AppPaths(QString(), mPictureDir).LogoFile(canonical));
 }
 
 bool CatalogStore::CreateTheme(const QString& name, const QString& splashFile,
                                const QString& addRemoveFile, const QString& setupFile) {
     Db();
     if (TrimSpaces(name).isEmpty())
-        return false;
-    if (mState->First(QStringLiteral("SELECT theme_id FROM themes WHERE theme_name = ?"), {name},
-                      QStringLiteral("Looking up a theme")))
         return false;
     QVariantList logos;
     for (const QString& file : {splashFile, setupFile, addRemoveFile}) {
@@ -938,25 +1166,28 @@ bool CatalogStore::CreateTheme(const QString& name, const QString& splashFile,
             return false;
         logos.append(bytes);
     }
-    mState->Write(QStringLiteral("INSERT INTO themes (theme_name, logo_splash, logo_setup,"
-                                 " logo_addremove, is_default) VALUES (?, ?, ?, ?, 0)"),
-                  {name, logos.at(0), logos.at(1), logos.at(2)},
-                  QStringLiteral("Creating the theme %1").arg(name));
-    return true;
+    // A name taken, also by another program just now, leaves the row as it is.
+    const auto inserted =
+        mState->TryWrite(QStringLiteral("INSERT INTO themes (theme_name, logo_splash, logo_setup,"
+                                        " logo_addremove, is_default) VALUES (?, ?, ?, ?, 0)"
+                                        " ON CONFLICT DO NOTHING"),
+                         {name, logos.at(0), logos.at(1), logos.at(2)},
+                         QStringLiteral("Creating the theme %1").arg(name));
+    return inserted.value_or(0) > 0;
 }
 
 bool CatalogStore::DeleteTheme(const QString& name) {
     Db();
     if (name == kDefaultTheme)
         return false;
+    const QString what = QStringLiteral("Deleting the theme %1").arg(name);
+    State::Transaction transaction(*mState, what);
     const auto row = mState->First(
         QStringLiteral("SELECT theme_id, is_default FROM themes WHERE theme_name = ?"), {name},
         QStringLiteral("Looking up a theme"));
-    if (!row)
+    if (!row || mState->Write(QStringLiteral("DELETE FROM themes WHERE theme_id = ?"), {row->at(0)},
+                              what) == 0)
         return false;
-    const QString what = QStringLiteral("Deleting the theme %1").arg(name);
-    State::Transaction transaction(*mState, what);
-    mState->Write(QStringLiteral("DELETE FROM themes WHERE theme_id = ?"), {row->at(0)}, what);
     if (row->at(1).toInt() != 0)
         mState->Write(QStringLiteral("UPDATE themes SET is_default = 1 WHERE theme_name = ?"),
                       {kDefaultTheme}, what);
@@ -966,17 +1197,22 @@ bool CatalogStore::DeleteTheme(const QString& name) {
 
 bool CatalogStore::SetDefaultTheme(const QString& name) {
     Db();
+    const QString what = QStringLiteral("Making %1 the default theme").arg(name);
+    State::Transaction transaction(*mState, what);
     const auto row =
         mState->First(QStringLiteral("SELECT theme_id FROM themes WHERE theme_name = ?"), {name},
                       QStringLiteral("Looking up a theme"));
     if (!row)
         return false;
-    const QString what = QStringLiteral("Making %1 the default theme").arg(name);
-    State::Transaction transaction(*mState, what);
     mState->Write(QStringLiteral("UPDATE themes SET is_default = 0 WHERE is_default = 1"), {},
                   what);
-    mState->Write(QStringLiteral("UPDATE themes SET is_default = 1 WHERE theme_id = ?"),
-                  {row->at(0)}, what);
+    // Another program may set its own default at the same moment (PostgreSQL): one of them
+    // is refused by the rule of a single default.
+    if (mState
+            ->TryWrite(QStringLiteral("UPDATE themes SET is_default = 1 WHERE theme_id = ?"),
+                       {row->at(0)}, what)
+            .value_or(0) == 0)
+        return false;
     transaction.Commit();
     return true;
 }

@@ -31,7 +31,7 @@ std::optional<QPixmap> ThemeLogo(AppContext& ctx, const QString& field) {
     std::optional<QPixmap> logo;
     if (rs.RecordCount() > 0 && rs.Fields(field).toByteArray().size() > 0 &&
         ctx.Catalog().ExportThemeLogo(ctx.gThemeName, field)) {
-        const QImage picture = ReadLogo(ctx.paths.PictureFile(field), LogoBox(field));
+        const QImage picture = ReadLogo(ctx.paths.LogoFile(field), LogoBox(field));
         if (!picture.isNull())
             logo = QPixmap::fromImage(picture);
     }

@@ -125,13 +125,13 @@ private Q_SLOTS:
         QCOMPARE(Field(f.store(), stored, "Program_StartUpParms"), QStringLiteral(" -n 1"));
         QCOMPARE(listWhileOpen, QStringList{stored}); // refilled by the editor itself
         QCOMPARE(Texts(f.main->ListView1), QStringList{stored});
-        // Every picture written for the name stays inside the picture directory.
+        // Every picture written for the name stays inside the directory of program pictures.
         QVERIFY(f.store().ExportProgramIcon(stored));
         QDirIterator pictures(f.t.dir.path(), {"*.bmp"}, QDir::Files, QDirIterator::Subdirectories);
         int count = 0;
         while (pictures.hasNext()) {
             QCOMPARE(pictures.nextFileInfo().absolutePath(),
-                     QDir(f.t.ctx.paths.PictureDir()).absolutePath());
+                     QFileInfo(f.t.ctx.paths.PictureFile(stored)).absolutePath());
             ++count;
         }
         QCOMPARE(count, 1);

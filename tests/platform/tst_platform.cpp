@@ -73,12 +73,41 @@ private Q_SLOTS:
     void pictureFilesStayInTheirDirectory() {
         QFETCH(QString, name);
         const AppPaths paths("/app", "/pictures");
-        const QFileInfo file(paths.PictureFile(name));
-        QCOMPARE(file.absolutePath(), QStringLiteral("/pictures"));
-        QVERIFY(file.fileName().endsWith(".bmp"));
-        QVERIFY(!file.fileName().startsWith('.'));
+        const std::pair<QString, QString> kinds[] = {
+            {paths.PictureFile(name), QStringLiteral("/pictures/programs")},
+            {paths.LogoFile(name), QStringLiteral("/pictures/logos")}};
+        for (const auto& [path, directory] : kinds) {
+            const QFileInfo file(path);
+            QCOMPARE(file.absolutePath(), directory);
+            QVERIFY(file.fileName().endsWith(".bmp"));
+            QVERIFY(!file.fileName().startsWith('.'));
+        }
         // Different names never share a file.
         QVERIFY(paths.PictureFile(name) != paths.PictureFile(name + "x"));
+    }
+
+    // A program may be named like the picked icon or a logo field, in any letter case (a
+    // file system may ignore it): its picture still never shares their files.
+    void picturesOfEachKindNeverCollide_data() {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("temp") << "temp";
+        QTest::newRow("TEMP") << "TEMP";
+        QTest::newRow("splash logo") << "Theme_LogoSplash";
+        QTest::newRow("setup logo") << "theme_logosetup";
+        QTest::newRow("add/remove logo") << "Theme_LogoAddRemove";
+        QTest::newRow("up to temp") << "../temp";
+        QTest::newRow("into logos") << "../logos/Theme_LogoSplash";
+    }
+    void picturesOfEachKindNeverCollide() {
+        QFETCH(QString, program);
+        const AppPaths paths("/app", "/pictures");
+        QStringList others = {paths.TempPicture(), paths.DefaultIcon(), paths.FolderIcon()};
+        for (const char* field : {"Theme_LogoSplash", "Theme_LogoSetup", "Theme_LogoAddRemove"})
+            others.append(paths.LogoFile(QLatin1String(field)));
+        const QString picture = paths.PictureFile(program);
+        for (const QString& other : others)
+            QVERIFY2(picture.compare(other, Qt::CaseInsensitive) != 0, qPrintable(other));
+        QCOMPARE(QSet<QString>(others.begin(), others.end()).size(), others.size());
     }
 
     void safeFileNamesAreDistinct() {

@@ -553,7 +553,7 @@ private slots:
         QCOMPARE(Column(Store().GetProgramGroupPermissions(stored), QStringLiteral("GroupName")),
                  QStringList{name});
 
-        // Its picture lands in the picture directory and nowhere else.
+        // Its picture lands in the directory of program pictures and nowhere else.
         const QStringList before = FilesBelow(Root());
         QVERIFY(Store().ExportProgramIcon(stored));
         QStringList after = FilesBelow(Root());
@@ -563,7 +563,8 @@ private slots:
         const QString written = Root() + u'/' + after.value(0);
         QCOMPARE(QFileInfo(written).canonicalFilePath(),
                  QFileInfo(mPaths.PictureFile(stored)).canonicalFilePath());
-        QCOMPARE(QFileInfo(written).canonicalPath(), QDir(mPaths.PictureDir()).canonicalPath());
+        QCOMPARE(QFileInfo(written).canonicalPath(),
+                 QDir(mPaths.PictureDir() + QStringLiteral("/programs")).canonicalPath());
         QVERIFY(!QImage(written).isNull());
 
         // Folder entries and themes keep the name exactly.
@@ -760,7 +761,7 @@ private slots:
         // A picture directory that does not exist yet is created.
         Store().SetAppPath(File(QStringLiteral("new/pictures")));
         QVERIFY(Store().ExportProgramIcon(QStringLiteral("Plain")));
-        QVERIFY(QFileInfo::exists(File(QStringLiteral("new/pictures/Plain.bmp"))));
+        QVERIFY(QFileInfo::exists(File(QStringLiteral("new/pictures/programs/Plain.bmp"))));
     }
 
     void iconFromAPictureFile_data() {
@@ -1300,14 +1301,14 @@ private slots:
                                         QStringLiteral("Theme_LogoAddRemove")));
         QVERIFY(
             !Store().ExportThemeLogo(QStringLiteral("Sunset"), QStringLiteral("Theme_LogoSetup")));
-        const QImage logo(mPaths.PictureFile(QStringLiteral("Theme_LogoSplash")));
+        const QImage logo(mPaths.LogoFile(QStringLiteral("Theme_LogoSplash")));
         QCOMPARE(logo.size(), QSize(250, 53));
         QCOMPARE(logo.pixelColor(10, 10), QColor(Qt::red));
-        QCOMPARE(QImageReader(mPaths.PictureFile(QStringLiteral("Theme_LogoSplash"))).format(),
+        QCOMPARE(QImageReader(mPaths.LogoFile(QStringLiteral("Theme_LogoSplash"))).format(),
                  QByteArray("bmp"));
-        QCOMPARE(QImage(mPaths.PictureFile(QStringLiteral("Theme_LogoAddRemove"))).size(),
+        QCOMPARE(QImage(mPaths.LogoFile(QStringLiteral("Theme_LogoAddRemove"))).size(),
                  QSize(200, 42));
-        QVERIFY(!QFileInfo::exists(mPaths.PictureFile(QStringLiteral("Theme_LogoSetup"))));
+        QVERIFY(!QFileInfo::exists(mPaths.LogoFile(QStringLiteral("Theme_LogoSetup"))));
         QCOMPARE(Column(Store().GetThemes(), QStringLiteral("Theme_Name")),
                  (QStringList{"Default", "Sunset"}));
     }
@@ -1361,8 +1362,7 @@ private slots:
                                     WritePicture(File("s.png"), {5, 6}, Qt::red, "PNG"), {}, {}));
         QVERIFY(
             Store().ExportThemeLogo(QStringLiteral("Sunset"), QStringLiteral("theme_logosplash")));
-        QCOMPARE(QImage(mPaths.PictureFile(QStringLiteral("Theme_LogoSplash"))).size(),
-                 QSize(5, 6));
+        QCOMPARE(QImage(mPaths.LogoFile(QStringLiteral("Theme_LogoSplash"))).size(), QSize(5, 6));
     }
 
     void createThemeRefusals() {

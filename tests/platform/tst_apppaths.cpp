@@ -1,0 +1,146 @@
+#include "platform/AppPaths.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The permission bits of a file or folder; -1 when it is missing.
+int ModeOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return static_cast<int>(info.st_mode & 07777);
+}
+
+// Sets the process's umask for the lifetime of the object.
+class UmaskScope {
+public:
+    explicit UmaskScope(mode_t mask) : mOld(::umask(mask)) {}
+    ~UmaskScope() { ::umask(mOld); }
+    UmaskScope(const UmaskScope&) = delete;
+    UmaskScope& operator=(const UmaskScope&) = delete;
+
+private:
+    mode_t mOld;
+};
+
+QImage BuiltIn(const char* name) {
+    return QImage(QStringLiteral(":/orvane/") + QLatin1String(name));
+}
+
+} // namespace
+
+class tst_apppaths : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // Registers the built-in pictures.
+        QTemporaryDir dir;
+        QCOMPARE(AppPaths(dir.filePath("a"), dir.filePath("p")).EnsureFiles(), QString());
+        QVERIFY(!BuiltIn("default.ico").isNull());
+        QVERIFY(!BuiltIn("folder.ico").isNull());
+    }
+
+    // Whatever the umask, what EnsureFiles creates has its own mode: the application folder
+    // and its fixed pictures read by all and written by the owner, the pictures private.
+    void createdFilesHaveExplicitModes_data() {
+        QTest::addColumn<int>("mask");
+        QTest::newRow("umask 000") << 0000;
+        QTest::newRow("umask 022") << 0022;
+        QTest::newRow("umask 077") << 0077;
+        QTest::newRow("umask 777") << 0777;
+    }
+    void createdFilesHaveExplicitModes() {
+        QFETCH(int, mask);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const AppPaths paths(root.filePath("opt/orvane"), root.filePath("cache/orv/pictures"));
+        QString problem;
+        {
+            const UmaskScope scope(static_cast<mode_t>(mask));
+            problem = paths.EnsureFiles();
+        }
+        QCOMPARE(problem, QString());
+        const struct {
+            QString path;
+            int mode;
+        } expected[] = {
+            {root.filePath("opt"), 0755},
+            {root.filePath("opt/orvane"), 0755},
+            {root.filePath("opt/orvane/default.ico"), 0644},
+            {root.filePath("opt/orvane/folder.ico"), 0644},
+            {root.filePath("cache"), 0700},
+            {root.filePath("cache/orv"), 0700},
+            {root.filePath("cache/orv/pictures"), 0700},
+        };
+        for (const auto& item : expected)
+            QVERIFY2(
+                ModeOf(item.path) == item.mode,
+                qPrintable(QStringLiteral("%1: %2").arg(item.path).arg(ModeOf(item.path), 0, 8)));
+        QCOMPARE(QImage(paths.DefaultIcon()), BuiltIn("default.ico"));
+    }
+
+    void existingPictureFolderBecomesPrivate() {
+        QTemporaryDir root;
+        const QString pictures = root.filePath("pictures");
+        QVERIFY(QDir().mkpath(pictures));
+        QVERIFY(QFile::setPermissions(pictures, FileMode::kSharedDir | QFile::WriteOther));
+        QCOMPARE(AppPaths(root.filePath("app"), pictures).EnsureFiles(), QString());
+        QCOMPARE(ModeOf(pictures), 0700);
+    }
+
+    // An application folder that cannot be written (here a file stands where it should be,
+    // which stops root too) keeps the program running on the built-in pictures.
+    void unwritableAppFolderFallsBackToBuiltInPictures() {
+        QTemporaryDir root;
+        QVERIFY(WriteFile(root.filePath("blocked"), "a file, not a folder"));
+        const AppPaths paths(root.filePath("blocked/app"), root.filePath("pictures"));
+        QCOMPARE(paths.EnsureFiles(), QString());
+        QVERIFY(!QFileInfo::exists(root.filePath("blocked/app/default.ico")));
+        QCOMPARE(QImage(paths.DefaultIcon()), BuiltIn("default.ico"));
+        QCOMPARE(QImage(paths.FolderIcon()), BuiltIn("folder.ico"));
+    }
+
+    void pictureFolderThatCannotBeMadeIsReported() {
+        QTemporaryDir root;
+        QVERIFY(WriteFile(root.filePath("blocked"), "a file, not a folder"));
+        const AppPaths paths(root.filePath("app"), root.filePath("blocked/pictures"));
+        const QString problem = paths.EnsureFiles();
+        QVERIFY2(problem.contains(QDir::toNativeSeparators(root.filePath("blocked/pictures"))),
+                 qPrintable(problem));
+    }
+
+    void makeDirectories_data() {
+        QTest::addColumn<QString>("path"); // below the temporary folder
+        QTest::addColumn<bool>("made");
+        QTest::newRow("one level") << "a" << true;
+        QTest::newRow("nested") << "a/b/c" << true;
+        QTest::newRow("existing") << "." << true;
+        QTest::newRow("dots") << "a/../b/./c" << true;
+        QTest::newRow("file in the way") << "file/x" << false;
+        QTest::newRow("file itself") << "file" << false;
+    }
+    void makeDirectories() {
+        QFETCH(QString, path);
+        QFETCH(bool, made);
+        QTemporaryDir root;
+        QVERIFY(WriteFile(root.filePath("file"), "x"));
+        const UmaskScope scope(0);
+        const QString target = QDir::cleanPath(root.filePath(path));
+        QCOMPARE(MakeDirectories(root.filePath(path), FileMode::kPrivateDir), made);
+        QCOMPARE(QFileInfo(target).isDir(), made);
+        if (made && path != ".")
+            QCOMPARE(ModeOf(target), 0700);
+    }
+};
+
+QTEST_MAIN(tst_apppaths)
+#include "tst_apppaths.moc"

@@ -1,0 +1,490 @@
+// A catalogue shared with other programs: locks held by another connection or process, two
+// stores changing the same rows at once, a catalogue that needs recovery, and the modes of
+// what the store creates.
+#include "platform/AppPaths.h"
+#include "platform/OrvError.h"
+#include "services/CatalogStore.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <barrier>
+#include <chrono>
+#include <functional>
+#include <grp.h>
+#include <mutex>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::optional<OrvError> ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const OrvError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+int ModeOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return static_cast<int>(info.st_mode & 07777);
+}
+
+bool AddProgram(CatalogStore& store, const QString& name) {
+    return store.AddProgram(name, {}, QStringLiteral("/bin/true"), {}, {}, {});
+}
+
+// A connection of the test's own that holds SQLite's write lock until released.
+class LockHolder {
+public:
+    LockHolder(const QString& file, const QString& mode) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+        db.setDatabaseName(file);
+        mLocked = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN %1").arg(mode));
+    }
+    ~LockHolder() { Release(); }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+    bool Locked() const { return mLocked; }
+    void Release() {
+        if (!QSqlDatabase::contains(kName))
+            return;
+        {
+            QSqlDatabase db = QSqlDatabase::database(kName, false);
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(kName);
+    }
+
+private:
+    inline static const QString kName = QStringLiteral("lock-holder");
+    bool mLocked = false;
+};
+
+// Leaves `file` as a program that stopped in the middle of a change would: its rollback
+// journal beside it, with no program holding a lock.
+bool MakeHotJournal(const QString& file) {
+    const QString journal = file + QStringLiteral("-journal");
+    const QString saved = file + QStringLiteral(".saved-journal");
+    bool copied = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "crash");
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery query(db);
+            // Without syncing, SQLite writes the journal's header complete at once; otherwise
+            // it stays blank (not a journal to roll back) until the commit syncs it.
+            copied = query.exec(QStringLiteral("PRAGMA synchronous = OFF")) &&
+                     query.exec(QStringLiteral("BEGIN")) &&
+                     query.exec(QStringLiteral("UPDATE programs SET description = 'changed'")) &&
+                     QFile::copy(journal, saved);
+            query.exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("crash"));
+    return copied && !QFileInfo::exists(journal) && QFile::rename(saved, journal) &&
+           QFileInfo(journal).size() > 0;
+}
+
+// The lines a run of the client program wrote. Under root it runs as the user nobody, for
+// whom root's files keep their modes.
+QStringList RunClient(const QStringList& arguments) {
+    QProcess client;
+    if (geteuid() == 0)
+        client.setChildProcessModifier([] {
+            // Failing steps leave the child root: the test checks the uid it reports.
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                return;
+        });
+    client.start(QStringLiteral(ORV_CATALOG_CLIENT), arguments);
+    if (!client.waitForFinished(60000))
+        return {QStringLiteral("client did not finish: ") + client.errorString()};
+    return QString::fromUtf8(client.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+enum Step { OpenStep, ReadStep, WriteStep };
+
+enum Race {
+    SameProgram,
+    SameGroup,
+    SameTheme,
+    RenameOntoAddedName,
+    RuleForRemovedProgram,
+};
+
+} // namespace
+
+class tst_catalogfaults : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> mDir;
+    QString mFile;
+    // The catalogue the racing stores share: the SQLite file, or the PostgreSQL database
+    // named by ORV_TEST_POSTGRES_URL (its tables are dropped first).
+    QString mShared;
+
+    bool SharedOnPostgres() const { return mShared != mFile; }
+
+    bool DropPostgresTables() {
+        const QUrl url(mShared);
+        bool dropped = false;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), "reset");
+            db.setHostName(url.host());
+            db.setPort(url.port(5432));
+            db.setUserName(url.userName());
+            db.setPassword(url.password());
+            db.setDatabaseName(url.path().mid(1));
+            dropped =
+                db.open() && QSqlQuery(db).exec(QStringLiteral(
+                                 "DROP TABLE IF EXISTS permissions, principals, programs, folders,"
+                                 " themes, catalog_meta CASCADE"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("reset"));
+        return dropped;
+    }
+
+    QString Label() const { return QDir::toNativeSeparators(mFile); }
+
+    void RunStep(CatalogStore& store, int step) {
+        switch (step) {
+        case OpenStep:
+            store.OpenDatabase(mFile);
+            break;
+        case ReadStep:
+            store.GetPrograms();
+            break;
+        case WriteStep:
+            AddProgram(store, QStringLiteral("Busy"));
+            break;
+        }
+    }
+
+private slots:
+    void init() {
+        mDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(mDir->isValid());
+        mFile = mDir->filePath(QStringLiteral("app/database/Orvane.mdb"));
+        CatalogStore store;
+        store.OpenDatabase(mFile);
+        mShared = qEnvironmentVariable("ORV_TEST_POSTGRES_URL");
+        if (mShared.isEmpty())
+            mShared = mFile;
+        else
+            QVERIFY(DropPostgresTables());
+    }
+
+    void cleanup() { mDir.reset(); }
+
+    // Another connection holds the lock longer than the store waits: the store gives up
+    // after a few seconds and says the catalogue is in use, then works once it is free.
+    void lockedCatalogueIsReportedAsInUse_data() {
+        QTest::addColumn<QString>("lock");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<long>("number");
+        QTest::newRow("open, exclusive lock")
+            << "EXCLUSIVE" << int(OpenStep) << ErrorNumber::DatabaseOpen;
+        QTest::newRow("read, exclusive lock")
+            << "EXCLUSIVE" << int(ReadStep) << ErrorNumber::DatabaseOpen;
+        QTest::newRow("write, immediate lock")
+            << "IMMEDIATE" << int(WriteStep) << ErrorNumber::DatabaseWrite;
+    }
+    void lockedCatalogueIsReportedAsInUse() {
+        QFETCH(QString, lock);
+        QFETCH(int, step);
+        QFETCH(long, number);
+        CatalogStore store;
+        if (step != OpenStep)
+            store.OpenDatabase(mFile);
+        LockHolder holder(mFile, lock);
+        QVERIFY(holder.Locked());
+        QElapsedTimer timer;
+        timer.start();
+        const auto error = ErrorOf([&] { RunStep(store, step); });
+        const qint64 waited = timer.elapsed();
+        holder.Release();
+        QVERIFY(error);
+        QCOMPARE(error->Number(), number);
+        QVERIFY2(error->Description().contains(QStringLiteral("in use by another program")) &&
+                     error->Description().contains(Label()) &&
+                     !error->Description().contains(QStringLiteral("not a Tessaro Orvane")),
+                 qPrintable(error->Description()));
+        qInfo("gave up after %lld ms: %s", waited, qPrintable(error->Description()));
+        QVERIFY2(waited >= 2000 && waited < 15000, qPrintable(QString::number(waited)));
+
+        if (step == OpenStep)
+            store.OpenDatabase(mFile);
+        QCOMPARE(store.GetProgramPath(QStringLiteral("Busy")), QString());
+        QVERIFY(AddProgram(store, QStringLiteral("After")));
+    }
+
+    // Another program holds the lock for a moment: the store waits for it and succeeds.
+    void briefLockIsWaitedFor_data() {
+        QTest::addColumn<QString>("lock");
+        QTest::addColumn<int>("step");
+        QTest::newRow("open, exclusive lock") << "EXCLUSIVE" << int(OpenStep);
+        QTest::newRow("write, immediate lock") << "IMMEDIATE" << int(WriteStep);
+    }
+    void briefLockIsWaitedFor() {
+        QFETCH(QString, lock);
+        QFETCH(int, step);
+        constexpr int kHeldMs = 800;
+        CatalogStore store;
+        if (step != OpenStep)
+            store.OpenDatabase(mFile);
+        QProcess holder;
+        holder.start(QStringLiteral(ORV_CATALOG_CLIENT),
+                     {QStringLiteral("hold"), mFile, lock, QString::number(kHeldMs)});
+        QByteArray said;
+        while (!said.contains("locked\n") && holder.waitForReadyRead(30000))
+            said += holder.readAllStandardOutput();
+        QVERIFY2(said.contains("locked\n"), said.constData());
+        QElapsedTimer timer;
+        timer.start();
+        const auto error = ErrorOf([&] { RunStep(store, step); });
+        const qint64 waited = timer.elapsed();
+        QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
+        QVERIFY(holder.waitForFinished(30000));
+        QCOMPARE(holder.exitCode(), 0);
+        qInfo("waited %lld ms for a lock held %d ms", waited, kHeldMs);
+        QVERIFY2(waited >= kHeldMs / 4, qPrintable(QString::number(waited)));
+        if (step == WriteStep)
+            QCOMPARE(store.GetProgramPath(QStringLiteral("Busy")), QStringLiteral("/bin/true"));
+    }
+
+    // Two stores on one file, in two threads, make the same change at the same moment, round
+    // after round: one of them wins, the other is refused, neither throws, and the catalogue
+    // ends consistent.
+    void twoStoresRacing_data() {
+        QTest::addColumn<int>("race");
+        QTest::newRow("same program name") << int(SameProgram);
+        QTest::newRow("same group") << int(SameGroup);
+        QTest::newRow("same theme") << int(SameTheme);
+        QTest::newRow("rename onto a name just added") << int(RenameOntoAddedName);
+        QTest::newRow("rule for a program just removed") << int(RuleForRemovedProgram);
+    }
+    void twoStoresRacing() {
+        QFETCH(int, race);
+        constexpr int kRounds = 40;
+        const auto name = [](const char* prefix, int i) {
+            return QStringLiteral("%1 %2").arg(QLatin1String(prefix)).arg(i);
+        };
+        {
+            CatalogStore setup;
+            setup.OpenDatabase(mShared);
+            QVERIFY(setup.AddGroup(QStringLiteral("Staff")));
+            for (int i = 0; i < kRounds; ++i)
+                if (race == RenameOntoAddedName || race == RuleForRemovedProgram)
+                    QVERIFY(AddProgram(setup, name("Old", i)));
+        }
+        // What each side does in round i; true when it changed the catalogue.
+        const std::function<bool(CatalogStore&, int)> sides[2] = {
+            [&](CatalogStore& store, int i) {
+                switch (race) {
+                case SameProgram:
+                case RenameOntoAddedName:
+                    return AddProgram(store, name("New", i));
+                case SameGroup:
+                    return store.AddGroup(name("Group", i));
+                case SameTheme:
+                    return store.CreateTheme(name("Theme", i), {}, {}, {});
+                case RuleForRemovedProgram:
+                    return store.DeleteProgram(name("Old", i));
+                }
+                return false;
+            },
+            [&](CatalogStore& store, int i) {
+                switch (race) {
+                case SameProgram:
+                    return AddProgram(store, name("NEW", i));
+                case RenameOntoAddedName:
+                    return store.ModifyProgram(name("Old", i), name("new", i), {}, {}, {}, {});
+                case SameGroup:
+                    return store.AddGroup(name("Group", i));
+                case SameTheme:
+                    return store.CreateTheme(name("Theme", i), {}, {}, {});
+                case RuleForRemovedProgram:
+                    return store.AddPermission(QStringLiteral("Staff"), 1, name("Old", i), 2);
+                }
+                return false;
+            }};
+        std::barrier<> rounds(2);
+        std::vector<char> won[2] = {std::vector<char>(kRounds), std::vector<char>(kRounds)};
+        std::mutex errorsLock;
+        QStringList errors;
+        const auto runSide = [&](int side) {
+            try {
+                CatalogStore store;
+                store.OpenDatabase(mShared);
+                for (int i = 0; i < kRounds; ++i) {
+                    rounds.arrive_and_wait();
+                    // The first side starts a little later from round to round, so that the
+                    // rounds cover the moments between the other side's check and write.
+                    if (side == 0)
+                        std::this_thread::sleep_for(std::chrono::microseconds((i % 10) * 50));
+                    won[side][i] = sides[side](store, i);
+                }
+            } catch (const OrvError& error) {
+                const std::lock_guard<std::mutex> guard(errorsLock);
+                errors.append(error.Description());
+                rounds.arrive_and_drop();
+            }
+        };
+        std::thread first(runSide, 0);
+        std::thread second(runSide, 1);
+        first.join();
+        second.join();
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
+
+        CatalogStore store;
+        store.OpenDatabase(mShared);
+        int secondWins = 0;
+        for (int i = 0; i < kRounds; ++i) {
+            secondWins += won[1][i];
+            if (race == RuleForRemovedProgram) {
+                QVERIFY(won[0][i]); // the only one removing
+                QCOMPARE(store.GetProgramId(name("Old", i)), 0L);
+            } else {
+                QVERIFY2(won[0][i] != won[1][i], qPrintable(QString::number(i)));
+            }
+            if (race == RenameOntoAddedName)
+                QCOMPARE(store.GetProgramId(name("Old", i)) != 0, bool(won[0][i]));
+        }
+        qInfo("second store won %d of %d rounds", secondWins, kRounds);
+        // No rule points at a program or principal that is gone.
+        QCOMPARE(store.GetPermissionsByGroup().RecordCount(), 0);
+        if (SharedOnPostgres())
+            return; // its foreign keys are always on
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "count");
+        db.setDatabaseName(mFile);
+        QVERIFY(db.open());
+        {
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM permissions")));
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toInt(), 0);
+        }
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("count"));
+    }
+
+    // A rollback journal left by a program that stopped must be rolled back by a user who may
+    // write the catalogue's folder; anyone else is told so, not that the file is foreign.
+    // Run as root, the opening program runs as the user nobody.
+    void catalogueInAFolderTheUserCannotWrite_data() {
+        QTest::addColumn<bool>("hotJournal");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("hot journal") << true << "error 3049 ";
+        QTest::newRow("no journal") << false << "opened 1";
+    }
+    void catalogueInAFolderTheUserCannotWrite() {
+        QFETCH(bool, hotJournal);
+        QFETCH(QString, expected);
+        {
+            CatalogStore store;
+            store.OpenDatabase(mFile);
+            QVERIFY(AddProgram(store, QStringLiteral("Editor")));
+        }
+        if (hotJournal)
+            QVERIFY(MakeHotJournal(mFile));
+        const QString folder = QFileInfo(mFile).absolutePath();
+        const bool root = geteuid() == 0;
+        // Root's files stay unwritable for nobody; the owner's folder is made read-only.
+        const QFile::Permissions open = FileMode::kSharedDir;
+        const QFile::Permissions readOnly =
+            root ? open : QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup;
+        QVERIFY(QFile::setPermissions(mDir->path(), open));
+        QVERIFY(QFile::setPermissions(mDir->filePath("app"), open));
+        QVERIFY(QFile::setPermissions(folder, readOnly));
+        const QStringList lines = RunClient({QStringLiteral("open"), mFile});
+        QVERIFY(QFile::setPermissions(folder, open | QFile::WriteOwner));
+
+        QVERIFY2(lines.size() == 2 && lines.at(0) != QLatin1String("uid 0"),
+                 qPrintable(lines.join(u'\n')));
+        const QString outcome = lines.at(1);
+        qInfo("%s: %s", qPrintable(lines.at(0)), qPrintable(outcome));
+        QVERIFY2(outcome.startsWith(expected), qPrintable(outcome));
+        if (hotJournal) {
+            QVERIFY2(outcome.contains(QStringLiteral("half-changed")) &&
+                         outcome.contains(QDir::toNativeSeparators(folder)) &&
+                         !outcome.contains(QStringLiteral("not a Tessaro Orvane")),
+                     qPrintable(outcome));
+            QVERIFY(QFileInfo::exists(mFile + QStringLiteral("-journal")));
+        }
+
+        // A user who may write the folder opens it, which rolls the journal back.
+        CatalogStore store;
+        store.OpenDatabase(mFile);
+        QCOMPARE(store.GetProgramPath(QStringLiteral("Editor")), QStringLiteral("/bin/true"));
+        QVERIFY(AddProgram(store, QStringLiteral("Other")));
+        QVERIFY(!QFileInfo::exists(mFile + QStringLiteral("-journal")));
+    }
+
+    // What the store creates has its own mode whatever the umask: the catalogue and its
+    // folders read by all and written by the owner, exported pictures private.
+    void createdFilesHaveExplicitModes_data() {
+        QTest::addColumn<int>("mask");
+        QTest::newRow("umask 000") << 0000;
+        QTest::newRow("umask 077") << 0077;
+    }
+    void createdFilesHaveExplicitModes() {
+        QFETCH(int, mask);
+        const QString file = mDir->filePath(QStringLiteral("fresh/database/Orvane.mdb"));
+        const QString pictures = mDir->filePath(QStringLiteral("pictures"));
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        const QString iconFile = mDir->filePath(QStringLiteral("icon.png"));
+        QVERIFY(red.save(iconFile));
+        const mode_t old = ::umask(static_cast<mode_t>(mask));
+        CatalogStore store;
+        bool exported = false;
+        const auto error = ErrorOf([&] {
+            store.OpenDatabase(file);
+            store.SetAppPath(pictures);
+            store.AddProgram(QStringLiteral("Editor"), {}, {}, iconFile, {}, {});
+            exported = store.ExportProgramIcon(QStringLiteral("Editor"));
+        });
+        ::umask(old);
+        QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
+        QVERIFY(exported);
+        const AppPaths paths(QString(), pictures);
+        const struct {
+            QString path;
+            int mode;
+        } expected[] = {
+            {mDir->filePath(QStringLiteral("fresh")), 0755},
+            {mDir->filePath(QStringLiteral("fresh/database")), 0755},
+            {file, 0644},
+            {pictures, 0700},
+            {QFileInfo(paths.PictureFile(QStringLiteral("Editor"))).absolutePath(), 0700},
+            {paths.PictureFile(QStringLiteral("Editor")), 0600},
+        };
+        for (const auto& item : expected)
+            QVERIFY2(
+                ModeOf(item.path) == item.mode,
+                qPrintable(QStringLiteral("%1: %2").arg(item.path).arg(ModeOf(item.path), 0, 8)));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_catalogfaults)
+#include "tst_catalogfaults.moc"
