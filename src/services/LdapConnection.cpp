@@ -24,6 +24,18 @@ struct MessageGuard {
             ldap_msgfree(message);
     }
 };
+// What the library or the server said about the last failure, e.g. why a certificate was
+// not accepted.
+QString Diagnostic(LDAP* ld) {
+    char* message = nullptr;
+    if (ldap_get_option(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &message) != LDAP_OPT_SUCCESS ||
+        message == nullptr)
+        return {};
+    const QString text = QString::fromUtf8(message);
+    ldap_memfree(message);
+    return text;
+}
+
 struct Unbind {
     void operator()(LDAP* ld) const { ldap_unbind_ext_s(ld, nullptr, nullptr); }
 };
@@ -159,7 +171,8 @@ void LdapConnection::Connect() {
         if (!ldaps && mSettings.startTls) {
             rc = ldap_start_tls_s(ld, nullptr, nullptr);
             if (rc != LDAP_SUCCESS)
-                lastWhat = QStringLiteral("refused a TLS session (StartTLS)");
+                lastWhat = QStringLiteral("gave no checked TLS session (StartTLS; is the "
+                                          "server's certificate signed by a CA in LdapCaFile?)");
         }
         if (rc == LDAP_SUCCESS) {
             rc = Bind(ld);
@@ -176,6 +189,8 @@ void LdapConnection::Connect() {
             lastWhat = rc == LDAP_TIMEOUT ? QStringLiteral("did not answer in time")
                                           : QStringLiteral("cannot be reached");
         lastCode = rc;
+        if (const QString diagnostic = Diagnostic(ld); !diagnostic.isEmpty())
+            lastWhat += QStringLiteral(" (%1)").arg(diagnostic);
         // A refused bind is the same everywhere: do not try the other servers with it.
         if (rc == LDAP_INVALID_CREDENTIALS)
             break;

@@ -100,6 +100,7 @@ std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
 class tst_ldapdirectory : public QObject {
     Q_OBJECT
     SlapdServer mServer;
+    SlapdServer mTlsServer;
 
     LdapSettings Settings() const {
         LdapSettings s;
@@ -114,6 +115,11 @@ private Q_SLOTS:
     void initTestCase() {
         QString error;
         QVERIFY2(mServer.Start(Directory(), error), qPrintable(error));
+        const QByteArray tlsDirectory =
+            SlapdServer::Record(kPeople,
+                                {{"objectClass", "organizationalUnit"}, {"ou", "people"}}) +
+            User("tls-user", 4000, 4000);
+        QVERIFY2(mTlsServer.Start(tlsDirectory, error, true), qPrintable(error));
     }
 
     void textRules_data() {
@@ -330,6 +336,34 @@ private Q_SLOTS:
                      error->Description().contains(SlapdServer::kDomain),
                  qPrintable(error->Description()));
         if (kind != "no file")
+            QVERIFY2(error->Description().contains(s.uris.first()),
+                     qPrintable(error->Description()));
+    }
+
+    // Certificates are checked: the test CA makes StartTLS and LDAPS work; without it the
+    // connection is refused with a message that points at the CA setting.
+    void tls_data() {
+        QTest::addColumn<bool>("ldaps");
+        QTest::addColumn<bool>("withCa");
+        QTest::newRow("StartTLS, CA given") << false << true;
+        QTest::newRow("LDAPS, CA given") << true << true;
+        QTest::newRow("StartTLS, unknown CA") << false << false;
+        QTest::newRow("LDAPS, unknown CA") << true << false;
+    }
+    void tls() {
+        QFETCH(bool, ldaps);
+        QFETCH(bool, withCa);
+        LdapSettings s = Settings();
+        s.uris = {ldaps ? mTlsServer.TlsUri() : mTlsServer.Uri()};
+        s.startTls = true;
+        if (withCa)
+            s.caFile = mTlsServer.CaFile();
+        LdapDirectory directory(s);
+        const auto error = ErrorOf([&] {
+            QCOMPARE(directory.GetUsers(SlapdServer::kDomain, false), QStringList{"tls-user"});
+        });
+        QCOMPARE(error.has_value(), !withCa);
+        if (error)
             QVERIFY2(error->Description().contains(s.uris.first()),
                      qPrintable(error->Description()));
     }

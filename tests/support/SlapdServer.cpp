@@ -40,6 +40,41 @@ QByteArray Line(const QString& name, const QString& value) {
     return name.toUtf8() + ":: " + bytes.toBase64() + '\n';
 }
 
+bool RunTool(const QString& program, const QStringList& arguments, const QString& dir,
+             QString& output) {
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool ok = process.waitForFinished(60000) && process.exitCode() == 0;
+    output = QString::fromLocal8Bit(process.readAll());
+    return ok;
+}
+
+// A CA and a server certificate for 127.0.0.1 that it signed.
+bool MakeCertificates(const QString& dir, QString& error) {
+    const QString ext = dir + QStringLiteral("/san.ext");
+    QFile san(ext);
+    if (!san.open(QIODevice::WriteOnly) || san.write("subjectAltName=IP:127.0.0.1\n") < 0)
+        return false;
+    san.close();
+    const QList<QStringList> steps{
+        {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.crt",
+         "-days", "2", "-subj", "/CN=Orvane test CA"},
+        {"req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr",
+         "-subj", "/CN=127.0.0.1"},
+        {"x509", "-req", "-in", "server.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
+         "-CAcreateserial", "-out", "server.crt", "-days", "2", "-extfile", ext}};
+    for (const QStringList& step : steps) {
+        QString output;
+        if (!RunTool(QStringLiteral("openssl"), step, dir, output)) {
+            error = QStringLiteral("openssl %1 failed: %2").arg(step.first(), output);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 quint16 FreeLoopbackPort() {
@@ -70,7 +105,7 @@ void SlapdServer::Stop() {
     }
 }
 
-bool SlapdServer::Start(const QByteArray& ldif, QString& error) {
+bool SlapdServer::Start(const QByteArray& ldif, QString& error, bool tls) {
     const QString slapd = QStringLiteral("/usr/sbin/slapd");
     const QString slapadd = QStringLiteral("/usr/sbin/slapadd");
     if (!QFile::exists(slapd) || !QFile::exists(slapadd)) {
@@ -80,7 +115,20 @@ bool SlapdServer::Start(const QByteArray& ldif, QString& error) {
     }
     const QString dir = mDir.path();
     QDir().mkpath(dir + QStringLiteral("/data"));
+    QByteArray tlsConf;
+    if (tls) {
+        if (!MakeCertificates(dir, error))
+            return false;
+        tlsConf = "TLSCACertificateFile " + dir.toUtf8() +
+                  "/ca.crt\n"
+                  "TLSCertificateFile " +
+                  dir.toUtf8() +
+                  "/server.crt\n"
+                  "TLSCertificateKeyFile " +
+                  dir.toUtf8() + "/server.key\n";
+    }
     const QByteArray conf =
+        tlsConf +
         "include /etc/ldap/schema/core.schema\n"
         "include /etc/ldap/schema/cosine.schema\n"
         "include /etc/ldap/schema/inetorgperson.schema\n"
@@ -129,9 +177,14 @@ bool SlapdServer::Start(const QByteArray& ldif, QString& error) {
         return false;
     }
     mPort = FreeLoopbackPort();
+    QString listen = Uri() + u'/';
+    if (tls) {
+        mTlsPort = FreeLoopbackPort();
+        listen += u' ' + TlsUri() + u'/';
+    }
     mSlapd.setProcessChannelMode(QProcess::MergedChannels);
     mSlapd.start(slapd, {QStringLiteral("-d"), QStringLiteral("0"), QStringLiteral("-f"),
-                         dir + "/slapd.conf", QStringLiteral("-h"), Uri() + u'/'});
+                         dir + "/slapd.conf", QStringLiteral("-h"), listen});
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < 15000) {

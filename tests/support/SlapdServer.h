@@ -18,9 +18,13 @@ public:
     ~SlapdServer();
     // Loads `ldif` (entries below kBase; the base entry itself is added) and starts the
     // server. Returns false with the reason in `error` when slapd is missing or does not start.
-    bool Start(const QByteArray& ldif, QString& error);
+    // With `tls`, the server also speaks StartTLS and LDAPS (TlsUri) with a certificate for
+    // 127.0.0.1 signed by a throwaway CA (CaFile).
+    bool Start(const QByteArray& ldif, QString& error, bool tls = false);
     void Stop();
     QString Uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(mPort); }
+    QString TlsUri() const { return QStringLiteral("ldaps://127.0.0.1:%1").arg(mTlsPort); }
+    QString CaFile() const { return mDir.filePath(QStringLiteral("ca.crt")); }
     QString Dir() const { return mDir.path(); }
 
     // One LDIF record: "dn" first, then attribute/value pairs. Values that are not plain
@@ -31,6 +35,7 @@ private:
     QTemporaryDir mDir;
     QProcess mSlapd;
     quint16 mPort = 0;
+    quint16 mTlsPort = 0;
 };
 
 // A free TCP port on the loopback interface.
