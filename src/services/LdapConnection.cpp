@@ -61,7 +61,8 @@ LdapConnection::Entry ReadEntry(LDAP* ld, LDAPMessage* message) {
     BerElement* ber = nullptr;
     for (char* name = ldap_first_attribute(ld, message, &ber); name != nullptr;
          name = ldap_next_attribute(ld, message, ber)) {
-        QList<QByteArray>& values = entry.attributes[QString::fromUtf8(name).toLower()];
+        entry.attributes.append({QByteArray(name), {}});
+        QList<QByteArray>& values = entry.attributes.back().second;
         if (berval** raw = ldap_get_values_len(ld, message, name)) {
             for (berval** v = raw; *v != nullptr; ++v)
                 values.append(QByteArray((*v)->bv_val, static_cast<qsizetype>((*v)->bv_len)));
@@ -77,7 +78,12 @@ LdapConnection::Entry ReadEntry(LDAP* ld, LDAPMessage* message) {
 } // namespace
 
 QList<QByteArray> LdapConnection::Entry::Values(const QString& name) const {
-    return attributes.value(name.toLower());
+    // Attribute names compare without letter case; entries hold a handful of them.
+    const QByteArray wanted = name.toLatin1();
+    for (const auto& [attribute, values] : attributes)
+        if (qstricmp(attribute.constData(), wanted.constData()) == 0)
+            return values;
+    return {};
 }
 
 QString LdapConnection::Entry::First(const QString& name) const {

@@ -3,7 +3,6 @@
 #include "services/LdapSettings.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -17,8 +16,8 @@ class LdapConnection {
 public:
     struct Entry {
         QString dn;
-        // Attribute names in lower case.
-        QHash<QString, QList<QByteArray>> attributes;
+        // The few attributes a search asks for, names as the server spells them.
+        QList<std::pair<QByteArray, QList<QByteArray>>> attributes;
         QList<QByteArray> Values(const QString& name) const;
         QString First(const QString& name) const;
     };

@@ -21,10 +21,23 @@ QByteArray Equals(const char* attribute, const QString& value) {
     return QByteArray("(") + attribute + '=' + LdapText::FilterValue(value) + ')';
 }
 
-// The order the local accounts list in: letter case folded, then exact.
-bool NameOrder(const QString& a, const QString& b) {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a < b;
+// The order the local accounts list in (letter case folded, then exact), through case-folded
+// keys computed once per name.
+template <class T, class NameOf> void SortByName(QList<T>& items, NameOf nameOf) {
+    QList<std::pair<QString, qsizetype>> keys;
+    keys.reserve(items.size());
+    for (qsizetype i = 0; i < items.size(); ++i)
+        keys.append({nameOf(items[i]).toCaseFolded(), i});
+    std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        return nameOf(items[a.second]) < nameOf(items[b.second]);
+    });
+    QList<T> sorted;
+    sorted.reserve(items.size());
+    for (const auto& key : keys)
+        sorted.append(std::move(items[key.second]));
+    items = std::move(sorted);
 }
 
 QStringList SortedNames(const QList<LdapConnection::Entry>& entries, const QString& attribute) {
@@ -35,8 +48,8 @@ QStringList SortedNames(const QList<LdapConnection::Entry>& entries, const QStri
         if (!name.isEmpty())
             names.append(name);
     }
-    names.removeDuplicates();
-    std::sort(names.begin(), names.end(), NameOrder);
+    SortByName(names, [](const QString& n) -> const QString& { return n; });
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
 
@@ -141,10 +154,7 @@ QList<DirectoryAccount> LdapDirectory::GetUsersWithSids(const QString&, bool) {
             accounts.append({name, SidOf(entry, false)});
     }
     // GetUsers' order; of a name listed twice the first entry counts.
-    std::stable_sort(accounts.begin(), accounts.end(),
-                     [](const DirectoryAccount& a, const DirectoryAccount& b) {
-                         return NameOrder(a.name, b.name);
-                     });
+    SortByName(accounts, [](const DirectoryAccount& a) -> const QString& { return a.name; });
     accounts.erase(std::unique(accounts.begin(), accounts.end(),
                                [](const DirectoryAccount& a, const DirectoryAccount& b) {
                                    return a.name == b.name;
