@@ -10,26 +10,7 @@
 #include <QPainter>
 
 bool RunTrapped(AppContext& ctx, const std::function<void()>& handler) {
-    try {
-        handler();
-        return true;
-    } catch (const OrvError& error) {
-        ctx.prompt->MsgBox(error.Description(), PromptButtons::Ok, PromptIcon::Critical,
-                           QStringLiteral("Error"));
-        return false;
-    }
-}
-
-void UseDialogBorder(QDialog* dialog) {
-    dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-}
-
-void UseFixedDialogBorder(QDialog* dialog, QSize designed) {
-    UseDialogBorder(dialog);
-    dialog->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    dialog->setSizeGripEnabled(false);
-    dialog->setFixedSize(designed.expandedTo(dialog->minimumSizeHint()));
+    return RunTrapped(*ctx.prompt, handler);
 }
 
 QString ProgramsDirectory() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/DialogCommon.h"
+
 #include <QDialog>
 #include <QPixmap>
 #include <QString>
@@ -8,25 +10,8 @@
 class AppContext;
 class QWidget;
 
-// How a window shows a dialog it opens modally and waits for. The program runs the dialog's
-// own event loop; a test replaces it with a function that drives the dialog's handlers.
-using ShowModal = std::function<void(QDialog&)>;
-inline void ExecModal(QDialog& dialog) {
-    dialog.exec();
-}
-
-// Runs one handler of an administration window. A catalogue failure (the database gone,
-// read-only or damaged) is shown with its description and the title "Error", and the window
-// stays as it was instead of the program ending. Returns false when it trapped a failure.
+// Runs one handler of an administration window (see RunTrapped of DialogCommon).
 bool RunTrapped(AppContext& ctx, const std::function<void()>& handler);
-
-// The window border of the administration windows: title bar with a close box, no minimise or
-// maximise box, no context-help button.
-void UseDialogBorder(QDialog* dialog);
-// The fixed-dialog border: as UseDialogBorder, and the window cannot be resized. Its size is
-// the designed client area, grown where the contents need more (larger fonts). Call it once
-// the layout is complete.
-void UseFixedDialogBorder(QDialog* dialog, QSize designed);
 
 // The directory the executable browse starts in: the platform's programs directory.
 QString ProgramsDirectory();

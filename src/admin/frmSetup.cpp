@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "services/ThemeLogo.h"
+#include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 
@@ -17,12 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel* Decoration(QStyle::StandardPixmap kind, int size, QWidget* parent) {
-    auto* picture = new QLabel(parent);
-    picture->setPixmap(parent->style()->standardIcon(kind).pixmap(size, size));
-    return picture;
-}
 
 // The designed logo: a banner in the product's colours.
 QPixmap DesignedLogo(qreal ratio) {

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "support/MailSender.h"
+#include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/ProgressBar.h"
@@ -17,12 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel* Decoration(QStyle::StandardPixmap kind, int size, QWidget* parent) {
-    auto* picture = new QLabel(parent);
-    picture->setPixmap(parent->style()->standardIcon(kind).pixmap(size, size));
-    return picture;
-}
 
 // The band at the top of the window, in the product's colours.
 QPixmap Banner(qreal ratio) {

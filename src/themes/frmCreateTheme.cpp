@@ -24,7 +24,7 @@ const QString frmCreateTheme::kPictureFilter =
 frmCreateTheme::frmCreateTheme(AppContext& ctx, frmThemeManage* manager)
     : QDialog(manager), mCtx(ctx), mManager(manager) {
     setObjectName(QStringLiteral("frmCreateTheme"));
-    UseThemeDialogBorder(this);
+    UseDialogBorder(this);
     BuildControls();
     Form_Load();
 }
@@ -100,7 +100,7 @@ void frmCreateTheme::cmdConfigure_Click() {
 }
 
 void frmCreateTheme::cmdSave_Click() {
-    RunThemeHandler(mCtx, [this] {
+    RunTrapped(*mCtx.prompt, [this] {
         if (txtSplashScreen->text().isEmpty() && txtAddRemove->text().isEmpty() &&
             txtConfigure->text().isEmpty()) {
             mCtx.prompt->MsgBox(QStringLiteral("Couldn't save, please select a image to use"),

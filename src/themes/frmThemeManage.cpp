@@ -18,7 +18,7 @@
 frmThemeManage::frmThemeManage(AppContext& ctx, SetCurrentThemeFn setCurrentTheme, QWidget* parent)
     : QDialog(parent), mCtx(ctx), mSetCurrentTheme(std::move(setCurrentTheme)) {
     setObjectName(QStringLiteral("frmThemeManage"));
-    UseThemeDialogBorder(this);
+    UseDialogBorder(this);
     setWindowTitle(QStringLiteral("Theme Management..."));
     BuildControls();
     Form_Load();
@@ -63,7 +63,7 @@ void frmThemeManage::BuildControls() {
 void frmThemeManage::Form_Load() {
     if (mCtx.gLowColor)
         ApplyLowColor(this);
-    RunThemeHandler(mCtx, [this] { LoadThemes(); });
+    RunTrapped(*mCtx.prompt, [this] { LoadThemes(); });
 }
 
 void frmThemeManage::LoadThemes() {
@@ -90,7 +90,7 @@ void frmThemeManage::lstTheme_Click() {
 }
 
 void frmThemeManage::cmdApply_Click() {
-    RunThemeHandler(mCtx, [this] {
+    RunTrapped(*mCtx.prompt, [this] {
         if (lstTheme->Count() == 0) {
             mCtx.prompt->MsgBox(QStringLiteral("There are no theme created, please create one."),
                                 PromptButtons::Ok, PromptIcon::Information,
@@ -112,7 +112,7 @@ void frmThemeManage::cmdApply_Click() {
 }
 
 void frmThemeManage::cmdDelete_Click() {
-    RunThemeHandler(mCtx, [this] {
+    RunTrapped(*mCtx.prompt, [this] {
         const QString name = SelectedTheme();
         if (name.isEmpty())
             return;

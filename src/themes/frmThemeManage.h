@@ -29,7 +29,7 @@ public:
     void cmdCreate_Click();
 
     // How the theme editor is shown.
-    ShowThemeDialog showEditor = ExecThemeDialog;
+    ShowModal showEditor = ExecModal;
 
     QGroupBox* Frame1 = nullptr;
     ListView* lstTheme = nullptr;

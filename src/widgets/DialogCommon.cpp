@@ -1,0 +1,35 @@
+#include "widgets/DialogCommon.h"
+
+#include "platform/OrvError.h"
+#include "platform/Prompt.h"
+
+#include <QLabel>
+
+bool RunTrapped(Prompt& prompt, const std::function<void()>& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const OrvError& error) {
+        prompt.MsgBox(error.Description(), PromptButtons::Ok, PromptIcon::Critical,
+                      QStringLiteral("Error"));
+        return false;
+    }
+}
+
+void UseDialogBorder(QDialog* dialog) {
+    dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+}
+
+void UseFixedDialogBorder(QDialog* dialog, QSize designed) {
+    UseDialogBorder(dialog);
+    dialog->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    dialog->setSizeGripEnabled(false);
+    dialog->setFixedSize(designed.expandedTo(dialog->minimumSizeHint()));
+}
+
+QLabel* Decoration(QStyle::StandardPixmap kind, int size, QWidget* parent) {
+    auto* picture = new QLabel(parent);
+    picture->setPixmap(parent->style()->standardIcon(kind).pixmap(size, size));
+    return picture;
+}
