@@ -16,9 +16,11 @@ QString FormatTable(const CtlTable& table) {
         QString text;
         for (qsizetype c = 0; c < widths.size(); ++c) {
             const QString cell = c < cells.size() ? cells.at(c) : QString();
-            // The last column is not padded: no trailing spaces.
             text += c + 1 < widths.size() ? cell.leftJustified(widths[c] + 2) : cell;
         }
+        // Empty last cells leave no trailing spaces.
+        while (text.endsWith(u' '))
+            text.chop(1);
         return text + u'\n';
     };
     QString text = line(table.headers);
