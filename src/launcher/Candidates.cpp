@@ -52,24 +52,72 @@ QHash<QString, RuleVerdict> IndexFirstRules(Recordset& rs, const QString& field)
 
 } // namespace
 
-bool DecideEntry(RuleVerdict user, RuleVerdict group, short objectType,
-                 const std::function<bool()>& isMember) {
+QString VerdictName(RuleVerdict verdict) {
+    switch (verdict) {
+    case RuleVerdict::Allow:
+        return QStringLiteral("Allow");
+    case RuleVerdict::Deny:
+        return QStringLiteral("Deny");
+    case RuleVerdict::None:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+EntryDecision ExplainDecision(RuleVerdict user, RuleVerdict group, short objectType,
+                              const std::function<bool()>& isMember) {
     const bool fromGroup = objectType == clsProgram::FromGroupRule;
+    const QString source =
+        fromGroup ? QStringLiteral("group candidate") : QStringLiteral("user candidate");
+    const QString cell =
+        QStringLiteral("U %1, G %2, %3").arg(VerdictName(user), VerdictName(group), source);
+    EntryDecision d;
+    auto decide = [&](bool allowed, const QString& reason) {
+        d.allowed = allowed;
+        d.reason = reason;
+        d.cell = cell;
+        if (d.member)
+            d.cell += *d.member ? QStringLiteral(", member") : QStringLiteral(", not member");
+        return d;
+    };
     switch (user) {
     case RuleVerdict::Deny:
-        return false;
+        return decide(false,
+                      QStringLiteral("the user's own Deny hides it, whatever the groups say"));
     case RuleVerdict::Allow:
         // A group's Deny outweighs the user's Allow only for a candidate of that group whose
         // membership the directory confirms.
-        if (group == RuleVerdict::Deny && fromGroup)
-            return !isMember();
-        return true;
+        if (group == RuleVerdict::Deny && fromGroup) {
+            d.member = isMember();
+            return *d.member
+                       ? decide(false, QStringLiteral("the group's Deny outweighs the user's own "
+                                                      "Allow: he is a member of that group"))
+                       : decide(true, QStringLiteral("the user's own Allow stands: the directory "
+                                                     "does not list him in the denying group"));
+        }
+        if (group == RuleVerdict::Deny)
+            return decide(true, QStringLiteral("the user's own Allow stands: the candidate came "
+                                               "from his own rule, so a group's Deny does not "
+                                               "count"));
+        return decide(true, QStringLiteral("the user's own Allow shows it"));
     case RuleVerdict::None:
+        if (group == RuleVerdict::Allow && fromGroup) {
+            d.member = isMember();
+            return *d.member ? decide(true, QStringLiteral("the group's Allow shows it: the "
+                                                           "directory confirms the membership"))
+                             : decide(false, QStringLiteral("the group's Allow does not count: "
+                                                            "the directory does not list the "
+                                                            "user in that group"));
+        }
         if (group == RuleVerdict::Allow)
-            return fromGroup && isMember();
-        return group == RuleVerdict::None;
+            return decide(false, QStringLiteral("a group's Allow counts only for a candidate "
+                                                "that came from a group rule"));
+        if (group == RuleVerdict::Deny)
+            return decide(false, QStringLiteral("the group's Deny hides it"));
+        return decide(true, QStringLiteral("neither the user nor the group has a rule for it "
+                                           "any more: the candidate stands"));
     }
-    return false;
+    return decide(false, QStringLiteral("unknown verdict"));
 }
 
 bool NotInCollection(const QList<clsProgram>& entries, const QString& programName) {
@@ -156,12 +204,14 @@ bool AccessEvaluator::IsMember(const QString& group) {
     return mUserGroups->contains(group);
 }
 
-bool AccessEvaluator::IsEntryAllowed(const clsProgram& entry) {
+EntryExplanation AccessEvaluator::Explain(const clsProgram& entry) {
     const QString upperProgram = entry.ProgramName().toUpper();
-    const RuleVerdict user = Lookup(UserRules(), upperProgram);
-    const RuleVerdict group = Lookup(GroupRules(entry.ObjectName()), upperProgram);
-    return DecideEntry(user, group, entry.ObjectType(),
-                       [&] { return IsMember(entry.ObjectName()); });
+    EntryExplanation e;
+    e.user = Lookup(UserRules(), upperProgram);
+    e.group = Lookup(GroupRules(entry.ObjectName()), upperProgram);
+    e.decision = ExplainDecision(e.user, e.group, entry.ObjectType(),
+                                 [&] { return IsMember(entry.ObjectName()); });
+    return e;
 }
 
 bool AccessEvaluator::HasRule(const clsProgram& entry) {

@@ -18,12 +18,34 @@ namespace modMain {
 
 // What the first matching rule of a principal says about a program.
 enum class RuleVerdict { None, Allow, Deny };
+// "Allow", "Deny" or "none".
+QString VerdictName(RuleVerdict verdict);
+
+// A decision with what led to it: the membership answer, when the cell asked for it, and the
+// cell of the decision table that decided, as a short label and in plain words.
+struct EntryDecision {
+    bool allowed = false;
+    std::optional<bool> member;
+    QString cell;
+    QString reason;
+};
 
 // The decision for one candidate, given the user's own verdict, the verdict of the
 // candidate's principal taken as a group, and the candidate's ObjectType. `isMember` is asked
 // only in the two cells that depend on the membership of that principal.
-bool DecideEntry(RuleVerdict user, RuleVerdict group, short objectType,
-                 const std::function<bool()>& isMember);
+EntryDecision ExplainDecision(RuleVerdict user, RuleVerdict group, short objectType,
+                              const std::function<bool()>& isMember);
+inline bool DecideEntry(RuleVerdict user, RuleVerdict group, short objectType,
+                        const std::function<bool()>& isMember) {
+    return ExplainDecision(user, group, objectType, isMember).allowed;
+}
+
+// The user's and the principal's first matching rules for a candidate and the decision.
+struct EntryExplanation {
+    RuleVerdict user = RuleVerdict::None;
+    RuleVerdict group = RuleVerdict::None;
+    EntryDecision decision;
+};
 
 // True when no entry of `entries` names `programName` (upper-case comparison).
 bool NotInCollection(const QList<clsProgram>& entries, const QString& programName);
@@ -43,7 +65,8 @@ bool IsEntryAllowed(AppContext& ctx, const clsProgram& entry);
 class AccessEvaluator {
 public:
     explicit AccessEvaluator(AppContext& ctx) : mCtx(ctx) {}
-    bool IsEntryAllowed(const clsProgram& entry);
+    bool IsEntryAllowed(const clsProgram& entry) { return Explain(entry).decision.allowed; }
+    EntryExplanation Explain(const clsProgram& entry);
     // True when the user's rules or the rules of the entry's principal name its program: the
     // catalogue then still holds the program.
     bool HasRule(const clsProgram& entry);

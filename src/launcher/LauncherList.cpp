@@ -1,6 +1,6 @@
 #include "launcher/LauncherList.h"
 
-#include "launcher/Candidates.h"
+#include "launcher/LauncherItems.h"
 #include "launcher/LauncherPictures.h"
 #include "launcher/ListView.h"
 #include "launcher/frmMain.h"
@@ -28,50 +28,27 @@ void AddProgram(AppContext& ctx, frmMain& form, const std::shared_ptr<PictureRea
 bool BuildLauncherList(AppContext& ctx, bool rebuild) {
     frmMain& form = MainForm(ctx);
     const auto reader = std::make_shared<PictureReader>();
+    const QList<LauncherItem> items = LauncherItems(ctx);
 
-    if (ctx.gIsAdmin) {
-        Recordset rs = ctx.Catalog().GetPrograms();
-        const long count = rs.RecordCount();
-        // The list starts empty whoever calls; a build that follows another without a
-        // refresh in between must not show every program twice.
-        form.ListView1->Clear();
-        form.ImageList3->Clear();
-        if (count != 0) {
-            rs.MoveFirst();
-            for (long i = 1; i <= count; ++i) {
-                const QString name =
-                    TrimSpaces(rs.Fields(QStringLiteral("Program_Name")).toString());
-                AddProgram(ctx, form, reader, name, static_cast<int>(i), rebuild);
-                rs.MoveNext();
-            }
-        }
-        rs.Close();
-    } else {
-        const QList<clsProgram> permitted = PermittedEntries(ctx);
-        form.ImageList3->Clear();
-        form.ListView1->Clear();
-        for (qsizetype i = 1; i <= Count(permitted); ++i)
-            AddProgram(ctx, form, reader, Item(permitted, i).ProgramName(), static_cast<int>(i),
-                       rebuild);
-    }
+    // The list starts empty whoever calls; a build that follows another without a refresh in
+    // between must not show every program twice.
+    form.ImageList3->Clear();
+    form.ListView1->Clear();
+    int picture = 0;
+    for (const LauncherItem& item : items)
+        if (!item.isFolder)
+            AddProgram(ctx, form, reader, item.name, ++picture, rebuild);
 
     form.ImageList3->Add(FolderPicture(ctx, *reader));
     if (rebuild)
         AttachPictures(form);
-    Recordset rs = ctx.Catalog().GetFolders();
-    const long count = rs.RecordCount();
-    if (count > 0)
-        rs.MoveFirst();
-    for (long r = 0; r < count; ++r) {
+    for (const LauncherItem& item : items) {
+        if (!item.isFolder)
+            continue;
         const int folderPicture = form.ImageList3->Count();
-        const int item =
-            form.ListView1->AddItem(TrimSpaces(rs.Fields(QStringLiteral("Folder_Name")).toString()),
-                                    folderPicture, folderPicture);
-        form.ListView1->SetTag(item,
-                               TrimSpaces(rs.Fields(QStringLiteral("Folder_Path")).toString()));
-        rs.MoveNext();
+        const int row = form.ListView1->AddItem(item.name, folderPicture, folderPicture);
+        form.ListView1->SetTag(row, item.folderPath);
     }
-    rs.Close();
     return true;
 }
 

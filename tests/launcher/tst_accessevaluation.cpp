@@ -89,13 +89,17 @@ private Q_SLOTS:
         QFETCH(bool, allowed);
         QFETCH(bool, asksMembership);
         int asked = 0;
-        QCOMPARE(modMain::DecideEntry(user, group, type,
-                                      [&] {
-                                          ++asked;
-                                          return member;
-                                      }),
-                 allowed);
+        const modMain::EntryDecision decision = modMain::ExplainDecision(user, group, type, [&] {
+            ++asked;
+            return member;
+        });
+        QCOMPARE(decision.allowed, allowed);
         QCOMPARE(asked > 0, asksMembership);
+        // The explanation reports the membership answer exactly when the cell asked for it.
+        QCOMPARE(decision.member.has_value(), asksMembership);
+        if (decision.member)
+            QCOMPARE(*decision.member, member);
+        QVERIFY(!decision.reason.isEmpty());
     }
 
     void candidates_data() {

@@ -1,0 +1,251 @@
+#include "ctl/CtlCommand.h"
+#include "ctl/CtlSession.h"
+#include "platform/Text.h"
+#include "services/CatalogStore.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace {
+
+struct Principal {
+    QString name;
+    int kind = 0; // CatalogStore::PrincipalKind
+    QString KindName() const {
+        return kind == CatalogStore::KindGroup ? QStringLiteral("group") : QStringLiteral("user");
+    }
+};
+
+// --user U or --group G, exactly one of them.
+Principal PrincipalOf(const CtlArgs& a) {
+    const bool user = a.Has(QStringLiteral("--user"));
+    const bool group = a.Has(QStringLiteral("--group"));
+    if (user == group)
+        throw UsageError{QStringLiteral("give either --user U or --group G")};
+    return user ? Principal{a.Required(QStringLiteral("--user")), CatalogStore::KindUser}
+                : Principal{a.Required(QStringLiteral("--group")), CatalogStore::KindGroup};
+}
+
+// The program's name as the catalogue stores it.
+QString ProgramOf(CtlSession& s, const CtlArgs& a) {
+    const QString program = TrimSpaces(a.Required(QStringLiteral("--program")));
+    Recordset rs = s.Catalog().GetProgram(program);
+    if (rs.RecordCount() <= 0)
+        throw Refusal{QStringLiteral("there is no program \"%1\"").arg(program)};
+    rs.MoveFirst();
+    const QString stored = TrimSpaces(rs.Fields(QStringLiteral("Program_Name")).toString());
+    rs.Close();
+    return stored;
+}
+
+// The principal as the catalogue knows him, added from the directory on his first rule as
+// the principal picker does.
+void EnsurePrincipal(CtlSession& s, const Principal& p) {
+    const QString domain = s.Domain();
+    if (p.kind == CatalogStore::KindGroup) {
+        if (s.Catalog().GroupExists(p.name))
+            return;
+        if (!s.Directory().GetGroups(domain, false).contains(p.name))
+            throw Refusal{QStringLiteral("the directory has no group \"%1\"").arg(p.name)};
+        s.Catalog().AddGroup(p.name);
+        return;
+    }
+    if (s.Catalog().UserExists(p.name))
+        return;
+    if (!s.Directory().GetUsers(domain, false).contains(p.name))
+        throw Refusal{QStringLiteral("the directory has no user \"%1\"").arg(p.name)};
+    s.Catalog().AddUser(p.name, s.Directory().GetAccountSid(domain, p.name, false));
+}
+
+CtlResult SetRule(CtlSession& s, const CtlArgs& a, int status) {
+    const QString program = ProgramOf(s, a);
+    const Principal p = PrincipalOf(a);
+    EnsurePrincipal(s, p);
+    if (!s.Catalog().AddPermission(p.name, status, program, p.kind))
+        throw Refusal{QStringLiteral("the rule could not be stored")};
+    const QString verdict =
+        status == CatalogStore::StatusAllow ? QStringLiteral("Allow") : QStringLiteral("Deny");
+    return {QJsonObject{{QStringLiteral("ok"), true},
+                        {QStringLiteral("program"), program},
+                        {QStringLiteral("principal"), p.name},
+                        {QStringLiteral("kind"), p.KindName()},
+                        {QStringLiteral("status"), verdict}},
+            {},
+            {QStringLiteral("%1 %2 %3: %4").arg(program, p.KindName(), p.name, verdict)}};
+}
+
+CtlResult RulesRevoke(CtlSession& s, const CtlArgs& a) {
+    const QString program = ProgramOf(s, a);
+    const Principal p = PrincipalOf(a);
+    const long principalId = s.Catalog().GetObjectId(p.name, p.kind);
+    if (principalId == 0 ||
+        !s.Catalog().DeletePermission(principalId, s.Catalog().GetProgramId(program)))
+        throw Refusal{
+            QStringLiteral("%1 %2 has no rule for %3").arg(p.KindName(), p.name, program)};
+    return {
+        QJsonObject{{QStringLiteral("ok"), true},
+                    {QStringLiteral("program"), program},
+                    {QStringLiteral("principal"), p.name},
+                    {QStringLiteral("kind"), p.KindName()}},
+        {},
+        {QStringLiteral("Revoked the rule of %1 %2 for %3").arg(p.KindName(), p.name, program)}};
+}
+
+CtlResult RulesList(CtlSession& s, const CtlArgs& a) {
+    const QString program = TrimSpaces(a.Value(QStringLiteral("--program"))).toUpper();
+    const QString principal = a.Value(QStringLiteral("--principal"));
+    CtlResult result;
+    result.table.headers = {QStringLiteral("Program"), QStringLiteral("Kind"),
+                            QStringLiteral("Principal"), QStringLiteral("Permission")};
+    QJsonArray rules;
+    auto collect = [&](Recordset rs, const QString& kind) {
+        const long count = rs.RecordCount();
+        if (count > 0)
+            rs.MoveFirst();
+        for (long r = 0; r < count; ++r) {
+            const QString prg = TrimSpaces(rs.Fields(QStringLiteral("PrgName")).toString());
+            const QString who = rs.Fields(QStringLiteral("ObjectName")).toString();
+            const QVariant status = rs.Fields(QStringLiteral("Status"));
+            rs.MoveNext();
+            if ((!program.isEmpty() && prg.toUpper() != program) ||
+                (!principal.isEmpty() && who != principal))
+                continue;
+            const QString verdict = status.isNull()       ? QStringLiteral("N/A")
+                                    : status.toInt() == 1 ? QStringLiteral("Allow")
+                                                          : QStringLiteral("Deny");
+            rules.append(QJsonObject{{QStringLiteral("program"), prg},
+                                     {QStringLiteral("kind"), kind},
+                                     {QStringLiteral("principal"), who},
+                                     {QStringLiteral("status"), verdict}});
+            result.table.rows.append({prg, kind, who, verdict});
+        }
+        rs.Close();
+    };
+    collect(s.Catalog().GetPermissionsByGroup(), QStringLiteral("group"));
+    collect(s.Catalog().GetPermissionsByUser(), QStringLiteral("user"));
+    result.json = rules;
+    return result;
+}
+
+// The names of the two settings and their values in the settings key.
+QString ValueName(const QString& setting) {
+    if (setting == QStringLiteral("domain"))
+        return QStringLiteral("5");
+    if (setting == QStringLiteral("admin-group"))
+        return QStringLiteral("6");
+    throw UsageError{QStringLiteral("unknown setting \"%1\": domain or admin-group").arg(setting)};
+}
+
+CtlResult SettingsGet(CtlSession& s, const CtlArgs& a) {
+    const QStringList names =
+        a.words.isEmpty() ? QStringList{QStringLiteral("domain"), QStringLiteral("admin-group")}
+                          : a.words;
+    CtlResult result;
+    QJsonObject json{{QStringLiteral("file"), s.Registry().File()}};
+    result.table.headers = {QStringLiteral("Setting"), QStringLiteral("Value")};
+    for (const QString& name : names) {
+        const QString value = s.Registry()
+                                  .GetValue(RegistryStore::HKEY_LOCAL_MACHINE_,
+                                            RegistryStore::kSettingsKey, ValueName(name))
+                                  .toString();
+        json.insert(name, value);
+        result.table.rows.append({name, value});
+    }
+    result.lines.append(QStringLiteral("(from %1)").arg(s.Registry().File()));
+    result.json = json;
+    return result;
+}
+
+CtlResult SettingsSet(CtlSession& s, const CtlArgs& a) {
+    const QString valueName = ValueName(a.words.at(0));
+    const QString value = TrimSpaces(a.words.at(1));
+    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+    if (!s.Registry().CreateKey(root, RegistryStore::kSettingsKey) ||
+        !s.Registry().SetValue(root, RegistryStore::kSettingsKey, valueName, value))
+        throw Refusal{QStringLiteral("the settings file %1 cannot be written by %2: only root "
+                                     "may change the machine-wide settings")
+                          .arg(s.Registry().File(), s.CallerName())};
+    return {QJsonObject{{QStringLiteral("ok"), true},
+                        {QStringLiteral("file"), s.Registry().File()},
+                        {a.words.at(0), value}},
+            {},
+            {QStringLiteral("%1 = %2 (in %3)").arg(a.words.at(0), value, s.Registry().File())}};
+}
+
+} // namespace
+
+QList<CtlCommand> RuleCommands() {
+    using R = CtlCommand::Rights;
+    const QStringList who{QStringLiteral("--program P"), QStringLiteral("--user U"),
+                          QStringLiteral("--group G")};
+    const QString whoUsage = QStringLiteral("--program P (--user U | --group G)");
+    return {
+        {{"rules", "list"},
+         {},
+         0,
+         0,
+         {"--program P", "--principal N"},
+         R::Anyone,
+         "the permission rules, by group then by user",
+         RulesList},
+        {{"rules", "allow"},
+         whoUsage,
+         0,
+         0,
+         who,
+         R::Administrator,
+         "allows a program to a user or group",
+         [](CtlSession& s, const CtlArgs& a) { return SetRule(s, a, CatalogStore::StatusAllow); },
+         {"--program"},
+         PrincipalOf},
+        {{"rules", "deny"},
+         whoUsage,
+         0,
+         0,
+         who,
+         R::Administrator,
+         "denies a program to a user or group",
+         [](CtlSession& s, const CtlArgs& a) { return SetRule(s, a, CatalogStore::StatusDeny); },
+         {"--program"},
+         PrincipalOf},
+        {{"rules", "revoke"},
+         whoUsage,
+         0,
+         0,
+         who,
+         R::Administrator,
+         "removes the rule of a user or group for a program",
+         RulesRevoke,
+         {"--program"},
+         PrincipalOf},
+    };
+}
+
+QList<CtlCommand> SettingsCommands() {
+    using R = CtlCommand::Rights;
+    return {
+        {{"settings", "get"},
+         "[domain|admin-group]",
+         0,
+         1,
+         {},
+         R::Anyone,
+         "the domain and the administrators' group",
+         SettingsGet,
+         {},
+         [](const CtlArgs& a) {
+             for (const QString& name : a.words)
+                 ValueName(name);
+         }},
+        {{"settings", "set"},
+         "domain|admin-group VALUE",
+         2,
+         2,
+         {},
+         R::Settings,
+         "changes a machine-wide setting",
+         SettingsSet,
+         {},
+         [](const CtlArgs& a) { ValueName(a.words.at(0)); }},
+    };
+}

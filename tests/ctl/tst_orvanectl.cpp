@@ -1,0 +1,321 @@
+#include "support/TestAccount.h"
+#include "support/TestFiles.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Runs the built orvanectl on personal application folders of the unprivileged test account:
+// their settings sit beside them and the account is the caller the rights check sees.
+namespace {
+
+const QString kMe = QString::fromLatin1(kTestAccount);
+// A group that neither the test account nor "nobody" is in.
+const QString kOtherGroup = QStringLiteral("root");
+
+struct CtlRun {
+    int status = -1;
+    QString out;
+    QString err;
+    QJsonDocument json;
+};
+
+CtlRun Ctl(const QString& appDir, QStringList args) {
+    // First, so that a row ending in an option without its value stays without one.
+    args.prepend(appDir);
+    args.prepend(QStringLiteral("--app-dir"));
+    QProcess process;
+    process.start(QStringLiteral(ORV_CTL), args);
+    CtlRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        run.err = QStringLiteral("no answer within a minute");
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    if (args.contains(QStringLiteral("--json")))
+        run.json = QJsonDocument::fromJson(run.out.toUtf8());
+    return run;
+}
+
+QString Describe(const CtlRun& run) {
+    return QStringLiteral("status %1\nstdout:\n%2\nstderr:\n%3")
+        .arg(run.status)
+        .arg(run.out, run.err);
+}
+
+// Runs a command that must succeed.
+#define CTL_OK(run, dir, ...)                                                                      \
+    const CtlRun run = Ctl(dir, QStringList{__VA_ARGS__});                                         \
+    QVERIFY2(run.status == 0, qPrintable(Describe(run)))
+
+} // namespace
+
+class tst_orvanectl : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The cells of the decision table that one consistent catalogue can reach, the programs
+    // that are not candidates and the administrator, each as `why` explains it to the test
+    // account; `launcher-list` agrees with every answer.
+    void whyExplainsTheDecision_data() {
+        QTest::addColumn<QStringList>("rules"); // "allow user", "deny group", ...
+        QTest::addColumn<bool>("administrator");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("candidate"); // "kind name", empty when none
+        QTest::addColumn<QString>("userRule");
+        QTest::addColumn<QString>("groupRule");
+        QTest::addColumn<QJsonValue>("member");
+        const QString group = QStringLiteral("group ") + kMe;
+        const QString user = QStringLiteral("user ") + kMe;
+        const QJsonValue notAsked(QJsonValue::Null);
+        QTest::newRow("U Allow, G Allow")
+            << QStringList{"allow group", "allow user"} << false << true
+            << "U Allow, G Allow, group candidate" << group << "Allow"
+            << "Allow" << notAsked;
+        QTest::newRow("U Allow, G Deny") << QStringList{"deny group", "allow user"} << false << true
+                                         << "U Allow, G Deny, user candidate" << user << "Allow"
+                                         << "Deny" << notAsked;
+        QTest::newRow("U Allow, G none") << QStringList{"allow user"} << false << true
+                                         << "U Allow, G none, user candidate" << user << "Allow"
+                                         << "none" << notAsked;
+        QTest::newRow("U Deny, G Allow")
+            << QStringList{"allow group", "deny user"} << false << false
+            << "U Deny, G Allow, group candidate" << group << "Deny"
+            << "Allow" << notAsked;
+        QTest::newRow("U none, G Allow, member")
+            << QStringList{"allow group"} << false << true
+            << "U none, G Allow, group candidate, member" << group << "none"
+            << "Allow" << QJsonValue(true);
+        QTest::newRow("U Deny, G Deny: no candidate")
+            << QStringList{"deny group", "deny user"} << false << false << "not a candidate"
+            << QString() << QString() << QString() << notAsked;
+        QTest::newRow("Allow of a group he is not in")
+            << QStringList{"allow other"} << false << false << "not a candidate" << QString()
+            << QString() << QString() << notAsked;
+        QTest::newRow("administrator, no rules") << QStringList{} << true << true << "administrator"
+                                                 << QString() << QString() << QString() << notAsked;
+    }
+    void whyExplainsTheDecision() {
+        ORV_AS_TEST_ACCOUNT();
+        QFETCH(QStringList, rules);
+        QFETCH(bool, administrator);
+        QFETCH(bool, shown);
+        QFETCH(QString, cell);
+        QFETCH(QString, candidate);
+        QFETCH(QString, userRule);
+        QFETCH(QString, groupRule);
+        QFETCH(QJsonValue, member);
+
+        QTemporaryDir dir;
+        const QString app = dir.path();
+        { CTL_OK(setup, app, "settings", "set", "admin-group", kMe); }
+        { CTL_OK(add, app, "programs", "add", "Editor", "--path", "/usr/bin/vi"); }
+        for (const QString& rule : rules) {
+            const QStringList part = rule.split(u' ');
+            const QString who =
+                part[1] == "user" ? QStringLiteral("--user") : QStringLiteral("--group");
+            const QString name = part[1] == "other" ? kOtherGroup : kMe;
+            // The program's letter case does not matter to the rules.
+            CTL_OK(set, app, "rules", part[0], "--program", "EDITOR", who, name);
+        }
+        if (!administrator) {
+            CTL_OK(hand, app, "settings", "set", "admin-group", kOtherGroup);
+        }
+
+        CTL_OK(why, app, "why", "--user", kMe, "--program", "editor", "--json");
+        const QJsonObject root = why.json.object();
+        QCOMPARE(root["user"].toString(), kMe);
+        QCOMPARE(root["administrator"].toBool(), administrator);
+        const QJsonArray programs = root["programs"].toArray();
+        QCOMPARE(programs.size(), 1);
+        const QJsonObject answer = programs.at(0).toObject();
+        QCOMPARE(answer["program"].toString(), QStringLiteral("Editor"));
+        QCOMPARE(answer["shown"].toBool(), shown);
+        QCOMPARE(answer["cell"].toString(), cell);
+        QVERIFY(!answer["reason"].toString().isEmpty());
+        if (candidate.isEmpty()) {
+            QVERIFY(answer["candidate"].isNull());
+        } else {
+            const QJsonObject c = answer["candidate"].toObject();
+            QCOMPARE(c["kind"].toString() + u' ' + c["principal"].toString(), candidate);
+            QCOMPARE(answer["userRule"].toString(), userRule);
+            QCOMPARE(answer["groupRule"].toString(), groupRule);
+            QCOMPARE(answer["member"], member);
+        }
+
+        CTL_OK(list, app, "launcher-list", "--user", kMe, "--json");
+        QStringList names;
+        for (const QJsonValue& item : list.json.object()["items"].toArray())
+            names << item.toObject()["name"].toString();
+        QCOMPARE(names.contains(QStringLiteral("Editor")), shown);
+
+        // The table for people says the same in a row of its own.
+        CTL_OK(table, app, "why", "--user", kMe);
+        const QString row = table.out.split(u'\n').filter(QStringLiteral("Editor")).value(0);
+        QVERIFY2(row.contains(shown ? QStringLiteral(" shown ") : QStringLiteral(" hidden ")) &&
+                     row.contains(cell),
+                 qPrintable(table.out));
+    }
+
+    // Refusals exit 1 with the reason on stderr and change nothing; bad usage exits 2 with the
+    // usage. The caller is a plain member of no administrators' group.
+    void refusalsAndUsage_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("stderrHas");
+        const QString notAdmin = QStringLiteral("may not change the launcher");
+        QTest::newRow("add program")
+            << QStringList{"programs", "add", "Calc", "--path", "/bin/bc"} << 1 << notAdmin;
+        QTest::newRow("remove program")
+            << QStringList{"programs", "remove", "Editor"} << 1 << notAdmin;
+        QTest::newRow("allow") << QStringList{"rules",  "allow",   "--program",
+                                              "Editor", "--group", kMe}
+                               << 1 << notAdmin;
+        QTest::newRow("add folder")
+            << QStringList{"folders", "add", "Docs", "/tmp"} << 1 << notAdmin;
+        QTest::newRow("apply theme") << QStringList{"themes", "apply", "Default"} << 1 << notAdmin;
+        QTest::newRow("change settings")
+            << QStringList{"settings", "set", "admin-group", kMe} << 1 << notAdmin;
+        QTest::newRow("unknown program")
+            << QStringList{"programs", "show", "Nothing"} << 1 << "there is no program \"Nothing\"";
+        QTest::newRow("unknown user")
+            << QStringList{"why", "--user", "no-such-user-orv"} << 1 << "no-such-user-orv";
+        QTest::newRow("missing folder")
+            << QStringList{"programs", "list", "--app-dir", "/nonexistent/orv"} << 1
+            << "/nonexistent/orv does not exist";
+        QTest::newRow("no subcommand") << QStringList{"programs"} << 2 << "needs a subcommand";
+        QTest::newRow("unknown subcommand")
+            << QStringList{"programs", "frob"} << 2 << "unknown subcommand";
+        QTest::newRow("unknown command") << QStringList{"frob"} << 2 << "unknown command";
+        QTest::newRow("unknown option")
+            << QStringList{"programs", "list", "--colour", "red"} << 2 << "unknown option --colour";
+        QTest::newRow("option without value")
+            << QStringList{"why", "--user"} << 2 << "--user needs a value";
+        QTest::newRow("required option")
+            << QStringList{"launcher-list"} << 2 << "--user is required";
+        QTest::newRow("user and group")
+            << QStringList{"rules", "deny", "--program", "Editor", "--user", kMe, "--group", kMe}
+            << 2 << "either --user U or --group G";
+        QTest::newRow("extra operand") << QStringList{"programs", "show", "Editor", "More"} << 2
+                                       << "unexpected operand \"More\"";
+        QTest::newRow("unknown setting")
+            << QStringList{"settings", "get", "colour"} << 2 << "unknown setting \"colour\"";
+    }
+    void refusalsAndUsage() {
+        ORV_AS_TEST_ACCOUNT();
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, stderrHas);
+        QTemporaryDir dir;
+        { CTL_OK(setup, dir.path(), "settings", "set", "admin-group", kMe); }
+        { CTL_OK(add, dir.path(), "programs", "add", "Editor", "--path", "/usr/bin/vi"); }
+        { CTL_OK(hand, dir.path(), "settings", "set", "admin-group", kOtherGroup); }
+        const QByteArray before = ReadAll(dir.filePath("database/Orvane.mdb"));
+
+        // A row that names its own folder runs there instead (--app-dir may be given once).
+        QStringList line = args;
+        QString app = dir.path();
+        if (const qsizetype at = line.indexOf("--app-dir"); at >= 0) {
+            app = line.at(at + 1);
+            line.remove(at, 2);
+        }
+        const CtlRun run = Ctl(app, line);
+        QVERIFY2(run.status == status, qPrintable(Describe(run)));
+        QVERIFY2(run.err.startsWith(QStringLiteral("orvanectl: ")) && run.err.contains(stderrHas),
+                 qPrintable(Describe(run)));
+        QVERIFY2(run.out.isEmpty(), qPrintable(Describe(run)));
+        if (status == 2)
+            QVERIFY2(run.err.contains(QStringLiteral("orvanectl")) &&
+                         (run.err.contains("Usage") || run.err.contains("--help")),
+                     qPrintable(run.err));
+        QCOMPARE(ReadAll(dir.filePath("database/Orvane.mdb")), before);
+        const CtlRun settings = Ctl(dir.path(), {"settings", "get", "admin-group", "--json"});
+        QCOMPARE(settings.json.object()["admin-group"].toString(), kOtherGroup);
+    }
+
+    // --help of every command answers on stdout with exit 0.
+    void helpOfEachCommand_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("usage");
+        QTest::newRow("all") << QStringList{"--help"} << "orvanectl why --user U";
+        QTest::newRow("group") << QStringList{"rules", "--help"} << "orvanectl rules revoke";
+        QTest::newRow("command") << QStringList{"report", "by-user", "--help"}
+                                 << "Usage: orvanectl report by-user --pdf FILE";
+    }
+    void helpOfEachCommand() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, usage);
+        QTemporaryDir dir;
+        const CtlRun run = Ctl(dir.path(), args);
+        QVERIFY2(run.status == 0 && run.out.contains(usage), qPrintable(Describe(run)));
+        QVERIFY(run.err.isEmpty());
+    }
+
+    // A program added and allowed to a group reaches the launcher list of a member and not of
+    // anyone else; the listings and the reports show it.
+    void roundTrip() {
+        ORV_AS_TEST_ACCOUNT();
+        QTemporaryDir dir;
+        const QString app = dir.path();
+        {
+            // A first run: whoever may create the settings chooses them.
+            CTL_OK(first, app, "settings", "set", "admin-group", kMe, "--json");
+            QCOMPARE(first.json.object()["file"].toString(), app + "/settings.ini");
+        }
+        {
+            CTL_OK(add, app, "programs", "add", "Editor", "--path", "/usr/bin/vi", "--description",
+                   "Text editor", "--parameters", "-R");
+            CTL_OK(allow, app, "rules", "allow", "--program", "Editor", "--group", kMe);
+            CTL_OK(folder, app, "folders", "add", "Docs", "/usr/share/doc");
+        }
+        {
+            CTL_OK(programs, app, "programs", "list", "--json");
+            const QJsonArray list = programs.json.array();
+            QCOMPARE(list.size(), 1);
+            const QJsonObject p = list.at(0).toObject();
+            QCOMPARE(p["name"].toString(), QStringLiteral("Editor"));
+            QCOMPARE(p["path"].toString(), QStringLiteral("/usr/bin/vi"));
+            QCOMPARE(p["description"].toString(), QStringLiteral("Text editor"));
+            QCOMPARE(p["parameters"].toString(), QStringLiteral("-R"));
+            QVERIFY(QDateTime::fromString(p["added"].toString(), Qt::ISODate).isValid());
+        }
+        {
+            CTL_OK(rules, app, "rules", "list", "--principal", kMe, "--json");
+            QCOMPARE(rules.json.array(), QJsonArray({QJsonObject{{"program", "Editor"},
+                                                                 {"kind", "group"},
+                                                                 {"principal", kMe},
+                                                                 {"status", "Allow"}}}));
+        }
+        { CTL_OK(hand, app, "settings", "set", "admin-group", kOtherGroup); }
+        {
+            CTL_OK(member, app, "launcher-list", "--user", kMe, "--json");
+            const QJsonObject root = member.json.object();
+            QCOMPARE(root["administrator"].toBool(), false);
+            QCOMPARE(root["items"].toArray(),
+                     QJsonArray({QJsonObject{{"name", "Editor"}, {"kind", "program"}},
+                                 QJsonObject{{"name", "Docs"},
+                                             {"kind", "folder"},
+                                             {"path", "/usr/share/doc"}}}));
+            CTL_OK(stranger, app, "launcher-list", "--user", "nobody", "--json");
+            QCOMPARE(stranger.json.object()["items"].toArray(),
+                     QJsonArray({QJsonObject{
+                         {"name", "Docs"}, {"kind", "folder"}, {"path", "/usr/share/doc"}}}));
+        }
+        {
+            const QString pdf = dir.filePath("by-group.pdf");
+            CTL_OK(report, app, "report", "by-group", "--pdf", pdf, "--json");
+            QCOMPARE(report.json.object()["rows"].toInt(), 1);
+            QVERIFY(report.json.object()["pages"].toInt() >= 1);
+            QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
+        }
+    }
+};
+
+QTEST_MAIN(tst_orvanectl)
+#include "tst_orvanectl.moc"
