@@ -59,6 +59,8 @@ public:
     // made a catalogue; a database with other tables is not a catalogue. Opening again
     // closes the catalogue opened before. Returns True.
     QVariant OpenDatabase(const QString& path);
+    // As OpenDatabase; `password` (when not empty) signs in to a PostgreSQL server.
+    QVariant OpenDatabase(const QString& path, const QString& password);
     // The directory that receives exported pictures.
     void SetAppPath(const QString& pictureDir);
     // The picture exported for a program that has no icon of its own.
@@ -164,7 +166,7 @@ public:
     QString GetDefaultTheme();
 
 private:
-    struct State; // the open connection: engine, prepared statements (CatalogStore.cpp)
+    struct State; // the open connection: engine, prepared statements (CatalogState.h)
     QSqlDatabase Db() const;
     void CloseConnection();
     QString PictureFileOf(const QString& name) const;
