@@ -60,8 +60,8 @@ void CatalogStore::RemovePictures(const QStringList& names) const {
 
 bool CatalogStore::SetProgramIcon(const QString& name, const QString& pictureFile) {
     Db();
-    const qint64 id = mState->ProgramId(name);
-    if (id == 0)
+    const QString key = ProgramKey(name);
+    if (key.isEmpty())
         return false;
     QVariant icon = NullBytes();
     if (!pictureFile.isEmpty()) {
@@ -70,8 +70,22 @@ bool CatalogStore::SetProgramIcon(const QString& name, const QString& pictureFil
             return false;
         icon = bytes;
     }
-    mState->Write(QStringLiteral("UPDATE programs SET icon = ? WHERE program_id = ?"), {icon, id},
-                  QStringLiteral("Changing the icon of the program %1").arg(TrimSpaces(name)));
+    const QString what =
+        QStringLiteral("Changing the icon of the program %1").arg(TrimSpaces(name));
+    State::Transaction transaction(*mState, what);
+    const auto row = mState->First(QStringLiteral("SELECT program_id, program_name, row_version"
+                                                  " FROM programs WHERE name_key = ?"),
+                                   {key}, QStringLiteral("Looking up a program"));
+    if (!row)
+        return false;
+    const qint64 version = row->at(2).toLongLong();
+    mState->RequireUnchanged(key, version, row->at(1).toString());
+    mState->Write(QStringLiteral("UPDATE programs SET icon = ?, row_version = row_version + 1"
+                                 " WHERE program_id = ?"),
+                  {icon, row->at(0)}, what);
+    transaction.Commit();
+    if (mState->seenPrograms.count(key) != 0)
+        mState->seenPrograms[key] = version + 1;
     return true;
 }
 

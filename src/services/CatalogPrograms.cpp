@@ -21,16 +21,43 @@ const QList<Col> kProgramCols = {Col::Text, Col::Text, Col::Text, Col::Text, Col
 
 Recordset CatalogStore::GetPrograms() {
     Db();
-    return mState->Select(QStringLiteral("SELECT %1 FROM programs ORDER BY name_key, program_id")
+    mState->seenPrograms.clear();
+    return mState->Select(QStringLiteral("SELECT %1, name_key, row_version FROM programs"
+                                         " ORDER BY name_key, program_id")
                               .arg(kProgramColumns),
-                          {}, kProgramFields, kProgramCols, QStringLiteral("Listing the programs"));
+                          {}, kProgramFields, kProgramCols, QStringLiteral("Listing the programs"),
+                          [this](const QSqlQuery& row) { mState->RememberProgramVersion(row); });
 }
 
 Recordset CatalogStore::GetProgram(const QString& name) {
     Db();
+    mState->seenPrograms.erase(ProgramKey(name));
     return mState->Select(
-        QStringLiteral("SELECT %1 FROM programs WHERE name_key = ?").arg(kProgramColumns),
-        {ProgramKey(name)}, kProgramFields, kProgramCols, QStringLiteral("Reading a program"));
+        QStringLiteral("SELECT %1, name_key, row_version FROM programs WHERE name_key = ?")
+            .arg(kProgramColumns),
+        {ProgramKey(name)}, kProgramFields, kProgramCols, QStringLiteral("Reading a program"),
+        [this](const QSqlQuery& row) { mState->RememberProgramVersion(row); });
+}
+
+// The version a listing just read; the columns after the program's fields.
+void CatalogStore::State::RememberProgramVersion(const QSqlQuery& row) {
+    const int first = static_cast<int>(kProgramCols.size());
+    seenPrograms[row.value(first).toString()] = row.value(first + 1).toLongLong();
+}
+
+// Two administrators who opened the same program each save what they saw: the second save
+// would silently undo the first, so it is refused and he reloads. A program this store never
+// read is changed as asked.
+void CatalogStore::State::RequireUnchanged(const QString& key, qint64 version,
+                                           const QString& name) {
+    const auto seen = seenPrograms.find(key);
+    if (seen == seenPrograms.end() || seen->second == version)
+        return;
+    throw OrvError(ErrorNumber::DatabaseWrite,
+                   QStringLiteral("The program %1 was changed by someone else after you opened it. "
+                                  "Reload the list and make your change again.")
+                       .arg(name),
+                   kSource);
 }
 
 Recordset CatalogStore::GetProgramProperties(const QString& name) {
@@ -103,25 +130,30 @@ bool CatalogStore::ModifyProgram(const QString& oldName, const QString& newName,
         return false;
     const QString what = QStringLiteral("Changing the program %1").arg(TrimSpaces(oldName));
     State::Transaction transaction(*mState, what);
-    const auto row = mState->First(
-        QStringLiteral("SELECT program_id, program_name FROM programs WHERE name_key = ?"),
-        {oldKey}, QStringLiteral("Looking up a program"));
+    const auto row = mState->First(QStringLiteral("SELECT program_id, program_name, row_version"
+                                                  " FROM programs WHERE name_key = ?"),
+                                   {oldKey}, QStringLiteral("Looking up a program"));
     if (!row)
         return false;
     const qint64 id = row->at(0).toLongLong();
     const QString storedName = row->at(1).toString();
+    const qint64 version = row->at(2).toLongLong();
+    mState->RequireUnchanged(oldKey, version, storedName);
     const qint64 other = mState->ProgramId(trimmed);
     if (other != 0 && other != id)
         return false;
     const auto changed = mState->TryWrite(
         QStringLiteral("UPDATE programs SET program_name = ?, name_key = ?,"
                        " description = COALESCE(?, ''), exe_path = COALESCE(?, ''),"
-                       " start_in_dir = COALESCE(?, ''), startup_parms = COALESCE(?, '')"
-                       " WHERE program_id = ?"),
+                       " start_in_dir = COALESCE(?, ''), startup_parms = COALESCE(?, ''),"
+                       " row_version = row_version + 1 WHERE program_id = ?"),
         {trimmed, trimmed.toUpper(), description, path, startInDir, startUpParms, id}, what);
     if (changed.value_or(0) == 0)
         return false;
     transaction.Commit();
+    // This store's own change is not someone else's: a further edit of it goes through.
+    mState->seenPrograms.erase(oldKey);
+    mState->seenPrograms[trimmed.toUpper()] = version + 1;
     if (storedName != trimmed)
         RemovePictures({storedName, TrimSpaces(oldName), oldName});
     return true;

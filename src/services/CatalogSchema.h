@@ -16,11 +16,11 @@
 //                  (object_id, permission_id) and (program_id, permission_id))
 //   folders       (folder_id PK, folder_name, folder_path; index on folder_name)
 //   themes        (theme_id PK, theme_name UNIQUE, logo_splash, logo_setup, logo_addremove
-//                  blobs or NULL, is_default 0/1 with at most one 1, row_version)
+//                  blobs or NULL, is_default 0/1 with at most one 1)
 //
 // The SQL is the same for SQLite and PostgreSQL except for the key and blob types.
 //
-// Versions: 1 the first catalogue; 2 adds row_version to programs and themes, so that an
+// Versions: 1 the first catalogue; 2 adds row_version to programs, so that an
 // edit based on an old reading is refused instead of overwriting another's change.
 enum class CatalogEngine { Sqlite, Postgres };
 

@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -88,6 +89,9 @@ struct CatalogStore::State {
     QSqlDatabase Db() const { return QSqlDatabase::database(connection, false); }
 
     int openTransactions = 0;
+    // The row version of each program (by name key) as this store last read it: an edit of a
+    // program that someone else changed since is refused (CatalogPrograms.cpp).
+    std::map<QString, qint64> seenPrograms;
     // The server connection failed: the next statement reconnects first.
     bool broken = false;
 
@@ -117,8 +121,10 @@ struct CatalogStore::State {
         return *statements.at(sql);
     }
 
+    // The rows of `cols`; columns after those go to `extra`, called once per row.
     Recordset Select(const QString& sql, const QVariantList& values, const QStringList& fields,
-                     const QList<Col>& cols, const QString& what) {
+                     const QList<Col>& cols, const QString& what,
+                     const std::function<void(const QSqlQuery&)>& extra = {}) {
         QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseOpen);
         QList<QVariantList> rows;
         while (query.next()) {
@@ -127,6 +133,8 @@ struct CatalogStore::State {
             for (qsizetype c = 0; c < cols.size(); ++c)
                 row.append(catalog::Convert(query.value(static_cast<int>(c)), cols.at(c)));
             rows.append(std::move(row));
+            if (extra)
+                extra(query);
         }
         const QSqlError error = query.lastError();
         query.finish();
@@ -199,6 +207,8 @@ struct CatalogStore::State {
 
     QStringList Tables();
     QString ProgramText(const char* column, const QString& name);
+    void RememberProgramVersion(const QSqlQuery& row);
+    void RequireUnchanged(const QString& key, qint64 version, const QString& name);
     Recordset ProgramRules(const QString& program, int kind, const QString& nameField);
     bool AddPrincipal(const QString& name, int kind, const QString& sid);
     Recordset RulesReport(int kind);
