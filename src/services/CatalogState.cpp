@@ -65,19 +65,25 @@ void CatalogStore::State::Fail(long number, const QString& what, const QSqlError
     }
 }
 
-QSqlQuery& CatalogStore::State::Prepared(const QString& sql, const QString& what, long number) {
+QSqlQuery* CatalogStore::State::TryPrepare(const QString& sql, QSqlError& error) {
     auto found = statements.find(sql);
     if (found != statements.end())
-        return *found->second;
+        return found->second.get();
     auto query = std::make_unique<QSqlQuery>(Db());
     query->setForwardOnly(true);
     if (!query->prepare(sql)) {
-        const QSqlError error = query->lastError();
-        if (FaultOf(engine, error) == Fault::Connection)
-            broken = true;
-        Fail(number, what, error);
+        error = query->lastError();
+        return nullptr;
     }
-    return *statements.emplace(sql, std::move(query)).first->second;
+    return statements.emplace(sql, std::move(query)).first->second.get();
+}
+
+QSqlQuery& CatalogStore::State::Prepared(const QString& sql, const QString& what, long number) {
+    QSqlError error;
+    QSqlQuery* query = TryPrepare(sql, error);
+    if (query == nullptr)
+        Fail(number, what, error);
+    return *query;
 }
 
 bool CatalogStore::State::Exec(const QString& sql, const QVariantList& values, const QString& what,
@@ -87,15 +93,22 @@ bool CatalogStore::State::Exec(const QString& sql, const QVariantList& values, c
     if (broken && openTransactions == 0)
         Reconnect();
     for (int attempt = 0;; ++attempt) {
-        QSqlQuery& query = Prepared(sql, what, number);
-        for (qsizetype i = 0; i < values.size(); ++i)
-            query.bindValue(static_cast<int>(i), values.at(i));
-        if (query.exec())
-            return true;
-        error = query.lastError();
-        query.finish();
-        if (FaultOf(engine, error) != Fault::Connection)
+        // PostgreSQL prepares on the server, so preparing is the first to meet a lost
+        // connection.
+        QSqlQuery* query = TryPrepare(sql, error);
+        if (query != nullptr) {
+            for (qsizetype i = 0; i < values.size(); ++i)
+                query->bindValue(static_cast<int>(i), values.at(i));
+            if (query->exec())
+                return true;
+            error = query->lastError();
+            query->finish();
+        }
+        if (FaultOf(engine, error) != Fault::Connection) {
+            if (query == nullptr)
+                Fail(number, what, error);
             return false;
+        }
         broken = true;
         if (attempt > 0 || openTransactions > 0)
             return false;

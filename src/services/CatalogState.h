@@ -100,6 +100,8 @@ struct CatalogStore::State {
     [[noreturn]] void Fail(long number, const QString& what, const QSqlError& error) const;
 
     QSqlQuery& Prepared(const QString& sql, const QString& what, long number);
+    // The prepared statement, or null with `error` set.
+    QSqlQuery* TryPrepare(const QString& sql, QSqlError& error);
 
     // Runs a statement with its values bound by position; the query is positioned before
     // its first row. False, with the query finished and `error` set, when it failed. A lost
