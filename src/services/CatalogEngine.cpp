@@ -258,6 +258,19 @@ void CatalogStore::State::SetUpPostgresSession() {
              query.lastError());
 }
 
+// SQLite's AUTOINCREMENT follows the largest key inserted by itself; a PostgreSQL identity
+// column's sequence has to be told.
+void CatalogStore::State::KeysCopied(const QString& table, const QString& key,
+                                     const QString& what) {
+    if (engine == CatalogEngine::Sqlite)
+        return;
+    // Table and column names come from the catalogue's own schema, never from input.
+    Write(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'),"
+                         " COALESCE((SELECT max(%2) FROM %1), 0) + 1, false)")
+              .arg(table, key),
+          {}, what);
+}
+
 void CatalogStore::State::Reconnect() {
     statements.clear(); // prepared on the old connection
     openTransactions = 0;

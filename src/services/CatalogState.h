@@ -219,6 +219,8 @@ struct CatalogStore::State {
     void OpenSqlite(const QString& path);
     void OpenPostgres(const QString& url, const QString& password);
     void SetUpPostgresSession();
+    // After rows were inserted with their keys given: new rows get keys after them.
+    void KeysCopied(const QString& table, const QString& key, const QString& what);
 
     // CatalogSchema.cpp
     void CheckOrCreateSchema();

@@ -165,6 +165,11 @@ public:
     // The default theme's name ("Default" when a damaged catalogue flags none).
     QString GetDefaultTheme();
 
+    // Copies every program, rule, principal, folder entry and theme, pictures and keys
+    // included, into `target`, in one transaction of the target. Throws OrvError when the
+    // target holds anything but the theme "Default" of a new catalogue. (CatalogCopy.cpp)
+    void CopyInto(CatalogStore& target);
+
 private:
     struct State; // the open connection: engine, prepared statements (CatalogState.h)
     QSqlDatabase Db() const;
