@@ -1,5 +1,5 @@
-// Schema versions, edits that would overwrite another administrator's change, and a lost
-// server connection. Runs against SQLite and, as tst_catalogversions_postgres, PostgreSQL.
+// Schema versions, edits that would overwrite another administrator's change, and a server
+// that cannot be reached. Runs against SQLite and, as tst_catalogversions_postgres, PostgreSQL.
 #include "platform/OrvError.h"
 #include "services/CatalogSchema.h"
 #include "services/CatalogStore.h"
@@ -277,27 +277,6 @@ private slots:
         QVERIFY(error);
         QVERIFY2(error->Description().contains(QStringLiteral("not allowed")),
                  qPrintable(error->Description()));
-    }
-
-    // The server ends the store's connection (a restart, a network drop): the next call
-    // connects again and answers.
-    void droppedConnectionIsReopenedOnce() {
-        if (!OnPostgres())
-            QSKIP("An SQLite catalogue has no server connection to lose.");
-        auto store = Open();
-        QVERIFY(
-            store->AddProgram(QStringLiteral("Editor"), {}, QStringLiteral("/bin/ed"), {}, {}, {}));
-        for (int round = 0; round < 2; ++round) {
-            QCOMPARE(RawValue(QStringLiteral("SELECT count(pg_terminate_backend(pid))"
-                                             " FROM pg_stat_activity"
-                                             " WHERE datname = current_database()"
-                                             " AND pid <> pg_backend_pid()")),
-                     QStringLiteral("1"));
-            const auto lost = ErrorOf([&] { QCOMPARE(store->GetPrograms().RecordCount(), 1); });
-            QVERIFY2(!lost, lost ? qPrintable(lost->Description()) : "");
-            QVERIFY(store->AddFolder(QStringLiteral("F%1").arg(round), QStringLiteral("/")));
-        }
-        QCOMPARE(store->GetFolders().RecordCount(), 2);
     }
 };
 
