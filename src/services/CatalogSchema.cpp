@@ -1,5 +1,7 @@
 #include "services/CatalogSchema.h"
 
+#include "services/CatalogState.h"
+
 QStringList CatalogTables() {
     return {QString::fromLatin1(kCatalogMetaTable),
             QStringLiteral("programs"),
@@ -9,7 +11,7 @@ QStringList CatalogTables() {
             QStringLiteral("themes")};
 }
 
-QStringList CatalogSchemaStatements(CatalogEngine engine) {
+QStringList CatalogSchemaStatements(CatalogEngine engine, int version) {
     const bool sqlite = engine == CatalogEngine::Sqlite;
     // SQLite: an INTEGER PRIMARY KEY is the row id; AUTOINCREMENT never reuses a key, so
     // keys keep growing in insertion order even after the newest row was deleted.
@@ -73,5 +75,147 @@ QStringList CatalogSchemaStatements(CatalogEngine engine) {
         QStringLiteral("CREATE UNIQUE INDEX themes_one_default ON themes (is_default)"
                        " WHERE is_default = 1"),
     };
+    for (int from = 1; from < version; ++from)
+        sql += CatalogUpgradeStatements(engine, from);
     return sql;
+}
+
+QStringList CatalogUpgradeStatements(CatalogEngine /*engine*/, int from) {
+    switch (from) {
+    case 1:
+        return {
+            QStringLiteral(
+                "ALTER TABLE programs ADD COLUMN row_version INTEGER NOT NULL DEFAULT 1"),
+            QStringLiteral("ALTER TABLE themes ADD COLUMN row_version INTEGER NOT NULL DEFAULT 1")};
+    default:
+        return {};
+    }
+}
+
+using namespace catalog;
+
+void CatalogStore::State::CheckOrCreateSchema() {
+    if (CreateSchemaIfEmpty())
+        return;
+    const QStringList tables = Tables();
+    const auto notCatalogue = [this](const QString& why) {
+        return OrvError(ErrorNumber::DatabaseOpen,
+                        QStringLiteral("%1 is not a Tessaro Orvane catalogue: %2.").arg(label, why),
+                        kSource);
+    };
+    if (!tables.contains(QLatin1String(kCatalogMetaTable)))
+        throw notCatalogue(QStringLiteral("it holds other tables (%1)").arg(tables.join(u", ")));
+    const QString sql = QStringLiteral("SELECT meta_value FROM catalog_meta WHERE meta_key = ?");
+    const auto format = First(sql, {QString::fromLatin1(kCatalogFormatKey)},
+                              QStringLiteral("Reading the catalogue's format"));
+    if (!format || format->at(0).toString() != QLatin1String(kCatalogFormatValue))
+        throw notCatalogue(QStringLiteral("its format marker is missing"));
+    const int schema = SchemaVersion();
+    if (schema > kCatalogSchemaVersion)
+        throw OrvError(ErrorNumber::DatabaseOpen,
+                       QStringLiteral("The catalogue %1 was written by a newer version of "
+                                      "Tessaro Orvane (schema %2; this version reads schema %3).")
+                           .arg(label)
+                           .arg(schema)
+                           .arg(kCatalogSchemaVersion),
+                       kSource);
+    if (schema < 1)
+        throw notCatalogue(QStringLiteral("its schema version is missing"));
+    QStringList missing;
+    for (const QString& table : CatalogTables())
+        if (!tables.contains(table))
+            missing.append(table);
+    if (!missing.isEmpty())
+        throw notCatalogue(QStringLiteral("the tables %1 are missing").arg(missing.join(u", ")));
+    if (schema < kCatalogSchemaVersion)
+        Upgrade(schema);
+    EnsureDefaultTheme();
+}
+
+// Creates the schema when the database has no tables; false when it has some.
+bool CatalogStore::State::CreateSchemaIfEmpty() {
+    if (!Tables().isEmpty())
+        return false;
+    const QString what = QStringLiteral("Creating the catalogue");
+    Transaction transaction(*this, what);
+    // Another program may have created it while this one waited for the write lock.
+    if (!Tables().isEmpty())
+        return false;
+    {
+        QSqlQuery query(Db());
+        for (const QString& sql : CatalogSchemaStatements(engine))
+            if (!query.exec(sql))
+                Fail(ErrorNumber::DatabaseWrite, what, query.lastError());
+    }
+    const QString meta =
+        QStringLiteral("INSERT INTO catalog_meta (meta_key, meta_value) VALUES (?, ?)");
+    Write(meta, {QString::fromLatin1(kCatalogFormatKey), QString::fromLatin1(kCatalogFormatValue)},
+          what);
+    Write(meta, {QString::fromLatin1(kCatalogVersionKey), QString::number(kCatalogSchemaVersion)},
+          what);
+    Write(QStringLiteral("INSERT INTO themes (theme_name, is_default) VALUES (?, 1)"),
+          {kDefaultTheme}, what);
+    transaction.Commit();
+    return true;
+}
+
+int CatalogStore::State::SchemaVersion() {
+    const auto version =
+        First(QStringLiteral("SELECT meta_value FROM catalog_meta WHERE meta_key = ?"),
+              {QString::fromLatin1(kCatalogVersionKey)},
+              QStringLiteral("Reading the catalogue's version"));
+    return version ? version->at(0).toString().toInt() : 0;
+}
+
+// Brings an older catalogue to this version's schema in one transaction: a failure (a
+// catalogue this user may not write, a server gone) leaves it as it was.
+void CatalogStore::State::Upgrade(int from) {
+    const QString what = QStringLiteral("Upgrading the catalogue from schema %1 to schema %2")
+                             .arg(from)
+                             .arg(kCatalogSchemaVersion);
+    try {
+        Transaction transaction(*this, what);
+        // Another program may have upgraded it while this one waited for the write lock.
+        const int now = SchemaVersion();
+        if (now >= kCatalogSchemaVersion)
+            return;
+        {
+            QSqlQuery query(Db());
+            for (int step = now; step < kCatalogSchemaVersion; ++step)
+                for (const QString& sql : CatalogUpgradeStatements(engine, step))
+                    if (!query.exec(sql))
+                        Fail(ErrorNumber::DatabaseWrite, what, query.lastError());
+        }
+        Write(QStringLiteral("UPDATE catalog_meta SET meta_value = ? WHERE meta_key = ?"),
+              {QString::number(kCatalogSchemaVersion), QString::fromLatin1(kCatalogVersionKey)},
+              what);
+        transaction.Commit();
+    } catch (const OrvError& error) {
+        throw OrvError(ErrorNumber::DatabaseOpen,
+                       QStringLiteral("The catalogue %1 has the schema of an older version of "
+                                      "Tessaro Orvane and must be upgraded, which failed: %2 "
+                                      "A user who may change the catalogue upgrades it by "
+                                      "starting this version once.")
+                           .arg(label, error.Description()),
+                       kSource);
+    }
+}
+
+// A catalogue always has a default theme; an older or damaged one is repaired when it can be
+// written (a read-only catalogue is left as it is: GetDefaultTheme then answers "Default").
+void CatalogStore::State::EnsureDefaultTheme() {
+    const auto flagged = First(QStringLiteral("SELECT theme_id FROM themes WHERE is_default = 1"),
+                               {}, QStringLiteral("Reading the default theme"));
+    if (flagged)
+        return;
+    try {
+        const QString what = QStringLiteral("Restoring the default theme");
+        Transaction transaction(*this, what);
+        if (Write(QStringLiteral("UPDATE themes SET is_default = 1 WHERE theme_name = ?"),
+                  {kDefaultTheme}, what) == 0)
+            Write(QStringLiteral("INSERT INTO themes (theme_name, is_default) VALUES (?, 1)"),
+                  {kDefaultTheme}, what);
+        transaction.Commit();
+    } catch (const OrvError&) {
+    }
 }

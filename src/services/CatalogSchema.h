@@ -8,7 +8,7 @@
 //   catalog_meta  (meta_key PK, meta_value)         format marker and schema version
 //   programs      (program_id PK, program_name, name_key UNIQUE = upper-cased trimmed name,
 //                  description, exe_path, start_in_dir, startup_parms, icon blob or NULL,
-//                  added_date = ISO-8601 UTC text)
+//                  added_date = ISO-8601 UTC text, row_version: +1 on every change)
 //   principals    (object_id PK, object_name, object_kind 1 user / 2 group, object_sid;
 //                  UNIQUE (object_kind, object_name))
 //   permissions   (permission_id PK = insertion order, object_id FK, program_id FK, status;
@@ -19,9 +19,12 @@
 //                  blobs or NULL, is_default 0/1 with at most one 1)
 //
 // The SQL is the same for SQLite and PostgreSQL except for the key and blob types.
+//
+// Versions: 1 the first catalogue; 2 adds row_version to programs, so that an
+// edit based on an old reading is refused instead of overwriting another's change.
 enum class CatalogEngine { Sqlite, Postgres };
 
-constexpr int kCatalogSchemaVersion = 1;
+constexpr int kCatalogSchemaVersion = 2;
 inline constexpr char kCatalogFormatKey[] = "format";
 inline constexpr char kCatalogFormatValue[] = "Tessaro Orvane catalogue";
 inline constexpr char kCatalogVersionKey[] = "schema_version";
@@ -29,6 +32,8 @@ inline constexpr char kCatalogMetaTable[] = "catalog_meta";
 
 // The tables every catalogue has.
 QStringList CatalogTables();
-// The statements that create the schema of an empty database, in order (without the rows of
-// catalog_meta and the default theme).
-QStringList CatalogSchemaStatements(CatalogEngine engine);
+// The statements that create the schema of `version` in an empty database, in order (without
+// the rows of catalog_meta and the default theme).
+QStringList CatalogSchemaStatements(CatalogEngine engine, int version = kCatalogSchemaVersion);
+// The statements that turn a catalogue of schema `from` into one of schema `from` + 1.
+QStringList CatalogUpgradeStatements(CatalogEngine engine, int from);

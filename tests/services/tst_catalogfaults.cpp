@@ -4,6 +4,7 @@
 #include "platform/AppPaths.h"
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
+#include "support/PostgresTest.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -138,30 +139,10 @@ private:
     std::unique_ptr<QTemporaryDir> mDir;
     QString mFile;
     // The catalogue the racing stores share: the SQLite file, or the PostgreSQL database
-    // named by ORV_TEST_POSTGRES_URL (its tables are dropped first).
+    // of the test server on a PostgreSQL run (a fresh database).
     QString mShared;
 
     bool SharedOnPostgres() const { return mShared != mFile; }
-
-    bool DropPostgresTables() {
-        const QUrl url(mShared);
-        bool dropped = false;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), "reset");
-            db.setHostName(url.host());
-            db.setPort(url.port(5432));
-            db.setUserName(url.userName());
-            db.setPassword(url.password());
-            db.setDatabaseName(url.path().mid(1));
-            dropped =
-                db.open() && QSqlQuery(db).exec(QStringLiteral(
-                                 "DROP TABLE IF EXISTS permissions, principals, programs, folders,"
-                                 " themes, catalog_meta CASCADE"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("reset"));
-        return dropped;
-    }
 
     QString Label() const { return QDir::toNativeSeparators(mFile); }
 
@@ -186,11 +167,11 @@ private slots:
         mFile = mDir->filePath(QStringLiteral("app/database/Orvane.mdb"));
         CatalogStore store;
         store.OpenDatabase(mFile);
-        mShared = qEnvironmentVariable("ORV_TEST_POSTGRES_URL");
+        QString error;
+        QVERIFY2(FreshPostgresDatabase(QStringLiteral("orv_catalogfaults"), mShared, error),
+                 qPrintable(error));
         if (mShared.isEmpty())
             mShared = mFile;
-        else
-            QVERIFY(DropPostgresTables());
     }
 
     void cleanup() { mDir.reset(); }

@@ -1,0 +1,257 @@
+#pragma once
+
+// What the parts of CatalogStore share: the open connection, its prepared statements and
+// transactions, and how engine errors read. Private to CatalogStore's own files.
+
+#include "platform/OrvError.h"
+#include "platform/Text.h"
+#include "services/CatalogSchema.h"
+#include "services/CatalogStore.h"
+
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace catalog {
+
+inline const QString kSource = QStringLiteral("CatalogStore");
+inline const QString kDefaultTheme = QStringLiteral("Default");
+// A picture file larger than this is not taken into the catalogue.
+constexpr qint64 kMaxPictureBytes = 32 * 1024 * 1024;
+// How long a statement waits for another program's lock before it gives up: long enough to
+// ride out another administrator's change, short enough not to look hung.
+constexpr int kBusyTimeoutSeconds = 3;
+
+// How a column is handed to the caller.
+enum class Col {
+    Text,  // QString; NULL stays a null QVariant
+    Int,   // int; NULL stays a null QVariant
+    Date,  // QDateTime in local time from ISO-8601 text
+    Bytes, // QByteArray; NULL gives an empty QByteArray
+};
+QVariant Convert(const QVariant& value, Col col);
+
+// The engine's own words when it has them ("attempt to write a readonly database"), else
+// the driver's ("Unable to fetch row").
+QString ErrorText(const QSqlError& error);
+
+// What went wrong, from the engine's error code (never from its message text, which changes
+// with versions and languages). CatalogEngine.cpp.
+enum class Fault {
+    Other,
+    Busy,         // another connection holds a lock
+    Constraint,   // a uniqueness or foreign-key rule refused the change
+    ReadOnly,     // the file or its folder cannot be written (or a journal cannot be opened)
+    Io,           // reading or writing a file failed (deleting a journal, among others)
+    NotADatabase, // the file is not a database, or is damaged
+    Connection,   // the server cannot be reached or dropped the connection
+};
+Fault FaultOf(CatalogEngine engine, const QSqlError& error);
+QString BusyText();
+
+inline QString ProgramKey(const QString& name) {
+    return TrimSpaces(name).toUpper();
+}
+
+inline QVariant NullBytes() {
+    return QVariant(QMetaType::fromType<QByteArray>());
+}
+
+bool IsPostgresUrl(const QString& path);
+
+enum class PictureRead { Ok, Unreadable, NotAPicture };
+// The bytes of a picture file, checked to be a picture Qt can decode. CatalogPictures.cpp.
+PictureRead ReadPictureFile(const QString& file, QByteArray& bytes);
+// The canonical name of a theme logo field, empty when `field` names none; its column.
+QString LogoField(const QString& field, QString* column);
+
+} // namespace catalog
+
+// ---------------------------------------------------------------------------------------------
+// The open connection: its engine, its name in messages and its prepared statements.
+
+struct CatalogStore::State {
+    using Col = catalog::Col;
+    using Fault = catalog::Fault;
+    QString connection;
+    CatalogEngine engine = CatalogEngine::Sqlite;
+    QString label; // the file, or the server URL without its password
+    // Prepared statements by SQL text, reused by every call.
+    std::map<QString, std::unique_ptr<QSqlQuery>> statements;
+
+    QSqlDatabase Db() const { return QSqlDatabase::database(connection, false); }
+
+    int openTransactions = 0;
+    // The row version of each program (by name key) as this store last read it: an edit of a
+    // program that someone else changed since is refused (CatalogPrograms.cpp).
+    std::map<QString, qint64> seenPrograms;
+    // The server connection failed: the next statement reconnects first.
+    bool broken = false;
+
+    [[noreturn]] void Fail(long number, const QString& what, const QString& detail) const;
+    // Fail with the engine's error, in words that say what to do about it.
+    [[noreturn]] void Fail(long number, const QString& what, const QSqlError& error) const;
+
+    QSqlQuery& Prepared(const QString& sql, const QString& what, long number);
+    // The prepared statement, or null with `error` set.
+    QSqlQuery* TryPrepare(const QString& sql, QSqlError& error);
+
+    // Runs a statement with its values bound by position; the query is positioned before
+    // its first row. False, with the query finished and `error` set, when it failed. A lost
+    // server connection is reopened once and the statement run again, unless a transaction
+    // was open (its work is gone: the caller fails).
+    bool Exec(const QString& sql, const QVariantList& values, const QString& what, long number,
+              QSqlError& error);
+
+    // Closes and opens the connection again, forgetting its prepared statements; throws
+    // OrvError naming the server when it cannot be reached. (CatalogEngine.cpp)
+    void Reconnect();
+
+    // As Exec; throws OrvError `number` on any failure.
+    QSqlQuery& Run(const QString& sql, const QVariantList& values, const QString& what,
+                   long number) {
+        QSqlError error;
+        if (!Exec(sql, values, what, number, error))
+            Fail(number, what, error);
+        return *statements.at(sql);
+    }
+
+    // The rows of `cols`; columns after those go to `extra`, called once per row.
+    Recordset Select(const QString& sql, const QVariantList& values, const QStringList& fields,
+                     const QList<Col>& cols, const QString& what,
+                     const std::function<void(const QSqlQuery&)>& extra = {}) {
+        QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseOpen);
+        QList<QVariantList> rows;
+        while (query.next()) {
+            QVariantList row;
+            row.reserve(cols.size());
+            for (qsizetype c = 0; c < cols.size(); ++c)
+                row.append(catalog::Convert(query.value(static_cast<int>(c)), cols.at(c)));
+            rows.append(std::move(row));
+            if (extra)
+                extra(query);
+        }
+        const QSqlError error = query.lastError();
+        query.finish();
+        if (error.isValid())
+            Fail(ErrorNumber::DatabaseOpen, what, error);
+        return Recordset(fields, std::move(rows));
+    }
+
+    // The first row's values, raw, or nothing.
+    std::optional<QVariantList> First(const QString& sql, const QVariantList& values,
+                                      const QString& what) {
+        QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseOpen);
+        std::optional<QVariantList> row;
+        if (query.next()) {
+            row.emplace();
+            const int columns = query.record().count();
+            for (int c = 0; c < columns; ++c)
+                row->append(query.value(c));
+        } else if (query.lastError().isValid()) {
+            const QSqlError error = query.lastError();
+            query.finish();
+            Fail(ErrorNumber::DatabaseOpen, what, error);
+        }
+        query.finish();
+        return row;
+    }
+
+    // Runs a writing statement; the number of rows it changed.
+    qint64 Write(const QString& sql, const QVariantList& values, const QString& what) {
+        QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseWrite);
+        const qint64 changed = query.numRowsAffected();
+        query.finish();
+        return changed;
+    }
+
+    // As Write, for a change that the catalogue's own rules may refuse because another
+    // program changed it meanwhile (a name just taken, a program just removed): nothing
+    // then. Inside a transaction, the caller then lets it roll back.
+    std::optional<qint64> TryWrite(const QString& sql, const QVariantList& values,
+                                   const QString& what) {
+        QSqlError error;
+        if (!Exec(sql, values, what, ErrorNumber::DatabaseWrite, error)) {
+            if (catalog::FaultOf(engine, error) == Fault::Constraint)
+                return std::nullopt;
+            Fail(ErrorNumber::DatabaseWrite, what, error);
+        }
+        QSqlQuery& query = *statements.at(sql);
+        const qint64 changed = query.numRowsAffected();
+        query.finish();
+        return changed;
+    }
+
+    qint64 ProgramId(const QString& name) {
+        const QString key = catalog::ProgramKey(name);
+        if (key.isEmpty())
+            return 0;
+        const auto row = First(QStringLiteral("SELECT program_id FROM programs WHERE name_key = ?"),
+                               {key}, QStringLiteral("Looking up a program"));
+        return row ? row->at(0).toLongLong() : 0;
+    }
+
+    qint64 ObjectId(const QString& name, int kind) {
+        if ((kind != CatalogStore::KindUser && kind != CatalogStore::KindGroup) || name.isEmpty())
+            return 0;
+        const auto row = First(QStringLiteral("SELECT object_id FROM principals"
+                                              " WHERE object_kind = ? AND object_name = ?"),
+                               {kind, name}, QStringLiteral("Looking up a user or group"));
+        return row ? row->at(0).toLongLong() : 0;
+    }
+
+    QStringList Tables();
+    QString ProgramText(const char* column, const QString& name);
+    void RememberProgramVersion(const QSqlQuery& row);
+    void RequireUnchanged(const QString& key, qint64 version, const QString& name);
+    Recordset ProgramRules(const QString& program, int kind, const QString& nameField);
+    bool AddPrincipal(const QString& name, int kind, const QString& sid);
+    Recordset RulesReport(int kind);
+
+    // CatalogEngine.cpp: the connection of each engine.
+    void OpenSqlite(const QString& path);
+    void OpenPostgres(const QString& url, const QString& password);
+    void SetUpPostgresSession();
+    // After rows were inserted with their keys given: new rows get keys after them.
+    void KeysCopied(const QString& table, const QString& key, const QString& what);
+
+    // CatalogSchema.cpp
+    void CheckOrCreateSchema();
+    bool CreateSchemaIfEmpty();
+    int SchemaVersion();
+    void Upgrade(int from);
+    void EnsureDefaultTheme();
+
+    class Transaction;
+};
+
+// One writing transaction; rolled back unless committed. What it reads is what it changes:
+// on SQLite it takes the write lock at once (BEGIN IMMEDIATE), so no other program writes
+// between its checks and its writes, and it never has to upgrade a read lock, which fails
+
+// One writing transaction; rolled back unless committed. What it reads is what it changes:
+// writers take the catalogue's write lock at once, so no other program writes between their
+// checks and their writes (CatalogEngine.cpp says how each engine does it). Readers see
+// only committed transactions.
+class CatalogStore::State::Transaction {
+public:
+    Transaction(State& state, QString what);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    void Rollback();
+
+    State& mState;
+    QString mWhat;
+    bool mDone = false;
+};
