@@ -13,7 +13,7 @@
 
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
-#include "launcher/ListView.h"
+#include "widgets/ListView.h"
 #include "launcher/frmMain.h"
 #include "support/TestContext.h"
 #include "widgets/ImageList.h"

@@ -2,7 +2,7 @@
 
 #include "launcher/Candidates.h"
 #include "launcher/LauncherPictures.h"
-#include "launcher/ListView.h"
+#include "widgets/ListView.h"
 #include "launcher/frmMain.h"
 #include "services/AppContext.h"
 #include "widgets/ImageList.h"

@@ -1,6 +1,6 @@
 #include "LauncherFixture.h"
 #include "launcher/LauncherList.h"
-#include "launcher/ListView.h"
+#include "widgets/ListView.h"
 #include "launcher/frmMain.h"
 #include "widgets/ImageList.h"
 

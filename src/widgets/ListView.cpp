@@ -1,4 +1,4 @@
-#include "launcher/ListView.h"
+#include "widgets/ListView.h"
 
 #include "widgets/ImageList.h"
 
