@@ -2,10 +2,10 @@
 
 #include "launcher/Candidates.h"
 #include "launcher/LauncherPictures.h"
-#include "widgets/ListView.h"
 #include "launcher/frmMain.h"
 #include "services/AppContext.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 
 namespace modMain {
 namespace {
@@ -15,63 +15,64 @@ void AttachPictures(frmMain& form) {
     form.ListView1->SetSmallIcons(form.ImageList3.get());
 }
 
-void AddProgram(AppContext& ctx, frmMain& form, const std::shared_ptr<PictureReader>& reader,
-                const QString& name, int index, bool rebuild) {
-    form.ImageList3->Add(ProgramPictureWhenShown(ctx, name, reader), index);
-    if (rebuild)
+// Pictures numbered from 1 in list order, every item in one batch: the views lay the list
+// out once, however many programs there are.
+void AddPrograms(AppContext& ctx, frmMain& form, const QStringList& names, bool rebuild,
+                 const std::shared_ptr<PictureReader>& reader, QList<ListView::NewItem>& items) {
+    items.reserve(names.size());
+    for (qsizetype i = 1; i <= Count(names); ++i) {
+        const QString& name = Item(names, i);
+        const int index = static_cast<int>(i);
+        form.ImageList3->Add(ProgramPictureWhenShown(ctx, name, reader), index);
+        items.append({name, index, index, QString()});
+    }
+    // Attaching the pictures again after each of them shows nothing more than attaching
+    // them once after the last.
+    if (rebuild && !names.isEmpty())
         AttachPictures(form);
-    form.ListView1->AddItem(name, index, index);
 }
 
 } // namespace
 
 bool BuildLauncherList(AppContext& ctx, bool rebuild) {
     frmMain& form = MainForm(ctx);
-    const auto reader = std::make_shared<PictureReader>();
 
+    QStringList names;
     if (ctx.gIsAdmin) {
-        Recordset rs = ctx.Catalog().GetPrograms();
-        const long count = rs.RecordCount();
-        // The list starts empty whoever calls; a build that follows another without a
-        // refresh in between must not show every program twice.
-        form.ListView1->Clear();
-        form.ImageList3->Clear();
-        if (count != 0) {
-            rs.MoveFirst();
-            for (long i = 1; i <= count; ++i) {
-                const QString name =
-                    TrimSpaces(rs.Fields(QStringLiteral("Program_Name")).toString());
-                AddProgram(ctx, form, reader, name, static_cast<int>(i), rebuild);
-                rs.MoveNext();
-            }
-        }
-        rs.Close();
+        const QStringList programs = ctx.Catalog().GetProgramNames();
+        names.reserve(programs.size());
+        for (const QString& name : programs)
+            names.append(TrimSpaces(name));
     } else {
         const QList<clsProgram> permitted = PermittedEntries(ctx);
-        form.ImageList3->Clear();
-        form.ListView1->Clear();
-        for (qsizetype i = 1; i <= Count(permitted); ++i)
-            AddProgram(ctx, form, reader, Item(permitted, i).ProgramName(), static_cast<int>(i),
-                       rebuild);
+        names.reserve(permitted.size());
+        for (const clsProgram& entry : permitted)
+            names.append(entry.ProgramName());
     }
+    // The list starts empty whoever calls; a build that follows another without a refresh in
+    // between must not show every program twice.
+    form.ImageList3->Clear();
+    form.ListView1->Clear();
+    QList<ListView::NewItem> items;
+    const auto reader = std::make_shared<PictureReader>();
+    AddPrograms(ctx, form, names, rebuild, reader, items);
 
     form.ImageList3->Add(FolderPicture(ctx, *reader));
     if (rebuild)
         AttachPictures(form);
+    const int folderPicture = form.ImageList3->Count();
     Recordset rs = ctx.Catalog().GetFolders();
     const long count = rs.RecordCount();
     if (count > 0)
         rs.MoveFirst();
     for (long r = 0; r < count; ++r) {
-        const int folderPicture = form.ImageList3->Count();
-        const int item =
-            form.ListView1->AddItem(TrimSpaces(rs.Fields(QStringLiteral("Folder_Name")).toString()),
-                                    folderPicture, folderPicture);
-        form.ListView1->SetTag(item,
-                               TrimSpaces(rs.Fields(QStringLiteral("Folder_Path")).toString()));
+        items.append({TrimSpaces(rs.Fields(QStringLiteral("Folder_Name")).toString()),
+                      folderPicture, folderPicture,
+                      TrimSpaces(rs.Fields(QStringLiteral("Folder_Path")).toString())});
         rs.MoveNext();
     }
     rs.Close();
+    form.ListView1->AddItems(items);
     return true;
 }
 

@@ -184,12 +184,35 @@ int ListView::Count() const {
     return mModel->rowCount();
 }
 
-int ListView::AddItem(const QString& text, int icon, int smallIcon) {
+namespace {
+
+QStandardItem* NewModelItem(const QString& text, int icon, int smallIcon) {
     auto* item = new QStandardItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     item->setData(icon, kIconRole);
     item->setData(smallIcon, kSmallIconRole);
-    QList<QStandardItem*> row{item};
+    return item;
+}
+
+} // namespace
+
+void ListView::AddItems(const QList<NewItem>& items) {
+    if (items.isEmpty())
+        return;
+    QList<QStandardItem*> column;
+    column.reserve(items.size());
+    for (const NewItem& added : items) {
+        QStandardItem* item = NewModelItem(added.text, added.icon, added.smallIcon);
+        if (!added.tag.isEmpty())
+            item->setData(added.tag, kTagRole);
+        column.append(item);
+    }
+    // The sub-items stay empty until SetSubItem fills them; an empty cell reads as "".
+    mModel->invisibleRootItem()->appendRows(column);
+}
+
+int ListView::AddItem(const QString& text, int icon, int smallIcon) {
+    QList<QStandardItem*> row{NewModelItem(text, icon, smallIcon)};
     for (int c = 1; c < mModel->columnCount(); ++c) {
         auto* sub = new QStandardItem;
         sub->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
