@@ -8,8 +8,8 @@ class ImageList;
 class QAbstractItemView;
 class QListView;
 class QStackedWidget;
-class QStandardItemModel;
 class QTreeView;
+class ListViewItems;
 class ListViewPictures;
 
 // The list view control: items with a text, a tag, sub-items shown as report columns, a
@@ -96,7 +96,7 @@ private:
     int mView = lvwIcon;
     ImageList* mIcons = nullptr;
     ImageList* mSmallIcons = nullptr;
-    QStandardItemModel* mModel = nullptr;
+    ListViewItems* mModel = nullptr;
     ListViewPictures* mPictures = nullptr;
     QStackedWidget* mStack = nullptr;
     QListView* mList = nullptr;
