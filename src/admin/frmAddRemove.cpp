@@ -3,11 +3,11 @@
 #include "admin/frmAddProgram.h"
 #include "admin/frmModifyProgram.h"
 #include "launcher/LauncherList.h"
-#include "launcher/ListView.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 
 #include <QHBoxLayout>

@@ -2,11 +2,11 @@
 
 #include "admin/frmFolderDialog.h"
 #include "launcher/LauncherList.h"
-#include "launcher/ListView.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

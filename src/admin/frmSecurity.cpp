@@ -3,12 +3,12 @@
 #include "admin/PrincipalArt.h"
 #include "admin/frmAddSecurity.h"
 #include "admin/frmChange.h"
-#include "launcher/ListView.h"
 #include "platform/OrvError.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 
 #include <QAbstractItemView>

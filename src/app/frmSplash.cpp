@@ -143,22 +143,37 @@ void frmSplash::ShowStage(QLabel*& grey, QLabel*& coloured) {
 
 void frmSplash::Greyscale(QLabel*& destination, QLabel*& source) {
     const QImage picture = source->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
-    QImage drawing = destination->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage drawing = destination == source
+                         ? picture
+                         : destination->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
     if (drawing.size() != picture.size())
         drawing = QImage(picture.size(), QImage::Format_RGB32);
-    // The rows and columns run one pixel past the picture's edge, where there is no colour
-    // to read and nothing is drawn.
-    const long height = RoundHalfEven(picture.height());
-    for (mRow = 0; mRow <= height; ++mRow) {
-        const float width = static_cast<float>(picture.width());
-        for (mColumn = 0; mColumn.toInt() <= width; mColumn = mColumn.toInt() + 1) {
-            const int x = mColumn.toInt();
-            const bool inside = x < picture.width() && mRow < picture.height();
-            mLastGrey = GreyLevel(inside ? ColorRef(picture.pixel(x, mRow)) : -1);
-            if (inside)
-                drawing.setPixel(x, mRow, qRgb(mLastGrey, mLastGrey, mLastGrey));
+    // Row by row over the scan lines: reading and writing single pixels through QImage (and a
+    // variant column counter) cost more than the rest of the splash together. Runs of one
+    // colour (the background, mostly) are converted once.
+    const int width = picture.width();
+    const int height = picture.height();
+    QRgb lastColour = 0;
+    QRgb lastGrey = qRgb(0, 0, 0);
+    bool known = false;
+    for (int y = 0; y < height; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(drawing.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (!known || in[x] != lastColour) {
+                const short grey = GreyLevel(ColorRef(in[x]));
+                lastColour = in[x];
+                lastGrey = qRgb(grey, grey, grey);
+                known = true;
+            }
+            out[x] = lastGrey;
         }
     }
+    // The walk ends one row and one column past the picture's edge, where there is no colour
+    // to read and nothing is drawn; the window's loop state says so.
+    mRow = static_cast<short>(RoundHalfEven(height) + 1);
+    mColumn = width + 1;
+    mLastGrey = GreyLevel(-1);
     drawing.setDevicePixelRatio(source->pixmap().devicePixelRatio());
     destination->setPixmap(QPixmap::fromImage(drawing));
     destination->update();

@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QHostInfo>
+#include <QTimer>
 #include <cstdio>
 
 namespace modMain {
@@ -149,6 +150,31 @@ bool HasDisplay() {
 #endif
 }
 
+// For timing a start from outside: once the main window's first frame is painted, say so on
+// the standard output and end the program.
+void ExitAfterFirstPaint(QWidget& window) {
+    class Watcher : public QObject {
+    public:
+        using QObject::QObject;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint && !mSeen) {
+                mSeen = true;
+                // Posted, so that it runs once the whole frame (the children too) is drawn.
+                QTimer::singleShot(0, [] {
+                    std::fputs("painted\n", stdout);
+                    std::fflush(stdout);
+                    QCoreApplication::exit(0);
+                });
+            }
+            return QObject::eventFilter(watched, event);
+        }
+
+    private:
+        bool mSeen = false;
+    };
+    window.installEventFilter(new Watcher(&window));
+}
+
 } // namespace
 
 int Run(int argc, char* argv[]) {
@@ -175,6 +201,9 @@ int Run(int argc, char* argv[]) {
         const StartupOutcome outcome = Main(ctx);
         if (!outcome.mainWindowShown)
             return outcome.exitCode;
+        if (QApplication::arguments().contains(QStringLiteral("--exit-after-first-paint")) &&
+            ctx.mainWindow)
+            ExitAfterFirstPaint(*ctx.mainWindow);
         return QApplication::exec();
     } catch (const OrvError& error) {
         ReportFatalError(error);

@@ -143,18 +143,13 @@ QList<clsProgram> CandidateEntries(AppContext& ctx) {
         taken.insert(result.constLast().ProgramName().toUpper());
     };
 
-    QList<GroupRule> groupRules = ctx.permissions->GetGroupRules();
-    for (qsizetype i = 0; i < groupRules.size();) {
-        const GroupRule& rule = groupRules.at(i);
-        if (rule.Status == 0) {
-            // A Deny rule leaves the collection; the rule after it takes its place.
-            groupRules.removeAt(i);
-            continue;
-        }
+    // Every rule is looked at once, in order. Deny rules add nothing, and nothing after this
+    // reads the collection, so they are passed over rather than removed: removing each from
+    // the list made the step grow with the square of the rules.
+    const QList<GroupRule> groupRules = ctx.permissions->GetGroupRules();
+    for (const GroupRule& rule : groupRules)
         if (rule.Status == 1 && notTaken(rule.ProgramName))
             add(rule.ProgramName, rule.GroupName, clsProgram::FromGroupRule);
-        ++i;
-    }
     const QList<UserRule> userRules = ctx.permissions->GetUserRules();
     for (const UserRule& rule : userRules)
         if (rule.Status == 1 && notTaken(rule.ProgramName))

@@ -8,17 +8,11 @@ namespace modMain {
 QList<LauncherItem> LauncherItems(AppContext& ctx) {
     QList<LauncherItem> items;
     if (ctx.gIsAdmin) {
-        Recordset rs = ctx.Catalog().GetPrograms();
-        const long count = rs.RecordCount();
-        if (count != 0) {
-            rs.MoveFirst();
-            for (long i = 1; i <= count; ++i) {
-                items.append(
-                    {TrimSpaces(rs.Fields(QStringLiteral("Program_Name")).toString()), {}, false});
-                rs.MoveNext();
-            }
-        }
-        rs.Close();
+        // The names alone, in the catalogue's order: an administrator's list needs nothing else.
+        const QStringList programs = ctx.Catalog().GetProgramNames();
+        items.reserve(programs.size());
+        for (const QString& name : programs)
+            items.append({TrimSpaces(name), {}, false});
     } else {
         for (const clsProgram& entry : PermittedEntries(ctx))
             items.append({entry.ProgramName(), {}, false});

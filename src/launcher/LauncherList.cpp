@@ -2,10 +2,11 @@
 
 #include "launcher/LauncherItems.h"
 #include "launcher/LauncherPictures.h"
-#include "launcher/ListView.h"
 #include "launcher/frmMain.h"
+#include "platform/Text.h"
 #include "services/AppContext.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 
 namespace modMain {
 namespace {
@@ -15,40 +16,49 @@ void AttachPictures(frmMain& form) {
     form.ListView1->SetSmallIcons(form.ImageList3.get());
 }
 
-void AddProgram(AppContext& ctx, frmMain& form, const std::shared_ptr<PictureReader>& reader,
-                const QString& name, int index, bool rebuild) {
-    form.ImageList3->Add(ProgramPictureWhenShown(ctx, name, reader), index);
-    if (rebuild)
+// Pictures numbered from 1 in list order, every item in one batch: the views lay the list
+// out once, however many programs there are.
+void AddPrograms(AppContext& ctx, frmMain& form, const QStringList& names, bool rebuild,
+                 const std::shared_ptr<PictureReader>& reader, QList<ListView::NewItem>& items) {
+    items.reserve(names.size());
+    for (qsizetype i = 1; i <= Count(names); ++i) {
+        const QString& name = Item(names, i);
+        const int index = static_cast<int>(i);
+        form.ImageList3->Add(ProgramPictureWhenShown(ctx, name, reader), index);
+        items.append({name, index, index, QString()});
+    }
+    // Attaching the pictures again after each of them shows nothing more than attaching
+    // them once after the last.
+    if (rebuild && !names.isEmpty())
         AttachPictures(form);
-    form.ListView1->AddItem(name, index, index);
 }
 
 } // namespace
 
 bool BuildLauncherList(AppContext& ctx, bool rebuild) {
     frmMain& form = MainForm(ctx);
-    const auto reader = std::make_shared<PictureReader>();
-    const QList<LauncherItem> items = LauncherItems(ctx);
-
+    const QList<LauncherItem> launcherItems = LauncherItems(ctx);
+    QStringList names;
+    names.reserve(launcherItems.size());
+    for (const LauncherItem& item : launcherItems)
+        if (!item.isFolder)
+            names.append(item.name);
     // The list starts empty whoever calls; a build that follows another without a refresh in
     // between must not show every program twice.
     form.ImageList3->Clear();
     form.ListView1->Clear();
-    int picture = 0;
-    for (const LauncherItem& item : items)
-        if (!item.isFolder)
-            AddProgram(ctx, form, reader, item.name, ++picture, rebuild);
+    QList<ListView::NewItem> items;
+    const auto reader = std::make_shared<PictureReader>();
+    AddPrograms(ctx, form, names, rebuild, reader, items);
 
     form.ImageList3->Add(FolderPicture(ctx, *reader));
     if (rebuild)
         AttachPictures(form);
-    for (const LauncherItem& item : items) {
-        if (!item.isFolder)
-            continue;
-        const int folderPicture = form.ImageList3->Count();
-        const int row = form.ListView1->AddItem(item.name, folderPicture, folderPicture);
-        form.ListView1->SetTag(row, item.folderPath);
-    }
+    const int folderPicture = form.ImageList3->Count();
+    for (const LauncherItem& item : launcherItems)
+        if (item.isFolder)
+            items.append({item.name, folderPicture, folderPicture, item.folderPath});
+    form.ListView1->AddItems(items);
     return true;
 }
 

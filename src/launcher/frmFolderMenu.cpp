@@ -1,10 +1,10 @@
 #include "launcher/frmFolderMenu.h"
 
 #include "launcher/Launching.h"
-#include "launcher/ListView.h"
 #include "launcher/MenuArt.h"
 #include "services/AppContext.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,6 @@
 #include "launcher/AccessEvaluation.h"
 #include "launcher/GeneralDate.h"
 #include "launcher/Launching.h"
-#include "launcher/ListView.h"
 #include "launcher/MenuArt.h"
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmProperties.h"
@@ -11,6 +10,7 @@
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 #include "widgets/NavPane.h"
 

@@ -6,8 +6,9 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QtEndian>
+#include <filesystem>
 
 namespace {
 
@@ -115,28 +116,63 @@ QByteArray AlphaBmp(const QImage& picture) {
 
 } // namespace
 
+namespace {
+
+QByteArray EncodeBmp(const QImage& image) {
+    // Qt's BMP writer drops the alpha channel (transparent pixels turn black); a 32-bit BMP
+    // with a V4 header keeps it, and Qt's reader (like Windows) reads it back.
+    if (image.hasAlphaChannel())
+        return AlphaBmp(image);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "BMP");
+    return writer.write(image) ? bmp : QByteArray();
+}
+
+constexpr QFileDevice::Permissions kModeBits =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+    QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+
+// True when `file` is a plain file of ours, private, holding exactly `bytes`.
+bool HoldsAlready(const QString& file, const QByteArray& bytes) {
+    const QFileInfo info(file);
+    if (!info.isFile() || info.isSymLink() || info.size() != bytes.size() ||
+        (info.permissions() & kModeBits) != FileMode::kPrivateFile)
+        return false;
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) && in.readAll() == bytes;
+}
+
+} // namespace
+
 bool WriteCatalogBmp(const QImage& image, const QString& file) {
     if (image.isNull() || file.isEmpty())
         return false;
-    if (!MakeDirectories(QFileInfo(file).absolutePath(), FileMode::kPrivateDir))
+    const QByteArray bmp = EncodeBmp(image);
+    if (bmp.isEmpty())
         return false;
-    QSaveFile out(file);
-    // The mode is set before the file takes its name, so it is never readable by others.
-    if (!out.open(QIODevice::WriteOnly) || !out.setPermissions(FileMode::kPrivateFile))
+    // The list exports every picture it shows at every start; most are as they were.
+    if (HoldsAlready(file, bmp))
+        return true;
+    const QString directory = QFileInfo(file).absolutePath();
+    if (!MakeDirectories(directory, FileMode::kPrivateDir))
         return false;
-    bool written;
-    if (image.hasAlphaChannel()) {
-        // Qt's BMP writer drops the alpha channel (transparent pixels turn black); a 32-bit
-        // BMP with a V4 header keeps it, and Qt's reader (like Windows) reads it back.
-        const QByteArray bmp = AlphaBmp(image);
-        written = out.write(bmp) == bmp.size();
-    } else {
-        QImageWriter writer(&out, "BMP");
-        written = writer.write(image);
-    }
-    if (!written) {
-        out.cancelWriting();
+    // Written beside the file and renamed over it, so a reader never sees half a file. No
+    // fsync: the file is rewritten from the catalogue whenever it is missing or differs, so a
+    // crash costs nothing but that rewrite.
+    QTemporaryFile out(directory + QStringLiteral("/.orv-picture-XXXXXX"));
+    // The mode is set before the file is written, so it is never readable by others.
+    if (!out.open() || !out.setPermissions(FileMode::kPrivateFile) ||
+        out.write(bmp) != bmp.size() || !out.flush())
         return false;
-    }
-    return out.commit();
+    out.close();
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(out.fileName().toStdU16String()),
+                            std::filesystem::path(file.toStdU16String()), error);
+    if (error)
+        return false;
+    out.setAutoRemove(false); // it has become `file`
+    return true;
 }

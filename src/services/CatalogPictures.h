@@ -21,5 +21,6 @@ QImage DecodeIcoImage(const QByteArray& bytes);
 // Writes `image` as a BMP to `file` atomically (a reader never sees half a file), readable
 // by its owner only, creating the directory (private to its owner) when needed: 24 bits for an
 // opaque image, 32 bits with an alpha channel (a BITMAPV4HEADER with bit fields) for one with
-// transparency. False when nothing could be written.
+// transparency. A file that already holds exactly those bytes, privately, is left as it is.
+// False when nothing could be written.
 bool WriteCatalogBmp(const QImage& image, const QString& file);

@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 #include <optional>
@@ -77,6 +78,9 @@ public:
     // Program_StartUpParms, Program_Added_Date (a QDateTime).
     Recordset GetPrograms();
     Recordset GetProgram(const QString& name);
+    // The names of GetPrograms, in its order, without the other columns: for the launcher
+    // list, which shows nothing else. (CatalogLauncherRows.cpp)
+    QStringList GetProgramNames();
     // Fields: ProgramName, AddedDate, ProgramPath.
     Recordset GetProgramProperties(const QString& name);
     // The stored value, or an empty string when the program does not exist.

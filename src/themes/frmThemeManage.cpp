@@ -1,11 +1,11 @@
 #include "themes/frmThemeManage.h"
 
-#include "launcher/ListView.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "themes/frmCreateTheme.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 
 #include <QAbstractItemView>

@@ -4,10 +4,10 @@
 // administrator with the main window loaded, and readers for what the user sees.
 
 #include "launcher/LauncherList.h"
-#include "launcher/ListView.h"
 #include "launcher/frmMain.h"
 #include "support/TestContext.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 
 #include <QImage>
 #include <QStringList>

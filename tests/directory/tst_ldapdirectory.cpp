@@ -1,5 +1,4 @@
 #include "app/modMain.h"
-#include "launcher/ListView.h"
 #include "launcher/frmMain.h"
 #include "platform/OrvError.h"
 #include "services/DomainDirectory.h"
@@ -8,6 +7,7 @@
 #include "services/LocalDirectory.h"
 #include "support/SlapdServer.h"
 #include "support/TestContext.h"
+#include "widgets/ListView.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>

@@ -1,10 +1,10 @@
 #include "LauncherFixture.h"
 #include "launcher/LauncherList.h"
-#include "launcher/ListView.h"
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
 #include "support/Gallery.h"
+#include "widgets/ListView.h"
 #include "widgets/NavPane.h"
 
 #include <QPainter>

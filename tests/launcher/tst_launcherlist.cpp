@@ -1,8 +1,8 @@
 #include "LauncherFixture.h"
 #include "launcher/LauncherList.h"
-#include "launcher/ListView.h"
 #include "launcher/frmMain.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 
 #include <QTest>
 
@@ -182,6 +182,38 @@ private Q_SLOTS:
         QCOMPARE(form.ListView1->Count(), 1);
         QVERIFY(!PictureOf(form, 1).isNull());
         QVERIFY(!form.ImageList3->Item(2).pixmap(QSize(32, 32)).isNull());
+    }
+
+    // Items added in one batch read, change, select and go exactly as items added one by one.
+    void batchAddedItemsBehaveAsSingleOnes() {
+        const QList<ListView::NewItem> items{
+            {"Editor", 1, 1, ""}, {"Mail", 2, 3, ""}, {"Share", 4, 4, "/srv/share"}};
+        ListView single, batch;
+        for (ListView* view : {&single, &batch})
+            view->SetColumnHeaders({"Application Name", "Date Added"});
+        for (const ListView::NewItem& item : items) {
+            const int added = single.AddItem(item.text, item.icon, item.smallIcon);
+            if (!item.tag.isEmpty())
+                single.SetTag(added, item.tag);
+        }
+        batch.AddItems(items);
+        batch.AddItems({});
+        for (ListView* view : {&single, &batch}) {
+            view->SetSubItem(2, 1, "1/2/2020");
+            view->SelectItem(3);
+        }
+        QCOMPARE(batch.Count(), single.Count());
+        for (int i = 1; i <= single.Count(); ++i) {
+            QCOMPARE(batch.Text(i), single.Text(i));
+            QCOMPARE(batch.Tag(i), single.Tag(i));
+            QCOMPARE(batch.Icon(i), single.Icon(i));
+            QCOMPARE(batch.SmallIcon(i), single.SmallIcon(i));
+            QCOMPARE(batch.SubItem(i, 1), single.SubItem(i, 1));
+        }
+        QCOMPARE(batch.SelectedItem(), 3);
+        batch.RemoveItem(1);
+        QCOMPARE(batch.Text(1), QStringLiteral("Mail"));
+        QCOMPARE(batch.SubItem(1, 1), QStringLiteral("1/2/2020"));
     }
 };
 

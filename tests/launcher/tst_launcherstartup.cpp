@@ -2,8 +2,8 @@
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"
-#include "launcher/ListView.h"
 #include "launcher/frmMain.h"
+#include "widgets/ListView.h"
 
 #include <QApplication>
 #include <QTest>

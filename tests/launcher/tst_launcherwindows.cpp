@@ -1,9 +1,9 @@
 #include "LauncherFixture.h"
-#include "launcher/ListView.h"
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmProperties.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,11 +1,11 @@
 #include "LauncherFixture.h"
 #include "launcher/GeneralDate.h"
 #include "launcher/LauncherList.h"
-#include "launcher/ListView.h"
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
 #include "widgets/ImageList.h"
+#include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 #include "widgets/NavPane.h"
 

@@ -628,9 +628,10 @@ private slots:
         for (const char* name :
              {"beta", "Alpha", "gamma", "Zeta", "ärger", "_under", "alpha2", "10 Tools"})
             QVERIFY(Add(QString::fromUtf8(name)));
-        QCOMPARE(Column(Store().GetPrograms(), QStringLiteral("Program_Name")),
-                 (QStringList{"10 Tools", "Alpha", "alpha2", "beta", "gamma", "Zeta", "_under",
-                              QStringLiteral("ärger")}));
+        const QStringList ordered{"10 Tools", "Alpha", "alpha2", "beta",
+                                  "gamma",    "Zeta",  "_under", QStringLiteral("ärger")};
+        QCOMPARE(Column(Store().GetPrograms(), QStringLiteral("Program_Name")), ordered);
+        QCOMPARE(Store().GetProgramNames(), ordered);
     }
 
     void modifyChangesEveryField() {
@@ -842,6 +843,57 @@ private slots:
         QCOMPARE(QImage(b).convertToFormat(QImage::Format_ARGB32), clear);
         QVERIFY(!WriteCatalogBmp(QImage(), File(QStringLiteral("x/none.bmp"))));
         QVERIFY(!QFileInfo::exists(File(QStringLiteral("x/none.bmp"))));
+    }
+
+    // An exported picture that already holds the right bytes, privately, is left alone; any
+    // other file in its place is replaced by a private file of the right bytes.
+    void picturesAreRewrittenOnlyWhenTheyDiffer_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("rewritten");
+        QTest::newRow("as written") << "none" << false;
+        QTest::newRow("other bytes") << "bytes" << true;
+        QTest::newRow("readable by others") << "mode" << true;
+        QTest::newRow("link to the same bytes") << "link" << true;
+        QTest::newRow("missing") << "remove" << true;
+    }
+
+    void picturesAreRewrittenOnlyWhenTheyDiffer() {
+        QFETCH(QString, change);
+        QFETCH(bool, rewritten);
+        QImage image(6, 4, QImage::Format_RGB32);
+        image.fill(QColor(9, 8, 7));
+        const QString file = File(QStringLiteral("pics/p.bmp"));
+        const QString copy = File(QStringLiteral("copy.bmp"));
+        QVERIFY(WriteCatalogBmp(image, file));
+        const QByteArray bytes = ReadAll(file);
+        if (change == "bytes") {
+            QVERIFY(WriteCatalogBmp(QImage(6, 4, QImage::Format_RGB32), file));
+        } else if (change == "mode") {
+            QVERIFY(QFile::setPermissions(file, FileMode::kSharedFile));
+        } else if (change == "link") {
+            QVERIFY(QFile::copy(file, copy));
+            QVERIFY(QFile::remove(file) && QFile::link(copy, file));
+        } else if (change == "remove") {
+            QVERIFY(QFile::remove(file));
+        }
+        const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
+        if (QFileInfo::exists(file)) {
+            QFile stamped(file);
+            QVERIFY(stamped.open(QIODevice::ReadWrite) &&
+                    stamped.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+
+        QVERIFY(WriteCatalogBmp(image, file));
+        const QFileInfo info(file);
+        QVERIFY(info.isFile() && !info.isSymLink());
+        QCOMPARE(ReadAll(file), bytes);
+        QCOMPARE(info.permissions() & FileMode::kSharedFile, FileMode::kPrivateFile);
+        QCOMPARE(info.lastModified() > old.addSecs(60), rewritten);
+        if (change == "link")
+            QCOMPARE(ReadAll(copy), bytes); // the link's target is not written through
+        // Nothing is left behind in the folder but the picture.
+        QCOMPARE(QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{QStringLiteral("p.bmp")});
     }
 
     void icoDecodingWithoutThePlugin_data() {

@@ -4,7 +4,6 @@
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"
-#include "launcher/ListView.h"
 #include "launcher/frmMain.h"
 #include "support/Gallery.h"
 #include "support/TestContext.h"
@@ -13,6 +12,7 @@
 #include "themes/frmCreateTheme.h"
 #include "themes/frmThemeManage.h"
 #include "widgets/GlyphButton.h"
+#include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 
 #include <QAbstractItemView>

@@ -1,14 +1,14 @@
-#include "launcher/ListView.h"
+#include "widgets/ListView.h"
 
 #include "widgets/ImageList.h"
 
+#include <QAbstractTableModel>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QListView>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -18,6 +18,119 @@ constexpr int kIconRole = Qt::UserRole + 2;
 constexpr int kSmallIconRole = Qt::UserRole + 3;
 constexpr QSize kSmallIconSize(16, 16);
 } // namespace
+
+// The items as rows of plain values: a list of thousands is filled and emptied without an
+// object per cell, and reads no slower than a list of ten.
+class ListViewItems : public QAbstractTableModel {
+public:
+    struct Row {
+        QString text;
+        int icon = 0;
+        int smallIcon = 0;
+        QString tag;
+        QStringList subItems; // report columns 2, 3, ...
+        QVariant font;
+        QString toolTip;
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(mRows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(std::max<qsizetype>(1, mHeaders.size()));
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= mRows.size())
+            return {};
+        const Row& row = mRows.at(index.row());
+        if (index.column() > 0) {
+            if (role == Qt::DisplayRole || role == Qt::EditRole)
+                return row.subItems.value(index.column() - 1);
+            return {};
+        }
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return row.text;
+        case kTagRole:
+            return row.tag;
+        case kIconRole:
+            return row.icon;
+        case kSmallIconRole:
+            return row.smallIcon;
+        case Qt::FontRole:
+            return row.font;
+        case Qt::ToolTipRole:
+            return row.toolTip.isEmpty() ? QVariant() : QVariant(row.toolTip);
+        default:
+            return {};
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+            section < mHeaders.size())
+            return mHeaders.at(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+    const QStringList& Headers() const { return mHeaders; }
+    void SetHeaders(const QStringList& headers) {
+        beginResetModel();
+        mHeaders = headers;
+        endResetModel();
+    }
+    void EnsureColumns(int count) {
+        if (count <= columnCount())
+            return;
+        beginInsertColumns({}, columnCount(), count - 1);
+        while (mHeaders.size() < count)
+            mHeaders.append(QString());
+        endInsertColumns();
+    }
+
+    const Row* At(int row) const {
+        return row >= 0 && row < mRows.size() ? &mRows.at(row) : nullptr;
+    }
+    // Changes one row in place and tells the views.
+    template <class F> void Change(int row, F&& change) {
+        if (row < 0 || row >= mRows.size())
+            return;
+        change(mRows[row]);
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    }
+    void Append(QList<Row> rows) {
+        if (rows.isEmpty())
+            return;
+        const int first = static_cast<int>(mRows.size());
+        beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+        mRows.append(std::move(rows));
+        endInsertRows();
+    }
+    void Remove(int row) {
+        if (row < 0 || row >= mRows.size())
+            return;
+        beginRemoveRows({}, row, row);
+        mRows.removeAt(row);
+        endRemoveRows();
+    }
+    void Clear() {
+        if (mRows.isEmpty())
+            return;
+        // Removed rather than reset: a reset would also forget the report's column widths.
+        beginRemoveRows({}, 0, static_cast<int>(mRows.size()) - 1);
+        mRows.clear();
+        endRemoveRows();
+    }
+
+private:
+    QStringList mHeaders;
+    QList<Row> mRows;
+};
 
 // Hands the views the picture each item names in the image list of the current view.
 class ListViewPictures : public QIdentityProxyModel {
@@ -38,7 +151,7 @@ public:
 };
 
 ListView::ListView(QWidget* parent) : QWidget(parent) {
-    mModel = new QStandardItemModel(0, 1, this);
+    mModel = new ListViewItems(this);
     mPictures = new ListViewPictures(this);
     mPictures->setSourceModel(mModel);
 
@@ -100,16 +213,15 @@ bool ListView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ListView::SetColumnHeaders(const QStringList& headers) {
-    mModel->setColumnCount(std::max<qsizetype>(1, headers.size()));
-    mModel->setHorizontalHeaderLabels(headers);
+    mModel->SetHeaders(headers);
     for (int c = 0; c + 1 < headers.size(); ++c)
         mReport->setColumnWidth(c, 220);
 }
 
 QStringList ListView::ColumnHeaders() const {
-    QStringList headers;
-    for (int c = 0; c < mModel->columnCount(); ++c)
-        headers.append(mModel->headerData(c, Qt::Horizontal).toString());
+    QStringList headers = mModel->Headers();
+    if (headers.isEmpty())
+        headers.append(QString());
     return headers;
 }
 
@@ -184,82 +296,97 @@ int ListView::Count() const {
     return mModel->rowCount();
 }
 
-int ListView::AddItem(const QString& text, int icon, int smallIcon) {
-    auto* item = new QStandardItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    item->setData(icon, kIconRole);
-    item->setData(smallIcon, kSmallIconRole);
-    QList<QStandardItem*> row{item};
-    for (int c = 1; c < mModel->columnCount(); ++c) {
-        auto* sub = new QStandardItem;
-        sub->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        row.append(sub);
+void ListView::AddItems(const QList<NewItem>& items) {
+    QList<ListViewItems::Row> rows;
+    rows.reserve(items.size());
+    for (const NewItem& item : items) {
+        ListViewItems::Row row;
+        row.text = item.text;
+        row.icon = item.icon;
+        row.smallIcon = item.smallIcon;
+        row.tag = item.tag;
+        rows.append(std::move(row));
     }
-    mModel->appendRow(row);
+    mModel->Append(std::move(rows));
+}
+
+int ListView::AddItem(const QString& text, int icon, int smallIcon) {
+    AddItems({{text, icon, smallIcon, QString()}});
     return mModel->rowCount();
 }
 
 void ListView::RemoveItem(int index) {
-    if (index >= 1 && index <= Count())
-        mModel->removeRow(index - 1);
+    mModel->Remove(index - 1);
 }
 
 void ListView::Clear() {
-    mModel->removeRows(0, mModel->rowCount());
+    mModel->Clear();
 }
 
 QString ListView::Text(int index) const {
-    return mModel->data(mModel->index(index - 1, 0)).toString();
+    const auto* row = mModel->At(index - 1);
+    return row ? row->text : QString();
 }
 
 QString ListView::Tag(int index) const {
-    return mModel->data(mModel->index(index - 1, 0), kTagRole).toString();
+    const auto* row = mModel->At(index - 1);
+    return row ? row->tag : QString();
 }
 
 void ListView::SetTag(int index, const QString& tag) {
-    mModel->setData(mModel->index(index - 1, 0), tag, kTagRole);
+    mModel->Change(index - 1, [&](ListViewItems::Row& row) { row.tag = tag; });
 }
 
 QString ListView::SubItem(int index, int column) const {
-    return mModel->data(mModel->index(index - 1, column)).toString();
+    if (column <= 0)
+        return column == 0 ? Text(index) : QString();
+    const auto* row = mModel->At(index - 1);
+    return row ? row->subItems.value(column - 1) : QString();
 }
 
 void ListView::SetSubItem(int index, int column, const QString& text) {
-    if (column >= mModel->columnCount())
-        mModel->setColumnCount(column + 1);
-    QStandardItem* item = mModel->item(index - 1, column);
-    if (!item) {
-        item = new QStandardItem;
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        mModel->setItem(index - 1, column, item);
-    }
-    item->setText(text);
+    if (column < 0 || !mModel->At(index - 1))
+        return;
+    mModel->EnsureColumns(column + 1);
+    mModel->Change(index - 1, [&](ListViewItems::Row& row) {
+        if (column == 0) {
+            row.text = text;
+            return;
+        }
+        while (row.subItems.size() < column)
+            row.subItems.append(QString());
+        row.subItems[column - 1] = text;
+    });
 }
 
 int ListView::Icon(int index) const {
-    return mModel->data(mModel->index(index - 1, 0), kIconRole).toInt();
+    const auto* row = mModel->At(index - 1);
+    return row ? row->icon : 0;
 }
 
 int ListView::SmallIcon(int index) const {
-    return mModel->data(mModel->index(index - 1, 0), kSmallIconRole).toInt();
+    const auto* row = mModel->At(index - 1);
+    return row ? row->smallIcon : 0;
 }
 
 bool ListView::Bold(int index) const {
-    return mModel->data(mModel->index(index - 1, 0), Qt::FontRole).value<QFont>().bold();
+    const auto* row = mModel->At(index - 1);
+    return row && row->font.value<QFont>().bold();
 }
 
 void ListView::SetBold(int index, bool bold) {
     QFont font = this->font();
     font.setBold(bold);
-    mModel->setData(mModel->index(index - 1, 0), font, Qt::FontRole);
+    mModel->Change(index - 1, [&](ListViewItems::Row& row) { row.font = font; });
 }
 
 QString ListView::ToolTipText(int index) const {
-    return mModel->data(mModel->index(index - 1, 0), Qt::ToolTipRole).toString();
+    const auto* row = mModel->At(index - 1);
+    return row ? row->toolTip : QString();
 }
 
 void ListView::SetToolTipText(int index, const QString& text) {
-    mModel->setData(mModel->index(index - 1, 0), text, Qt::ToolTipRole);
+    mModel->Change(index - 1, [&](ListViewItems::Row& row) { row.toolTip = text; });
 }
 
 QIcon ListView::ShownPicture(int index) const {

@@ -1,0 +1,215 @@
+// Launch to first painted frame of the real executable, for an administrator and for a user,
+// at 1,000, 10,000 and 50,000 programs, against two programs started the same way in the
+// same run: a bare QMainWindow, and the floor, a plain read of the programs' names from the
+// same catalogue shown in a QListView. Prints the medians of paired runs and their ratios.
+//
+//   bench_startup_window [--runs N] [--sizes 1000,10000,50000]
+//
+// Run as root: every program runs as the user nobody (setpriv), whose own folder in /dev/shm
+// holds the catalogue and, as for any personal catalogue, its settings. The administrators'
+// group is nobody's group for the administrator and another group for the user, who is
+// granted every program through a rule of his group. QT_QPA_PLATFORM is passed on
+// (offscreen unless set; under Xvfb set DISPLAY and QT_QPA_PLATFORM=xcb).
+#include "platform/AppPaths.h"
+#include "services/CatalogStore.h"
+#include "services/RegistryStore.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHostInfo>
+#include <QListView>
+#include <QMainWindow>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringListModel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned kNobody = 65534;
+
+// The child modes: a window that says "painted" on its first frame and ends.
+int ShowAndReport(QWidget& window) {
+    class Watcher : public QObject {
+    public:
+        using QObject::QObject;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint && !mSeen) {
+                mSeen = true;
+                QTimer::singleShot(0, [] {
+                    std::fputs("painted\n", stdout);
+                    std::fflush(stdout);
+                    QCoreApplication::exit(0);
+                });
+            }
+            return QObject::eventFilter(watched, event);
+        }
+
+    private:
+        bool mSeen = false;
+    };
+    window.installEventFilter(new Watcher(&window));
+    window.resize(780, 500);
+    window.show();
+    return QApplication::exec();
+}
+
+int Bare(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QMainWindow window;
+    return ShowAndReport(window);
+}
+
+int Floor(int argc, char* argv[], const QString& database) {
+    QApplication app(argc, argv);
+    QStringList names;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        db.setDatabaseName(database);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open())
+            return 3;
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        query.exec(QStringLiteral("SELECT program_name FROM programs ORDER BY name_key"));
+        while (query.next())
+            names.append(query.value(0).toString());
+    }
+    QMainWindow window;
+    auto* list = new QListView(&window);
+    list->setModel(new QStringListModel(names, list));
+    window.setCentralWidget(list);
+    return ShowAndReport(window);
+}
+
+void Check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "bench set-up failed: %s\n", what);
+        std::exit(1);
+    }
+}
+
+// An application folder of nobody's with `programs` programs, each granted to nobody's
+// group; `admin` makes that group the administrators'.
+void MakeAppDir(const QString& dir, int programs, bool admin) {
+    AppPaths paths(dir, dir + QStringLiteral("/cache/pictures"));
+    Check(paths.EnsureFiles().isEmpty(), "application folder");
+    {
+        CatalogStore catalog;
+        catalog.OpenDatabase(paths.DatabaseFile());
+        Check(catalog.AddGroup(QStringLiteral("nogroup")), "group");
+        for (int i = 0; i < programs; ++i) {
+            const QString name = QStringLiteral("Program %1").arg(i, 6, 10, QLatin1Char('0'));
+            Check(catalog.AddProgram(name, name, QStringLiteral("/opt/p%1").arg(i), QString(),
+                                     QStringLiteral("/opt"), QString()),
+                  "program");
+            Check(
+                catalog.AddPermission(QStringLiteral("nogroup"), 1, name, CatalogStore::KindGroup),
+                "rule");
+        }
+        Check(catalog.AddFolder(QStringLiteral("Share"), QStringLiteral("/srv/share")), "folder");
+    }
+    RegistryStore settings(dir + QStringLiteral("/settings.ini"), 0);
+    const int hklm = RegistryStore::HKEY_LOCAL_MACHINE_;
+    settings.CreateKey(hklm, RegistryStore::kSettingsKey);
+    settings.SetValue(hklm, RegistryStore::kSettingsKey, "5", QHostInfo::localHostName());
+    settings.SetValue(hklm, RegistryStore::kSettingsKey, "6",
+                      admin ? QStringLiteral("nogroup") : QStringLiteral("root"));
+    QProcess::execute(QStringLiteral("chown"),
+                      {QStringLiteral("-R"), QStringLiteral("%1:%1").arg(kNobody), dir});
+}
+
+// Milliseconds from starting `arguments` as nobody to its "painted".
+double LaunchToPaint(const QStringList& arguments, const QString& cache) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
+    env.insert(QStringLiteral("HOME"), cache);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), cache);
+    child.setProcessEnvironment(env);
+    QStringList all{QStringLiteral("--reuid=%1").arg(kNobody),
+                    QStringLiteral("--regid=%1").arg(kNobody), QStringLiteral("--clear-groups")};
+    all += arguments;
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QStringLiteral("setpriv"), all);
+    QByteArray out;
+    while (!out.contains("painted") && child.waitForReadyRead(120000))
+        out += child.readAllStandardOutput();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    child.waitForFinished(120000);
+    if (!out.contains("painted")) {
+        std::fprintf(stderr, "%s did not paint: %s\n", qPrintable(arguments.join(' ')),
+                     child.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return ms;
+}
+
+double Median(QList<double> values) {
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc >= 2 && qstrcmp(argv[1], "--bare") == 0)
+        return Bare(argc, argv);
+    if (argc >= 3 && qstrcmp(argv[1], "--floor") == 0)
+        return Floor(argc, argv, QString::fromLocal8Bit(argv[2]));
+
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOption({"runs", "paired runs per size and role (the median is shown)", "N", "5"});
+    parser.addOption({"sizes", "catalogue sizes", "LIST", "1000,10000,50000"});
+    parser.addHelpOption();
+    parser.process(app);
+    Check(geteuid() == 0, "run as root (the programs run as nobody)");
+    const int runs = std::max(1, parser.value("runs").toInt());
+    const QString self = QCoreApplication::applicationFilePath();
+    QTemporaryDir root(QStringLiteral("/dev/shm/bench-startup-XXXXXX"));
+    Check(root.isValid() && ::chmod(QFile::encodeName(root.path()).constData(), 0755) == 0,
+          "temporary folder");
+
+    std::printf("platform %s; medians of %d paired runs, launch to first painted frame\n",
+                qgetenv("QT_QPA_PLATFORM").constData(), runs);
+    std::printf("%8s %6s %9s %9s %9s %8s %8s %8s\n", "programs", "role", "bare ms", "floor ms",
+                "app ms", "app/bare", "flr/bare", "app/flr");
+    for (const QString& size : parser.value("sizes").split(u',')) {
+        const int programs = size.toInt();
+        for (const bool admin : {true, false}) {
+            const QString dir = root.filePath(QStringLiteral("%1-%2").arg(size, admin ? "a" : "u"));
+            MakeAppDir(dir, programs, admin);
+            const QString cache = dir + QStringLiteral("/cache");
+            const QString database = dir + QStringLiteral("/database/Orvane.mdb");
+            QList<double> bare, floor, full;
+            LaunchToPaint(
+                {QStringLiteral(ORV_EXECUTABLE), "--app-dir", dir, "--exit-after-first-paint"},
+                cache); // the first start exports the pictures
+            for (int r = 0; r < runs; ++r) {
+                bare << LaunchToPaint({self, "--bare"}, cache);
+                floor << LaunchToPaint({self, "--floor", database}, cache);
+                full << LaunchToPaint(
+                    {QStringLiteral(ORV_EXECUTABLE), "--app-dir", dir, "--exit-after-first-paint"},
+                    cache);
+            }
+            const double b = Median(bare), f = Median(floor), a = Median(full);
+            std::printf("%8d %6s %9.1f %9.1f %9.1f %8.2f %8.2f %8.2f\n", programs,
+                        admin ? "admin" : "user", b, f, a, a / b, f / b, a / f);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
