@@ -4,8 +4,11 @@
 // in the same run, and their ratio; then the window's first showing, the cost of exporting
 // every picture, and the full list of an administrator.
 //
-//   bench_launcher_list [--runs N] [--picture-dir DIR] [--growth N]
+//   bench_launcher_list [--runs N] [--picture-dir DIR] [--growth N] [--catalogue URI]
 //
+// --catalogue puts the catalogue on an empty PostgreSQL database instead (for example the one
+// `scripts/postgres-test-server start DIR` writes to DIR/url), to compare the engines: the read
+// and the build then both cross the loopback connection.
 // The catalogue goes to a temporary directory, on /dev/shm when there is one, because the
 // set-up writes 30,000 rows one statement at a time. The exported pictures go to DIR
 // (default: a temporary directory on disk, as they do in use). The list exports a program's
@@ -204,11 +207,18 @@ int main(int argc, char* argv[]) {
                       "also time the list at 100, 1,000, ... up to N programs and rules, per "
                       "1,000 programs",
                       "N"});
+    parser.addOption({"catalogue", "an empty PostgreSQL catalogue to fill and measure instead",
+                      "URI"});
     parser.addHelpOption();
     parser.process(app);
     const int runs = std::max(1, parser.value("runs").toInt());
 
     TestContext t;
+    if (parser.isSet("catalogue")) {
+        t.ctx.Catalog().OpenDatabase(parser.value("catalogue"));
+        t.ctx.Catalog().SetDefaultIcon(t.ctx.paths.DefaultIcon());
+        Check(t.ctx.Catalog().GetPrograms().RecordCount() == 0, "the catalogue is not empty");
+    }
     QTemporaryDir pictures(diskTemp + QStringLiteral("/bench-pictures-XXXXXX"));
     const QString pictureDir =
         parser.isSet("picture-dir") ? parser.value("picture-dir") : pictures.path();
