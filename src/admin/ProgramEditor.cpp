@@ -4,6 +4,7 @@
 #include "platform/OrvError.h"
 #include "platform/ShellDesktopEntry.h"
 #include "platform/Text.h"
+#include "platform/ThemeIcon.h"
 #include "resources/clsResourceViewer.h"
 #include "services/AppContext.h"
 #include "services/ThemeLogo.h"
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSaveFile>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -83,7 +83,7 @@ void ProgramEditor::BuildControls(const QString& heading, const QString& iconCap
     bold.setBold(true);
     Label4->setFont(bold);
     Image2 = new QLabel(Picture1);
-    Image2->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+    Image2->setPixmap(ThemeIcon::Named(QStringLiteral("computer")).pixmap(32, 32));
     Image2->setFixedSize(32, 32);
     auto* band = new QHBoxLayout(Picture1);
     band->setContentsMargins(8, 4, 8, 4);

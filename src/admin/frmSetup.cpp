@@ -14,7 +14,6 @@
 #include <QHostInfo>
 #include <QLabel>
 #include <QPainter>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,12 +49,12 @@ void frmSetup::BuildControls() {
     Image1 = new QLabel(this);
     Image1->setPixmap(DesignedLogo(devicePixelRatioF()));
     Image1->setScaledContents(false);
-    Picture1 = Decoration(QStyle::SP_ComputerIcon, 32, this);
-    Image2 = Decoration(QStyle::SP_DriveNetIcon, 32, this);
-    imgEdit = Decoration(QStyle::SP_FileDialogDetailedView, 16, this);
-    imgServer = Decoration(QStyle::SP_DriveNetIcon, 16, this);
-    imgSync = Decoration(QStyle::SP_BrowserReload, 16, this);
-    imgTable = Decoration(QStyle::SP_FileDialogListView, 16, this);
+    Picture1 = Decoration(QStringLiteral("computer"), 32, this);
+    Image2 = Decoration(QStringLiteral("network-server"), 32, this);
+    imgEdit = Decoration(QStringLiteral("document-properties"), 16, this);
+    imgServer = Decoration(QStringLiteral("network-server"), 16, this);
+    imgSync = Decoration(QStringLiteral("view-refresh"), 16, this);
+    imgTable = Decoration(QStringLiteral("x-office-spreadsheet"), 16, this);
 
     Label2 = new QLabel(QStringLiteral("Please select which domain(s) to use :"), this);
     cboDomains = new QComboBox(this);

@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -45,8 +44,8 @@ frmEmailSupport::~frmEmailSupport() = default;
 void frmEmailSupport::BuildControls() {
     Picture1 = new QLabel(this);
     Picture1->setPixmap(Banner(devicePixelRatioF()));
-    Image1 = Decoration(QStyle::SP_DriveNetIcon, 32, this);
-    Image2 = Decoration(QStyle::SP_MessageBoxInformation, 32, this);
+    Image1 = Decoration(QStringLiteral("network-server"), 32, this);
+    Image2 = Decoration(QStringLiteral("dialog-information"), 32, this);
     lblStatus = new QLabel(this);
 
     Label4 = new QLabel(QStringLiteral("From (Email)"), this);

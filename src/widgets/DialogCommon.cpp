@@ -2,6 +2,7 @@
 
 #include "platform/OrvError.h"
 #include "platform/Prompt.h"
+#include "platform/ThemeIcon.h"
 
 #include <QLabel>
 
@@ -28,8 +29,8 @@ void UseFixedDialogBorder(QDialog* dialog, QSize designed) {
     dialog->setFixedSize(designed.expandedTo(dialog->minimumSizeHint()));
 }
 
-QLabel* Decoration(QStyle::StandardPixmap kind, int size, QWidget* parent) {
+QLabel* Decoration(const QString& iconName, int size, QWidget* parent) {
     auto* picture = new QLabel(parent);
-    picture->setPixmap(parent->style()->standardIcon(kind).pixmap(size, size));
+    picture->setPixmap(ThemeIcon::Named(iconName).pixmap(size, size));
     return picture;
 }

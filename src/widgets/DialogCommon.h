@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QSize>
-#include <QStyle>
 #include <functional>
 
 class Prompt;
@@ -31,5 +30,5 @@ void UseDialogBorder(QDialog* dialog);
 // the layout is complete.
 void UseFixedDialogBorder(QDialog* dialog, QSize designed);
 
-// A decoration picture of the style's standard icons, `size` pixels square.
-QLabel* Decoration(QStyle::StandardPixmap kind, int size, QWidget* parent);
+// A decoration picture by freedesktop icon name (ThemeIcon), `size` pixels square.
+QLabel* Decoration(const QString& iconName, int size, QWidget* parent);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QIcon>
+#include <QStringList>
+
+// Pictures by their freedesktop icon names ("folder", "system-users"). The desktop's icon
+// theme wins; a desktop without a theme, or a theme without the name, gets the copy bundled
+// with the program (Tango pictures, public domain; see icons/COPYING).
+namespace ThemeIcon {
+
+// The theme's picture, or the bundled one; null only for a name that neither knows.
+QIcon Named(const QString& name);
+// The bundled picture alone; null when none is bundled under that name.
+QIcon Bundled(const QString& name);
+// Every bundled name, sorted.
+QStringList BundledNames();
+
+} // namespace ThemeIcon

@@ -1,0 +1,147 @@
+#include "app/SplashArt.h"
+#include "app/frmSplash.h"
+#include "launcher/MenuArt.h"
+#include "platform/ThemeIcon.h"
+#include "support/TestContext.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using MenuArt::Kind;
+
+// Pixels that are drawn at all, and those of them with a clear hue.
+struct Ink {
+    int drawn = 0;
+    int coloured = 0;
+    int nonGrey = 0;
+};
+
+Ink InkOf(const QImage& image, const QColor& background = Qt::transparent) {
+    Ink ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.alpha() == 0 || c.rgb() == background.rgb())
+                continue;
+            ++ink.drawn;
+            if (c.hsvSaturation() > 80 && c.value() > 60)
+                ++ink.coloured;
+            if (c.red() != c.green() || c.green() != c.blue())
+                ++ink.nonGrey;
+        }
+    return ink;
+}
+
+// Points the icon loader at a folder with nothing in it: no desktop theme anywhere.
+void NoDesktopTheme(const QString& emptyDir) {
+    QIcon::setThemeSearchPaths({emptyDir});
+    QIcon::setFallbackSearchPaths({});
+    QIcon::setThemeName(QStringLiteral("no-such-theme"));
+}
+
+} // namespace
+
+class tst_themepictures : public QObject {
+    Q_OBJECT
+    QTemporaryDir mEmpty;
+
+private Q_SLOTS:
+    void init() { NoDesktopTheme(mEmpty.path()); }
+
+    void menuPicturesComeFromTheBundle_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("number");
+        for (int n = 1; n <= MenuArt::kItemPictures; ++n)
+            QTest::addRow("item %d", n) << int(Kind::Item) << n;
+        for (int n = 1; n <= MenuArt::kGroupPictures; ++n)
+            QTest::addRow("group %d", n) << int(Kind::Group) << n;
+        QTest::newRow("file") << int(Kind::File) << 0;
+        QTest::newRow("folder") << int(Kind::Folder) << 0;
+        QTest::newRow("program") << int(Kind::Program) << 0;
+    }
+    void menuPicturesComeFromTheBundle() {
+        QFETCH(int, kind);
+        QFETCH(int, number);
+        const QString name = MenuArt::IconName(Kind(kind), number);
+        QVERIFY(ThemeIcon::BundledNames().contains(name));
+        const QIcon icon = MenuArt::Picture(Kind(kind), number);
+        for (const int size : {16, 32}) {
+            const QImage image = icon.pixmap(size, size).toImage();
+            QCOMPARE(image.size(), QSize(size, size));
+            QVERIFY2(InkOf(image).drawn > size * size / 8, qPrintable(name));
+        }
+    }
+
+    void numbersOutsideTheListsHaveNoPicture_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("number");
+        QTest::newRow("item 0") << int(Kind::Item) << 0;
+        QTest::newRow("item 19") << int(Kind::Item) << 19;
+        QTest::newRow("group 5") << int(Kind::Group) << 5;
+    }
+    void numbersOutsideTheListsHaveNoPicture() {
+        QFETCH(int, kind);
+        QFETCH(int, number);
+        QVERIFY(MenuArt::IconName(Kind(kind), number).isEmpty());
+        QVERIFY(MenuArt::Picture(Kind(kind), number).isNull());
+    }
+
+    void everyBundledPictureRenders() {
+        const QStringList names = ThemeIcon::BundledNames();
+        QVERIFY(names.size() >= 25);
+        for (const QString& name : names)
+            QVERIFY2(InkOf(ThemeIcon::Bundled(name).pixmap(32, 32).toImage()).drawn > 128,
+                     qPrintable(name));
+        QVERIFY(ThemeIcon::Bundled(QStringLiteral("no-such-picture")).isNull());
+        QVERIFY(ThemeIcon::Named(QStringLiteral("no-such-picture")).isNull());
+    }
+
+    void theDesktopThemeWins() {
+        QTemporaryDir themes;
+        const QString dir = themes.filePath(QStringLiteral("desk/32x32/places"));
+        QVERIFY(QDir().mkpath(dir));
+        QFile index(themes.filePath(QStringLiteral("desk/index.theme")));
+        QVERIFY(index.open(QIODevice::WriteOnly));
+        index.write("[Icon Theme]\nName=desk\nDirectories=32x32/places\n\n"
+                    "[32x32/places]\nSize=32\nType=Fixed\n");
+        index.close();
+        QImage red(32, 32, QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(dir + QStringLiteral("/folder.png")));
+        QIcon::setThemeSearchPaths({themes.path()});
+        QIcon::setThemeName(QStringLiteral("desk"));
+
+        const QImage folder = MenuArt::Picture(Kind::Folder).pixmap(32, 32).toImage();
+        QCOMPARE(folder.pixelColor(16, 16), QColor(Qt::red));
+        // What the theme lacks still comes from the bundle.
+        QVERIFY(InkOf(MenuArt::Picture(Kind::Program).pixmap(32, 32).toImage()).coloured > 0);
+    }
+
+    void splashIndicatorsAreGreyThenColoured() {
+        TestContext t;
+        frmSplash splash(t.ctx);
+        const QColor background = splash.palette().color(QPalette::Window);
+        const qreal ratio = splash.devicePixelRatioF();
+        const QSize size = SplashArt::Indicator(SplashArt::Stage::Start, background, ratio).size();
+        QCOMPARE(size, QSize(40, 40) * ratio);
+        for (int stage = 0; stage < 6; ++stage) {
+            const QImage grey = splash.colGrayImages[stage]->pixmap().toImage();
+            const QImage coloured = splash.colRegImages[stage]->pixmap().toImage();
+            QCOMPARE(grey.size(), size);
+            QCOMPARE(coloured.size(), size);
+            const Ink greyInk = InkOf(grey);
+            const Ink colourInk = InkOf(coloured, background);
+            QCOMPARE(greyInk.nonGrey, 0);
+            QVERIFY2(colourInk.drawn > 200, qPrintable(QString::number(stage)));
+            QVERIFY2(colourInk.coloured > 20, qPrintable(QString::number(stage)));
+        }
+        QVERIFY(InkOf(splash.Image1->pixmap().toImage(), Qt::white).coloured > 20);
+    }
+};
+
+QTEST_MAIN(tst_themepictures)
+#include "tst_themepictures.moc"
