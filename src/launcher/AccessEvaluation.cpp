@@ -50,11 +50,12 @@ bool LoadPermissions(AppContext& ctx) {
         const QString& group = Item(groups, g);
         Recordset rs = ctx.Catalog().GetGroupPermissions(group);
         if (rs.RecordCount() > 0) {
+            const qsizetype program = rs.FieldIndex(QStringLiteral("Program_Name"));
+            const qsizetype status = rs.FieldIndex(QStringLiteral("Status"));
             rs.MoveFirst();
             for (long r = 0; r < rs.RecordCount(); ++r) {
-                ctx.permissions->AddGroupRule(
-                    group, TrimSpaces(rs.Fields(QStringLiteral("Program_Name")).toString()),
-                    static_cast<short>(rs.Fields(QStringLiteral("Status")).toInt()));
+                ctx.permissions->AddGroupRule(group, TrimSpaces(rs.Field(program).toString()),
+                                              static_cast<short>(rs.Field(status).toInt()));
                 rs.MoveNext();
             }
         }
@@ -63,12 +64,14 @@ bool LoadPermissions(AppContext& ctx) {
     const QString user = ctx.gUserName.toString();
     Recordset rs = ctx.Catalog().GetUserPermissions(user, ctx.gUserSid.toString());
     if (rs.RecordCount() > 0) {
+        const qsizetype ruleUser = rs.FieldIndex(QStringLiteral("Username"));
+        const qsizetype program = rs.FieldIndex(QStringLiteral("PrgName"));
+        const qsizetype status = rs.FieldIndex(QStringLiteral("Status"));
         rs.MoveFirst();
         for (long r = 0; r < rs.RecordCount(); ++r) {
-            ctx.permissions->AddUserRule(
-                user, TrimSpaces(rs.Fields(QStringLiteral("Username")).toString()),
-                TrimSpaces(rs.Fields(QStringLiteral("PrgName")).toString()),
-                static_cast<short>(rs.Fields(QStringLiteral("Status")).toInt()));
+            ctx.permissions->AddUserRule(user, TrimSpaces(rs.Field(ruleUser).toString()),
+                                         TrimSpaces(rs.Field(program).toString()),
+                                         static_cast<short>(rs.Field(status).toInt()));
             rs.MoveNext();
         }
     }

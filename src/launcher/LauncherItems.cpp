@@ -1,6 +1,6 @@
 #include "launcher/LauncherItems.h"
 
-#include "launcher/Candidates.h"
+#include "launcher/PermittedEntries.h"
 #include "services/AppContext.h"
 
 namespace modMain {
@@ -20,12 +20,15 @@ QList<LauncherItem> LauncherItems(AppContext& ctx) {
 
     Recordset rs = ctx.Catalog().GetFolders();
     const long count = rs.RecordCount();
-    if (count > 0)
+    if (count > 0) {
+        const qsizetype name = rs.FieldIndex(QStringLiteral("Folder_Name"));
+        const qsizetype path = rs.FieldIndex(QStringLiteral("Folder_Path"));
         rs.MoveFirst();
-    for (long r = 0; r < count; ++r) {
-        items.append({TrimSpaces(rs.Fields(QStringLiteral("Folder_Name")).toString()),
-                      TrimSpaces(rs.Fields(QStringLiteral("Folder_Path")).toString()), true});
-        rs.MoveNext();
+        for (long r = 0; r < count; ++r) {
+            items.append({TrimSpaces(rs.Field(name).toString()),
+                          TrimSpaces(rs.Field(path).toString()), true});
+            rs.MoveNext();
+        }
     }
     rs.Close();
     return items;

@@ -11,5 +11,34 @@ QString TrimSpaces(const QString& text) {
 }
 
 bool SameProgramName(const QString& a, const QString& b) {
-    return TrimSpaces(a).toUpper() == TrimSpaces(b).toUpper();
+    return UpperProgramName(a) == UpperProgramName(b);
+}
+
+QString UpperProgramName(const QString& name) {
+    QString upper;
+    UpperProgramName(name, upper);
+    return upper;
+}
+
+void UpperProgramName(QStringView name, QString& into) {
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && name.at(begin) == u' ')
+        ++begin;
+    while (end > begin && name.at(end - 1) == u' ')
+        --end;
+    const QStringView trimmed = name.sliced(begin, end - begin);
+    // Nearly every name is ASCII, whose upper case is a-z to A-Z; the Unicode case tables that
+    // toUpper consults for every letter cost several times the whole conversion.
+    for (const QChar c : trimmed)
+        if (c.unicode() >= 0x80) {
+            into = trimmed.toString().toUpper();
+            return;
+        }
+    into.resize(trimmed.size());
+    QChar* out = into.data();
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const char16_t c = trimmed.at(i).unicode();
+        out[i] = QChar(c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c);
+    }
 }

@@ -10,6 +10,10 @@ QString TrimSpaces(const QString& text);
 
 // Program names compare in upper case after trimming.
 bool SameProgramName(const QString& a, const QString& b);
+// The form in which program names compare: trimmed, in upper case.
+QString UpperProgramName(const QString& name);
+// The same into an existing string, whose storage a loop over many names reuses.
+void UpperProgramName(QStringView name, QString& into);
 
 // Rounding of the original platform: halves to even.
 inline long RoundHalfEven(double value) { return static_cast<long>(std::nearbyint(value)); }

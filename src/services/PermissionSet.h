@@ -1,18 +1,24 @@
 #pragma once
 
+#include "platform/Text.h"
+
 #include <QList>
 #include <QString>
 
+// UpperProgram is the program name in the form names compare in, worked out once when the
+// rule is added rather than on every build of the launcher list.
 struct GroupRule {
     QString GroupName;
     QString ProgramName;
     short Status = 0;
+    QString UpperProgram = UpperProgramName(ProgramName);
 };
 
 struct UserRule {
     QString UserName;
     QString ProgramName;
     short Status = 0;
+    QString UpperProgram = UpperProgramName(ProgramName);
 };
 
 // The current user's rules, collected once at start-up; kept in the order they were added.

@@ -15,6 +15,10 @@ void Recordset::MoveNext() {
 }
 
 QVariant Recordset::Fields(const QString& name) const {
+    return Field(FieldIndex(name));
+}
+
+qsizetype Recordset::FieldIndex(const QString& name) const {
     qsizetype column = mFieldNames.size() - 1;
     while (column >= 0 && mFieldNames.at(column).compare(name, Qt::CaseInsensitive) != 0)
         --column;
@@ -24,6 +28,10 @@ QVariant Recordset::Fields(const QString& name) const {
                                       "the requested name or ordinal: %1")
                            .arg(name),
                        QStringLiteral("Recordset"));
+    return column;
+}
+
+const QVariant& Recordset::Field(qsizetype column) const {
     if (IsEOF())
         throw OrvError(ErrorNumber::NoCurrentRecord,
                        QStringLiteral("Either BOF or EOF is True, or the current record has been "

@@ -19,6 +19,11 @@ public:
     // The named field of the current record. Throws OrvError 3021 when there is no current
     // record and 3265 when the recordset has no such field.
     QVariant Fields(const QString& name) const;
+    // The column of a field, found once for a loop over the records, and the value of that
+    // column in the current record: a by-name lookup on every row compares every field name.
+    // FieldIndex throws 3265 for an unknown name, Field 3021 when there is no current record.
+    qsizetype FieldIndex(const QString& name) const;
+    const QVariant& Field(qsizetype column) const;
     void Close();
 
     const QStringList& FieldNames() const { return mFieldNames; }

@@ -1,6 +1,7 @@
 #include "LauncherFixture.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/Candidates.h"
+#include "launcher/PermittedEntries.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -270,6 +271,61 @@ private Q_SLOTS:
                     allowedCount += walked;
                 }
         QVERIFY(allowedCount > 0);
+    }
+
+    // A list build gives the entries that the one-at-a-time walk keeps: the candidates that
+    // IsEntryAllowed accepts and whose program is still in the catalogue, in their order, also
+    // after rules, programs and memberships change behind the collected rules.
+    void permittedEntriesMatchRecordWalk_data() {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 8; ++seed)
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void permittedEntriesMatchRecordWalk() {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        TestContext t;
+        const QStringList groups{"Staff", "Sales", "Ops", "Dev", "tester"};
+        for (const QString& g : groups)
+            if (random.bounded(3) != 0)
+                t.directory->AddGroup(g, {"tester"});
+        SignIn(t);
+        QStringList programs;
+        for (int i = 0; i < 12; ++i) {
+            programs << QStringLiteral("Program%1").arg(i);
+            AddProgram(t, programs.last());
+        }
+        auto addRules = [&](int rules) {
+            for (int i = 0; i < rules; ++i) {
+                QString program = programs.at(random.bounded(programs.size()));
+                if (random.bounded(2) == 0)
+                    program = program.toLower();
+                const int status = random.bounded(3) == 0 ? kDeny : kAllow;
+                if (random.bounded(4) == 0)
+                    AddUserRule(t, program, status);
+                else
+                    AddGroupRule(t, groups.at(random.bounded(groups.size())), program, status);
+            }
+        };
+        addRules(50);
+        QVERIFY(modMain::LoadPermissions(t.ctx));
+        for (int round = 0; round < 3; ++round) {
+            QStringList walked;
+            for (const clsProgram& entry : modMain::CandidateEntries(t.ctx))
+                if (modMain::IsEntryAllowed(t.ctx, entry) &&
+                    t.ctx.Catalog().GetProgramId(entry.ProgramName()) != 0)
+                    walked << Describe({entry});
+            QCOMPARE(Describe(modMain::PermittedEntries(t.ctx)), walked);
+            if (round == 0)
+                QVERIFY(!walked.isEmpty());
+            addRules(10);
+            QVERIFY(
+                t.ctx.Catalog().DeleteProgram(programs.takeAt(random.bounded(programs.size()))));
+            if (!t.directory->groups.isEmpty() && random.bounded(2) == 0)
+                t.directory->groups.removeAt(random.bounded(t.directory->groups.size()));
+            else
+                t.directory->AddGroup(groups.at(random.bounded(groups.size())), {"tester"});
+        }
     }
 
     void administratorGroupComparesExactly_data() {

@@ -42,6 +42,31 @@ private Q_SLOTS:
         QVERIFY(!SameProgramName("editor", "editor2"));
     }
 
+    // The ASCII shortcut gives what toUpper gives, for every character of the first Unicode
+    // blocks, alone and after ASCII letters, and for names that are already upper case.
+    void upperProgramNameMatchesToUpper() {
+        QStringList names{"",
+                          "   ",
+                          " Program 00042 ",
+                          "EDITOR",
+                          "editor",
+                          "mIxEd-Case_9",
+                          "a{z}`@[",
+                          QString::fromUtf8(" straße "),
+                          QString::fromUtf8("ärger")};
+        for (char16_t c = 0; c < 0x250; ++c) {
+            names << QString(QChar(c));
+            names << QStringLiteral("ab") + QChar(c) + QStringLiteral("yz");
+        }
+        QString reused;
+        for (const QString& name : names) {
+            QCOMPARE(UpperProgramName(name), TrimSpaces(name).toUpper());
+            // A longer name before a shorter one leaves nothing behind.
+            UpperProgramName(name, reused);
+            QCOMPARE(reused, TrimSpaces(name).toUpper());
+        }
+    }
+
     void roundHalfEven_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<long>("rounded");

@@ -60,6 +60,24 @@ private slots:
         QCOMPARE(ErrorOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
     }
 
+    // A column found once reads the field of whichever record is current.
+    void readsFieldsByColumn() {
+        Recordset rs({QStringLiteral("Program_Name"), QStringLiteral("Status")},
+                     {{QStringLiteral("Editor"), 1}, {QStringLiteral("Mail"), QVariant()}});
+        const qsizetype status = rs.FieldIndex(QStringLiteral("STATUS"));
+        const qsizetype name = rs.FieldIndex(QStringLiteral("program_name"));
+        QCOMPARE(status, 1);
+        QCOMPARE(name, 0);
+        QCOMPARE(rs.Field(name).toString(), QStringLiteral("Editor"));
+        QCOMPARE(rs.Field(status).toInt(), 1);
+        rs.MoveNext();
+        QCOMPARE(rs.Field(name).toString(), QStringLiteral("Mail"));
+        QVERIFY(rs.Field(status).isNull());
+        rs.MoveNext();
+        QCOMPARE(ErrorOf([&] { rs.Field(name); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorOf([&] { rs.FieldIndex(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
+    }
+
     void defaultAndClosedRecordsetsAreEmpty() {
         Recordset none;
         QCOMPARE(none.RecordCount(), 0);

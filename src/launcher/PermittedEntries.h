@@ -1,0 +1,17 @@
+#pragma once
+
+#include "launcher/clsProgram.h"
+
+#include <QList>
+
+class AppContext;
+
+namespace modMain {
+
+// The programs the current user may run, in candidate order: the candidates that the user's
+// and their principals' rules, as the catalogue holds them now, allow, and whose program is
+// still in the catalogue. Each principal's rules are read once, the directory asked at most
+// once.
+QList<clsProgram> PermittedEntries(AppContext& ctx);
+
+} // namespace modMain
