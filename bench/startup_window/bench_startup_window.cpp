@@ -4,6 +4,7 @@
 // same catalogue shown in a QListView. Prints the medians of paired runs and their ratios.
 //
 //   bench_startup_window [--runs N] [--sizes 1000,10000,50000]
+//   bench_startup_window --prepare DIR [--sizes N] [--user]   (a folder to profile one start)
 //
 // Run as root: every program runs as the user nobody (setpriv), whose own folder in /dev/shm
 // holds the catalogue and, as for any personal catalogue, its settings. The administrators'
@@ -174,9 +175,20 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.addOption({"runs", "paired runs per size and role (the median is shown)", "N", "5"});
     parser.addOption({"sizes", "catalogue sizes", "LIST", "1000,10000,50000"});
+    parser.addOption({"prepare",
+                      "only make nobody's application folder DIR with the first size's "
+                      "programs, for an administrator (or a user with --user), and end; for "
+                      "profiling one start",
+                      "DIR"});
+    parser.addOption({"user", "with --prepare: the folder of a user who is no administrator"});
     parser.addHelpOption();
     parser.process(app);
     Check(geteuid() == 0, "run as root (the programs run as nobody)");
+    if (parser.isSet("prepare")) {
+        MakeAppDir(parser.value("prepare"), parser.value("sizes").split(u',').first().toInt(),
+                   !parser.isSet("user"));
+        return 0;
+    }
     const int runs = std::max(1, parser.value("runs").toInt());
     const QString self = QCoreApplication::applicationFilePath();
     QTemporaryDir root(QStringLiteral("/dev/shm/bench-startup-XXXXXX"));

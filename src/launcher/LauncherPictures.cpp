@@ -1,6 +1,7 @@
 #include "launcher/LauncherPictures.h"
 
 #include "launcher/MenuArt.h"
+#include "platform/ImageBytes.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
 
@@ -20,7 +21,7 @@ QIcon PictureReader::Read(const QString& file) {
     const auto known = mDecoded.constFind(bytes);
     if (known != mDecoded.constEnd())
         return *known;
-    const QImage image = QImage::fromData(bytes);
+    const QImage image = ImageBytes::Decode(bytes);
     const QIcon icon = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
     mDecoded.insert(bytes, icon);
     return icon;

@@ -1,41 +1,119 @@
 #include "platform/ThemeIcon.h"
 
+#include "platform/ImageBytes.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QIconEngine>
+#include <QPainter>
+#include <array>
 
 // Outside any namespace: Q_INIT_RESOURCE declares the resource's function where it stands.
 static bool RegisterIconResources() {
-    Q_INIT_RESOURCE(icons);
+    Q_INIT_RESOURCE(bundled_icons);
     return true;
 }
 
 namespace ThemeIcon {
 namespace {
 
-const QString kFolder = QStringLiteral(":/orvane/icons");
+// The sizes the build draws every bundled picture at (src/CMakeLists.txt), smallest first.
+constexpr std::array kSizes = {16, 24, 32, 48, 64, 96, 128, 192};
 
 void Register() {
     static const bool registered = RegisterIconResources();
     Q_UNUSED(registered);
 }
 
+QString File(const QString& name, int size) {
+    return QStringLiteral(":/orvane/icons/%1/%2.png").arg(size).arg(name);
+}
+
+// A bundled picture that decodes only the PNG drawing of the size asked for (the smallest one
+// at least as large, scaled down), when it is first asked for.
+class BundledEngine : public QIconEngine {
+public:
+    explicit BundledEngine(QString name) : mName(std::move(name)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Drawing(std::max(size.width(), size.height())).pixmap(size, mode, state);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min({size.width(), size.height(), kSizes.back()});
+        return {side, side};
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const int size : kSizes)
+            sizes << QSize(size, size);
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new BundledEngine(mName); }
+    QString key() const override { return QStringLiteral("OrvaneBundled"); }
+    QString iconName() override { return mName; }
+
+private:
+    // A plain icon over the one drawing: it scales and makes the disabled and selected
+    // looks as the style wants them.
+    QIcon Drawing(int pixels) {
+        const auto fits = std::lower_bound(kSizes.begin(), kSizes.end(), pixels);
+        const int size = fits == kSizes.end() ? kSizes.back() : *fits;
+        QIcon& drawing = mDrawings[size];
+        if (drawing.isNull()) {
+            QFile file(File(mName, size));
+            if (file.open(QIODevice::ReadOnly))
+                drawing = QIcon(QPixmap::fromImage(ImageBytes::Read(file, "png")));
+        }
+        return drawing;
+    }
+
+    QString mName;
+    QHash<int, QIcon> mDrawings;
+};
+
+// One engine per name, so that every window shares its decoded drawings. Emptied when the
+// application ends: pixmaps must not outlive it.
+QHash<QString, QIcon>& Known() {
+    static QHash<QString, QIcon> known;
+    static const bool cleared = [] {
+        qAddPostRoutine([] { Known().clear(); });
+        return true;
+    }();
+    Q_UNUSED(cleared);
+    return known;
+}
+
 } // namespace
 
 QIcon Bundled(const QString& name) {
     Register();
-    const QString file = kFolder + QLatin1Char('/') + name + QStringLiteral(".svg");
-    return QFile::exists(file) ? QIcon(file) : QIcon();
+    QHash<QString, QIcon>& known = Known();
+    const auto found = known.constFind(name);
+    if (found != known.constEnd())
+        return *found;
+    const QIcon icon =
+        QFile::exists(File(name, kSizes.front())) ? QIcon(new BundledEngine(name)) : QIcon();
+    known.insert(name, icon);
+    return icon;
 }
 
 QIcon Named(const QString& name) {
-    return QIcon::fromTheme(name, Bundled(name));
+    return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : Bundled(name);
 }
 
 QStringList BundledNames() {
     Register();
     QStringList names;
+    const QString folder = QStringLiteral(":/orvane/icons/%1").arg(kSizes.front());
     const auto files =
-        QDir(kFolder).entryInfoList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
+        QDir(folder).entryInfoList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
     for (const QFileInfo& file : files)
         names << file.completeBaseName();
     return names;

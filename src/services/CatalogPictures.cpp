@@ -1,6 +1,7 @@
 #include "services/CatalogPictures.h"
 
 #include "platform/AppPaths.h"
+#include "platform/ImageBytes.h"
 #include "platform/ResourceImages.h"
 
 #include <QBuffer>
@@ -51,8 +52,8 @@ QImage DecodeIcoImage(const QByteArray& bytes) {
 QImage DecodeCatalogPicture(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return {};
-    QImage image;
-    if (image.loadFromData(bytes))
+    QImage image = ImageBytes::Decode(bytes);
+    if (!image.isNull())
         return image;
     if (IsIco(bytes))
         return DecodeIcoImage(bytes);

@@ -2,6 +2,9 @@
 
 #include "services/AppContext.h"
 
+#include "platform/ImageBytes.h"
+
+#include <QFile>
 #include <QImageReader>
 
 namespace {
@@ -16,8 +19,14 @@ QSize LogoBox(const QString& field) {
 // The exported picture, shrunk into `box` keeping its shape; a picture that fits stays as it
 // is. Only the shrunk copy is kept: the window never holds a large picture whole.
 QImage ReadLogo(const QString& file, QSize box) {
-    QImageReader reader(file);
-    reader.setDecideFormatFromContent(true);
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    // Told by its signature, so that only its own reader is loaded.
+    const QByteArray format = ImageBytes::Format(in.peek(16));
+    QImageReader reader(&in, format);
+    reader.setAutoDetectImageFormat(format.isEmpty());
+    reader.setDecideFormatFromContent(format.isEmpty());
     const QSize size = reader.size();
     if (size.isValid() && (size.width() > box.width() || size.height() > box.height()))
         reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));

@@ -1,10 +1,9 @@
 #include "support/MailSender.h"
 
+#include "support/CurlLibrary.h"
 #include "support/MailSettings.h"
 
 #include <QSysInfo>
-#include <curl/curl.h>
-#include <mutex>
 
 namespace {
 
@@ -76,10 +75,7 @@ int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
 
 } // namespace
 
-MailSender::MailSender(QObject* parent) : QObject(parent) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+MailSender::MailSender(QObject* parent) : QObject(parent) {}
 
 MailSender::~MailSender() {
     mAbort = true;
@@ -113,16 +109,19 @@ void MailSender::Send(RegistryStore& registry, MailMessage mail) {
         if (!error.isEmpty())
             return Fail(error);
     }
+    const CurlLibrary* curl = CurlLibrary::Get(error);
+    if (!curl)
+        return Fail(error + QStringLiteral(" Nothing was sent."));
     const QByteArray message =
         ComposeMessage(mail, QDateTime::currentDateTime(), MessageIdDomain());
     mThread = std::thread(
-        &MailSender::Transfer, this, settings->Url().toUtf8(), int(settings->security),
+        &MailSender::Transfer, this, curl, settings->Url().toUtf8(), int(settings->security),
         settings->timeoutSeconds, settings->user.toUtf8(), password.toUtf8(),
         ('<' + mail.fromAddress + '>').toUtf8(), ('<' + mail.to + '>').toUtf8(), message);
 }
 
 // Runs on the sender's own thread; speaks to the owner's thread only through queued calls.
-void MailSender::Transfer(QByteArray url, int security, int timeoutSeconds, QByteArray user,
+void MailSender::Transfer(const CurlLibrary* api, QByteArray url, int security, int timeoutSeconds, QByteArray user,
                           QByteArray password, QByteArray from, QByteArray to, QByteArray message) {
     Upload upload;
     upload.data = std::move(message);
@@ -130,43 +129,43 @@ void MailSender::Transfer(QByteArray url, int security, int timeoutSeconds, QByt
     upload.sender = this;
     char errorText[CURL_ERROR_SIZE] = {};
 
-    CURL* curl = curl_easy_init();
-    curl_slist* recipients = curl_slist_append(nullptr, to.constData());
+    CURL* curl = api->easy_init();
+    curl_slist* recipients = api->slist_append(nullptr, to.constData());
     CURLcode result = curl && recipients ? CURLE_OK : CURLE_OUT_OF_MEMORY;
     if (result == CURLE_OK) {
         const long timeout = timeoutSeconds;
-        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
-        curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_USE_SSL,
+        api->easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+        api->easy_setopt(curl, CURLOPT_URL, url.constData());
+        api->easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+        api->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        api->easy_setopt(curl, CURLOPT_USE_SSL,
                          security == int(MailSettings::Security::None) ? long(CURLUSESSL_NONE)
                                                                        : long(CURLUSESSL_ALL));
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeout);
-        curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeout);
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT, 4 * timeout);
+        api->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeout);
+        api->easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeout);
+        api->easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        api->easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeout);
+        api->easy_setopt(curl, CURLOPT_TIMEOUT, 4 * timeout);
         if (!user.isEmpty()) {
-            curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
-            curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+            api->easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+            api->easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
         }
-        curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
-        curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
-        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(upload.data.size()));
-        curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadBody);
-        curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
-        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &upload);
-        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-        curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, OnDebug);
-        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &upload);
-        result = curl_easy_perform(curl);
+        api->easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
+        api->easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+        api->easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        api->easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(upload.data.size()));
+        api->easy_setopt(curl, CURLOPT_READFUNCTION, ReadBody);
+        api->easy_setopt(curl, CURLOPT_READDATA, &upload);
+        api->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        api->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+        api->easy_setopt(curl, CURLOPT_XFERINFODATA, &upload);
+        api->easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+        api->easy_setopt(curl, CURLOPT_DEBUGFUNCTION, OnDebug);
+        api->easy_setopt(curl, CURLOPT_DEBUGDATA, &upload);
+        result = api->easy_perform(curl);
     }
-    curl_slist_free_all(recipients);
-    curl_easy_cleanup(curl);
+    api->slist_free_all(recipients);
+    api->easy_cleanup(curl);
     // Overwrite the password's copy before its memory goes back.
     password.fill('\0');
 
@@ -175,7 +174,7 @@ void MailSender::Transfer(QByteArray url, int security, int timeoutSeconds, QByt
     QString explanation;
     if (result != CURLE_OK) {
         const QString curlText =
-            QString::fromUtf8(*errorText ? errorText : curl_easy_strerror(result));
+            QString::fromUtf8(*errorText ? errorText : api->easy_strerror(result));
         explanation = upload.refusal.isEmpty()
                           ? QStringLiteral("Sending through %1 failed: %2")
                                 .arg(QString::fromUtf8(url), curlText)

@@ -7,6 +7,7 @@
 #include <thread>
 
 class RegistryStore;
+struct CurlLibrary;
 
 // Sends one mail through libcurl's SMTP on a thread of its own, so the window that started it
 // keeps repainting and answering. Its signals arrive on the thread that owns the sender:
@@ -33,8 +34,9 @@ Q_SIGNALS:
 
 private:
     void Fail(const QString& explanation);
-    void Transfer(QByteArray url, int security, int timeoutSeconds, QByteArray user,
-                  QByteArray password, QByteArray from, QByteArray to, QByteArray message);
+    void Transfer(const CurlLibrary* api, QByteArray url, int security, int timeoutSeconds, QByteArray user,
+                  QByteArray password, QByteArray from, QByteArray to,
+                  QByteArray message);
 
     std::thread mThread;
     std::atomic<bool> mAbort{false};

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -150,6 +151,23 @@ public:
     }
 };
 
+// In the icon view every item takes its whole grid cell, where its name wraps and, when too
+// long, ends in an ellipsis: no item needs measuring, which for thousands of names would mean
+// laying out every one of them before the first frame.
+class ListViewCells : public QStyledItemDelegate {
+public:
+    explicit ListViewCells(QListView* view) : QStyledItemDelegate(view), mView(view) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (mView->viewMode() == QListView::IconMode && mView->gridSize().isValid())
+            return mView->gridSize();
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+
+private:
+    QListView* mView;
+};
+
 ListView::ListView(QWidget* parent) : QWidget(parent) {
     mModel = new ListViewItems(this);
     mPictures = new ListViewPictures(this);
@@ -158,6 +176,7 @@ ListView::ListView(QWidget* parent) : QWidget(parent) {
     mList = new QListView(this);
     mList->setObjectName(QStringLiteral("ListViewItems"));
     mList->setModel(mPictures);
+    mList->setItemDelegate(new ListViewCells(mList));
     mList->setMovement(QListView::Static);
     mList->setResizeMode(QListView::Adjust);
     mList->setLayoutMode(QListView::Batched);
