@@ -1,7 +1,10 @@
 #include "app/SplashArt.h"
 #include "app/frmSplash.h"
 #include "launcher/MenuArt.h"
+#include "platform/ImageBytes.h"
 #include "platform/ThemeIcon.h"
+#include "services/CatalogPictures.h"
+#include "support/TestFiles.h"
 #include "support/TestContext.h"
 
 #include <QDir>
@@ -51,6 +54,57 @@ class tst_themepictures : public QObject {
 
 private Q_SLOTS:
     void init() { NoDesktopTheme(mEmpty.path()); }
+
+    // Runs first, while this process has loaded no image plugin: pictures of the formats the
+    // program reads are told by their signature, and reading them must not make Qt load every
+    // plugin (the SVG one pulls in the SVG library, milliseconds of every start). The test
+    // pictures are made without QImageWriter, which loads every plugin itself.
+    void picturesAreReadWithoutLoadingEveryImagePlugin() {
+        QTemporaryDir dir;
+        const QString bmpFile = dir.filePath(QStringLiteral("p.bmp"));
+        QImage picture(24, 16, QImage::Format_ARGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(WriteCatalogBmp(picture, bmpFile));
+        const QByteArray bmp = ReadAll(bmpFile);
+        const QByteArray png = ReadAll(QStringLiteral(":/orvane/icons/24/folder.png"));
+        const QByteArray xpm = "/* XPM */\nstatic const char *p[] = {\"3 2 1 1\", "
+                               "\"a c #008080\", \"aaa\", \"aaa\"};\n";
+        const struct {
+            QByteArray bytes;
+            QByteArray format;
+            QSize size;
+        } pictures[] = {{bmp, "bmp", {24, 16}}, {png, "png", {24, 24}}};
+        for (const auto& p : pictures) {
+            QCOMPARE(ImageBytes::Format(p.bytes), p.format);
+            QCOMPARE(ImageBytes::Decode(p.bytes).size(), p.size);
+        }
+        QCOMPARE(ImageBytes::Format(QByteArray("\0\0\1\0\1\0", 6)), QByteArray("ico"));
+        QCOMPARE(ImageBytes::Format("GIF89a..."), QByteArray("gif"));
+        QCOMPARE(ImageBytes::Format(xpm), QByteArray());
+        for (const QString& name : ThemeIcon::BundledNames())
+            QVERIFY(!ThemeIcon::Bundled(name).pixmap(48, 48).isNull());
+
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY2(!mapped.contains("libQt6Svg"), "the SVG library was loaded");
+        QVERIFY2(!mapped.contains("imageformats/libqjpeg"), "the JPEG plugin was loaded");
+
+        // Without a known signature Qt's own recognition still reads it.
+        QCOMPARE(ImageBytes::Decode(xpm).size(), QSize(3, 2));
+        QVERIFY(ImageBytes::Decode("not a picture").isNull());
+    }
+
+    void bundledPicturesAtAnySize() {
+        const QIcon icon = ThemeIcon::Bundled(QStringLiteral("folder"));
+        for (const int size : {16, 20, 32, 40, 96, 150, 192, 300}) {
+            const QImage image = icon.pixmap(size, size).toImage();
+            QCOMPARE(image.width(), std::min(size, 192));
+            QVERIFY2(InkOf(image).drawn > image.width() * image.width() / 8,
+                     qPrintable(QString::number(size)));
+        }
+        QCOMPARE(icon.pixmap(32, 32, QIcon::Disabled).size(), QSize(32, 32));
+    }
 
     void menuPicturesComeFromTheBundle_data() {
         QTest::addColumn<int>("kind");
