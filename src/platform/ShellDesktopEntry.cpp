@@ -1,5 +1,6 @@
 #include "platform/ShellDesktopEntry.h"
 
+#include "platform/GioLibrary.h"
 #include "platform/OrvError.h"
 
 #include <QDir>
@@ -12,20 +13,22 @@
 #include <unistd.h>
 #include <vector>
 
-// Qt's `signals` keyword is a member name in GIO's D-Bus headers.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
-#pragma pop_macro("signals")
 
 namespace DesktopEntry {
 namespace {
 
 const QString kSource = QStringLiteral("Shell");
 
+// GIO, or an error that says it cannot be loaded.
+const GioLibrary& Gio() {
+    QString error;
+    if (const GioLibrary* gio = GioLibrary::Get(error))
+        return *gio;
+    throw OrvError(ErrorNumber::FileNotFound, error, kSource);
+}
+
 struct ObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
+    void operator()(gpointer object) const { Gio().object_unref(object); }
 };
 struct KeyFileFree {
     void operator()(GKeyFile* keys) const { g_key_file_free(keys); }
@@ -89,8 +92,9 @@ QString WhyRefused(const QString& entry) {
 }
 
 AppInfo Load(const QString& entry) {
-    AppInfo app(IsBareId(entry) ? g_desktop_app_info_new(entry.toUtf8().constData())
-                                : g_desktop_app_info_new_from_filename(
+    const GioLibrary& gio = Gio();
+    AppInfo app(IsBareId(entry) ? gio.desktop_app_info_new(entry.toUtf8().constData())
+                                : gio.desktop_app_info_new_from_filename(
                                       QFile::encodeName(QFileInfo(entry).absoluteFilePath())));
     if (!app)
         throw OrvError(ErrorNumber::FileNotFound, WhyRefused(entry), kSource);
@@ -136,14 +140,15 @@ bool IsEntry(const QString& path) {
 
 void Launch(const QString& entry, const QStringList& arguments, const QString& startIn) {
     const AppInfo app = Load(entry);
+    const GioLibrary& gio = Gio();
 
     // GIO turns the list into paths or URIs as each field code wants.
     const QByteArray base = QFile::encodeName(startIn.isEmpty() ? QDir::currentPath() : startIn);
     std::vector<Chars> uris;
     for (const QString& argument : arguments) {
-        const std::unique_ptr<GFile, ObjectUnref> file(g_file_new_for_commandline_arg_and_cwd(
+        const std::unique_ptr<GFile, ObjectUnref> file(gio.file_new_for_commandline_arg_and_cwd(
             QFile::encodeName(argument).constData(), base.constData()));
-        uris.emplace_back(g_file_get_uri(file.get()));
+        uris.emplace_back(gio.file_get_uri(file.get()));
     }
     GList* list = nullptr;
     for (auto it = uris.rbegin(); it != uris.rend(); ++it)
@@ -151,7 +156,7 @@ void Launch(const QString& entry, const QStringList& arguments, const QString& s
 
     const QByteArray directory = QFile::encodeName(startIn);
     GError* rawError = nullptr;
-    const bool started = g_desktop_app_info_launch_uris_as_manager(
+    const bool started = gio.desktop_app_info_launch_uris_as_manager(
         app.get(), list, nullptr, G_SPAWN_SEARCH_PATH, startIn.isEmpty() ? nullptr : EnterStartIn,
         const_cast<char*>(directory.constData()), nullptr, nullptr, &rawError);
     g_list_free(list);
@@ -167,16 +172,20 @@ void Launch(const QString& entry, const QStringList& arguments, const QString& s
 
 QImage Icon(const QString& entry, int size) {
     const AppInfo app = Load(entry);
-    GIcon* icon = g_app_info_get_icon(G_APP_INFO(app.get())); // owned by the entry
+    const GioLibrary& gio = Gio();
+    // A GDesktopAppInfo is a GAppInfo; the icon is owned by the entry.
+    GIcon* icon = gio.app_info_get_icon(reinterpret_cast<GAppInfo*>(app.get()));
     if (icon == nullptr)
         return {};
-    if (G_IS_FILE_ICON(icon)) {
-        const QString path = TakeText(g_file_get_path(g_file_icon_get_file(G_FILE_ICON(icon))));
+    if (gio.Is(icon, gio.file_icon_get_type())) {
+        GFile* file = gio.file_icon_get_file(reinterpret_cast<GFileIcon*>(icon));
+        const QString path = TakeText(gio.file_get_path(file));
         return path.isEmpty() ? QImage() : OnWindowColour(QIcon(path), size);
     }
-    if (!G_IS_THEMED_ICON(icon))
+    if (!gio.Is(icon, gio.themed_icon_get_type()))
         return {};
-    for (const gchar* const* name = g_themed_icon_get_names(G_THEMED_ICON(icon)); *name; ++name) {
+    auto* themed = reinterpret_cast<GThemedIcon*>(icon);
+    for (const gchar* const* name = gio.themed_icon_get_names(themed); *name; ++name) {
         const QString iconName = QString::fromUtf8(*name);
         QIcon found = QIcon::fromTheme(iconName);
         if (found.isNull())
