@@ -4,7 +4,9 @@
 #include "services/CatalogPictures.h"
 #include "services/CatalogState.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 // ---------------------------------------------------------------------------------------------
 // Pictures of the catalogue's rows: reading picture files in, writing BMP files out.
@@ -19,6 +21,27 @@ PictureRead ReadPictureFile(const QString& file, QByteArray& bytes) {
     if (in.error() != QFileDevice::NoError)
         return PictureRead::Unreadable;
     return DecodeCatalogPicture(bytes).isNull() ? PictureRead::NotAPicture : PictureRead::Ok;
+}
+
+// The default icon file's picture. Every program without an icon of its own shows it, so it is
+// decoded once and again only when the file changes.
+QImage DefaultIconPicture(const QString& file) {
+    struct Decoded {
+        QString file;
+        QDateTime modified;
+        qint64 size = -1;
+        QImage picture;
+    };
+    thread_local Decoded last;
+    if (file.isEmpty())
+        return {};
+    const QFileInfo info(file);
+    if (file != last.file || info.lastModified() != last.modified || info.size() != last.size) {
+        QFile in(file);
+        last = {file, info.lastModified(), info.size(),
+                in.open(QIODevice::ReadOnly) ? DecodeCatalogPicture(in.readAll()) : QImage()};
+    }
+    return last.picture;
 }
 
 // The canonical name of a theme logo field, empty when `field` names none.
@@ -96,11 +119,8 @@ bool CatalogStore::ExportProgramIcon(const QString& name) {
     if (!row || ProgramKey(name).isEmpty() || mPictureDir.isEmpty())
         return false;
     QImage image = DecodeCatalogPicture(row->at(0).toByteArray());
-    if (image.isNull() && !mDefaultIcon.isEmpty()) {
-        QFile in(mDefaultIcon);
-        if (in.open(QIODevice::ReadOnly))
-            image = DecodeCatalogPicture(in.readAll());
-    }
+    if (image.isNull())
+        image = DefaultIconPicture(mDefaultIcon);
     return WriteCatalogBmp(image, PictureFileOf(name));
 }
 

@@ -1,9 +1,9 @@
 #include "services/LdapConnection.h"
 
 #include "platform/OrvError.h"
+#include "services/LdapLibrary.h"
 
 #include <QFile>
-#include <ldap.h>
 #include <memory>
 #include <sys/time.h>
 
@@ -12,8 +12,16 @@ namespace {
 const QString kSource = QStringLiteral("DirectoryService");
 constexpr int kPageSize = 1000;
 
+// The client library, or the reason it cannot be used, as a directory failure.
+const LdapLibrary& Api() {
+    QString error;
+    if (const LdapLibrary* api = LdapLibrary::Get(error))
+        return *api;
+    throw OrvError(1722, error, kSource);
+}
+
 QString ErrorText(int code) {
-    return QString::fromUtf8(ldap_err2string(code));
+    return QString::fromUtf8(Api().ldap_err2string(code));
 }
 
 // Frees what libldap allocated when the scope ends.
@@ -21,23 +29,23 @@ struct MessageGuard {
     LDAPMessage* message = nullptr;
     ~MessageGuard() {
         if (message)
-            ldap_msgfree(message);
+            Api().ldap_msgfree(message);
     }
 };
 // What the library or the server said about the last failure, e.g. why a certificate was
 // not accepted.
 QString Diagnostic(LDAP* ld) {
     char* message = nullptr;
-    if (ldap_get_option(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &message) != LDAP_OPT_SUCCESS ||
+    if (Api().ldap_get_option(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &message) != LDAP_OPT_SUCCESS ||
         message == nullptr)
         return {};
     const QString text = QString::fromUtf8(message);
-    ldap_memfree(message);
+    Api().ldap_memfree(message);
     return text;
 }
 
 struct Unbind {
-    void operator()(LDAP* ld) const { ldap_unbind_ext_s(ld, nullptr, nullptr); }
+    void operator()(LDAP* ld) const { Api().ldap_unbind_ext_s(ld, nullptr, nullptr); }
 };
 using Handle = std::unique_ptr<LDAP, Unbind>;
 
@@ -46,32 +54,32 @@ struct ControlGuard {
     LDAPControl** controls = nullptr;
     ~ControlGuard() {
         if (control)
-            ldap_control_free(control);
+            Api().ldap_control_free(control);
         if (controls)
-            ldap_controls_free(controls);
+            Api().ldap_controls_free(controls);
     }
 };
 
 LdapConnection::Entry ReadEntry(LDAP* ld, LDAPMessage* message) {
     LdapConnection::Entry entry;
-    if (char* dn = ldap_get_dn(ld, message)) {
+    if (char* dn = Api().ldap_get_dn(ld, message)) {
         entry.dn = QString::fromUtf8(dn);
-        ldap_memfree(dn);
+        Api().ldap_memfree(dn);
     }
     BerElement* ber = nullptr;
-    for (char* name = ldap_first_attribute(ld, message, &ber); name != nullptr;
-         name = ldap_next_attribute(ld, message, ber)) {
+    for (char* name = Api().ldap_first_attribute(ld, message, &ber); name != nullptr;
+         name = Api().ldap_next_attribute(ld, message, ber)) {
         entry.attributes.append({QByteArray(name), {}});
         QList<QByteArray>& values = entry.attributes.back().second;
-        if (berval** raw = ldap_get_values_len(ld, message, name)) {
+        if (berval** raw = Api().ldap_get_values_len(ld, message, name)) {
             for (berval** v = raw; *v != nullptr; ++v)
                 values.append(QByteArray((*v)->bv_val, static_cast<qsizetype>((*v)->bv_len)));
-            ldap_value_free_len(raw);
+            Api().ldap_value_free_len(raw);
         }
-        ldap_memfree(name);
+        Api().ldap_memfree(name);
     }
     if (ber)
-        ber_free(ber, 0);
+        Api().ber_free(ber, 0);
     return entry;
 }
 
@@ -99,7 +107,7 @@ LdapConnection::~LdapConnection() {
 
 void LdapConnection::Disconnect() {
     if (mLd)
-        ldap_unbind_ext_s(mLd, nullptr, nullptr);
+        Api().ldap_unbind_ext_s(mLd, nullptr, nullptr);
     mLd = nullptr;
 }
 
@@ -114,10 +122,10 @@ QStringList LdapConnection::Uris() const {
     char* hosts = nullptr;
     QStringList uris;
     const QByteArray domain = mSettings.domain.toUtf8();
-    if (ldap_domain2hostlist(domain.constData(), &hosts) == LDAP_SUCCESS && hosts) {
+    if (Api().ldap_domain2hostlist(domain.constData(), &hosts) == LDAP_SUCCESS && hosts) {
         for (const QString& host : QString::fromUtf8(hosts).split(u' ', Qt::SkipEmptyParts))
             uris.append(QStringLiteral("ldap://") + host);
-        ldap_memfree(hosts);
+        Api().ldap_memfree(hosts);
     }
     return uris;
 }
@@ -149,7 +157,7 @@ void LdapConnection::Connect() {
     for (const QString& uri : uris) {
         LDAP* raw = nullptr;
         lastServer = uri;
-        int rc = ldap_initialize(&raw, uri.toUtf8().constData());
+        int rc = Api().ldap_initialize(&raw, uri.toUtf8().constData());
         Handle handle(raw); // unbound on every way out, a throwing bind included
         LDAP* ld = raw;
         if (rc != LDAP_SUCCESS) {
@@ -157,25 +165,25 @@ void LdapConnection::Connect() {
             lastWhat = QStringLiteral("is not a valid server address");
             continue;
         }
-        ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
-        ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-        ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
-        ldap_set_option(ld, LDAP_OPT_TIMEOUT, &timeout);
+        Api().ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
+        Api().ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+        Api().ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+        Api().ldap_set_option(ld, LDAP_OPT_TIMEOUT, &timeout);
         const bool ldaps = uri.startsWith(QLatin1String("ldaps://"), Qt::CaseInsensitive);
         if (ldaps || mSettings.startTls) {
             // The server's certificate is always checked, against the given CAs if any.
             const int demand = LDAP_OPT_X_TLS_DEMAND;
             const int server = 0;
-            ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
+            Api().ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
             if (!mSettings.caFile.isEmpty())
-                ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE,
+                Api().ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE,
                                 QFile::encodeName(mSettings.caFile).constData());
-            ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &server);
+            Api().ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &server);
         }
 
         rc = LDAP_SUCCESS;
         if (!ldaps && mSettings.startTls) {
-            rc = ldap_start_tls_s(ld, nullptr, nullptr);
+            rc = Api().ldap_start_tls_s(ld, nullptr, nullptr);
             if (rc != LDAP_SUCCESS)
                 lastWhat = QStringLiteral("gave no checked TLS session (StartTLS; is the "
                                           "server's certificate signed by a CA in LdapCaFile?)");
@@ -236,17 +244,17 @@ int LdapConnection::Bind(LDAP* ld) const {
     if (!mSettings.bindDn.isEmpty()) {
         QByteArray password = BindPassword();
         berval credentials{static_cast<ber_len_t>(password.size()), password.data()};
-        const int rc = ldap_sasl_bind_s(ld, mSettings.bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE,
+        const int rc = Api().ldap_sasl_bind_s(ld, mSettings.bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE,
                                         &credentials, nullptr, nullptr, nullptr);
         password.fill('\0');
         return rc;
     }
     if (!mSettings.saslMechanism.isEmpty())
-        return ldap_sasl_interactive_bind_s(ld, nullptr,
+        return Api().ldap_sasl_interactive_bind_s(ld, nullptr,
                                             mSettings.saslMechanism.toUtf8().constData(), nullptr,
                                             nullptr, LDAP_SASL_QUIET, NoInteraction, nullptr);
     berval none{0, nullptr};
-    return ldap_sasl_bind_s(ld, "", LDAP_SASL_SIMPLE, &none, nullptr, nullptr, nullptr);
+    return Api().ldap_sasl_bind_s(ld, "", LDAP_SASL_SIMPLE, &none, nullptr, nullptr, nullptr);
 }
 
 QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope scope,
@@ -272,13 +280,13 @@ QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope s
         LDAPControl* controls[2] = {nullptr, nullptr};
         if (paged) {
             cookie = {static_cast<ber_len_t>(cookieBytes.size()), cookieBytes.data()};
-            const int rc = ldap_create_page_control(mLd, kPageSize, &cookie, 0, &request.control);
+            const int rc = Api().ldap_create_page_control(mLd, kPageSize, &cookie, 0, &request.control);
             if (rc != LDAP_SUCCESS)
                 Fail(QStringLiteral("cannot page a search"), rc, mServer);
             controls[0] = request.control;
         }
         MessageGuard result;
-        int rc = ldap_search_ext_s(mLd, baseDn.constData(), scope, filter.constData(), attrs.data(),
+        int rc = Api().ldap_search_ext_s(mLd, baseDn.constData(), scope, filter.constData(), attrs.data(),
                                    0, paged ? controls : nullptr, nullptr, &timeout, LDAP_NO_LIMIT,
                                    &result.message);
         if (rc == LDAP_SERVER_DOWN || rc == LDAP_TIMEOUT || rc == LDAP_CONNECT_ERROR) {
@@ -294,24 +302,24 @@ QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope s
         if (rc != LDAP_SUCCESS && rc != LDAP_SIZELIMIT_EXCEEDED && rc != LDAP_PARTIAL_RESULTS)
             Fail(QStringLiteral("refused a search (%1)").arg(QString::fromUtf8(filter.left(200))),
                  rc, mServer);
-        for (LDAPMessage* m = ldap_first_entry(mLd, result.message); m != nullptr;
-             m = ldap_next_entry(mLd, m))
+        for (LDAPMessage* m = Api().ldap_first_entry(mLd, result.message); m != nullptr;
+             m = Api().ldap_next_entry(mLd, m))
             entries.append(ReadEntry(mLd, m));
         cookieBytes.clear();
         if (paged) {
             ControlGuard response;
             int code = 0;
-            if (ldap_parse_result(mLd, result.message, &code, nullptr, nullptr, nullptr,
+            if (Api().ldap_parse_result(mLd, result.message, &code, nullptr, nullptr, nullptr,
                                   &response.controls, 0) == LDAP_SUCCESS &&
                 response.controls) {
                 if (LDAPControl* page =
-                        ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, response.controls, nullptr)) {
+                        Api().ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, response.controls, nullptr)) {
                     ber_int_t estimate = 0;
                     berval next{0, nullptr};
-                    if (ldap_parse_pageresponse_control(mLd, page, &estimate, &next) ==
+                    if (Api().ldap_parse_pageresponse_control(mLd, page, &estimate, &next) ==
                         LDAP_SUCCESS) {
                         cookieBytes = QByteArray(next.bv_val, static_cast<qsizetype>(next.bv_len));
-                        ber_memfree(next.bv_val);
+                        Api().ber_memfree(next.bv_val);
                     }
                 }
             }
