@@ -51,10 +51,12 @@ void CheckRights(CtlSession& session, CtlCommand::Rights rights) {
     case CtlCommand::Rights::Anyone:
         return;
     case CtlCommand::Rights::Settings:
-        // On a first run, before any settings exist, whoever may create them chooses them, as
-        // the launcher's first start shows its setup window to whoever starts it.
+        // On a first run, until the administrators' group is chosen, whoever may write the
+        // settings file chooses the settings, as the launcher's first start shows its setup
+        // window to whoever starts it. The file's own rights still decide who may write it.
         if (!session.Registry().KeyExists(RegistryStore::HKEY_LOCAL_MACHINE_,
-                                          RegistryStore::kSettingsKey))
+                                          RegistryStore::kSettingsKey) ||
+            session.AdminGroup().isEmpty())
             return;
         session.RequireAdministrator();
         return;

@@ -1,6 +1,7 @@
 #include "support/TestAccount.h"
 #include "support/TestFiles.h"
 
+#include <QHostInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -264,7 +265,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString app = dir.path();
         {
-            // A first run: whoever may create the settings chooses them.
+            // A first run, until the administrators' group is chosen: whoever may write the
+            // settings chooses them, one value at a time.
+            CTL_OK(domain, app, "settings", "set", "domain", QHostInfo::localHostName());
             CTL_OK(first, app, "settings", "set", "admin-group", kMe, "--json");
             QCOMPARE(first.json.object()["file"].toString(), app + "/settings.ini");
         }
