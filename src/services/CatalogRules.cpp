@@ -7,28 +7,54 @@ using namespace catalog;
 // ---------------------------------------------------------------------------------------------
 // Rules and principals
 
+Recordset CatalogStore::State::CachedRules(const QString& key,
+                                           const std::function<Recordset()>& read) {
+    if (engine != CatalogEngine::Sqlite)
+        return read();
+    const auto version = First(QStringLiteral("SELECT d.data_version, total_changes()"
+                                              " FROM pragma_data_version AS d"),
+                               {}, QStringLiteral("Reading the catalogue's change count"));
+    const QString now =
+        version ? version->value(0).toString() + u'/' + version->value(1).toString() : QString();
+    if (now != rulesVersion) {
+        rulesRead.clear();
+        rulesVersion = now;
+    }
+    if (const auto found = rulesRead.find(key); found != rulesRead.end())
+        return found->second;
+    Recordset rs = read();
+    rulesRead.emplace(key, rs);
+    return rs;
+}
+
 Recordset CatalogStore::GetGroupPermissions(const QString& group) {
     Db();
-    return mState->Select(QStringLiteral("SELECT p.program_name, r.status FROM principals o"
-                                         " JOIN permissions r ON r.object_id = o.object_id"
-                                         " JOIN programs p ON p.program_id = r.program_id"
-                                         " WHERE o.object_kind = 2 AND o.object_name = ?"
-                                         " ORDER BY r.permission_id"),
-                          {group}, {QStringLiteral("Program_Name"), QStringLiteral("Status")},
-                          {Col::Text, Col::Int}, QStringLiteral("Reading the rules of a group"));
+    return mState->CachedRules(QStringLiteral("group:") + group, [&] {
+        return mState->Select(QStringLiteral("SELECT p.program_name, r.status FROM principals o"
+                                             " JOIN permissions r ON r.object_id = o.object_id"
+                                             " JOIN programs p ON p.program_id = r.program_id"
+                                             " WHERE o.object_kind = 2 AND o.object_name = ?"
+                                             " ORDER BY r.permission_id"),
+                              {group}, {QStringLiteral("Program_Name"), QStringLiteral("Status")},
+                              {Col::Text, Col::Int},
+                              QStringLiteral("Reading the rules of a group"));
+    });
 }
 
 Recordset CatalogStore::GetUserPermissions(const QString& user, const QString& userSid) {
     Db();
-    return mState->Select(
-        QStringLiteral("SELECT o.object_name, p.program_name, r.status FROM principals o"
-                       " JOIN permissions r ON r.object_id = o.object_id"
-                       " JOIN programs p ON p.program_id = r.program_id"
-                       " WHERE o.object_kind = 1 AND o.object_name = ? AND o.object_sid = ?"
-                       " ORDER BY r.permission_id"),
-        {user, userSid.isNull() ? QStringLiteral("") : userSid},
-        {QStringLiteral("Username"), QStringLiteral("PrgName"), QStringLiteral("Status")},
-        {Col::Text, Col::Text, Col::Int}, QStringLiteral("Reading the rules of a user"));
+    const QString sid = userSid.isNull() ? QStringLiteral("") : userSid;
+    return mState->CachedRules(QStringLiteral("user:") + user + QChar(0) + sid, [&] {
+        return mState->Select(
+            QStringLiteral("SELECT o.object_name, p.program_name, r.status FROM principals o"
+                           " JOIN permissions r ON r.object_id = o.object_id"
+                           " JOIN programs p ON p.program_id = r.program_id"
+                           " WHERE o.object_kind = 1 AND o.object_name = ? AND o.object_sid = ?"
+                           " ORDER BY r.permission_id"),
+            {user, sid},
+            {QStringLiteral("Username"), QStringLiteral("PrgName"), QStringLiteral("Status")},
+            {Col::Text, Col::Text, Col::Int}, QStringLiteral("Reading the rules of a user"));
+    });
 }
 
 std::optional<int> CatalogStore::GetGroupRuleStatus(const QString& group, const QString& program) {

@@ -94,6 +94,13 @@ struct CatalogStore::State {
     std::map<QString, qint64> seenPrograms;
     // The server connection failed: the next statement reconnects first.
     bool broken = false;
+    // The rules of each principal as last read, kept while the catalogue's content stays the
+    // same: a start reads a user's group rules for his permission set and again for his list.
+    // SQLite only, which tells a change by its data_version (commits of other connections) and
+    // this connection's own change count. (CatalogRules.cpp)
+    QString rulesVersion;
+    std::map<QString, Recordset> rulesRead;
+    Recordset CachedRules(const QString& key, const std::function<Recordset()>& read);
 
     [[noreturn]] void Fail(long number, const QString& what, const QString& detail) const;
     // Fail with the engine's error, in words that say what to do about it.

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,61 @@ class tst_catalogwriters : public QObject {
     Q_OBJECT
 
 private slots:
+    // A store answers a principal's rules from what it read last while the catalogue is
+    // unchanged; every change, its own or another connection's, is seen by the next read.
+    void rulesReadAgainSeeEveryChange() {
+        QTemporaryDir dir;
+        QString catalogue;
+        QString error;
+        QVERIFY2(FreshPostgresDatabase(QStringLiteral("orv_catalogrules"), catalogue, error),
+                 qPrintable(error));
+        if (catalogue.isEmpty())
+            catalogue = dir.filePath(QStringLiteral("Orvane.mdb"));
+        CatalogStore reader;
+        CatalogStore other;
+        reader.OpenDatabase(catalogue);
+        other.OpenDatabase(catalogue);
+        for (const char* program : {"Editor", "Mail"})
+            QVERIFY(other.AddProgram(QString::fromLatin1(program), {}, "/bin/true", {}, {}, {}));
+        QVERIFY(other.AddGroup("Staff"));
+        QVERIFY(other.AddUser("ann", "S-1-5-21-1"));
+        const auto rules = [&] {
+            QStringList seen;
+            for (Recordset rs = reader.GetGroupPermissions("Staff"); !rs.IsEOF(); rs.MoveNext())
+                seen << QStringLiteral("Staff %1 %2")
+                            .arg(rs.Fields("Program_Name").toString())
+                            .arg(rs.Fields("Status").toInt());
+            for (Recordset rs = reader.GetUserPermissions("ann", "S-1-5-21-1"); !rs.IsEOF();
+                 rs.MoveNext())
+                seen << QStringLiteral("ann %1 %2")
+                            .arg(rs.Fields("PrgName").toString())
+                            .arg(rs.Fields("Status").toInt());
+            return seen.join(u',');
+        };
+        const int group = CatalogStore::KindGroup;
+        const struct {
+            const char* change;
+            std::function<bool()> make;
+            const char* expected;
+        } steps[] = {
+            {"nothing yet", [] { return true; }, ""},
+            {"another connection adds",
+             [&] { return other.AddPermission("Staff", 1, "Editor", group); }, "Staff Editor 1"},
+            {"the reader adds", [&] { return reader.AddPermission("ann", 0, "Mail", CatalogStore::KindUser); },
+             "Staff Editor 1,ann Mail 0"},
+            {"another connection replaces",
+             [&] { return other.AddPermission("Staff", 0, "Editor", group); },
+             "Staff Editor 0,ann Mail 0"},
+            {"another connection removes a program", [&] { return other.DeleteProgram("Mail"); },
+             "Staff Editor 0"},
+        };
+        for (const auto& step : steps) {
+            QVERIFY2(step.make(), step.change);
+            QCOMPARE(rules(), QString::fromLatin1(step.expected));
+            QCOMPARE(rules(), QString::fromLatin1(step.expected)); // read again, unchanged
+        }
+    }
+
     void acknowledgedChangesAreAllThere_data() {
         QTest::addColumn<int>("writers");
         QTest::addColumn<int>("operations");
