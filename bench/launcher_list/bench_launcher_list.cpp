@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <malloc.h>
 
 namespace {
@@ -130,7 +131,16 @@ long HeapKiB() {
     return static_cast<long>((heap.uordblks + heap.hblkhd) / 1024);
 }
 
-template <class F> double BestMs(int runs, F&& run);
+template <class F> double BestMs(int runs, F&& run, const std::function<void()>& untimed = {});
+
+// Another connection's commit, outside the timing: the store then reads the rules from the
+// catalogue again rather than answering from its last read, as a start reads them once.
+void ChangedElsewhere(const QString& catalogue) {
+    static int serial = 0;
+    CatalogStore other;
+    other.OpenDatabase(catalogue);
+    Check(other.AddGroup(QStringLiteral("Elsewhere %1").arg(++serial)), "change elsewhere");
+}
 
 // The list of a user with as many rules as programs (over the 10 groups he is in, 80 % of
 // them Allow) and of an administrator, at sizes from 100 to `largest` programs: the time per
@@ -159,7 +169,9 @@ void Growth(int runs, int largest) {
         t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
         Check(!t.ctx.gIsAdmin && modMain::LoadPermissions(t.ctx), "permissions");
         frmMain& form = modMain::MainForm(t.ctx);
-        const double userMs = BestMs(runs, [&] { modMain::RefreshLauncherList(t.ctx); });
+        const double userMs =
+            BestMs(runs, [&] { modMain::RefreshLauncherList(t.ctx); },
+                   [&t] { ChangedElsewhere(t.ctx.paths.DatabaseFile()); });
         t.ctx.gIsAdmin = true;
         modMain::RefreshLauncherList(t.ctx);
         form.ListView1->Clear();
@@ -175,9 +187,11 @@ void Growth(int runs, int largest) {
     }
 }
 
-template <class F> double BestMs(int runs, F&& run) {
+template <class F> double BestMs(int runs, F&& run, const std::function<void()>& untimed) {
     double best = 1e300;
     for (int i = 0; i < runs; ++i) {
+        if (untimed)
+            untimed();
         QElapsedTimer timer;
         timer.start();
         run();
@@ -243,10 +257,13 @@ int main(int argc, char* argv[]) {
     const QStringList groups = t.directory->GetUserGroups("CORP", "tester", false);
     frmMain& form = modMain::MainForm(t.ctx);
     modMain::BuildLauncherList(t.ctx, false); // warms the caches of the file system and SQLite
-    const double buildMs = BestMs(runs, [&] { modMain::RefreshLauncherList(t.ctx); });
+    const QString catalogue =
+        parser.isSet("catalogue") ? parser.value("catalogue") : t.ctx.paths.DatabaseFile();
+    const auto changed = [&catalogue] { ChangedElsewhere(catalogue); };
+    const double buildMs = BestMs(runs, [&] { modMain::RefreshLauncherList(t.ctx); }, changed);
     const int items = form.ListView1->Count();
     long rows = 0;
-    const double readMs = BestMs(runs, [&] { rows = ReadRules(t.ctx, groups); });
+    const double readMs = BestMs(runs, [&] { rows = ReadRules(t.ctx, groups); }, changed);
 
     std::printf("user list: %d items (%d programs, %d folders)\n", items,
                 form.ImageList3->Count() - 1, items - form.ImageList3->Count() + 1);
