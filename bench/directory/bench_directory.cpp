@@ -22,8 +22,9 @@ QString UserDn(int i) {
 // 10,000 posix users; 500 groups of names, each with 40 members, the first 20 groups nested
 // in a chain; user00000 is in the first group.
 QByteArray Directory() {
-    QByteArray ldif = SlapdServer::Record(QStringLiteral("ou=people,") + SlapdServer::kBase,
-                                          {{"objectClass", "organizationalUnit"}, {"ou", "people"}});
+    QByteArray ldif =
+        SlapdServer::Record(QStringLiteral("ou=people,") + SlapdServer::kBase,
+                            {{"objectClass", "organizationalUnit"}, {"ou", "people"}});
     ldif += SlapdServer::Record(QStringLiteral("ou=groups,") + SlapdServer::kBase,
                                 {{"objectClass", "organizationalUnit"}, {"ou", "groups"}});
     for (int i = 0; i < kUsers; ++i) {
@@ -43,11 +44,11 @@ QByteArray Directory() {
         for (int m = 0; m < 40; ++m)
             v.append({"member", UserDn((g * 40 + m) % kUsers)});
         if (g > 0 && g < 20)
-            v.append({"member", QStringLiteral("cn=group%1,ou=groups,").arg(g - 1, 3, 10,
-                                                                          QLatin1Char('0')) +
-                                    SlapdServer::kBase});
-        ldif += SlapdServer::Record(QStringLiteral("cn=") + cn + ",ou=groups," + SlapdServer::kBase,
-                                    v);
+            v.append({"member",
+                      QStringLiteral("cn=group%1,ou=groups,").arg(g - 1, 3, 10, QLatin1Char('0')) +
+                          SlapdServer::kBase});
+        ldif +=
+            SlapdServer::Record(QStringLiteral("cn=") + cn + ",ou=groups," + SlapdServer::kBase, v);
     }
     return ldif;
 }
@@ -88,13 +89,13 @@ int main(int argc, char** argv) {
     qsizetype lines = 0;
     const double ldapsearch = MedianMs([&] {
         lines = 0;
-        for (const char* filter : {"(objectClass=posixAccount)",
-                                   "(|(objectClass=posixGroup)(objectClass=groupOfNames)"
-                                   "(objectClass=groupOfUniqueNames))"}) {
+        for (const char* filter :
+             {"(objectClass=posixAccount)", "(|(objectClass=posixGroup)(objectClass=groupOfNames)"
+                                            "(objectClass=groupOfUniqueNames))"}) {
             QProcess search;
             search.start(QStringLiteral("ldapsearch"),
-                         {"-x", "-LLL", "-H", server.Uri(), "-b", SlapdServer::kBase,
-                          "-E", "pr=1000/noprompt", filter, "uid", "uidNumber", "sambaSID", "cn"});
+                         {"-x", "-LLL", "-H", server.Uri(), "-b", SlapdServer::kBase, "-E",
+                          "pr=1000/noprompt", filter, "uid", "uidNumber", "sambaSID", "cn"});
             search.waitForFinished(60000);
             lines += search.readAllStandardOutput().count('\n');
         }

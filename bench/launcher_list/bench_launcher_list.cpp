@@ -169,9 +169,9 @@ void Growth(int runs, int largest) {
         t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
         Check(!t.ctx.gIsAdmin && modMain::LoadPermissions(t.ctx), "permissions");
         frmMain& form = modMain::MainForm(t.ctx);
-        const double userMs =
-            BestMs(runs, [&] { modMain::RefreshLauncherList(t.ctx); },
-                   [&t] { ChangedElsewhere(t.ctx.paths.DatabaseFile()); });
+        const double userMs = BestMs(
+            runs, [&] { modMain::RefreshLauncherList(t.ctx); },
+            [&t] { ChangedElsewhere(t.ctx.paths.DatabaseFile()); });
         t.ctx.gIsAdmin = true;
         modMain::RefreshLauncherList(t.ctx);
         form.ListView1->Clear();
@@ -219,8 +219,8 @@ int main(int argc, char* argv[]) {
                       "also time the list at 100, 1,000, ... up to N programs and rules, per "
                       "1,000 programs",
                       "N"});
-    parser.addOption({"catalogue", "an empty PostgreSQL catalogue to fill and measure instead",
-                      "URI"});
+    parser.addOption(
+        {"catalogue", "an empty PostgreSQL catalogue to fill and measure instead", "URI"});
     parser.addHelpOption();
     parser.process(app);
     const int runs = std::max(1, parser.value("runs").toInt());
@@ -260,10 +260,12 @@ int main(int argc, char* argv[]) {
     const QString catalogue =
         parser.isSet("catalogue") ? parser.value("catalogue") : t.ctx.paths.DatabaseFile();
     const auto changed = [&catalogue] { ChangedElsewhere(catalogue); };
-    const double buildMs = BestMs(runs, [&] { modMain::RefreshLauncherList(t.ctx); }, changed);
+    const double buildMs = BestMs(
+        runs, [&] { modMain::RefreshLauncherList(t.ctx); }, changed);
     const int items = form.ListView1->Count();
     long rows = 0;
-    const double readMs = BestMs(runs, [&] { rows = ReadRules(t.ctx, groups); }, changed);
+    const double readMs = BestMs(
+        runs, [&] { rows = ReadRules(t.ctx, groups); }, changed);
 
     std::printf("user list: %d items (%d programs, %d folders)\n", items,
                 form.ImageList3->Count() - 1, items - form.ImageList3->Count() + 1);

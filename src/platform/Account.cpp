@@ -13,8 +13,7 @@
 #endif
 
 OrvError SystemCallError(long code) {
-    return OrvError(code,
-                    QStringLiteral("A system call returned an error code of %1").arg(code));
+    return OrvError(code, QStringLiteral("A system call returned an error code of %1").arg(code));
 }
 
 QString OsAccount::LogonName() {

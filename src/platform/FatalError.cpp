@@ -22,9 +22,9 @@ namespace {
 
 void ReportFatalError(const OrvError& error) {
     const QString title = error.Source().isEmpty() ? Prompt::kApplicationTitle : error.Source();
-    ShowAndExit(title, QStringLiteral("Run-time error '%1':\n\n%2")
-                           .arg(error.Number())
-                           .arg(error.Description()));
+    ShowAndExit(
+        title,
+        QStringLiteral("Run-time error '%1':\n\n%2").arg(error.Number()).arg(error.Description()));
 }
 
 void ReportFatalError(const std::exception& error) {

@@ -13,7 +13,6 @@
 #include <unistd.h>
 #include <vector>
 
-
 namespace DesktopEntry {
 namespace {
 

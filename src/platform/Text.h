@@ -16,7 +16,9 @@ QString UpperProgramName(const QString& name);
 void UpperProgramName(QStringView name, QString& into);
 
 // Rounding of the original platform: halves to even.
-inline long RoundHalfEven(double value) { return static_cast<long>(std::nearbyint(value)); }
+inline long RoundHalfEven(double value) {
+    return static_cast<long>(std::nearbyint(value));
+}
 
 // Collections and image lists count from 1; these keep the conversion in one place.
 template <class List> auto& Item(List& list, qsizetype oneBasedIndex) {
@@ -25,4 +27,6 @@ template <class List> auto& Item(List& list, qsizetype oneBasedIndex) {
 template <class List> const auto& Item(const List& list, qsizetype oneBasedIndex) {
     return list[oneBasedIndex - 1];
 }
-template <class List> qsizetype Count(const List& list) { return list.size(); }
+template <class List> qsizetype Count(const List& list) {
+    return list.size();
+}

@@ -177,7 +177,7 @@ void LdapConnection::Connect() {
             Api().ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
             if (!mSettings.caFile.isEmpty())
                 Api().ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE,
-                                QFile::encodeName(mSettings.caFile).constData());
+                                      QFile::encodeName(mSettings.caFile).constData());
             Api().ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &server);
         }
 
@@ -244,15 +244,16 @@ int LdapConnection::Bind(LDAP* ld) const {
     if (!mSettings.bindDn.isEmpty()) {
         QByteArray password = BindPassword();
         berval credentials{static_cast<ber_len_t>(password.size()), password.data()};
-        const int rc = Api().ldap_sasl_bind_s(ld, mSettings.bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE,
-                                        &credentials, nullptr, nullptr, nullptr);
+        const int rc =
+            Api().ldap_sasl_bind_s(ld, mSettings.bindDn.toUtf8().constData(), LDAP_SASL_SIMPLE,
+                                   &credentials, nullptr, nullptr, nullptr);
         password.fill('\0');
         return rc;
     }
     if (!mSettings.saslMechanism.isEmpty())
-        return Api().ldap_sasl_interactive_bind_s(ld, nullptr,
-                                            mSettings.saslMechanism.toUtf8().constData(), nullptr,
-                                            nullptr, LDAP_SASL_QUIET, NoInteraction, nullptr);
+        return Api().ldap_sasl_interactive_bind_s(
+            ld, nullptr, mSettings.saslMechanism.toUtf8().constData(), nullptr, nullptr,
+            LDAP_SASL_QUIET, NoInteraction, nullptr);
     berval none{0, nullptr};
     return Api().ldap_sasl_bind_s(ld, "", LDAP_SASL_SIMPLE, &none, nullptr, nullptr, nullptr);
 }
@@ -280,15 +281,16 @@ QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope s
         LDAPControl* controls[2] = {nullptr, nullptr};
         if (paged) {
             cookie = {static_cast<ber_len_t>(cookieBytes.size()), cookieBytes.data()};
-            const int rc = Api().ldap_create_page_control(mLd, kPageSize, &cookie, 0, &request.control);
+            const int rc =
+                Api().ldap_create_page_control(mLd, kPageSize, &cookie, 0, &request.control);
             if (rc != LDAP_SUCCESS)
                 Fail(QStringLiteral("cannot page a search"), rc, mServer);
             controls[0] = request.control;
         }
         MessageGuard result;
-        int rc = Api().ldap_search_ext_s(mLd, baseDn.constData(), scope, filter.constData(), attrs.data(),
-                                   0, paged ? controls : nullptr, nullptr, &timeout, LDAP_NO_LIMIT,
-                                   &result.message);
+        int rc = Api().ldap_search_ext_s(mLd, baseDn.constData(), scope, filter.constData(),
+                                         attrs.data(), 0, paged ? controls : nullptr, nullptr,
+                                         &timeout, LDAP_NO_LIMIT, &result.message);
         if (rc == LDAP_SERVER_DOWN || rc == LDAP_TIMEOUT || rc == LDAP_CONNECT_ERROR) {
             const QString server = mServer;
             Disconnect();
@@ -310,10 +312,10 @@ QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope s
             ControlGuard response;
             int code = 0;
             if (Api().ldap_parse_result(mLd, result.message, &code, nullptr, nullptr, nullptr,
-                                  &response.controls, 0) == LDAP_SUCCESS &&
+                                        &response.controls, 0) == LDAP_SUCCESS &&
                 response.controls) {
-                if (LDAPControl* page =
-                        Api().ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, response.controls, nullptr)) {
+                if (LDAPControl* page = Api().ldap_control_find(LDAP_CONTROL_PAGEDRESULTS,
+                                                                response.controls, nullptr)) {
                     ber_int_t estimate = 0;
                     berval next{0, nullptr};
                     if (Api().ldap_parse_pageresponse_control(mLd, page, &estimate, &next) ==

@@ -121,8 +121,9 @@ void MailSender::Send(RegistryStore& registry, MailMessage mail) {
 }
 
 // Runs on the sender's own thread; speaks to the owner's thread only through queued calls.
-void MailSender::Transfer(const CurlLibrary* api, QByteArray url, int security, int timeoutSeconds, QByteArray user,
-                          QByteArray password, QByteArray from, QByteArray to, QByteArray message) {
+void MailSender::Transfer(const CurlLibrary* api, QByteArray url, int security, int timeoutSeconds,
+                          QByteArray user, QByteArray password, QByteArray from, QByteArray to,
+                          QByteArray message) {
     Upload upload;
     upload.data = std::move(message);
     upload.abort = &mAbort;

@@ -34,8 +34,8 @@ Q_SIGNALS:
 
 private:
     void Fail(const QString& explanation);
-    void Transfer(const CurlLibrary* api, QByteArray url, int security, int timeoutSeconds, QByteArray user,
-                  QByteArray password, QByteArray from, QByteArray to,
+    void Transfer(const CurlLibrary* api, QByteArray url, int security, int timeoutSeconds,
+                  QByteArray user, QByteArray password, QByteArray from, QByteArray to,
                   QByteArray message);
 
     std::thread mThread;

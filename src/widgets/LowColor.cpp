@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
-void ApplyLowColor(QWidget* window) { window->setProperty("GradientLevel", 0); }
+void ApplyLowColor(QWidget* window) {
+    window->setProperty("GradientLevel", 0);
+}
 
 bool IsLowColorWindow(const QWidget* window) {
     const QVariant level = window->window()->property("GradientLevel");

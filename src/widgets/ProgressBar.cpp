@@ -11,4 +11,6 @@ void ProgressBar::SetText(const QString& text) {
     update();
 }
 
-QString ProgressBar::text() const { return mText; }
+QString ProgressBar::text() const {
+    return mText;
+}

@@ -4,8 +4,8 @@
 #include "platform/ImageBytes.h"
 #include "platform/ThemeIcon.h"
 #include "services/CatalogPictures.h"
-#include "support/TestFiles.h"
 #include "support/TestContext.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,3 +1,5 @@
 #include "app/modMain.h"
 
-int main(int argc, char* argv[]) { return modMain::Run(argc, argv); }
+int main(int argc, char* argv[]) {
+    return modMain::Run(argc, argv);
+}
