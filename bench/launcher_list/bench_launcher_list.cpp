@@ -14,6 +14,7 @@
 // (default: a temporary directory on disk, as they do in use). The list exports a program's
 // picture when the item is first drawn, so the build itself writes no picture files.
 
+#include "common/BestMs.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
@@ -131,8 +132,6 @@ long HeapKiB() {
     return static_cast<long>((heap.uordblks + heap.hblkhd) / 1024);
 }
 
-template <class F> double BestMs(int runs, F&& run, const std::function<void()>& untimed = {});
-
 // Another connection's commit, outside the timing: the store then reads the rules from the
 // catalogue again rather than answering from its last read, as a start reads them once.
 void ChangedElsewhere(const QString& catalogue) {
@@ -185,19 +184,6 @@ void Growth(int runs, int largest) {
         std::fflush(stdout);
         delete &form;
     }
-}
-
-template <class F> double BestMs(int runs, F&& run, const std::function<void()>& untimed) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        if (untimed)
-            untimed();
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
 }
 
 } // namespace

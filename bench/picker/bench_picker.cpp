@@ -12,6 +12,7 @@
 
 #include "admin/PrincipalList.h"
 #include "admin/frmAddSecurity.h"
+#include "common/BestMs.h"
 #include "launcher/AccessEvaluation.h"
 #include "services/LocalDirectory.h"
 #include "support/TestContext.h"
@@ -82,17 +83,6 @@ int RunWithAccounts(const QStringList& arguments) {
     if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit)
         return 1;
     return child.exitCode();
-}
-
-template <class F> double BestMs(int runs, F&& run) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "platform/AppPaths.h"
 #include "services/CatalogStore.h"
 #include "services/RegistryStore.h"
+#include "widgets/FirstPaint.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,7 +28,6 @@
 #include <QSqlQuery>
 #include <QStringListModel>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
@@ -39,25 +39,7 @@ constexpr unsigned kNobody = 65534;
 
 // The child modes: a window that says "painted" on its first frame and ends.
 int ShowAndReport(QWidget& window) {
-    class Watcher : public QObject {
-    public:
-        using QObject::QObject;
-        bool eventFilter(QObject* watched, QEvent* event) override {
-            if (event->type() == QEvent::Paint && !mSeen) {
-                mSeen = true;
-                QTimer::singleShot(0, [] {
-                    std::fputs("painted\n", stdout);
-                    std::fflush(stdout);
-                    QCoreApplication::exit(0);
-                });
-            }
-            return QObject::eventFilter(watched, event);
-        }
-
-    private:
-        bool mSeen = false;
-    };
-    window.installEventFilter(new Watcher(&window));
+    ExitAfterFirstPaint(window);
     window.resize(780, 500);
     window.show();
     return QApplication::exec();

@@ -17,10 +17,10 @@
 #include "services/LocalDirectory.h"
 #include "support/SupportMenu.h"
 #include "themes/ThemeMenu.h"
+#include "widgets/FirstPaint.h"
 
 #include <QApplication>
 #include <QHostInfo>
-#include <QTimer>
 #include <cstdio>
 
 namespace modMain {
@@ -148,31 +148,6 @@ bool HasDisplay() {
 #else
     return true;
 #endif
-}
-
-// For timing a start from outside: once the main window's first frame is painted, say so on
-// the standard output and end the program.
-void ExitAfterFirstPaint(QWidget& window) {
-    class Watcher : public QObject {
-    public:
-        using QObject::QObject;
-        bool eventFilter(QObject* watched, QEvent* event) override {
-            if (event->type() == QEvent::Paint && !mSeen) {
-                mSeen = true;
-                // Posted, so that it runs once the whole frame (the children too) is drawn.
-                QTimer::singleShot(0, [] {
-                    std::fputs("painted\n", stdout);
-                    std::fflush(stdout);
-                    QCoreApplication::exit(0);
-                });
-            }
-            return QObject::eventFilter(watched, event);
-        }
-
-    private:
-        bool mSeen = false;
-    };
-    window.installEventFilter(new Watcher(&window));
 }
 
 } // namespace
