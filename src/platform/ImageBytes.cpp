@@ -27,6 +27,7 @@ QByteArray Format(const QByteArray& bytes) {
 QImage Read(QIODevice& device, const QByteArray& format) {
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(false);
+    reader.setAutoTransform(false);
     return reader.read();
 }
 

@@ -1,5 +1,7 @@
 #include "platform/ResourceImages.h"
 
+#include "platform/ImageBytes.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
@@ -47,9 +49,7 @@ QImage Decode(const QByteArray& bytes, const char* format) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoTransform(false);
-    return reader.read();
+    return ImageBytes::Read(buffer, format);
 }
 
 bool MaskBit(const QByteArray& dib, qint64 maskOffset, int width, int height, int x, int y) {
