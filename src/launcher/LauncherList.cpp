@@ -17,14 +17,18 @@ void AttachPictures(frmMain& form) {
 }
 
 // Pictures numbered from 1 in list order, every item in one batch: the views lay the list
-// out once, however many programs there are.
-void AddPrograms(AppContext& ctx, frmMain& form, const QStringList& names, bool rebuild,
-                 const std::shared_ptr<PictureReader>& reader, QList<ListView::NewItem>& items) {
+// out once, however many programs there are. The image list holds the names; the build's
+// pictures make each picture when it is first asked for.
+void AddPrograms(frmMain& form, const QStringList& names, bool rebuild,
+                 const std::shared_ptr<ProgramPictures>& pictures,
+                 QList<ListView::NewItem>& items) {
+    form.ImageList3->SetMaker(
+        [pictures](const QString& name) { return pictures->WhenShown(name); });
     items.reserve(names.size());
     for (qsizetype i = 1; i <= Count(names); ++i) {
         const QString& name = Item(names, i);
         const int index = static_cast<int>(i);
-        form.ImageList3->Add(ProgramPictureWhenShown(ctx, name, reader), index);
+        form.ImageList3->AddMade(name, index);
         items.append({name, index, index, QString()});
     }
     // Attaching the pictures again after each of them shows nothing more than attaching
@@ -48,10 +52,11 @@ bool BuildLauncherList(AppContext& ctx, bool rebuild) {
     form.ImageList3->Clear();
     form.ListView1->Clear();
     QList<ListView::NewItem> items;
-    const auto reader = std::make_shared<PictureReader>();
-    AddPrograms(ctx, form, names, rebuild, reader, items);
+    const auto pictures = std::make_shared<ProgramPictures>(ctx);
+    AddPrograms(form, names, rebuild, pictures, items);
 
-    form.ImageList3->Add(FolderPicture(ctx, *reader));
+    PictureReader reader;
+    form.ImageList3->Add(FolderPicture(ctx, reader));
     if (rebuild)
         AttachPictures(form);
     const int folderPicture = form.ImageList3->Count();

@@ -49,10 +49,11 @@ QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader
 
 namespace {
 
+// Stands for a program's picture in the list until a view draws it.
 class ProgramPictureEngine : public QIconEngine {
 public:
-    ProgramPictureEngine(AppContext& ctx, QString name, std::shared_ptr<PictureReader> reader)
-        : mCtx(ctx), mName(std::move(name)), mReader(std::move(reader)) {}
+    ProgramPictureEngine(std::shared_ptr<ProgramPictures> pictures, QString name)
+        : mPictures(std::move(pictures)), mName(std::move(name)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
                QIcon::State state) override {
@@ -71,36 +72,33 @@ public:
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         return Loaded().availableSizes(mode, state);
     }
-    QIconEngine* clone() const override {
-        auto* copy = new ProgramPictureEngine(mCtx, mName, mReader);
-        copy->mLoaded = mLoaded;
-        return copy;
-    }
+    QIconEngine* clone() const override { return new ProgramPictureEngine(mPictures, mName); }
     QString key() const override { return QStringLiteral("OrvaneProgramPicture"); }
 
 private:
-    const QIcon& Loaded() {
-        if (!mLoaded) {
-            // Once the main window has released the catalogue nothing is exported any more.
-            if (mCtx.catalog)
-                mLoaded = ProgramPicture(mCtx, mName, *mReader);
-            else
-                mLoaded = MenuArt::Picture(MenuArt::Kind::Program);
-        }
-        return *mLoaded;
-    }
+    const QIcon& Loaded() { return mPictures->Loaded(mName); }
 
-    AppContext& mCtx;
+    std::shared_ptr<ProgramPictures> mPictures;
     QString mName;
-    std::shared_ptr<PictureReader> mReader;
-    std::optional<QIcon> mLoaded;
 };
 
 } // namespace
 
-QIcon ProgramPictureWhenShown(AppContext& ctx, const QString& name,
-                              const std::shared_ptr<PictureReader>& reader) {
-    return QIcon(new ProgramPictureEngine(ctx, name, reader));
+QIcon ProgramPictures::WhenShown(const QString& name) {
+    const auto known = mLoaded.constFind(name);
+    if (known != mLoaded.constEnd())
+        return *known;
+    return QIcon(new ProgramPictureEngine(shared_from_this(), name));
+}
+
+const QIcon& ProgramPictures::Loaded(const QString& name) {
+    auto known = mLoaded.find(name);
+    if (known == mLoaded.end()) {
+        // Once the main window has released the catalogue nothing is exported any more.
+        known = mLoaded.insert(name, mCtx.catalog ? ProgramPicture(mCtx, name, mReader)
+                                                  : MenuArt::Picture(MenuArt::Kind::Program));
+    }
+    return *known;
 }
 
 QIcon FolderPicture(AppContext& ctx, PictureReader& reader) {

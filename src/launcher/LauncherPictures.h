@@ -25,12 +25,23 @@ namespace modMain {
 // when the export fails or the file cannot be read, and a drawn program picture when even
 // the default icon cannot be read.
 QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader);
-// The same picture, exported and read only when it is first drawn (or asked for its pixels):
-// a list of thousands of programs is built without writing thousands of files, and every
-// picture still comes from the catalogue as it is at that build. `reader` is shared by the
-// pictures of one build.
-QIcon ProgramPictureWhenShown(AppContext& ctx, const QString& name,
-                              const std::shared_ptr<PictureReader>& reader);
+// The pictures of one build of the launcher list, each exported and read only when it is
+// first drawn (or asked for its pixels): a list of thousands of programs is built without
+// writing thousands of files, and every picture still comes from the catalogue as it is at
+// that build. A picture once read is kept for the build's life.
+class ProgramPictures : public std::enable_shared_from_this<ProgramPictures> {
+public:
+    explicit ProgramPictures(AppContext& ctx) : mCtx(ctx) {}
+    // The picture of program `name`: the one read, or a picture that reads it when drawn.
+    QIcon WhenShown(const QString& name);
+    // Reads the picture of `name` now, once.
+    const QIcon& Loaded(const QString& name);
+
+private:
+    AppContext& mCtx;
+    PictureReader mReader;
+    QHash<QString, QIcon> mLoaded;
+};
 // The folder picture of the application directory, or a drawn folder.
 QIcon FolderPicture(AppContext& ctx, PictureReader& reader);
 

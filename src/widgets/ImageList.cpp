@@ -1,33 +1,46 @@
 #include "widgets/ImageList.h"
 
 #include "platform/OrvError.h"
-#include "platform/Text.h"
 
 namespace {
 constexpr long kIndexOutOfBounds = 35600;
-}
 
-int ImageList::Add(const QIcon& picture, int index) {
+[[noreturn]] void OutOfBounds() {
+    throw OrvError(kIndexOutOfBounds, QStringLiteral("Index out of bounds"),
+                   QStringLiteral("ImageList"));
+}
+} // namespace
+
+int ImageList::Insert(Entry entry, int index) {
     if (index == 0) {
-        mPictures.append(picture);
+        mPictures.append(std::move(entry));
         return Count();
     }
     if (index < 1 || index > Count() + 1)
-        throw OrvError(kIndexOutOfBounds, QStringLiteral("Index out of bounds"),
-                       QStringLiteral("ImageList"));
-    mPictures.insert(index - 1, picture);
+        OutOfBounds();
+    mPictures.insert(index - 1, std::move(entry));
     return index;
+}
+
+int ImageList::Add(const QIcon& picture, int index) {
+    return Insert({picture, QString(), false}, index);
+}
+
+int ImageList::AddMade(const QString& key, int index) {
+    return Insert({QIcon(), key, true}, index);
 }
 
 QIcon ImageList::Item(int index) const {
     if (index < 1 || index > Count())
         return {};
-    return ::Item(mPictures, index);
+    const Entry& entry = mPictures.at(index - 1);
+    if (!entry.made)
+        return entry.picture;
+    return mMaker ? mMaker(entry.key) : QIcon();
 }
 
 void ImageList::Remove(int index) {
     if (index < 1 || index > Count())
-        throw OrvError(kIndexOutOfBounds, QStringLiteral("Index out of bounds"),
-                       QStringLiteral("ImageList"));
+        OutOfBounds();
     mPictures.removeAt(index - 1);
 }

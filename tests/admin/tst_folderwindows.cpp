@@ -54,7 +54,7 @@ class tst_folderwindows : public QObject {
     // A folder tree inside the test's directory: tree/{b, A, Ünï code, "   "}, tree/b/deep.
     QString MakeTree(AdminFixture& f) {
         const QString tree = QDir(f.t.dir.path()).absoluteFilePath("tree");
-        for (const QString& dir : {"b/deep", "A", "Ünï code", "   "})
+        for (const char* dir : {"b/deep", "A", "Ünï code", "   "})
             QDir().mkpath(tree + '/' + dir);
         QFile file(tree + "/file.txt");
         file.open(QIODevice::WriteOnly);

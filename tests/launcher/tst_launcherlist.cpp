@@ -1,6 +1,7 @@
 #include "LauncherFixture.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
+#include "platform/OrvError.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 
@@ -214,6 +215,33 @@ private Q_SLOTS:
         batch.RemoveItem(1);
         QCOMPARE(batch.Text(1), QStringLiteral("Mail"));
         QCOMPARE(batch.SubItem(1, 1), QStringLiteral("1/2/2020"));
+    }
+
+    // Pictures added by key keep their numbers among pictures added whole, are made each time
+    // they are asked for, and are gone with the maker once the list is emptied.
+    void picturesMadeByKeyKeepTheirNumbers() {
+        ImageList pictures(QSize(16, 16));
+        QStringList asked;
+        QPixmap red(16, 16);
+        red.fill(Qt::red);
+        pictures.SetMaker([&asked, red](const QString& key) {
+            asked << key;
+            return QIcon(red);
+        });
+        QCOMPARE(pictures.AddMade("b"), 1);
+        QCOMPARE(pictures.Add(QIcon(red)), 2);
+        QCOMPARE(pictures.AddMade("a", 1), 1);
+        QVERIFY_THROWS_EXCEPTION(OrvError, pictures.AddMade("c", 5));
+        QVERIFY(asked.isEmpty()); // adding makes nothing
+        for (int i : {1, 2, 1})
+            QVERIFY(!pictures.Item(i).isNull());
+        QVERIFY(!pictures.Item(3).isNull());
+        QVERIFY(pictures.Item(4).isNull());
+        QCOMPARE(asked, QStringList({"a", "b", "a"}));
+        pictures.Clear();
+        pictures.AddMade("a");
+        QVERIFY(pictures.Item(1).isNull());
+        QCOMPARE(asked.size(), 3);
     }
 };
 
