@@ -23,7 +23,7 @@ void AddPrograms(frmMain& form, const QStringList& names, bool rebuild,
                  const std::shared_ptr<ProgramPictures>& pictures,
                  QList<ListView::NewItem>& items) {
     form.ImageList3->SetMaker(
-        [pictures](const QString& name) { return pictures->WhenShown(name); });
+        [pictures](int index, const QString& name) { return pictures->WhenShown(index, name); });
     items.reserve(names.size());
     for (qsizetype i = 1; i <= Count(names); ++i) {
         const QString& name = Item(names, i);
@@ -52,7 +52,7 @@ bool BuildLauncherList(AppContext& ctx, bool rebuild) {
     form.ImageList3->Clear();
     form.ListView1->Clear();
     QList<ListView::NewItem> items;
-    const auto pictures = std::make_shared<ProgramPictures>(ctx);
+    const auto pictures = std::make_shared<ProgramPictures>(ctx, names);
     AddPrograms(form, names, rebuild, pictures, items);
 
     PictureReader reader;

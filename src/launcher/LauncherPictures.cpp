@@ -15,7 +15,10 @@ QIcon PictureReader::Read(const QString& file) {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray bytes = in.readAll();
+    return Decode(in.readAll());
+}
+
+QIcon PictureReader::Decode(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return {};
     const auto known = mDecoded.constFind(bytes);
@@ -29,17 +32,14 @@ QIcon PictureReader::Read(const QString& file) {
 
 namespace modMain {
 
-QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader) {
-    bool exported = false;
-    try {
-        exported = ctx.Catalog().ExportProgramIcon(name);
-    } catch (const OrvError&) {
-        // A picture that cannot be written is no reason to hide the program.
-        exported = false;
-    }
+namespace {
+
+// The picture of a program whose export gave `bmp` (false: it failed), with the fallbacks.
+QIcon PictureOfExport(AppContext& ctx, bool exported, const QByteArray& bmp,
+                      PictureReader& reader) {
     QIcon icon;
     if (exported)
-        icon = reader.Read(ctx.paths.PictureFile(name));
+        icon = reader.Decode(bmp);
     if (icon.isNull())
         icon = reader.Read(ctx.paths.DefaultIcon());
     if (icon.isNull())
@@ -47,13 +47,27 @@ QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader
     return icon;
 }
 
+} // namespace
+
+QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader) {
+    bool exported = false;
+    QByteArray bmp;
+    try {
+        exported = ctx.Catalog().ExportProgramIcon(name, &bmp);
+    } catch (const OrvError&) {
+        // A picture that cannot be written is no reason to hide the program.
+        exported = false;
+    }
+    return PictureOfExport(ctx, exported, bmp, reader);
+}
+
 namespace {
 
 // Stands for a program's picture in the list until a view draws it.
 class ProgramPictureEngine : public QIconEngine {
 public:
-    ProgramPictureEngine(std::shared_ptr<ProgramPictures> pictures, QString name)
-        : mPictures(std::move(pictures)), mName(std::move(name)) {}
+    ProgramPictureEngine(std::shared_ptr<ProgramPictures> pictures, int index, QString name)
+        : mPictures(std::move(pictures)), mIndex(index), mName(std::move(name)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
                QIcon::State state) override {
@@ -72,33 +86,67 @@ public:
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         return Loaded().availableSizes(mode, state);
     }
-    QIconEngine* clone() const override { return new ProgramPictureEngine(mPictures, mName); }
+    QIconEngine* clone() const override {
+        return new ProgramPictureEngine(mPictures, mIndex, mName);
+    }
     QString key() const override { return QStringLiteral("OrvaneProgramPicture"); }
 
 private:
-    const QIcon& Loaded() { return mPictures->Loaded(mName); }
+    const QIcon& Loaded() { return mPictures->Loaded(mIndex, mName); }
 
     std::shared_ptr<ProgramPictures> mPictures;
+    int mIndex;
     QString mName;
 };
 
 } // namespace
 
-QIcon ProgramPictures::WhenShown(const QString& name) {
+QIcon ProgramPictures::WhenShown(int index, const QString& name) {
     const auto known = mLoaded.constFind(name);
     if (known != mLoaded.constEnd())
         return *known;
-    return QIcon(new ProgramPictureEngine(shared_from_this(), name));
+    return QIcon(new ProgramPictureEngine(shared_from_this(), index, name));
 }
 
-const QIcon& ProgramPictures::Loaded(const QString& name) {
+const QIcon& ProgramPictures::Loaded(int index, const QString& name) {
     auto known = mLoaded.find(name);
-    if (known == mLoaded.end()) {
-        // Once the main window has released the catalogue nothing is exported any more.
-        known = mLoaded.insert(name, mCtx.catalog ? ProgramPicture(mCtx, name, mReader)
-                                                  : MenuArt::Picture(MenuArt::Kind::Program));
-    }
+    if (known == mLoaded.end())
+        known = mLoaded.insert(name, Export(index, name));
     return *known;
+}
+
+QIcon ProgramPictures::Export(int index, const QString& name) {
+    // Once the main window has released the catalogue nothing is exported any more.
+    if (!mCtx.catalog)
+        return MenuArt::Picture(MenuArt::Kind::Program);
+    constexpr int kScreenful = 64;
+    bool exported = false;
+    QByteArray bmp;
+    try {
+        CatalogStore& catalog = mCtx.Catalog();
+        auto icon = mIcons.constFind(name);
+        if (icon == mIcons.constEnd() && index >= 1 && index <= mNames.size()) {
+            // The pictures drawn next are the ones after this, in list order.
+            QStringList unread;
+            for (qsizetype i = index - 1;
+                 i < std::min<qsizetype>(index - 1 + kScreenful, mNames.size()); ++i)
+                if (!mLoaded.contains(mNames.at(i)) && !mIcons.contains(mNames.at(i)))
+                    unread.append(mNames.at(i));
+            mIcons.insert(catalog.GetProgramIcons(unread));
+            icon = mIcons.constFind(name);
+        }
+        if (icon != mIcons.constEnd()) {
+            exported = catalog.ExportProgramIcon(name, *icon, &bmp);
+            mIcons.erase(icon);
+        } else {
+            // Not where the list put it, or gone from the catalogue since the build.
+            exported = catalog.ExportProgramIcon(name, &bmp);
+        }
+    } catch (const OrvError&) {
+        // A picture that cannot be written is no reason to hide the program.
+        exported = false;
+    }
+    return PictureOfExport(mCtx, exported, bmp, mReader);
 }
 
 QIcon FolderPicture(AppContext& ctx, PictureReader& reader) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class AppContext;
@@ -14,6 +15,8 @@ class PictureReader {
 public:
     // The picture in `file`; a null icon when the file is missing or holds no picture.
     QIcon Read(const QString& file);
+    // The picture a file holding `bytes` shows.
+    QIcon Decode(const QByteArray& bytes);
 
 private:
     QHash<QByteArray, QIcon> mDecoded;
@@ -25,23 +28,31 @@ namespace modMain {
 // when the export fails or the file cannot be read, and a drawn program picture when even
 // the default icon cannot be read.
 QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader);
-// The pictures of one build of the launcher list, each exported and read only when it is
-// first drawn (or asked for its pixels): a list of thousands of programs is built without
-// writing thousands of files, and every picture still comes from the catalogue as it is at
-// that build. A picture once read is kept for the build's life.
+
+// The pictures of one build of the launcher list, `names` in list order, each exported and
+// read only when it is first drawn (or asked for its pixels): a list of thousands of programs
+// is built without writing thousands of files, and every picture still comes from the
+// catalogue as it is at that build. The stored icons are read a screenful at a time, from
+// the first one drawn on; a picture once read is kept for the build's life.
 class ProgramPictures : public std::enable_shared_from_this<ProgramPictures> {
 public:
-    explicit ProgramPictures(AppContext& ctx) : mCtx(ctx) {}
-    // The picture of program `name`: the one read, or a picture that reads it when drawn.
-    QIcon WhenShown(const QString& name);
-    // Reads the picture of `name` now, once.
-    const QIcon& Loaded(const QString& name);
+    ProgramPictures(AppContext& ctx, QStringList names) : mCtx(ctx), mNames(std::move(names)) {}
+    // The picture of program `name`, number `index` (from 1) in the list: the one read, or a
+    // picture that reads it when drawn.
+    QIcon WhenShown(int index, const QString& name);
+    // Reads the picture now, once.
+    const QIcon& Loaded(int index, const QString& name);
 
 private:
+    QIcon Export(int index, const QString& name);
+
     AppContext& mCtx;
+    QStringList mNames;
     PictureReader mReader;
+    QHash<QString, QByteArray> mIcons; // read from the catalogue, not yet exported
     QHash<QString, QIcon> mLoaded;
 };
+
 // The folder picture of the application directory, or a drawn folder.
 QIcon FolderPicture(AppContext& ctx, PictureReader& reader);
 

@@ -4,9 +4,9 @@
 #include "services/CatalogPictures.h"
 #include "services/CatalogState.h"
 
-#include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
+#include <tuple>
 
 // ---------------------------------------------------------------------------------------------
 // Pictures of the catalogue's rows: reading picture files in, writing BMP files out.
@@ -24,21 +24,22 @@ PictureRead ReadPictureFile(const QString& file, QByteArray& bytes) {
 }
 
 // The default icon file's picture. Every program without an icon of its own shows it, so it is
-// decoded once and again only when the file changes.
+// decoded once and again only when the file changes (another file, size or time).
 QImage DefaultIconPicture(const QString& file) {
     struct Decoded {
         QString file;
-        QDateTime modified;
-        qint64 size = -1;
+        std::tuple<dev_t, ino_t, off_t, time_t, long> stamp{};
         QImage picture;
     };
     thread_local Decoded last;
-    if (file.isEmpty())
+    struct stat info {};
+    if (file.isEmpty() || ::stat(QFile::encodeName(file).constData(), &info) != 0)
         return {};
-    const QFileInfo info(file);
-    if (file != last.file || info.lastModified() != last.modified || info.size() != last.size) {
+    const auto stamp = std::make_tuple(info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec,
+                                       info.st_mtim.tv_nsec);
+    if (file != last.file || stamp != last.stamp) {
         QFile in(file);
-        last = {file, info.lastModified(), info.size(),
+        last = {file, stamp,
                 in.open(QIODevice::ReadOnly) ? DecodeCatalogPicture(in.readAll()) : QImage()};
     }
     return last.picture;
@@ -112,16 +113,53 @@ bool CatalogStore::SetProgramIcon(const QString& name, const QString& pictureFil
     return true;
 }
 
-bool CatalogStore::ExportProgramIcon(const QString& name) {
+bool CatalogStore::ExportProgramIcon(const QString& name, QByteArray* bmp) {
     Db();
     const auto row = mState->First(QStringLiteral("SELECT icon FROM programs WHERE name_key = ?"),
                                    {ProgramKey(name)}, QStringLiteral("Reading a program's icon"));
-    if (!row || ProgramKey(name).isEmpty() || mPictureDir.isEmpty())
+    return row && ExportProgramIcon(name, row->at(0).toByteArray(), bmp);
+}
+
+bool CatalogStore::ExportProgramIcon(const QString& name, const QByteArray& icon, QByteArray* bmp) {
+    if (ProgramKey(name).isEmpty() || mPictureDir.isEmpty())
         return false;
-    QImage image = DecodeCatalogPicture(row->at(0).toByteArray());
+    QImage image = DecodeCatalogPicture(icon);
     if (image.isNull())
         image = DefaultIconPicture(mDefaultIcon);
-    return WriteCatalogBmp(image, PictureFileOf(name));
+    return WriteCatalogBmp(image, PictureFileOf(name), bmp);
+}
+
+QHash<QString, QByteArray> CatalogStore::GetProgramIcons(const QStringList& names) {
+    Db();
+    // A fixed number of keys per statement, the last repeated to fill it, so that one prepared
+    // statement serves every batch.
+    constexpr qsizetype kKeys = 32;
+    static const QString sql = [] {
+        QStringList marks(kKeys, QStringLiteral("?"));
+        return QStringLiteral("SELECT name_key, icon FROM programs WHERE name_key IN (%1)")
+            .arg(marks.join(u','));
+    }();
+    QHash<QString, QByteArray> icons;
+    for (qsizetype from = 0; from < names.size(); from += kKeys) {
+        QHash<QString, QString> nameOfKey;
+        QVariantList keys;
+        for (qsizetype i = from; i < std::min(from + kKeys, names.size()); ++i) {
+            keys.append(ProgramKey(names.at(i)));
+            nameOfKey.insert(keys.last().toString(), names.at(i));
+        }
+        while (keys.size() < kKeys)
+            keys.append(keys.last());
+        QSqlQuery& query = mState->Run(sql, keys, QStringLiteral("Reading the icons of programs"),
+                                       ErrorNumber::DatabaseOpen);
+        while (query.next())
+            icons.insert(nameOfKey.value(query.value(0).toString()), query.value(1).toByteArray());
+        const QSqlError error = query.lastError();
+        query.finish();
+        if (error.isValid())
+            mState->Fail(ErrorNumber::DatabaseOpen, QStringLiteral("Reading the icons of programs"),
+                         error);
+    }
+    return icons;
 }
 
 bool CatalogStore::ExportThemeLogo(const QString& theme, const QString& field) {

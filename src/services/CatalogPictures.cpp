@@ -5,11 +5,16 @@
 #include "platform/ResourceImages.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QTemporaryFile>
 #include <QtEndian>
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -106,12 +111,12 @@ QByteArray AlphaBmp(const QImage& picture) {
     put32(0xff000000u);                    // alpha
     put32(0x73524742u);                    // LCS_sRGB
     bmp.append(QByteArray(36 + 12, '\0')); // endpoints and gamma, unused with sRGB
-    for (quint32 row = height; row-- > 0;) {
-        const auto* pixels =
-            reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(row)));
-        for (quint32 x = 0; x < width; ++x)
-            put32(pixels[x]);
-    }
+    // ARGB32 pixels are 0xAARRGGBB words: in little-endian order they are the BMP's bytes.
+    const qsizetype header = bmp.size();
+    bmp.resize(header + static_cast<qsizetype>(pixelBytes));
+    char* out = bmp.data() + header;
+    for (quint32 row = height; row-- > 0; out += width * 4)
+        qToLittleEndian<quint32>(image.constScanLine(static_cast<int>(row)), width, out);
     return bmp;
 }
 
@@ -119,7 +124,7 @@ QByteArray AlphaBmp(const QImage& picture) {
 
 namespace {
 
-QByteArray EncodeBmp(const QImage& image) {
+QByteArray EncodeBmpNow(const QImage& image) {
     // Qt's BMP writer drops the alpha channel (transparent pixels turn black); a 32-bit BMP
     // with a V4 header keeps it, and Qt's reader (like Windows) reads it back.
     if (image.hasAlphaChannel())
@@ -131,29 +136,56 @@ QByteArray EncodeBmp(const QImage& image) {
     return writer.write(image) ? bmp : QByteArray();
 }
 
-constexpr QFileDevice::Permissions kModeBits =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-    QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-    QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+// Every program without an icon of its own exports the one default picture (the same image
+// data, so the same cache key): its bytes are made once, not once per program.
+QByteArray EncodeBmp(const QImage& image) {
+    thread_local qint64 lastKey = 0;
+    thread_local QByteArray lastBmp;
+    if (image.cacheKey() != lastKey) {
+        lastBmp = EncodeBmpNow(image);
+        lastKey = image.cacheKey();
+    }
+    return lastBmp;
+}
 
-// True when `file` is a plain file of ours, private, holding exactly `bytes`.
+// True when `file` is a plain file (not a link) of ours, readable and writable by its owner
+// alone, holding exactly `bytes`. One open, fstat and read: the list asks this of every
+// picture it shows at every start.
 bool HoldsAlready(const QString& file, const QByteArray& bytes) {
-    const QFileInfo info(file);
-    if (!info.isFile() || info.isSymLink() || info.size() != bytes.size() ||
-        (info.permissions() & kModeBits) != FileMode::kPrivateFile)
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    QFile in(file);
-    return in.open(QIODevice::ReadOnly) && in.readAll() == bytes;
+    struct stat info {};
+    bool same = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                (info.st_mode & 07777) == (S_IRUSR | S_IWUSR) && info.st_size == bytes.size();
+    if (same) {
+        QByteArray held(bytes.size(), Qt::Uninitialized);
+        qsizetype done = 0;
+        while (done < held.size()) {
+            const ssize_t got =
+                ::read(fd, held.data() + done, static_cast<size_t>(held.size() - done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += got;
+        }
+        same = done == held.size() && held == bytes;
+    }
+    ::close(fd);
+    return same;
 }
 
 } // namespace
 
-bool WriteCatalogBmp(const QImage& image, const QString& file) {
+bool WriteCatalogBmp(const QImage& image, const QString& file, QByteArray* written) {
     if (image.isNull() || file.isEmpty())
         return false;
     const QByteArray bmp = EncodeBmp(image);
     if (bmp.isEmpty())
         return false;
+    if (written)
+        *written = bmp;
     // The list exports every picture it shows at every start; most are as they were.
     if (HoldsAlready(file, bmp))
         return true;

@@ -36,7 +36,7 @@ QIcon ImageList::Item(int index) const {
     const Entry& entry = mPictures.at(index - 1);
     if (!entry.made)
         return entry.picture;
-    return mMaker ? mMaker(entry.key) : QIcon();
+    return mMaker ? mMaker(index, entry.key) : QIcon();
 }
 
 void ImageList::Remove(int index) {

@@ -15,7 +15,8 @@
 // a picture object per program, and builds and frees as fast as a list of names.
 class ImageList {
 public:
-    using Maker = std::function<QIcon(const QString& key)>;
+    // Makes picture number `index`, added with `key`.
+    using Maker = std::function<QIcon(int index, const QString& key)>;
 
     explicit ImageList(QSize imageSize) : mImageSize(imageSize) {}
 

@@ -224,8 +224,8 @@ private Q_SLOTS:
         QStringList asked;
         QPixmap red(16, 16);
         red.fill(Qt::red);
-        pictures.SetMaker([&asked, red](const QString& key) {
-            asked << key;
+        pictures.SetMaker([&asked, red](int index, const QString& key) {
+            asked << QStringLiteral("%1%2").arg(key).arg(index);
             return QIcon(red);
         });
         QCOMPARE(pictures.AddMade("b"), 1);
@@ -237,7 +237,7 @@ private Q_SLOTS:
             QVERIFY(!pictures.Item(i).isNull());
         QVERIFY(!pictures.Item(3).isNull());
         QVERIFY(pictures.Item(4).isNull());
-        QCOMPARE(asked, QStringList({"a", "b", "a"}));
+        QCOMPARE(asked, QStringList({"a1", "b2", "a1"}));
         pictures.Clear();
         pictures.AddMade("a");
         QVERIFY(pictures.Item(1).isNull());

@@ -790,6 +790,33 @@ private slots:
                  QByteArray("bmp"));
     }
 
+    // The icons of more programs than one statement asks for, named in any letter case, read
+    // at once; exporting from them writes the same files as exporting one by one.
+    void iconsOfManyProgramsAtOnce() {
+        const QString picture =
+            WritePicture(File(QStringLiteral("icon.png")), QSize(8, 6), QColor(10, 200, 30), "PNG");
+        QStringList asked;
+        for (int i = 0; i < 70; ++i) {
+            const QString name = QStringLiteral("Program %1").arg(i);
+            QVERIFY(Add(name, i % 7 == 0 ? picture : QString()));
+            asked << (i % 2 ? name.toUpper() : name);
+        }
+        asked << QStringLiteral("Ghost");
+        const QHash<QString, QByteArray> icons = Store().GetProgramIcons(asked);
+        QCOMPARE(icons.size(), 70);
+        QVERIFY(!icons.contains(QStringLiteral("Ghost")));
+        for (int i = 0; i < 70; ++i) {
+            const QString& name = asked.at(i);
+            QCOMPARE(icons.value(name).isNull(), i % 7 != 0);
+            QByteArray batch, single;
+            QVERIFY(Store().ExportProgramIcon(name, icons.value(name), &batch));
+            QVERIFY(Store().ExportProgramIcon(name, &single));
+            QCOMPARE(batch, single);
+            QCOMPARE(ReadAll(mPaths.PictureFile(name)), single);
+        }
+        QVERIFY(Store().GetProgramIcons({}).isEmpty());
+    }
+
     void unusableIconFileStillAddsTheProgram_data() {
         QTest::addColumn<bool>("exists");
         QTest::newRow("missing file") << false;
