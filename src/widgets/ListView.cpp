@@ -184,6 +184,21 @@ ListView::ListView(QWidget* parent) : QWidget(parent) {
     mList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mList->setSelectionMode(QAbstractItemView::SingleSelection);
 
+    mStack = new QStackedWidget(this);
+    mStack->addWidget(mList);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(mStack);
+
+    ConnectView(mList);
+    SetView(lvwIcon);
+}
+
+// The report view is made when it is first shown: most lists never show it, and a hidden
+// view still lays its items and header out.
+QTreeView* ListView::Report() {
+    if (mReport)
+        return mReport;
     mReport = new QTreeView(this);
     mReport->setObjectName(QStringLiteral("ListViewReport"));
     mReport->setModel(mPictures);
@@ -196,19 +211,18 @@ ListView::ListView(QWidget* parent) : QWidget(parent) {
     mReport->setAllColumnsShowFocus(true);
     mReport->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mReport->setSelectionMode(QAbstractItemView::SingleSelection);
+    mReport->setIconSize(kSmallIconSize);
     mReport->header()->setStretchLastSection(true);
     mReport->header()->setSectionsMovable(false);
-
-    mStack = new QStackedWidget(this);
-    mStack->addWidget(mList);
+    ApplyColumnWidths();
     mStack->addWidget(mReport);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(mStack);
-
-    ConnectView(mList);
     ConnectView(mReport);
-    SetView(lvwIcon);
+    return mReport;
+}
+
+void ListView::ApplyColumnWidths() {
+    for (int c = 0; c + 1 < mModel->Headers().size(); ++c)
+        mReport->setColumnWidth(c, 220);
 }
 
 ListView::~ListView() = default;
@@ -233,8 +247,8 @@ bool ListView::eventFilter(QObject* watched, QEvent* event) {
 
 void ListView::SetColumnHeaders(const QStringList& headers) {
     mModel->SetHeaders(headers);
-    for (int c = 0; c + 1 < headers.size(); ++c)
-        mReport->setColumnWidth(c, 220);
+    if (mReport)
+        ApplyColumnWidths();
 }
 
 QStringList ListView::ColumnHeaders() const {
@@ -271,7 +285,7 @@ void ListView::SetView(int view) {
         break;
     }
     ApplyIconSizes();
-    mStack->setCurrentWidget(mView == lvwReport ? static_cast<QWidget*>(mReport) : mList);
+    mStack->setCurrentWidget(mView == lvwReport ? static_cast<QWidget*>(Report()) : mList);
     Repaint();
 }
 
@@ -289,14 +303,14 @@ void ListView::ApplyIconSizes() {
         mList->setGridSize(QSize());
         mList->setSpacing(mView == lvwSmallIcon ? 4 : 1);
     }
-    mReport->setIconSize(kSmallIconSize);
 }
 
 void ListView::Repaint() {
     // The views ask for pictures while painting; a repaint picks up the image lists as they
     // are now.
     mList->viewport()->update();
-    mReport->viewport()->update();
+    if (mReport)
+        mReport->viewport()->update();
 }
 
 void ListView::SetIcons(ImageList* pictures) {

@@ -92,6 +92,8 @@ private:
     void Repaint();
     void ApplyIconSizes();
     void ConnectView(QAbstractItemView* view);
+    QTreeView* Report();
+    void ApplyColumnWidths();
 
     int mView = lvwIcon;
     ImageList* mIcons = nullptr;
