@@ -131,7 +131,11 @@ QVariant frmSplash::ChangeImages(short IntStatus) {
     QLabel* grey = Item(colGrayImages, IntStatus);
     QLabel* coloured = Item(colRegImages, IntStatus);
     ShowStage(grey, coloured);
+    // The bar would repaint itself at once, and the events below paint the window again:
+    // held back, it is painted with the rest, once per stage.
+    prgbar->setUpdatesEnabled(false);
     prgbar->SetValue(IntStatus);
+    prgbar->setUpdatesEnabled(true);
     QApplication::processEvents();
     return {};
 }

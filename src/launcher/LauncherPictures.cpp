@@ -1,9 +1,9 @@
 #include "launcher/LauncherPictures.h"
 
 #include "launcher/MenuArt.h"
-#include "platform/ImageBytes.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
+#include "services/CatalogPictures.h"
 
 #include <QFile>
 #include <QIconEngine>
@@ -24,7 +24,7 @@ QIcon PictureReader::Decode(const QByteArray& bytes) {
     const auto known = mDecoded.constFind(bytes);
     if (known != mDecoded.constEnd())
         return *known;
-    const QImage image = ImageBytes::Decode(bytes);
+    const QImage image = DecodeCatalogPicture(bytes);
     const QIcon icon = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
     mDecoded.insert(bytes, icon);
     return icon;

@@ -57,12 +57,14 @@ QImage DecodeIcoImage(const QByteArray& bytes) {
 QImage DecodeCatalogPicture(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return {};
-    QImage image = ImageBytes::Decode(bytes);
-    if (!image.isNull())
-        return image;
-    if (IsIco(bytes))
-        return DecodeIcoImage(bytes);
-    return {};
+    // Icons are read by our own reader first: it reads what Qt's ico plugin reads, without
+    // loading the plugin at every start for the default and folder icons.
+    if (IsIco(bytes)) {
+        QImage own = DecodeIcoImage(bytes);
+        if (!own.isNull())
+            return own;
+    }
+    return ImageBytes::Decode(bytes);
 }
 
 namespace {

@@ -83,12 +83,15 @@ private Q_SLOTS:
         QCOMPARE(ImageBytes::Format(xpm), QByteArray());
         for (const QString& name : ThemeIcon::BundledNames())
             QVERIFY(!ThemeIcon::Bundled(name).pixmap(48, 48).isNull());
+        // The default and folder icons every start reads.
+        QVERIFY(!DecodeCatalogPicture(ReadAll(QStringLiteral(":/orvane/default.ico"))).isNull());
 
         QFile maps(QStringLiteral("/proc/self/maps"));
         QVERIFY(maps.open(QIODevice::ReadOnly));
         const QByteArray mapped = maps.readAll();
         QVERIFY2(!mapped.contains("libQt6Svg"), "the SVG library was loaded");
         QVERIFY2(!mapped.contains("imageformats/libqjpeg"), "the JPEG plugin was loaded");
+        QVERIFY2(!mapped.contains("imageformats/libqico"), "the icon plugin was loaded");
 
         // Without a known signature Qt's own recognition still reads it.
         QCOMPARE(ImageBytes::Decode(xpm).size(), QSize(3, 2));
