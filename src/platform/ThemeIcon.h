@@ -4,8 +4,9 @@
 #include <QStringList>
 
 // Pictures by their freedesktop icon names ("folder", "system-users"). The desktop's icon
-// theme wins; a desktop without a theme, or a theme without the name, gets the copy bundled
-// with the program (Tango pictures, public domain; see icons/COPYING).
+// theme wins; a desktop without a theme (or with hicolor, the fallback of programs' own
+// icons), or a theme without the name, gets the copy bundled with the program (Tango
+// pictures, public domain; see icons/COPYING).
 namespace ThemeIcon {
 
 // The theme's picture, or the bundled one; null only for a name that neither knows.
