@@ -139,8 +139,12 @@ QByteArray EncodeBmpNow(const QImage& image) {
 }
 
 // Every program without an icon of its own exports the one default picture (the same image
-// data, so the same cache key): its bytes are made once, not once per program.
+// data, so the same cache key): its bytes are made once, not once per program. Only icon-sized
+// pictures are kept; a theme's logo is not held after its export.
 QByteArray EncodeBmp(const QImage& image) {
+    constexpr qint64 kKeptPixels = 256 * 256;
+    if (qint64(image.width()) * image.height() > kKeptPixels)
+        return EncodeBmpNow(image);
     thread_local qint64 lastKey = 0;
     thread_local QByteArray lastBmp;
     if (image.cacheKey() != lastKey) {
