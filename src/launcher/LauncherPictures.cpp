@@ -30,16 +30,26 @@ QIcon PictureReader::Decode(const QByteArray& bytes) {
     return icon;
 }
 
+QIcon PictureReader::Shown(const QImage& image) {
+    if (image.isNull())
+        return {};
+    const auto known = mShown.constFind(image.cacheKey());
+    if (known != mShown.constEnd())
+        return *known;
+    return *mShown.insert(image.cacheKey(), QIcon(QPixmap::fromImage(image)));
+}
+
 namespace modMain {
 
 namespace {
 
-// The picture of a program whose export gave `bmp` (false: it failed), with the fallbacks.
-QIcon PictureOfExport(AppContext& ctx, bool exported, const QByteArray& bmp,
+// The picture of a program whose export wrote `picture` (false: it failed), with the
+// fallbacks.
+QIcon PictureOfExport(AppContext& ctx, bool exported, const QImage& picture,
                       PictureReader& reader) {
     QIcon icon;
     if (exported)
-        icon = reader.Decode(bmp);
+        icon = reader.Shown(picture);
     if (icon.isNull())
         icon = reader.Read(ctx.paths.DefaultIcon());
     if (icon.isNull())
@@ -51,14 +61,14 @@ QIcon PictureOfExport(AppContext& ctx, bool exported, const QByteArray& bmp,
 
 QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader) {
     bool exported = false;
-    QByteArray bmp;
+    QImage picture;
     try {
-        exported = ctx.Catalog().ExportProgramIcon(name, &bmp);
+        exported = ctx.Catalog().ExportProgramIcon(name, &picture);
     } catch (const OrvError&) {
         // A picture that cannot be written is no reason to hide the program.
         exported = false;
     }
-    return PictureOfExport(ctx, exported, bmp, reader);
+    return PictureOfExport(ctx, exported, picture, reader);
 }
 
 namespace {
@@ -121,7 +131,7 @@ QIcon ProgramPictures::Export(int index, const QString& name) {
         return MenuArt::Picture(MenuArt::Kind::Program);
     constexpr int kScreenful = 64;
     bool exported = false;
-    QByteArray bmp;
+    QImage picture;
     try {
         CatalogStore& catalog = mCtx.Catalog();
         auto icon = mIcons.constFind(name);
@@ -136,17 +146,17 @@ QIcon ProgramPictures::Export(int index, const QString& name) {
             icon = mIcons.constFind(name);
         }
         if (icon != mIcons.constEnd()) {
-            exported = catalog.ExportProgramIcon(name, *icon, &bmp);
+            exported = catalog.ExportProgramIcon(name, *icon, &picture);
             mIcons.erase(icon);
         } else {
             // Not where the list put it, or gone from the catalogue since the build.
-            exported = catalog.ExportProgramIcon(name, &bmp);
+            exported = catalog.ExportProgramIcon(name, &picture);
         }
     } catch (const OrvError&) {
         // A picture that cannot be written is no reason to hide the program.
         exported = false;
     }
-    return PictureOfExport(mCtx, exported, bmp, mReader);
+    return PictureOfExport(mCtx, exported, picture, mReader);
 }
 
 QIcon FolderPicture(AppContext& ctx, PictureReader& reader) {

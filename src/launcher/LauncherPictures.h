@@ -3,23 +3,28 @@
 #include <QByteArray>
 #include <QHash>
 #include <QIcon>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <memory>
 
 class AppContext;
 
-// Reads the picture files of the launcher's lists. Files with the same bytes (every program
-// without an icon of its own exports the default icon) share one decoded picture.
+// Reads the picture files of the launcher's lists. Files with the same bytes, and copies of one
+// exported image (every program without an icon of its own exports the default icon), share
+// one decoded picture.
 class PictureReader {
 public:
     // The picture in `file`; a null icon when the file is missing or holds no picture.
     QIcon Read(const QString& file);
     // The picture a file holding `bytes` shows.
     QIcon Decode(const QByteArray& bytes);
+    // `image` as a picture to show; copies of one image share one picture.
+    QIcon Shown(const QImage& image);
 
 private:
     QHash<QByteArray, QIcon> mDecoded;
+    QHash<qint64, QIcon> mShown; // by QImage::cacheKey
 };
 
 namespace modMain {

@@ -113,20 +113,24 @@ bool CatalogStore::SetProgramIcon(const QString& name, const QString& pictureFil
     return true;
 }
 
-bool CatalogStore::ExportProgramIcon(const QString& name, QByteArray* bmp) {
+bool CatalogStore::ExportProgramIcon(const QString& name, QImage* picture) {
     Db();
     const auto row = mState->First(QStringLiteral("SELECT icon FROM programs WHERE name_key = ?"),
                                    {ProgramKey(name)}, QStringLiteral("Reading a program's icon"));
-    return row && ExportProgramIcon(name, row->at(0).toByteArray(), bmp);
+    return row && ExportProgramIcon(name, row->at(0).toByteArray(), picture);
 }
 
-bool CatalogStore::ExportProgramIcon(const QString& name, const QByteArray& icon, QByteArray* bmp) {
+bool CatalogStore::ExportProgramIcon(const QString& name, const QByteArray& icon, QImage* picture) {
     if (ProgramKey(name).isEmpty() || mPictureDir.isEmpty())
         return false;
     QImage image = DecodeCatalogPicture(icon);
     if (image.isNull())
         image = DefaultIconPicture(mDefaultIcon);
-    return WriteCatalogBmp(image, PictureFileOf(name), bmp);
+    if (!WriteCatalogBmp(image, PictureFileOf(name)))
+        return false;
+    if (picture)
+        *picture = image;
+    return true;
 }
 
 QHash<QString, QByteArray> CatalogStore::GetProgramIcons(const QStringList& names) {

@@ -184,14 +184,12 @@ bool HoldsAlready(const QString& file, const QByteArray& bytes) {
 
 } // namespace
 
-bool WriteCatalogBmp(const QImage& image, const QString& file, QByteArray* written) {
+bool WriteCatalogBmp(const QImage& image, const QString& file) {
     if (image.isNull() || file.isEmpty())
         return false;
     const QByteArray bmp = EncodeBmp(image);
     if (bmp.isEmpty())
         return false;
-    if (written)
-        *written = bmp;
     // The list exports every picture it shows at every start; most are as they were.
     if (HoldsAlready(file, bmp))
         return true;

@@ -22,5 +22,5 @@ QImage DecodeIcoImage(const QByteArray& bytes);
 // by its owner only, creating the directory (private to its owner) when needed: 24 bits for an
 // opaque image, 32 bits with an alpha channel (a BITMAPV4HEADER with bit fields) for one with
 // transparency. A file that already holds exactly those bytes, privately, is left as it is.
-// False when nothing could be written. `bmp`, when given, receives the file's bytes.
-bool WriteCatalogBmp(const QImage& image, const QString& file, QByteArray* bmp = nullptr);
+// False when nothing could be written.
+bool WriteCatalogBmp(const QImage& image, const QString& file);

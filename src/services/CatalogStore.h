@@ -3,6 +3,7 @@
 #include "services/Recordset.h"
 
 #include <QHash>
+#include <QImage>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -106,16 +107,17 @@ public:
     // Removes the program with its rules and its exported picture.
     bool DeleteProgram(const QString& name);
     // Writes the program's icon (or the default icon, when it has none or it cannot be
-    // decoded) as a BMP to PictureFile(name), `name` as given; `bmp`, when given, receives
-    // the file's bytes. False when the program is unknown or no file could be written.
-    bool ExportProgramIcon(const QString& name, QByteArray* bmp = nullptr);
+    // decoded) as a BMP to PictureFile(name), `name` as given; `picture`, when given, receives
+    // the picture the file holds. False when the program is unknown or no file could be
+    // written.
+    bool ExportProgramIcon(const QString& name, QImage* picture = nullptr);
     // The stored icons of `names` in one read, by name as given: a null array for a program
     // without an icon of its own; names the catalogue does not hold are left out. The
     // launcher reads the icons of a screenful of programs at once and writes each picture
     // when it is shown, with the overload below.
     QHash<QString, QByteArray> GetProgramIcons(const QStringList& names);
     // As ExportProgramIcon, from `icon` as GetProgramIcons read it.
-    bool ExportProgramIcon(const QString& name, const QByteArray& icon, QByteArray* bmp);
+    bool ExportProgramIcon(const QString& name, const QByteArray& icon, QImage* picture);
 
     // Rules. Group rules: Program_Name, Status. User rules: Username, PrgName, Status.
     // A user's rules are those of the stored user with that exact name and exact SID (an
