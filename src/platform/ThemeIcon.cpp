@@ -1,13 +1,13 @@
 #include "platform/ThemeIcon.h"
 
-#include "platform/ImageBytes.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
+#include <QResource>
+#include <QtEndian>
 #include <array>
 
 // Outside any namespace: Q_INIT_RESOURCE declares the resource's function where it stands.
@@ -28,11 +28,24 @@ void Register() {
 }
 
 QString File(const QString& name, int size) {
-    return QStringLiteral(":/orvane/icons/%1/%2.png").arg(size).arg(name);
+    return QStringLiteral(":/orvane/icons/%1/%2.argb").arg(size).arg(name);
 }
 
-// A bundled picture that decodes only the PNG drawing of the size asked for (the smallest one
-// at least as large, scaled down), when it is first asked for.
+// A drawing as the build wrote it: size x size premultiplied ARGB words, little-endian.
+QImage ReadDrawing(const QString& name, int size) {
+    const QResource resource(File(name, size));
+    const QByteArray pixels = resource.uncompressedData();
+    const qsizetype row = qsizetype(size) * 4;
+    if (pixels.size() != row * size)
+        return {};
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < size; ++y)
+        qFromLittleEndian<quint32>(pixels.constData() + y * row, size, image.scanLine(y));
+    return image;
+}
+
+// A bundled picture that reads only the drawing of the size asked for (the smallest one at
+// least as large, scaled down), when it is first asked for.
 class BundledEngine : public QIconEngine {
 public:
     explicit BundledEngine(QString name) : mName(std::move(name)) {}
@@ -67,9 +80,9 @@ private:
         const int size = fits == kSizes.end() ? kSizes.back() : *fits;
         QIcon& drawing = mDrawings[size];
         if (drawing.isNull()) {
-            QFile file(File(mName, size));
-            if (file.open(QIODevice::ReadOnly))
-                drawing = QIcon(QPixmap::fromImage(ImageBytes::Read(file, "png")));
+            const QImage image = ReadDrawing(mName, size);
+            if (!image.isNull())
+                drawing = QIcon(QPixmap::fromImage(image));
         }
         return drawing;
     }
@@ -118,7 +131,7 @@ QStringList BundledNames() {
     QStringList names;
     const QString folder = QStringLiteral(":/orvane/icons/%1").arg(kSizes.front());
     const auto files =
-        QDir(folder).entryInfoList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+        QDir(folder).entryInfoList({QStringLiteral("*.argb")}, QDir::Files, QDir::Name);
     for (const QFileInfo& file : files)
         names << file.completeBaseName();
     return names;
