@@ -102,6 +102,8 @@ void tst_resourceviewer::opensWithTheWaitWindowOnlyWhileFilling() {
         const frmWait* wait = mGlobal::gQueryStatus(mTest->ctx).WaitWindow();
         waitShownWhileFilling =
             wait && wait->isVisible() && wait->prgbar->value() == 1 && wait->prgbar->maximum() == 2;
+        if (waitShownWhileFilling)
+            SaveToGallery(const_cast<frmWait*>(wait), QStringLiteral("frmWait-reading"));
     });
     viewer.CreateMe("  " + Fixture("icons.exe") + "  ");
     QVERIFY(waitShownWhileFilling);
