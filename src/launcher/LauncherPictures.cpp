@@ -43,13 +43,19 @@ namespace modMain {
 
 namespace {
 
-// The picture of a program whose export wrote `picture` (false: it failed), with the
-// fallbacks.
-QIcon PictureOfExport(AppContext& ctx, bool exported, const QImage& picture,
-                      PictureReader& reader) {
+// The picture of a program that `exportTo` (a call writing its picture file and handing back
+// the picture) wrote; the default icon when the export fails or cannot be written, and a drawn
+// program picture when even the default icon cannot be read.
+template <class Export>
+QIcon ExportedPicture(AppContext& ctx, PictureReader& reader, Export&& exportTo) {
     QIcon icon;
-    if (exported)
-        icon = reader.Shown(picture);
+    QImage picture;
+    try {
+        if (exportTo(&picture))
+            icon = reader.Shown(picture);
+    } catch (const OrvError&) {
+        // A picture that cannot be written is no reason to hide the program.
+    }
     if (icon.isNull())
         icon = reader.Read(ctx.paths.DefaultIcon());
     if (icon.isNull())
@@ -60,15 +66,9 @@ QIcon PictureOfExport(AppContext& ctx, bool exported, const QImage& picture,
 } // namespace
 
 QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader) {
-    bool exported = false;
-    QImage picture;
-    try {
-        exported = ctx.Catalog().ExportProgramIcon(name, &picture);
-    } catch (const OrvError&) {
-        // A picture that cannot be written is no reason to hide the program.
-        exported = false;
-    }
-    return PictureOfExport(ctx, exported, picture, reader);
+    return ExportedPicture(ctx, reader, [&](QImage* picture) {
+        return ctx.Catalog().ExportProgramIcon(name, picture);
+    });
 }
 
 namespace {
@@ -130,9 +130,7 @@ QIcon ProgramPictures::Export(int index, const QString& name) {
     if (!mCtx.catalog)
         return MenuArt::Picture(MenuArt::Kind::Program);
     constexpr int kScreenful = 64;
-    bool exported = false;
-    QImage picture;
-    try {
+    return ExportedPicture(mCtx, mReader, [&](QImage* picture) {
         CatalogStore& catalog = mCtx.Catalog();
         auto icon = mIcons.constFind(name);
         if (icon == mIcons.constEnd() && index >= 1 && index <= mNames.size()) {
@@ -145,18 +143,14 @@ QIcon ProgramPictures::Export(int index, const QString& name) {
             mIcons.insert(catalog.GetProgramIcons(unread));
             icon = mIcons.constFind(name);
         }
-        if (icon != mIcons.constEnd()) {
-            exported = catalog.ExportProgramIcon(name, *icon, &picture);
-            mIcons.erase(icon);
-        } else {
+        if (icon == mIcons.constEnd()) {
             // Not where the list put it, or gone from the catalogue since the build.
-            exported = catalog.ExportProgramIcon(name, &picture);
+            return catalog.ExportProgramIcon(name, picture);
         }
-    } catch (const OrvError&) {
-        // A picture that cannot be written is no reason to hide the program.
-        exported = false;
-    }
-    return PictureOfExport(mCtx, exported, picture, mReader);
+        const QByteArray bytes = *icon;
+        mIcons.erase(icon);
+        return catalog.ExportProgramIcon(name, bytes, picture);
+    });
 }
 
 QIcon FolderPicture(AppContext& ctx, PictureReader& reader) {

@@ -17,12 +17,13 @@ class PictureReader {
 public:
     // The picture in `file`; a null icon when the file is missing or holds no picture.
     QIcon Read(const QString& file);
-    // The picture a file holding `bytes` shows.
-    QIcon Decode(const QByteArray& bytes);
     // `image` as a picture to show; copies of one image share one picture.
     QIcon Shown(const QImage& image);
 
 private:
+    // The picture a file holding `bytes` shows.
+    QIcon Decode(const QByteArray& bytes);
+
     QHash<QByteArray, QIcon> mDecoded;
     QHash<qint64, QIcon> mShown; // by QImage::cacheKey
 };

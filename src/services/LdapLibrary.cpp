@@ -14,8 +14,8 @@ LazyLibrary<LdapLibrary> Load() {
                      QStringLiteral("Ask your administrator to install OpenLDAP's client "
                                     "library (Debian package libldap-2.5-0).")))
         return loaded;
-        // liblber's functions are found through libldap, which depends on it.
 #define ORV_LDAP_RESOLVE(name) loaded.Resolve(library, #name, loaded.api.name);
+    // liblber's functions are found through libldap, which depends on it.
     ORV_LDAP_FUNCTIONS(ORV_LDAP_RESOLVE)
 #undef ORV_LDAP_RESOLVE
     loaded.Complete(what);
