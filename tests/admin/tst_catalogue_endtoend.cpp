@@ -14,6 +14,7 @@
 #include "widgets/GlyphButton.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>

@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QImageReader>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -1248,6 +1249,90 @@ private slots:
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("plan"));
+    }
+
+    void manyRulesStayQuick() {
+        // The launcher's pattern: thousands of rules, two rule queries per candidate. The rows
+        // are seeded in one transaction (one commit per store call would take minutes of
+        // fsync); a few go through the store to check that both kinds of rows mix.
+        constexpr int kPrograms = 3000;
+        QVERIFY(Store().AddUser(QStringLiteral("ann"), QStringLiteral("S-1")));
+        QVERIFY(Store().AddGroup(QStringLiteral("Staff")));
+        QVERIFY(Add(QStringLiteral("First")));
+        QVERIFY(Store().AddPermission(QStringLiteral("Staff"), 1, QStringLiteral("First"), 2));
+        {
+            QSqlDatabase db = RawConnection(QStringLiteral("seed"));
+            QVERIFY(db.open());
+            QVERIFY(db.transaction());
+            {
+                QSqlQuery program(db);
+                QVERIFY(program.prepare(QStringLiteral(
+                    "INSERT INTO programs (program_name, name_key, added_date) VALUES (?, ?, ?)")));
+                QSqlQuery rule(db);
+                QVERIFY(rule.prepare(QStringLiteral(
+                    "INSERT INTO permissions (object_id, program_id, status)"
+                    " SELECT o.object_id, p.program_id, ? FROM principals o, programs p"
+                    " WHERE o.object_name = ? AND o.object_kind = ? AND p.name_key = ?")));
+                for (int i = 0; i < kPrograms; ++i) {
+                    const QString name = QStringLiteral("Program %1").arg(i);
+                    program.addBindValue(name);
+                    program.addBindValue(name.toUpper());
+                    program.addBindValue(QStringLiteral("2024-01-01T00:00:00.000Z"));
+                    QVERIFY(program.exec());
+                    for (const auto& [principal, kind] :
+                         {std::pair{"Staff", 2}, std::pair{"ann", 1}}) {
+                        if (kind == 1 && i % 10 != 0)
+                            continue;
+                        rule.addBindValue(i % 2);
+                        rule.addBindValue(QLatin1String(principal));
+                        rule.addBindValue(kind);
+                        rule.addBindValue(name.toUpper());
+                        QVERIFY(rule.exec());
+                    }
+                }
+            }
+            QVERIFY(db.commit());
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+        QVERIFY(Add(QStringLiteral("Last")));
+        QVERIFY(Store().AddPermission(QStringLiteral("Staff"), 1, QStringLiteral("Last"), 2));
+
+        Recordset group = Store().GetGroupPermissions(QStringLiteral("Staff"));
+        QCOMPARE(group.RecordCount(), kPrograms + 2);
+        QCOMPARE(group.Fields(QStringLiteral("Program_Name")).toString(), QStringLiteral("First"));
+        QCOMPARE(group.Rows().last().first().toString(), QStringLiteral("Last"));
+        QCOMPARE(
+            Store().GetUserPermissions(QStringLiteral("ann"), QStringLiteral("S-1")).RecordCount(),
+            kPrograms / 10);
+        QCOMPARE(Store().GetPrograms().RecordCount(), kPrograms + 2);
+
+        QElapsedTimer timer;
+        timer.start();
+        constexpr int kCandidates = 300;
+        for (int i = 0; i < kCandidates; ++i) {
+            QCOMPARE(Store()
+                         .GetUserPermissions(QStringLiteral("ann"), QStringLiteral("S-1"))
+                         .RecordCount(),
+                     kPrograms / 10);
+            QCOMPARE(Store().GetGroupPermissions(QStringLiteral("Staff")).RecordCount(),
+                     kPrograms + 2);
+        }
+        const qint64 elapsed = timer.elapsed();
+        qInfo("%d candidates x 2 rule queries over %d rules: %lld ms", kCandidates, kPrograms,
+              elapsed);
+        timer.restart();
+        for (int i = 0; i < kPrograms; ++i) {
+            const QString name = QStringLiteral("program %1").arg(i);
+            QCOMPARE(Store().GetGroupRuleStatus(QStringLiteral("Staff"), name),
+                     std::optional<int>(i % 2));
+            QCOMPARE(Store().GetUserRuleStatus(QStringLiteral("ann"), QStringLiteral("S-1"), name),
+                     i % 10 == 0 ? std::optional<int>(i % 2) : std::nullopt);
+        }
+        qInfo("%d candidates x 2 one-rule lookups: %lld ms", kPrograms, timer.elapsed());
+        // Generous: a regression to a full scan per row or a fresh prepare per row shows up
+        // as seconds per query, not as the few milliseconds expected here.
+        QVERIFY2(elapsed < 60000, qPrintable(QString::number(elapsed)));
     }
 
     // --- Folders --------------------------------------------------------------------------
