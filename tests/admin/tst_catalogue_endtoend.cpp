@@ -14,7 +14,6 @@
 #include "widgets/GlyphButton.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
