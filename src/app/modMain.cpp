@@ -4,6 +4,7 @@
 #include "admin/ReportMenu.h"
 #include "admin/SecurityMenu.h"
 #include "admin/frmSetup.h"
+#include "app/FontWarmUp.h"
 #include "app/frmSplash.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
@@ -161,6 +162,7 @@ int Run(int argc, char* argv[]) {
         return 2;
     }
     OrvApplication app(argc, argv);
+    const FontWarmUp fonts;
     QApplication::setApplicationName(QStringLiteral("Tessaro Orvane"));
     QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
     QApplication::setApplicationVersion(

@@ -13,7 +13,9 @@
 #include <QComboBox>
 #include <QHostInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QTest>
+#include <grp.h>
 #include <optional>
 #include <unistd.h>
 
@@ -307,6 +309,49 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(garbage.fileName(), t.ctx.paths.DatabaseFile()));
         t.ctx.catalog.reset();
         QVERIFY_THROWS_EXCEPTION(OrvError, modMain::Main(t.ctx));
+    }
+
+    // The executable itself, on a plain user's own catalogue, from launch to its main window's
+    // first frame: under the sanitizers this covers what only a real start does (the font
+    // database filled on a second thread while the catalogue opens).
+    void executablePaintsItsMainWindow_data() {
+        QTest::addColumn<bool>("administrator");
+        QTest::newRow("user") << false;
+        QTest::newRow("administrator") << true;
+    }
+    void executablePaintsItsMainWindow() {
+        ORV_AS_TEST_ACCOUNT();
+        QFETCH(bool, administrator);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString appDir = dir.filePath("app");
+        const group* own = getgrgid(getgid());
+        QVERIFY(own);
+        const QString group = QString::fromLocal8Bit(own->gr_name);
+        {
+            AppPaths paths(appDir, dir.filePath("cache"));
+            QCOMPARE(paths.EnsureFiles(), QString());
+            CatalogStore catalog;
+            catalog.OpenDatabase(paths.DatabaseFile());
+            QVERIFY(catalog.AddGroup(group));
+            QVERIFY(catalog.AddProgram("Editor", "", "/usr/bin/true", "", "/tmp", ""));
+            QVERIFY(catalog.AddPermission(group, 1, "Editor", CatalogStore::KindGroup));
+            RegistryStore settings(appDir + "/settings.ini", EffectiveUid());
+            settings.CreateKey(kRoot, kKey);
+            settings.SetValue(kRoot, kKey, "5", QHostInfo::localHostName());
+            settings.SetValue(kRoot, kKey, "6", administrator ? group : "root");
+        }
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+        program.setProcessEnvironment(env);
+        program.start(ORV_EXECUTABLE, {"--app-dir", appDir, "--exit-after-first-paint"});
+        QVERIFY(program.waitForFinished(120000));
+        const QByteArray errors = program.readAllStandardError();
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(program.exitCode() == 0, errors.constData());
+        QVERIFY2(program.readAllStandardOutput().contains("painted"), errors.constData());
     }
 };
 
