@@ -39,8 +39,36 @@ int NavPane::GroupIndex(const QString& key) const {
 
 void NavPane::AddMenuGroup(const QString& key, const QString& caption, long style, bool expanded,
                            int picture) {
-    auto* page = new QListWidget(mBox);
-    page->setObjectName(key);
+    auto* holder = new QWidget(mBox);
+    holder->setObjectName(key);
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const QIcon icon = GroupImages ? GroupImages->Item(picture) : QIcon();
+    mGroups.append({key, caption, style, expanded, picture});
+    mHolders.append(holder);
+    mPages.append(nullptr);
+    const int index = mBox->addItem(holder, icon, caption);
+    mBox->setItemToolTip(index, caption);
+    if (expanded && !mExpandedChosen) {
+        mExpandedChosen = true;
+        mBox->setCurrentIndex(index);
+    } else if (!mExpandedChosen) {
+        mBox->setCurrentIndex(0);
+    }
+    if (index == 0)
+        connect(mBox, &QToolBox::currentChanged, this, [this](int group) { Page(group); });
+    if (mBox->currentIndex() == index)
+        Page(index);
+}
+
+QListWidget* NavPane::Page(int group) const {
+    if (group < 0 || group >= mPages.size())
+        return nullptr;
+    if (QListWidget* page = mPages.at(group))
+        return page;
+    QWidget* holder = mHolders.at(group);
+    auto* page = new QListWidget(holder);
+    page->setObjectName(mGroups.at(group).key);
     page->setFrameShape(QFrame::NoFrame);
     page->setSelectionMode(QAbstractItemView::NoSelection);
     page->setFocusPolicy(Qt::TabFocus);
@@ -49,7 +77,7 @@ void NavPane::AddMenuGroup(const QString& key, const QString& caption, long styl
     page->setSpacing(2);
     if (ItemImages)
         page->setIconSize(ItemImages->ImageSize());
-    if (style == 1) {
+    if (mGroups.at(group).style == 1) {
         QPalette tinted = page->palette();
         const QColor base = tinted.color(QPalette::Base);
         const QColor accent = tinted.color(QPalette::Highlight);
@@ -59,19 +87,30 @@ void NavPane::AddMenuGroup(const QString& key, const QString& caption, long styl
         page->setPalette(tinted);
     }
     connect(page, &QListWidget::itemClicked, this, &NavPane::ItemClicked);
-    page->installEventFilter(this);
+    page->installEventFilter(const_cast<NavPane*>(this));
+    mPages[group] = page;
+    // Items go to the first group of their key, as AddMenuItem places them.
+    const QString& key = mGroups.at(group).key;
+    if (GroupIndex(key) == group)
+        for (qsizetype i = 0; i < mItems.size(); ++i)
+            if (mItems.at(i).groupKey == key)
+                AddItemWidget(page, i);
+    holder->layout()->addWidget(page);
+    return page;
+}
 
-    const QIcon icon = GroupImages ? GroupImages->Item(picture) : QIcon();
-    const int index = mBox->addItem(page, icon, caption);
-    mBox->setItemToolTip(index, caption);
-    mGroups.append({key, caption, style, expanded, picture});
-    mPages.append(page);
-    if (expanded && !mExpandedChosen) {
-        mExpandedChosen = true;
-        mBox->setCurrentIndex(index);
-    } else if (!mExpandedChosen) {
-        mBox->setCurrentIndex(0);
-    }
+void NavPane::AddItemWidget(QListWidget* page, qsizetype item) const {
+    const Item& entry = mItems.at(item);
+    auto* widgetItem = new QListWidgetItem(entry.caption);
+    if (ItemImages)
+        widgetItem->setIcon(ItemImages->Item(entry.picture));
+    widgetItem->setToolTip(entry.descriptiveText);
+    widgetItem->setStatusTip(entry.descriptiveText);
+    widgetItem->setData(Qt::AccessibleDescriptionRole, entry.descriptiveText);
+    widgetItem->setData(kItemIndexRole, static_cast<int>(item));
+    widgetItem->setFlags(entry.enabled ? Qt::ItemIsEnabled : Qt::NoItemFlags);
+    page->addItem(widgetItem);
+    mItemWidgets[item] = widgetItem;
 }
 
 void NavPane::AddMenuItem(const QString& key, const QString& groupKey, const QString& caption,
@@ -80,17 +119,10 @@ void NavPane::AddMenuItem(const QString& key, const QString& groupKey, const QSt
     if (group < 0)
         throw OrvError(35601, QStringLiteral("Element not found: menu group %1").arg(groupKey),
                        QStringLiteral("NavPane"));
-    auto* widgetItem = new QListWidgetItem(caption);
-    if (ItemImages)
-        widgetItem->setIcon(ItemImages->Item(picture));
-    widgetItem->setToolTip(descriptiveText);
-    widgetItem->setStatusTip(descriptiveText);
-    widgetItem->setData(Qt::AccessibleDescriptionRole, descriptiveText);
-    widgetItem->setData(kItemIndexRole, static_cast<int>(mItems.size()));
-    widgetItem->setFlags(enabled ? Qt::ItemIsEnabled : Qt::NoItemFlags);
-    mPages.at(group)->addItem(widgetItem);
     mItems.append({key, groupKey, caption, enabled, value, picture, descriptiveText});
-    mItemWidgets.append(widgetItem);
+    mItemWidgets.append(nullptr);
+    if (QListWidget* page = mPages.at(group))
+        AddItemWidget(page, mItems.size() - 1);
 }
 
 bool NavPane::eventFilter(QObject* watched, QEvent* event) {
@@ -134,9 +166,9 @@ void NavPane::OpenGroup(const QString& groupKey) {
 }
 
 QListWidget* NavPane::ItemHost(int index) const {
-    if (index < 1 || index > mItemWidgets.size())
+    if (index < 1 || index > mItems.size())
         return nullptr;
-    return ::Item(mItemWidgets, index)->listWidget();
+    return Page(GroupIndex(::Item(mItems, index).groupKey));
 }
 
 QRect NavPane::ItemRect(int index) const {

@@ -82,13 +82,20 @@ protected:
 
 private:
     int GroupIndex(const QString& key) const;
+    // The list of group `group`, made with its items when the group is first opened or asked
+    // for: a closed group is only a header, which keeps a start from building lists nobody
+    // has opened yet.
+    QListWidget* Page(int group) const;
+    void AddItemWidget(QListWidget* page, qsizetype item) const;
     void ItemClicked(QListWidgetItem* item);
 
     QToolBox* mBox = nullptr;
     int mSpeed = 100;
     bool mExpandedChosen = false;
     QList<Group> mGroups;
-    QList<QListWidget*> mPages;
+    // Per group, the box's page, and the list inside it once made.
+    QList<QWidget*> mHolders;
+    mutable QList<QListWidget*> mPages;
     QList<Item> mItems;
-    QList<QListWidgetItem*> mItemWidgets;
+    mutable QList<QListWidgetItem*> mItemWidgets;
 };
