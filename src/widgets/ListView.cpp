@@ -151,6 +151,28 @@ public:
     }
 };
 
+// Lays its items out as soon as it has its size, until it is first painted. Qt puts a layout
+// off until the next paint, and a layout made while painting marks the whole view dirty
+// again: the first frame would paint the list twice.
+class ListViewItemsView : public QListView {
+public:
+    using QListView::QListView;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QListView::resizeEvent(event);
+        if (!mPainted)
+            executeDelayedItemsLayout();
+    }
+    void paintEvent(QPaintEvent* event) override {
+        mPainted = true;
+        QListView::paintEvent(event);
+    }
+
+private:
+    bool mPainted = false;
+};
+
 // In the icon view every item takes its whole grid cell, where its name wraps and, when too
 // long, ends in an ellipsis: no item needs measuring, which for thousands of names would mean
 // laying out every one of them before the first frame.
@@ -173,7 +195,7 @@ ListView::ListView(QWidget* parent) : QWidget(parent) {
     mPictures = new ListViewPictures(this);
     mPictures->setSourceModel(mModel);
 
-    mList = new QListView(this);
+    mList = new ListViewItemsView(this);
     mList->setObjectName(QStringLiteral("ListViewItems"));
     mList->setModel(mPictures);
     mList->setItemDelegate(new ListViewCells(mList));
