@@ -2,6 +2,7 @@
 
 #include "launcher/Launching.h"
 #include "launcher/MenuArt.h"
+#include "platform/ThemeIcon.h"
 #include "services/AppContext.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
@@ -26,7 +27,7 @@ frmFolderMenu::frmFolderMenu(AppContext& ctx, QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmFolderMenu"));
     setWindowTitle(QStringLiteral("Folder Menu.."));
-    setWindowIcon(MenuArt::Picture(MenuArt::Kind::Folder));
+    setWindowIcon(ThemeIcon::ForWindow(MenuArt::Picture(MenuArt::Kind::Folder)));
     resize(560, 380);
 
     ImageList1 = std::make_unique<ImageList>(QSize(24, 24));

@@ -8,6 +8,7 @@
 #include "launcher/frmProperties.h"
 #include "platform/OrvError.h"
 #include "platform/Text.h"
+#include "platform/ThemeIcon.h"
 #include "services/AppContext.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
@@ -47,7 +48,7 @@ frmMain::~frmMain() {
 void frmMain::BuildControls() {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Brindlecove Tessaro"));
-    setWindowIcon(MenuArt::Picture(MenuArt::Kind::Group, 2));
+    setWindowIcon(ThemeIcon::ForWindow(MenuArt::Picture(MenuArt::Kind::Group, 2)));
     resize(780, 500);
 
     NavPane1 = new NavPane(this);

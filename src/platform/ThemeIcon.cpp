@@ -103,7 +103,36 @@ QHash<QString, QIcon>& Known() {
     return known;
 }
 
+// Another icon, offering only the sizes a window icon is shown at.
+class WindowIconEngine : public QIconEngine {
+public:
+    explicit WindowIconEngine(QIcon icon) : mIcon(std::move(icon)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return mIcon.pixmap(size, mode, state);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        mIcon.paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return mIcon.actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}};
+    }
+    QIconEngine* clone() const override { return new WindowIconEngine(mIcon); }
+    QString key() const override { return QStringLiteral("OrvaneWindowIcon"); }
+
+private:
+    QIcon mIcon;
+};
+
 } // namespace
+
+QIcon ForWindow(const QIcon& icon) {
+    return icon.isNull() ? QIcon() : QIcon(new WindowIconEngine(icon));
+}
 
 QIcon Bundled(const QString& name) {
     Register();

@@ -15,5 +15,8 @@ QIcon Named(const QString& name);
 QIcon Bundled(const QString& name);
 // Every bundled name, sorted.
 QStringList BundledNames();
+// `icon` for a window's title bar and taskbar entry, offered at the few sizes those show. An
+// X11 window carries every size its icon offers, made and sent when the window is created.
+QIcon ForWindow(const QIcon& icon);
 
 } // namespace ThemeIcon

@@ -113,6 +113,9 @@ private Q_SLOTS:
         QCOMPARE(f.form->NavPane1->Groups().size(), admin ? 5 : 3);
         QCOMPARE(f.form->NavPane1->Items().size(), admin ? 16 : 7);
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Brindlecove Tessaro"));
+        // Its icon draws, and X11 is not sent sizes no taskbar shows with every new window.
+        QVERIFY(!f.form->windowIcon().pixmap(32).isNull());
+        QVERIFY(!f.form->windowIcon().availableSizes().contains(QSize(192, 192)));
         QCOMPARE(f.form->NavPane1->Speed(), 100);
         QCOMPARE(f.t.ctx.mainWindow.data(), f.form.get());
     }
