@@ -1,7 +1,8 @@
 // Launch to first painted frame of the real executable, for an administrator and for a user,
 // at 1,000, 10,000 and 50,000 programs, against two programs started the same way in the
 // same run: a bare QMainWindow, and the floor, a plain read of the programs' names from the
-// same catalogue shown in a QListView. Prints the medians of paired runs and their ratios.
+// same catalogue shown in a QListView. Prints the medians of the runs and their ratios; each
+// run starts the bare window, the floor and the program for both roles in turn.
 //
 //   bench_startup_window [--runs N] [--sizes 1000,10000,50000]
 //   bench_startup_window --prepare DIR [--sizes N] [--user]   (a folder to profile one start)
@@ -183,27 +184,39 @@ int main(int argc, char* argv[]) {
                 "app ms", "app/bare", "flr/bare", "app/flr");
     for (const QString& size : parser.value("sizes").split(u',')) {
         const int programs = size.toInt();
-        for (const bool admin : {true, false}) {
-            const QString dir = root.filePath(QStringLiteral("%1-%2").arg(size, admin ? "a" : "u"));
-            MakeAppDir(dir, programs, admin);
-            const QString cache = dir + QStringLiteral("/cache");
-            const QString database = dir + QStringLiteral("/database/Orvane.mdb");
-            QList<double> bare, floor, full;
-            LaunchToPaint(
-                {QStringLiteral(ORV_EXECUTABLE), "--app-dir", dir, "--exit-after-first-paint"},
-                cache); // the first start exports the pictures
-            for (int r = 0; r < runs; ++r) {
-                bare << LaunchToPaint({self, "--bare"}, cache);
-                floor << LaunchToPaint({self, "--floor", database}, cache);
-                full << LaunchToPaint(
-                    {QStringLiteral(ORV_EXECUTABLE), "--app-dir", dir, "--exit-after-first-paint"},
-                    cache);
-            }
-            const double b = Median(bare), f = Median(floor), a = Median(full);
-            std::printf("%8d %6s %9.1f %9.1f %9.1f %8.2f %8.2f %8.2f\n", programs,
-                        admin ? "admin" : "user", b, f, a, a / b, f / b, a / f);
-            std::fflush(stdout);
+        // Both roles' catalogues hold the same programs, and every run starts all four programs
+        // one after the other: a machine that slows down for a while slows all of them.
+        struct Role {
+            bool admin;
+            QString dir;
+            QList<double> full;
+        } roles[] = {{true, root.filePath(size + QStringLiteral("-a")), {}},
+                     {false, root.filePath(size + QStringLiteral("-u")), {}}};
+        const auto launch = [](const Role& role) {
+            return LaunchToPaint(
+                {QStringLiteral(ORV_EXECUTABLE), "--app-dir", role.dir, "--exit-after-first-paint"},
+                role.dir + QStringLiteral("/cache"));
+        };
+        for (Role& role : roles) {
+            MakeAppDir(role.dir, programs, role.admin);
+            launch(role); // the first start exports the pictures
         }
+        const QString cache = roles[0].dir + QStringLiteral("/cache");
+        const QString database = roles[0].dir + QStringLiteral("/database/Orvane.mdb");
+        QList<double> bare, floor;
+        for (int r = 0; r < runs; ++r) {
+            bare << LaunchToPaint({self, "--bare"}, cache);
+            floor << LaunchToPaint({self, "--floor", database}, cache);
+            for (Role& role : roles)
+                role.full << launch(role);
+        }
+        const double b = Median(bare), f = Median(floor);
+        for (const Role& role : roles) {
+            const double a = Median(role.full);
+            std::printf("%8d %6s %9.1f %9.1f %9.1f %8.2f %8.2f %8.2f\n", programs,
+                        role.admin ? "admin" : "user", b, f, a, a / b, f / b, a / f);
+        }
+        std::fflush(stdout);
     }
     return 0;
 }
