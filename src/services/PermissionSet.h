@@ -21,6 +21,10 @@ struct UserRule {
     QString UpperProgram = UpperProgramName(ProgramName);
 };
 
+// Strings and a number: a growing list moves its rules with a memory copy.
+Q_DECLARE_TYPEINFO(GroupRule, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(UserRule, Q_RELOCATABLE_TYPE);
+
 // The current user's rules, collected once at start-up; kept in the order they were added.
 class PermissionSet {
 public:
