@@ -158,7 +158,9 @@ QByteArray EncodeBmp(const QImage& image) {
 // alone, holding exactly `bytes`. One open, fstat and read: the list asks this of every
 // picture it shows at every start.
 bool HoldsAlready(const QString& file, const QByteArray& bytes) {
-    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Non-blocking, so that a FIFO left under a picture's name cannot hold the list up.
+    const int fd =
+        ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat info {};

@@ -16,6 +16,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 #include <QUrl>
 #include <QtEndian>
 #include <functional>
@@ -886,6 +887,7 @@ private slots:
         QTest::newRow("readable by others") << "mode" << true;
         QTest::newRow("link to the same bytes") << "link" << true;
         QTest::newRow("missing") << "remove" << true;
+        QTest::newRow("a FIFO in its place") << "fifo" << true;
     }
 
     void picturesAreRewrittenOnlyWhenTheyDiffer() {
@@ -906,6 +908,9 @@ private slots:
             QVERIFY(QFile::remove(file) && QFile::link(copy, file));
         } else if (change == "remove") {
             QVERIFY(QFile::remove(file));
+        } else if (change == "fifo") {
+            QVERIFY(QFile::remove(file));
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
         }
         const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
         if (QFileInfo::exists(file)) {
