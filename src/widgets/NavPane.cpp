@@ -20,6 +20,7 @@ NavPane::NavPane(QWidget* parent) : QWidget(parent) {
     mBox = new QToolBox(this);
     mBox->setObjectName(QStringLiteral("NavPaneBox"));
     layout->addWidget(mBox);
+    connect(mBox, &QToolBox::currentChanged, this, [this](int group) { Page(group); });
     setMinimumWidth(170);
 }
 
@@ -44,6 +45,8 @@ void NavPane::AddMenuGroup(const QString& key, const QString& caption, long styl
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     const QIcon icon = GroupImages ? GroupImages->Item(picture) : QIcon();
+    // Known before the box adds it: the first group added becomes current then, and the
+    // current group's list is made at once.
     mGroups.append({key, caption, style, expanded, picture});
     mHolders.append(holder);
     mPages.append(nullptr);
@@ -55,13 +58,9 @@ void NavPane::AddMenuGroup(const QString& key, const QString& caption, long styl
     } else if (!mExpandedChosen) {
         mBox->setCurrentIndex(0);
     }
-    if (index == 0)
-        connect(mBox, &QToolBox::currentChanged, this, [this](int group) { Page(group); });
-    if (mBox->currentIndex() == index)
-        Page(index);
 }
 
-QListWidget* NavPane::Page(int group) const {
+QListWidget* NavPane::Page(int group) {
     if (group < 0 || group >= mPages.size())
         return nullptr;
     if (QListWidget* page = mPages.at(group))
@@ -87,7 +86,7 @@ QListWidget* NavPane::Page(int group) const {
         page->setPalette(tinted);
     }
     connect(page, &QListWidget::itemClicked, this, &NavPane::ItemClicked);
-    page->installEventFilter(const_cast<NavPane*>(this));
+    page->installEventFilter(this);
     mPages[group] = page;
     // Items go to the first group of their key, as AddMenuItem places them.
     const QString& key = mGroups.at(group).key;
@@ -99,7 +98,7 @@ QListWidget* NavPane::Page(int group) const {
     return page;
 }
 
-void NavPane::AddItemWidget(QListWidget* page, qsizetype item) const {
+void NavPane::AddItemWidget(QListWidget* page, qsizetype item) {
     const Item& entry = mItems.at(item);
     auto* widgetItem = new QListWidgetItem(entry.caption);
     if (ItemImages)
@@ -165,13 +164,13 @@ void NavPane::OpenGroup(const QString& groupKey) {
         mBox->setCurrentIndex(index);
 }
 
-QListWidget* NavPane::ItemHost(int index) const {
+QListWidget* NavPane::ItemHost(int index) {
     if (index < 1 || index > mItems.size())
         return nullptr;
     return Page(GroupIndex(::Item(mItems, index).groupKey));
 }
 
-QRect NavPane::ItemRect(int index) const {
+QRect NavPane::ItemRect(int index) {
     QListWidget* host = ItemHost(index);
     return host ? host->visualItemRect(::Item(mItemWidgets, index)) : QRect();
 }

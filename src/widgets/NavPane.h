@@ -70,9 +70,10 @@ public:
     QString CurrentGroup() const;
     void OpenGroup(const QString& groupKey);
     // Where item number `index` (1-based over Items()) is drawn, for clicking it: the list
-    // widget of its group and the item's rectangle in that widget's viewport.
-    QListWidget* ItemHost(int index) const;
-    QRect ItemRect(int index) const;
+    // widget of its group (made now if the group was never opened) and the item's rectangle in
+    // that widget's viewport.
+    QListWidget* ItemHost(int index);
+    QRect ItemRect(int index);
 
 signals:
     void ItemClick(const QString& key);
@@ -85,8 +86,8 @@ private:
     // The list of group `group`, made with its items when the group is first opened or asked
     // for: a closed group is only a header, which keeps a start from building lists nobody
     // has opened yet.
-    QListWidget* Page(int group) const;
-    void AddItemWidget(QListWidget* page, qsizetype item) const;
+    QListWidget* Page(int group);
+    void AddItemWidget(QListWidget* page, qsizetype item);
     void ItemClicked(QListWidgetItem* item);
 
     QToolBox* mBox = nullptr;
@@ -95,7 +96,7 @@ private:
     QList<Group> mGroups;
     // Per group, the box's page, and the list inside it once made.
     QList<QWidget*> mHolders;
-    mutable QList<QListWidget*> mPages;
+    QList<QListWidget*> mPages;
     QList<Item> mItems;
-    mutable QList<QListWidgetItem*> mItemWidgets;
+    QList<QListWidgetItem*> mItemWidgets;
 };
