@@ -9,13 +9,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // Runs the built orvanectl on personal application folders of the unprivileged test account:
 // their settings sit beside them and the account is the caller the rights check sees.
 namespace {
 
+template <typename... T> void Row(const char* name, const T&... values) {
+    (QTest::newRow(name) << ... << values);
+}
+
 const QString kMe = QString::fromLatin1(kTestAccount);
 // A group that neither the test account nor "nobody" is in.
-const QString kOtherGroup = QStringLiteral("root");
+const QString kOtherGroup = u"root"_s;
 
 struct CtlRun {
     int status = -1;
@@ -27,27 +33,30 @@ struct CtlRun {
 CtlRun Ctl(const QString& appDir, QStringList args) {
     // First, so that a row ending in an option without its value stays without one.
     args.prepend(appDir);
-    args.prepend(QStringLiteral("--app-dir"));
+    args.prepend(u"--app-dir"_s);
     QProcess process;
     process.start(QStringLiteral(ORV_CTL), args);
     CtlRun run;
     if (!process.waitForFinished(60000)) {
         process.kill();
-        run.err = QStringLiteral("no answer within a minute");
+        run.err = u"no answer within a minute"_s;
         return run;
     }
     run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
-    if (args.contains(QStringLiteral("--json")))
+    if (args.contains(u"--json"_s))
         run.json = QJsonDocument::fromJson(run.out.toUtf8());
     return run;
 }
 
+// A command line's words, <me> standing for the test account.
+QStringList Args(const QString& line) {
+    return QString(line).replace("<me>", kMe).split(u' ');
+}
+
 QString Describe(const CtlRun& run) {
-    return QStringLiteral("status %1\nstdout:\n%2\nstderr:\n%3")
-        .arg(run.status)
-        .arg(run.out, run.err);
+    return u"status %1\nstdout:\n%2\nstderr:\n%3"_s.arg(run.status).arg(run.out, run.err);
 }
 
 // Runs a command that must succeed.
@@ -72,35 +81,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("userRule");
         QTest::addColumn<QString>("groupRule");
         QTest::addColumn<QJsonValue>("member");
-        const QString group = QStringLiteral("group ") + kMe;
-        const QString user = QStringLiteral("user ") + kMe;
+        const QString group = u"group "_s + kMe;
+        const QString user = u"user "_s + kMe;
         const QJsonValue notAsked(QJsonValue::Null);
-        QTest::newRow("U Allow, G Allow")
-            << QStringList{"allow group", "allow user"} << false << true
-            << "U Allow, G Allow, group candidate" << group << "Allow"
-            << "Allow" << notAsked;
-        QTest::newRow("U Allow, G Deny") << QStringList{"deny group", "allow user"} << false << true
-                                         << "U Allow, G Deny, user candidate" << user << "Allow"
-                                         << "Deny" << notAsked;
-        QTest::newRow("U Allow, G none") << QStringList{"allow user"} << false << true
-                                         << "U Allow, G none, user candidate" << user << "Allow"
-                                         << "none" << notAsked;
-        QTest::newRow("U Deny, G Allow")
-            << QStringList{"allow group", "deny user"} << false << false
-            << "U Deny, G Allow, group candidate" << group << "Deny"
-            << "Allow" << notAsked;
-        QTest::newRow("U none, G Allow, member")
-            << QStringList{"allow group"} << false << true
-            << "U none, G Allow, group candidate, member" << group << "none"
-            << "Allow" << QJsonValue(true);
-        QTest::newRow("U Deny, G Deny: no candidate")
-            << QStringList{"deny group", "deny user"} << false << false << "not a candidate"
-            << QString() << QString() << QString() << notAsked;
-        QTest::newRow("Allow of a group he is not in")
-            << QStringList{"allow other"} << false << false << "not a candidate" << QString()
-            << QString() << QString() << notAsked;
-        QTest::newRow("administrator, no rules") << QStringList{} << true << true << "administrator"
-                                                 << QString() << QString() << QString() << notAsked;
+        Row("U Allow, G Allow", QStringList{"allow group", "allow user"}, false, true,
+            "U Allow, G Allow, group candidate", group, "Allow", "Allow", notAsked);
+        Row("U Allow, G Deny", QStringList{"deny group", "allow user"}, false, true,
+            "U Allow, G Deny, user candidate", user, "Allow", "Deny", notAsked);
+        Row("U Allow, G none", QStringList{"allow user"}, false, true,
+            "U Allow, G none, user candidate", user, "Allow", "none", notAsked);
+        Row("U Deny, G Allow", QStringList{"allow group", "deny user"}, false, false,
+            "U Deny, G Allow, group candidate", group, "Deny", "Allow", notAsked);
+        Row("U none, G Allow, member", QStringList{"allow group"}, false, true,
+            "U none, G Allow, group candidate, member", group, "none", "Allow", QJsonValue(true));
+        Row("U Deny, G Deny: no candidate", QStringList{"deny group", "deny user"}, false, false,
+            "not a candidate", QString(), QString(), QString(), notAsked);
+        Row("Allow of a group he is not in", QStringList{"allow other"}, false, false,
+            "not a candidate", QString(), QString(), QString(), notAsked);
+        Row("administrator, no rules", QStringList{}, true, true, "administrator", QString(),
+            QString(), QString(), notAsked);
     }
     void whyExplainsTheDecision() {
         ORV_AS_TEST_ACCOUNT();
@@ -119,8 +118,7 @@ private Q_SLOTS:
         { CTL_OK(add, app, "programs", "add", "Editor", "--path", "/usr/bin/vi"); }
         for (const QString& rule : rules) {
             const QStringList part = rule.split(u' ');
-            const QString who =
-                part[1] == "user" ? QStringLiteral("--user") : QStringLiteral("--group");
+            const QString who = part[1] == "user" ? u"--user"_s : u"--group"_s;
             const QString name = part[1] == "other" ? kOtherGroup : kMe;
             // The program's letter case does not matter to the rules.
             CTL_OK(set, app, "rules", part[0], "--program", "EDITOR", who, name);
@@ -136,7 +134,7 @@ private Q_SLOTS:
         const QJsonArray programs = root["programs"].toArray();
         QCOMPARE(programs.size(), 1);
         const QJsonObject answer = programs.at(0).toObject();
-        QCOMPARE(answer["program"].toString(), QStringLiteral("Editor"));
+        QCOMPARE(answer["program"].toString(), u"Editor"_s);
         QCOMPARE(answer["shown"].toBool(), shown);
         QCOMPARE(answer["cell"].toString(), cell);
         QVERIFY(!answer["reason"].toString().isEmpty());
@@ -154,13 +152,12 @@ private Q_SLOTS:
         QStringList names;
         for (const QJsonValue& item : list.json.object()["items"].toArray())
             names << item.toObject()["name"].toString();
-        QCOMPARE(names.contains(QStringLiteral("Editor")), shown);
+        QCOMPARE(names.contains(u"Editor"_s), shown);
 
         // The table for people says the same in a row of its own.
         CTL_OK(table, app, "why", "--user", kMe);
-        const QString row = table.out.split(u'\n').filter(QStringLiteral("Editor")).value(0);
-        QVERIFY2(row.contains(shown ? QStringLiteral(" shown ") : QStringLiteral(" hidden ")) &&
-                     row.contains(cell),
+        const QString row = table.out.split(u'\n').filter(u"Editor"_s).value(0);
+        QVERIFY2(row.contains(shown ? u" shown "_s : u" hidden "_s) && row.contains(cell),
                  qPrintable(table.out));
     }
 
@@ -170,43 +167,27 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("stderrHas");
-        const QString notAdmin = QStringLiteral("may not change the launcher");
-        QTest::newRow("add program")
-            << QStringList{"programs", "add", "Calc", "--path", "/bin/bc"} << 1 << notAdmin;
-        QTest::newRow("remove program")
-            << QStringList{"programs", "remove", "Editor"} << 1 << notAdmin;
-        QTest::newRow("allow") << QStringList{"rules",  "allow",   "--program",
-                                              "Editor", "--group", kMe}
-                               << 1 << notAdmin;
-        QTest::newRow("add folder")
-            << QStringList{"folders", "add", "Docs", "/tmp"} << 1 << notAdmin;
-        QTest::newRow("apply theme") << QStringList{"themes", "apply", "Default"} << 1 << notAdmin;
-        QTest::newRow("change settings")
-            << QStringList{"settings", "set", "admin-group", kMe} << 1 << notAdmin;
-        QTest::newRow("unknown program")
-            << QStringList{"programs", "show", "Nothing"} << 1 << "there is no program \"Nothing\"";
-        QTest::newRow("unknown user")
-            << QStringList{"why", "--user", "no-such-user-orv"} << 1 << "no-such-user-orv";
-        QTest::newRow("missing folder")
-            << QStringList{"programs", "list", "--app-dir", "/nonexistent/orv"} << 1
-            << "/nonexistent/orv does not exist";
-        QTest::newRow("no subcommand") << QStringList{"programs"} << 2 << "needs a subcommand";
-        QTest::newRow("unknown subcommand")
-            << QStringList{"programs", "frob"} << 2 << "unknown subcommand";
-        QTest::newRow("unknown command") << QStringList{"frob"} << 2 << "unknown command";
-        QTest::newRow("unknown option")
-            << QStringList{"programs", "list", "--colour", "red"} << 2 << "unknown option --colour";
-        QTest::newRow("option without value")
-            << QStringList{"why", "--user"} << 2 << "--user needs a value";
-        QTest::newRow("required option")
-            << QStringList{"launcher-list"} << 2 << "--user is required";
-        QTest::newRow("user and group")
-            << QStringList{"rules", "deny", "--program", "Editor", "--user", kMe, "--group", kMe}
-            << 2 << "either --user U or --group G";
-        QTest::newRow("extra operand") << QStringList{"programs", "show", "Editor", "More"} << 2
-                                       << "unexpected operand \"More\"";
-        QTest::newRow("unknown setting")
-            << QStringList{"settings", "get", "colour"} << 2 << "unknown setting \"colour\"";
+        const QString notAdmin = u"may not change the launcher"_s;
+        Row("add program", Args("programs add Calc --path /bin/bc"), 1, notAdmin);
+        Row("remove program", Args("programs remove Editor"), 1, notAdmin);
+        Row("allow", Args("rules allow --program Editor --group <me>"), 1, notAdmin);
+        Row("add folder", Args("folders add Docs /tmp"), 1, notAdmin);
+        Row("apply theme", Args("themes apply Default"), 1, notAdmin);
+        Row("change settings", Args("settings set admin-group <me>"), 1, notAdmin);
+        Row("unknown program", Args("programs show Nothing"), 1, "there is no program \"Nothing\"");
+        Row("unknown user", Args("why --user no-such-user-orv"), 1, "no-such-user-orv");
+        Row("missing folder", Args("programs list --app-dir /nonexistent/orv"), 1,
+            "/nonexistent/orv does not exist");
+        Row("no subcommand", Args("programs"), 2, "needs a subcommand");
+        Row("unknown subcommand", Args("programs frob"), 2, "unknown subcommand");
+        Row("unknown command", Args("frob"), 2, "unknown command");
+        Row("unknown option", Args("programs list --colour red"), 2, "unknown option --colour");
+        Row("option without value", Args("why --user"), 2, "--user needs a value");
+        Row("required option", Args("launcher-list"), 2, "--user is required");
+        Row("user and group", Args("rules deny --program Editor --user <me> --group <me>"), 2,
+            "either --user U or --group G");
+        Row("extra operand", Args("programs show Editor More"), 2, "unexpected operand \"More\"");
+        Row("unknown setting", Args("settings get colour"), 2, "unknown setting \"colour\"");
     }
     void refusalsAndUsage() {
         ORV_AS_TEST_ACCOUNT();
@@ -228,11 +209,11 @@ private Q_SLOTS:
         }
         const CtlRun run = Ctl(app, line);
         QVERIFY2(run.status == status, qPrintable(Describe(run)));
-        QVERIFY2(run.err.startsWith(QStringLiteral("orvanectl: ")) && run.err.contains(stderrHas),
+        QVERIFY2(run.err.startsWith(u"orvanectl: "_s) && run.err.contains(stderrHas),
                  qPrintable(Describe(run)));
         QVERIFY2(run.out.isEmpty(), qPrintable(Describe(run)));
         if (status == 2)
-            QVERIFY2(run.err.contains(QStringLiteral("orvanectl")) &&
+            QVERIFY2(run.err.contains(u"orvanectl"_s) &&
                          (run.err.contains("Usage") || run.err.contains("--help")),
                      qPrintable(run.err));
         QCOMPARE(ReadAll(dir.filePath("database/Orvane.mdb")), before);
@@ -244,10 +225,9 @@ private Q_SLOTS:
     void helpOfEachCommand_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("usage");
-        QTest::newRow("all") << QStringList{"--help"} << "orvanectl why --user U";
-        QTest::newRow("group") << QStringList{"rules", "--help"} << "orvanectl rules revoke";
-        QTest::newRow("command") << QStringList{"report", "by-user", "--help"}
-                                 << "Usage: orvanectl report by-user --pdf FILE";
+        Row("all", Args("--help"), "orvanectl why --user U");
+        Row("group", Args("rules --help"), "orvanectl rules revoke");
+        Row("command", Args("report by-user --help"), "Usage: orvanectl report by-user --pdf FILE");
     }
     void helpOfEachCommand() {
         QFETCH(QStringList, args);
@@ -282,10 +262,10 @@ private Q_SLOTS:
             const QJsonArray list = programs.json.array();
             QCOMPARE(list.size(), 1);
             const QJsonObject p = list.at(0).toObject();
-            QCOMPARE(p["name"].toString(), QStringLiteral("Editor"));
-            QCOMPARE(p["path"].toString(), QStringLiteral("/usr/bin/vi"));
-            QCOMPARE(p["description"].toString(), QStringLiteral("Text editor"));
-            QCOMPARE(p["parameters"].toString(), QStringLiteral("-R"));
+            QCOMPARE(p["name"].toString(), u"Editor"_s);
+            QCOMPARE(p["path"].toString(), u"/usr/bin/vi"_s);
+            QCOMPARE(p["description"].toString(), u"Text editor"_s);
+            QCOMPARE(p["parameters"].toString(), u"-R"_s);
             QVERIFY(QDateTime::fromString(p["added"].toString(), Qt::ISODate).isValid());
         }
         {

@@ -14,11 +14,17 @@
 #include <QTest>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
+template <typename... T> void Row(const char* name, const T&... values) {
+    (QTest::newRow(name) << ... << values);
+}
+
 using Values = QList<std::pair<QString, QString>>;
-const QString kPeople = QStringLiteral("ou=people,") + SlapdServer::kBase;
-const QString kGroups = QStringLiteral("ou=groups,") + SlapdServer::kBase;
+const QString kPeople = u"ou=people,"_s + SlapdServer::kBase;
+const QString kGroups = u"ou=groups,"_s + SlapdServer::kBase;
 // Filter and DN specials, a backslash and letters beyond ASCII, in one name.
 const QString kOddUser = QString::fromUtf8("j\xc3\xbcrgen*(x)\\");
 const QString kOddGroup = QString::fromUtf8("g*(x)\\ \xc3\x84rger, \"q\"");
@@ -27,10 +33,10 @@ const int kManyGroups = 600;
 const int kSpareGroups = 500;
 
 QString UserDn(const QString& uid) {
-    return QStringLiteral("uid=") + LdapText::DnValue(uid) + u',' + kPeople;
+    return u"uid="_s + LdapText::DnValue(uid) + u',' + kPeople;
 }
 QString GroupDn(const QString& cn) {
-    return QStringLiteral("cn=") + LdapText::DnValue(cn) + u',' + kGroups;
+    return u"cn="_s + LdapText::DnValue(cn) + u',' + kGroups;
 }
 
 QByteArray User(const QString& uid, int number, int gid, const QString& sambaSid = {}) {
@@ -78,11 +84,9 @@ QByteArray Directory() {
     ldif += NamesGroup("level3", {GroupDn("level2")});
     ldif += NamesGroup(kOddGroup, {UserDn("alice"), UserDn(kOddUser)});
     for (int i = 0; i < kManyGroups; ++i)
-        ldif +=
-            NamesGroup(QStringLiteral("many-%1").arg(i, 3, 10, QLatin1Char('0')), {UserDn("busy")});
+        ldif += NamesGroup(u"many-%1"_s.arg(i, 3, 10, QLatin1Char('0')), {UserDn("busy")});
     for (int i = 0; i < kSpareGroups; ++i)
-        ldif +=
-            PosixGroup(QStringLiteral("spare-%1").arg(i, 3, 10, QLatin1Char('0')), 5000 + i, {});
+        ldif += PosixGroup(u"spare-%1"_s.arg(i, 3, 10, QLatin1Char('0')), 5000 + i, {});
     return ldif;
 }
 
@@ -126,43 +130,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("filter specials") << "filter"
-                                         << "a*(b)\\c"
-                                         << "a\\2a\\28b\\29\\5cc";
-        QTest::newRow("filter NUL") << "filter" << QString("a") + QChar(0) + "b"
-                                    << "a\\00b";
-        QTest::newRow("filter non-ASCII")
-            << "filter" << QString::fromUtf8("\xc3\x84") << QString::fromUtf8("\xc3\x84");
-        QTest::newRow("dn specials") << "dn"
-                                     << "a,b+c\"d\\e<f>g;h=i"
-                                     << "a\\,b\\+c\\\"d\\\\e\\<f\\>g\\;h\\=i";
-        QTest::newRow("dn edges") << "dn"
-                                  << " #x "
-                                  << "\\ #x\\ ";
-        QTest::newRow("dn leading hash") << "dn"
-                                         << "#x"
-                                         << "\\#x";
-        QTest::newRow("dn inner hash and space") << "dn"
-                                                 << "a #b"
-                                                 << "a #b";
-        QTest::newRow("base of domain") << "base"
-                                        << "corp.example.com"
-                                        << "DC=corp,DC=example,DC=com";
-        QTest::newRow("logon with realm") << "account"
-                                          << "alice@ORVANE.TEST"
-                                          << "alice";
-        QTest::newRow("logon with domain") << "account"
-                                           << "ORVANE\\alice"
-                                           << "alice";
-        QTest::newRow("plain logon") << "account"
-                                     << "alice"
-                                     << "alice";
-        QTest::newRow("trailing backslash is a name") << "account"
-                                                      << "a\\"
-                                                      << "a\\";
-        QTest::newRow("trailing at is a name") << "account"
-                                               << "a@"
-                                               << "a@";
+        Row("filter specials", "filter", "a*(b)\\c", "a\\2a\\28b\\29\\5cc");
+        Row("filter NUL", "filter", QString("a") + QChar(0) + "b", "a\\00b");
+        Row("filter non-ASCII", "filter", QString::fromUtf8("\xc3\x84"),
+            QString::fromUtf8("\xc3\x84"));
+        Row("dn specials", "dn", "a,b+c\"d\\e<f>g;h=i", "a\\,b\\+c\\\"d\\\\e\\<f\\>g\\;h\\=i");
+        Row("dn edges", "dn", " #x ", "\\ #x\\ ");
+        Row("dn leading hash", "dn", "#x", "\\#x");
+        Row("dn inner hash and space", "dn", "a #b", "a #b");
+        Row("base of domain", "base", "corp.example.com", "DC=corp,DC=example,DC=com");
+        Row("logon with realm", "account", "alice@ORVANE.TEST", "alice");
+        Row("logon with domain", "account", "ORVANE\\alice", "alice");
+        Row("plain logon", "account", "alice", "alice");
+        Row("trailing backslash is a name", "account", "a\\", "a\\");
+        Row("trailing at is a name", "account", "a@", "a@");
     }
     void textRules() {
         QFETCH(QString, kind);
@@ -184,13 +165,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("binary");
         QTest::addColumn<QString>("text");
         // S-1-5-21-1004336348-1177238915-682003330-512, as Windows stores it.
-        QTest::newRow("domain group")
-            << QByteArray::fromHex("010500000000000515000000dcf4dc3b833d2b46828ba62800020000")
-            << "S-1-5-21-1004336348-1177238915-682003330-512";
-        QTest::newRow("builtin") << QByteArray::fromHex("01020000000000052000000021020000")
-                                 << "S-1-5-32-545";
-        QTest::newRow("truncated") << QByteArray::fromHex("0105000000000005150000") << "";
-        QTest::newRow("bad revision") << QByteArray::fromHex("02010000000000050b000000") << "";
+        Row("domain group",
+            QByteArray::fromHex("010500000000000515000000dcf4dc3b833d2b46828ba62800020000"),
+            "S-1-5-21-1004336348-1177238915-682003330-512");
+        Row("builtin", QByteArray::fromHex("01020000000000052000000021020000"), "S-1-5-32-545");
+        Row("truncated", QByteArray::fromHex("0105000000000005150000"), "");
+        Row("bad revision", QByteArray::fromHex("02010000000000050b000000"), "");
     }
     void sidText() {
         QFETCH(QByteArray, binary);
@@ -208,32 +188,29 @@ private Q_SLOTS:
         QVERIFY(groups.contains(kOddGroup));
         QVERIFY(groups.contains("level3") && groups.contains("many-599"));
         QCOMPARE(directory.GetDomains(true), QStringList{SlapdServer::kDomain});
-    }
-
-    // The picker's one-query listing agrees with GetUsers and GetAccountSid.
-    void usersWithSids() {
-        LdapDirectory directory(Settings());
-        const QList<DirectoryAccount> accounts =
-            directory.GetUsersWithSids(SlapdServer::kDomain, false);
+        // The picker's one-query listing agrees with GetUsers and GetAccountSid.
         QStringList names;
-        for (const auto& account : accounts) {
+        for (const auto& account : directory.GetUsersWithSids(SlapdServer::kDomain, false)) {
             names << account.name;
             QCOMPARE(account.sid,
                      directory.GetAccountSid(SlapdServer::kDomain, account.name, false));
         }
-        QCOMPARE(names, directory.GetUsers(SlapdServer::kDomain, false));
+        QCOMPARE(names, users);
     }
 
     void userGroups_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QStringList>("groups");
         const QStringList alice{"devs", kOddGroup, "level1", "level2", "level3", "staff"};
-        QTest::newRow("primary, memberUid, member and nested") << "alice" << alice;
-        QTest::newRow("logon name with realm") << "alice@ORVANE.TEST" << alice;
-        QTest::newRow("logon name with domain") << "ORVANE\\alice" << alice;
-        QTest::newRow("primary group is a posix group with members")
-            << "bob" << QStringList{"devs"};
-        QTest::newRow("odd names") << kOddUser << QStringList{kOddGroup, "staff"};
+        Row("primary, memberUid, member and nested", "alice", alice);
+        Row("logon name with realm", "alice@ORVANE.TEST", alice);
+        Row("logon name with domain", "ORVANE\\alice", alice);
+        Row("primary group is a posix group with members", "bob", QStringList{"devs"});
+        Row("odd names", kOddUser, QStringList{kOddGroup, "staff"});
+        QStringList many{"staff"};
+        for (int i = 0; i < kManyGroups; ++i)
+            many << u"many-%1"_s.arg(i, 3, 10, QLatin1Char('0'));
+        Row("in 600 groups", "busy", many);
     }
     void userGroups() {
         QFETCH(QString, user);
@@ -245,36 +222,18 @@ private Q_SLOTS:
         QCOMPARE(actual, groups);
     }
 
-    void userInSixHundredGroups() {
-        LdapDirectory directory(Settings());
-        QElapsedTimer timer;
-        timer.start();
-        const QStringList groups = directory.GetUserGroups(SlapdServer::kDomain, "busy", false);
-        QCOMPARE(groups.size(), kManyGroups + 1);
-        QVERIFY(groups.contains("staff") && groups.contains("many-000"));
-        qInfo("600 groups of one user: %lld ms", timer.elapsed());
-    }
-
     void accountSids_data() {
         QTest::addColumn<QString>("account");
         QTest::addColumn<QString>("sid");
-        QTest::newRow("user by uidNumber") << "alice"
-                                           << "S-1-22-1-2001";
-        QTest::newRow("user with sambaSID") << "bob"
-                                            << "S-1-5-21-111-222-333-1104";
-        QTest::newRow("user with realm") << "bob@orvane.test"
-                                         << "S-1-5-21-111-222-333-1104";
-        QTest::newRow("odd user") << kOddUser << "S-1-22-1-2003";
-        QTest::newRow("posix group") << "devs"
-                                     << "S-1-22-2-3002";
-        QTest::newRow("unknown") << "nobody-here"
-                                 << "";
-        QTest::newRow("wildcard is not a pattern") << "*"
-                                                   << "";
-        QTest::newRow("filter injection") << "alice)(uid=*"
-                                          << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        Row("user by uidNumber", "alice", "S-1-22-1-2001");
+        Row("user with sambaSID", "bob", "S-1-5-21-111-222-333-1104");
+        Row("user with realm", "bob@orvane.test", "S-1-5-21-111-222-333-1104");
+        Row("odd user", kOddUser, "S-1-22-1-2003");
+        Row("posix group", "devs", "S-1-22-2-3002");
+        Row("unknown", "nobody-here", "");
+        Row("wildcard is not a pattern", "*", "");
+        Row("filter injection", "alice)(uid=*", "");
+        Row("empty", "", "");
     }
     void accountSids() {
         QFETCH(QString, account);
@@ -292,18 +251,15 @@ private Q_SLOTS:
     }
 
     // A refused bind, a closed port and a server that never answers: each a clear message
-    // naming the server and the domain, within the timeout.
+    // naming the server and the domain, within the timeout. The right password binds.
     void faults_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("words");
-        QTest::newRow("wrong password") << "password"
-                                        << "refused the bind";
-        QTest::newRow("no password file") << "no file"
-                                          << "cannot be read";
-        QTest::newRow("closed port") << "closed"
-                                     << "cannot be reached";
-        QTest::newRow("silent server") << "silent"
-                                       << "did not answer in time";
+        Row("wrong password", "password", "refused the bind");
+        Row("no password file", "no file", "cannot be read");
+        Row("closed port", "closed", "cannot be reached");
+        Row("silent server", "silent", "did not answer in time");
+        Row("right password", "right", "");
     }
     void faults() {
         QFETCH(QString, kind);
@@ -312,24 +268,32 @@ private Q_SLOTS:
         s.timeoutSeconds = 2;
         QTcpServer silent;
         QTemporaryDir dir;
-        if (kind == "password" || kind == "no file") {
+        if (kind == "password" || kind == "no file" || kind == "right") {
             s.bindDn = SlapdServer::kAdminDn;
             s.passwordFile = dir.filePath("password");
-            if (kind == "password") {
-                QFile file(s.passwordFile);
+            QFile file(s.passwordFile);
+            if (kind != "no file") {
                 QVERIFY(file.open(QIODevice::WriteOnly));
-                file.write("not-the-password\n");
+                file.write(kind == "right" ? SlapdServer::kAdminPassword + "\n" : "wrong\n");
             }
+            file.close();
         } else if (kind == "closed") {
-            s.uris = {QStringLiteral("ldap://127.0.0.1:%1").arg(FreeLoopbackPort())};
+            s.uris = {u"ldap://127.0.0.1:%1"_s.arg(FreeLoopbackPort())};
         } else {
             QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
-            s.uris = {QStringLiteral("ldap://127.0.0.1:%1").arg(silent.serverPort())};
+            s.uris = {u"ldap://127.0.0.1:%1"_s.arg(silent.serverPort())};
         }
         LdapDirectory directory(s);
         QElapsedTimer timer;
         timer.start();
-        const auto error = ErrorOf([&] { directory.GetUsers(SlapdServer::kDomain, false); });
+        QStringList users;
+        const auto error =
+            ErrorOf([&] { users = directory.GetUsers(SlapdServer::kDomain, false); });
+        if (words.isEmpty()) {
+            QVERIFY2(!error && users.contains("alice"),
+                     error ? qPrintable(error->Description()) : "");
+            return;
+        }
         QVERIFY(error);
         QVERIFY2(timer.elapsed() < 8000, qPrintable(QString::number(timer.elapsed())));
         QVERIFY2(error->Description().contains(words) &&
@@ -345,10 +309,10 @@ private Q_SLOTS:
     void tls_data() {
         QTest::addColumn<bool>("ldaps");
         QTest::addColumn<bool>("withCa");
-        QTest::newRow("StartTLS, CA given") << false << true;
-        QTest::newRow("LDAPS, CA given") << true << true;
-        QTest::newRow("StartTLS, unknown CA") << false << false;
-        QTest::newRow("LDAPS, unknown CA") << true << false;
+        Row("StartTLS, CA given", false, true);
+        Row("LDAPS, CA given", true, true);
+        Row("StartTLS, unknown CA", false, false);
+        Row("LDAPS, unknown CA", true, false);
     }
     void tls() {
         QFETCH(bool, ldaps);
@@ -368,19 +332,6 @@ private Q_SLOTS:
                      qPrintable(error->Description()));
     }
 
-    void rightPasswordBinds() {
-        LdapSettings s = Settings();
-        QTemporaryDir dir;
-        s.bindDn = SlapdServer::kAdminDn;
-        s.passwordFile = dir.filePath("password");
-        QFile file(s.passwordFile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(SlapdServer::kAdminPassword + "\n");
-        file.close();
-        LdapDirectory directory(s);
-        QVERIFY(directory.GetUsers(SlapdServer::kDomain, false).contains("alice"));
-    }
-
     // The start-up on a directory domain: the domain setting picks the directory, the
     // administrators' group counts through nested groups, and the launcher list follows rules
     // of nested groups.
@@ -389,13 +340,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("adminGroup");
         QTest::addColumn<bool>("admin");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("administrator through a nested group")
-            << "alice"
-            << "level3" << true << QStringList{"Editor", "Mail", "Secret"};
-        QTest::newRow("nested group rule") << "ORVANE\\alice"
-                                           << "nobody" << false << QStringList{"Editor", "Mail"};
-        QTest::newRow("posix group member") << "bob"
-                                            << "level3" << false << QStringList{"Mail"};
+        Row("administrator through a nested group", "alice", "level3", true,
+            QStringList{"Editor", "Mail", "Secret"});
+        Row("nested group rule", "ORVANE\\alice", "nobody", false, QStringList{"Editor", "Mail"});
+        Row("posix group member", "bob", "level3", false, QStringList{"Mail"});
     }
     void startUpOnTheDomain() {
         QFETCH(QString, user);
@@ -414,7 +362,7 @@ private Q_SLOTS:
                                                 {"LdapTls", "none"}})
             QVERIFY(settings.SetValue(root, RegistryStore::kSettingsKey, name, value));
         t.ctx.directory = std::make_unique<DomainDirectory>(
-            settings, std::make_unique<LocalDirectory>(), QStringLiteral("workstation"));
+            settings, std::make_unique<LocalDirectory>(), u"workstation"_s);
         CatalogStore& catalog = t.ctx.Catalog();
         for (const QString program : {"Editor", "Mail", "Secret"})
             QVERIFY(catalog.AddProgram(program, {}, "/usr/bin/true", {}, {}, {}));

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The permission bits of a file or folder; -1 when it is missing.
@@ -32,7 +34,7 @@ private:
 };
 
 QImage BuiltIn(const char* name) {
-    return QImage(QStringLiteral(":/orvane/") + QLatin1String(name));
+    return QImage(u":/orvane/"_s + QLatin1String(name));
 }
 
 } // namespace
@@ -53,10 +55,8 @@ private slots:
     // and its fixed pictures read by all and written by the owner, the pictures private.
     void createdFilesHaveExplicitModes_data() {
         QTest::addColumn<int>("mask");
-        QTest::newRow("umask 000") << 0000;
-        QTest::newRow("umask 022") << 0022;
-        QTest::newRow("umask 077") << 0077;
-        QTest::newRow("umask 777") << 0777;
+        for (const int mask : {0, 0022, 0077, 0777})
+            QTest::addRow("umask %03o", mask) << mask;
     }
     void createdFilesHaveExplicitModes() {
         QFETCH(int, mask);
@@ -82,38 +82,28 @@ private slots:
             {root.filePath("cache/orv/pictures"), 0700},
         };
         for (const auto& item : expected)
-            QVERIFY2(
-                ModeOf(item.path) == item.mode,
-                qPrintable(QStringLiteral("%1: %2").arg(item.path).arg(ModeOf(item.path), 0, 8)));
+            QVERIFY2(ModeOf(item.path) == item.mode,
+                     qPrintable(u"%1: %2"_s.arg(item.path).arg(ModeOf(item.path), 0, 8)));
         QCOMPARE(QImage(paths.DefaultIcon()), BuiltIn("default.ico"));
     }
 
-    void existingPictureFolderBecomesPrivate() {
+    // What stands in the way: a picture folder open to others becomes private; a file where
+    // the application folder should be (which stops root too) keeps the program running on
+    // the built-in pictures; one where the picture folder should be is reported.
+    void foldersInTheWay() {
         QTemporaryDir root;
         const QString pictures = root.filePath("pictures");
         QVERIFY(QDir().mkpath(pictures));
         QVERIFY(QFile::setPermissions(pictures, FileMode::kSharedDir | QFile::WriteOther));
-        QCOMPARE(AppPaths(root.filePath("app"), pictures).EnsureFiles(), QString());
-        QCOMPARE(ModeOf(pictures), 0700);
-    }
-
-    // An application folder that cannot be written (here a file stands where it should be,
-    // which stops root too) keeps the program running on the built-in pictures.
-    void unwritableAppFolderFallsBackToBuiltInPictures() {
-        QTemporaryDir root;
         QVERIFY(WriteFile(root.filePath("blocked"), "a file, not a folder"));
-        const AppPaths paths(root.filePath("blocked/app"), root.filePath("pictures"));
+        const AppPaths paths(root.filePath("blocked/app"), pictures);
         QCOMPARE(paths.EnsureFiles(), QString());
+        QCOMPARE(ModeOf(pictures), 0700);
         QVERIFY(!QFileInfo::exists(root.filePath("blocked/app/default.ico")));
         QCOMPARE(QImage(paths.DefaultIcon()), BuiltIn("default.ico"));
         QCOMPARE(QImage(paths.FolderIcon()), BuiltIn("folder.ico"));
-    }
-
-    void pictureFolderThatCannotBeMadeIsReported() {
-        QTemporaryDir root;
-        QVERIFY(WriteFile(root.filePath("blocked"), "a file, not a folder"));
-        const AppPaths paths(root.filePath("app"), root.filePath("blocked/pictures"));
-        const QString problem = paths.EnsureFiles();
+        const QString problem =
+            AppPaths(root.filePath("app"), root.filePath("blocked/pictures")).EnsureFiles();
         QVERIFY2(problem.contains(QDir::toNativeSeparators(root.filePath("blocked/pictures"))),
                  qPrintable(problem));
     }

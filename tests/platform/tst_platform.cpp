@@ -10,6 +10,14 @@
 #include <pwd.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
+namespace {
+template <typename... T> void Row(const char* name, const T&... values) {
+    (QTest::newRow(name) << ... << values);
+}
+} // namespace
+
 class tst_platform : public QObject {
     Q_OBJECT
 
@@ -17,18 +25,12 @@ private Q_SLOTS:
     void trimSpaces_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("trimmed");
-        QTest::newRow("spaces") << "  Notepad  "
-                                << "Notepad";
-        QTest::newRow("inner spaces stay") << " a  b "
-                                           << "a  b";
-        QTest::newRow("tabs stay") << "\tx\t"
-                                   << "\tx\t";
-        QTest::newRow("line breaks stay") << " x\r\n"
-                                          << "x\r\n";
-        QTest::newRow("only spaces") << "    "
-                                     << "";
-        QTest::newRow("no-break space stays")
-            << QString(QChar(0xA0)) + "x" << QString(QChar(0xA0)) + "x";
+        Row("spaces", "  Notepad  ", "Notepad");
+        Row("inner spaces stay", " a  b ", "a  b");
+        Row("tabs stay", "\tx\t", "\tx\t");
+        Row("line breaks stay", " x\r\n", "x\r\n");
+        Row("only spaces", "    ", "");
+        Row("no-break space stays", QString(QChar(0xA0)) + "x", QString(QChar(0xA0)) + "x");
     }
     void trimSpaces() {
         QFETCH(QString, text);
@@ -56,7 +58,7 @@ private Q_SLOTS:
                           QString::fromUtf8("ärger")};
         for (char16_t c = 0; c < 0x250; ++c) {
             names << QString(QChar(c));
-            names << QStringLiteral("ab") + QChar(c) + QStringLiteral("yz");
+            names << u"ab"_s + QChar(c) + u"yz"_s;
         }
         QString reused;
         for (const QString& name : names) {
@@ -70,12 +72,10 @@ private Q_SLOTS:
     void roundHalfEven_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<long>("rounded");
-        QTest::newRow("0.5") << 0.5 << 0L;
-        QTest::newRow("1.5") << 1.5 << 2L;
-        QTest::newRow("2.5") << 2.5 << 2L;
-        QTest::newRow("-0.5") << -0.5 << 0L;
-        QTest::newRow("-1.5") << -1.5 << -2L;
-        QTest::newRow("2.4999") << 2.4999 << 2L;
+        const std::pair<double, long> rows[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},
+                                                {-0.5, 0}, {-1.5, -2}, {2.4999, 2}};
+        for (const auto& [value, rounded] : rows)
+            QTest::addRow("%g", value) << value << rounded;
     }
     void roundHalfEven() {
         QFETCH(double, value);
@@ -83,24 +83,34 @@ private Q_SLOTS:
         QCOMPARE(RoundHalfEven(value), rounded);
     }
 
+    // Any name, hostile ones too, gives picture files inside their directory, and a program
+    // may be named like the picked icon or a logo field in any letter case (a file system may
+    // ignore it): its picture still never shares their files.
     void pictureFilesStayInTheirDirectory_data() {
         QTest::addColumn<QString>("name");
-        QTest::newRow("parent") << "..";
-        QTest::newRow("dot") << ".";
-        QTest::newRow("traversal") << "../../etc/passwd";
-        QTest::newRow("backslashes") << "..\\..\\windows";
-        QTest::newRow("absolute") << "/etc/shadow";
-        QTest::newRow("quotes") << "O'Brien \"Pad\"";
-        QTest::newRow("non-ascii") << QString::fromUtf8("Ärger Ölpreis");
-        QTest::newRow("percent") << "100% a%2Fb";
-        QTest::newRow("control") << QString("a") + QChar(0) + "b\nc";
+        Row("parent", "..");
+        Row("dot", ".");
+        Row("traversal", "../../etc/passwd");
+        Row("backslashes", "..\\..\\windows");
+        Row("absolute", "/etc/shadow");
+        Row("quotes", "O'Brien \"Pad\"");
+        Row("non-ascii", QString::fromUtf8("Ärger Ölpreis"));
+        Row("percent", "100% a%2Fb");
+        Row("control", QString("a") + QChar(0) + "b\nc");
+        Row("temp", "temp");
+        Row("TEMP", "TEMP");
+        Row("splash logo", "Theme_LogoSplash");
+        Row("setup logo", "theme_logosetup");
+        Row("add/remove logo", "Theme_LogoAddRemove");
+        Row("up to temp", "../temp");
+        Row("into logos", "../logos/Theme_LogoSplash");
     }
     void pictureFilesStayInTheirDirectory() {
         QFETCH(QString, name);
         const AppPaths paths("/app", "/pictures");
         const std::pair<QString, QString> kinds[] = {
-            {paths.PictureFile(name), QStringLiteral("/pictures/programs")},
-            {paths.LogoFile(name), QStringLiteral("/pictures/logos")}};
+            {paths.PictureFile(name), u"/pictures/programs"_s},
+            {paths.LogoFile(name), u"/pictures/logos"_s}};
         for (const auto& [path, directory] : kinds) {
             const QFileInfo file(path);
             QCOMPARE(file.absolutePath(), directory);
@@ -109,29 +119,12 @@ private Q_SLOTS:
         }
         // Different names never share a file.
         QVERIFY(paths.PictureFile(name) != paths.PictureFile(name + "x"));
-    }
-
-    // A program may be named like the picked icon or a logo field, in any letter case (a
-    // file system may ignore it): its picture still never shares their files.
-    void picturesOfEachKindNeverCollide_data() {
-        QTest::addColumn<QString>("program");
-        QTest::newRow("temp") << "temp";
-        QTest::newRow("TEMP") << "TEMP";
-        QTest::newRow("splash logo") << "Theme_LogoSplash";
-        QTest::newRow("setup logo") << "theme_logosetup";
-        QTest::newRow("add/remove logo") << "Theme_LogoAddRemove";
-        QTest::newRow("up to temp") << "../temp";
-        QTest::newRow("into logos") << "../logos/Theme_LogoSplash";
-    }
-    void picturesOfEachKindNeverCollide() {
-        QFETCH(QString, program);
-        const AppPaths paths("/app", "/pictures");
         QStringList others = {paths.TempPicture(), paths.DefaultIcon(), paths.FolderIcon()};
         for (const char* field : {"Theme_LogoSplash", "Theme_LogoSetup", "Theme_LogoAddRemove"})
             others.append(paths.LogoFile(QLatin1String(field)));
-        const QString picture = paths.PictureFile(program);
         for (const QString& other : others)
-            QVERIFY2(picture.compare(other, Qt::CaseInsensitive) != 0, qPrintable(other));
+            QVERIFY2(paths.PictureFile(name).compare(other, Qt::CaseInsensitive) != 0,
+                     qPrintable(other));
         QCOMPARE(QSet<QString>(others.begin(), others.end()).size(), others.size());
     }
 
@@ -154,8 +147,7 @@ private Q_SLOTS:
     void systemCallErrorText() {
         const OrvError error = SystemCallError(122);
         QCOMPARE(error.Number(), 122L);
-        QCOMPARE(error.Description(),
-                 QStringLiteral("A system call returned an error code of 122"));
+        QCOMPARE(error.Description(), u"A system call returned an error code of 122"_s);
         QVERIFY(error.Source().isEmpty());
     }
 
@@ -164,7 +156,7 @@ private Q_SLOTS:
         QVERIFY(t.ctx.Catalog().AddProgram("Editor", "", "  /usr/bin/editor  ", "", "/tmp", "-x"));
         QVERIFY(modMain::LaunchProgram(t.ctx, "  Editor  ", "", ""));
         QCOMPARE(t.shell->executed.size(), 1);
-        QCOMPARE(t.shell->executed[0].path, QStringLiteral("/usr/bin/editor"));
+        QCOMPARE(t.shell->executed[0].path, u"/usr/bin/editor"_s);
         // Empty start-in and parameters pass as empty strings.
         QCOMPARE(t.shell->executed[0].startIn, QString(""));
         QCOMPARE(t.shell->executed[0].parameters, QString(""));
@@ -177,15 +169,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("program") << false << " Gone "
-                                 << "/nonexistent/gone"
-                                 << "The file \"/nonexistent/gone\" was not found.";
-        QTest::newRow("bare name") << false << "Gone"
-                                   << "orv-no-such-program"
-                                   << "The program \"orv-no-such-program\" was not found";
-        QTest::newRow("folder") << true << "Reports"
-                                << "/nonexistent/reports"
-                                << "The file or folder \"/nonexistent/reports\" was not found.";
+        Row("program", false, " Gone ", "/nonexistent/gone",
+            "The file \"/nonexistent/gone\" was not found.");
+        Row("bare name", false, "Gone", "orv-no-such-program",
+            "The program \"orv-no-such-program\" was not found");
+        Row("folder", true, "Reports", "/nonexistent/reports",
+            "The file or folder \"/nonexistent/reports\" was not found.");
     }
     void launchFailureShowsOneReport() {
         QFETCH(bool, folder);
@@ -202,7 +191,7 @@ private Q_SLOTS:
             "Unable to execute program : " + TrimSpaces(name) + ". Error Follows\n\n";
         QVERIFY2(t.prompt->transcript[0].text.startsWith(heading + reason),
                  qPrintable(t.prompt->transcript[0].text));
-        QCOMPARE(t.prompt->transcript[0].title, QStringLiteral("Error"));
+        QCOMPARE(t.prompt->transcript[0].title, u"Error"_s);
         QCOMPARE(t.prompt->transcript[0].icon, PromptIcon::Exclamation);
     }
 };

@@ -8,6 +8,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
+namespace {
+template <typename... T> void Row(const char* name, const T&... values) {
+    (QTest::newRow(name) << ... << values);
+}
+} // namespace
+
 // Real launches of the probe, which writes its working directory and arguments to the file
 // named by its first argument: directly, through PATH and through desktop entries.
 class tst_shell : public QObject {
@@ -35,13 +43,14 @@ class tst_shell : public QObject {
 
     // A fresh directory for one launch, with a start-in folder whose name has a space.
     QString NewRunDir() {
-        const QString dir = Root() + QStringLiteral("/run%1").arg(++mRun);
+        const QString dir = Root() + u"/run%1"_s.arg(++mRun);
         QDir().mkpath(dir + "/start in");
         return dir;
     }
 
     static QString Expand(QString text, const QString& dir) {
         return text.replace("<probe>", QStringLiteral(ORV_PROBE))
+            .replace("<out>", "\"<dir>/out.txt\"")
             .replace("<dir>", dir)
             .replace("<cwd>", QFileInfo(QDir::currentPath()).canonicalFilePath());
     }
@@ -92,32 +101,26 @@ private Q_SLOTS:
     void splitParameters_data() {
         QTest::addColumn<QString>("parameters");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("empty") << "" << QStringList{};
-        QTest::newRow("plain") << "-a -b" << QStringList{"-a", "-b"};
-        QTest::newRow("quoted") << "\"a b\" c" << QStringList{"a b", "c"};
-        QTest::newRow("doubled quote") << "\"say \"\"hi\"\"\"" << QStringList{"say \"hi\""};
-        QTest::newRow("empty quoted") << "a \"\" b" << QStringList{"a", "", "b"};
-        QTest::newRow("tabs separate") << "a\tb" << QStringList{"a", "b"};
-        QTest::newRow("quotes join a word") << "--name=\"a b\"c" << QStringList{"--name=a bc"};
-        QTest::newRow("shell characters stay literal")
-            << "; rm -rf / $(id) `x` | y"
-            << QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"};
+        Row("empty", "", QStringList{});
+        Row("plain", "-a -b", QStringList{"-a", "-b"});
+        Row("quoted", "\"a b\" c", QStringList{"a b", "c"});
+        Row("doubled quote", "\"say \"\"hi\"\"\"", QStringList{"say \"hi\""});
+        Row("empty quoted", "a \"\" b", QStringList{"a", "", "b"});
+        Row("tabs separate", "a\tb", QStringList{"a", "b"});
+        Row("quotes join a word", "--name=\"a b\"c", QStringList{"--name=a bc"});
+        Row("shell characters stay literal", "; rm -rf / $(id) `x` | y",
+            QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"});
         // Backslashes count only before a quote.
-        QTest::newRow("backslashes alone stay")
-            << "C:\\dir\\ a\\\\b" << QStringList{"C:\\dir\\", "a\\\\b"};
-        QTest::newRow("1 backslash, quote: literal quote") << "\\\"a b" << QStringList{"\"a", "b"};
-        QTest::newRow("2 backslashes, quote: 1 and grouping")
-            << "\\\\\"a b\"" << QStringList{"\\a b"};
-        QTest::newRow("3 backslashes, quote: 1 and literal quote")
-            << "\\\\\\\"a b" << QStringList{"\\\"a", "b"};
-        QTest::newRow("4 backslashes, quote: 2 and grouping")
-            << "\\\\\\\\\"a b\"" << QStringList{"\\\\a b"};
-        QTest::newRow("quoted folder ending in a backslash")
-            << "\"C:\\dir\\\\\" x" << QStringList{"C:\\dir\\", "x"};
-        QTest::newRow("escaped quote keeps the group open")
-            << "\"C:\\dir\\\" x" << QStringList{"C:\\dir\" x"};
-        QTest::newRow("escaped quotes inside quotes")
-            << "\"say \\\"hi\\\"\" next" << QStringList{"say \"hi\"", "next"};
+        Row("backslashes alone stay", "C:\\dir\\ a\\\\b", QStringList{"C:\\dir\\", "a\\\\b"});
+        Row("1 backslash, quote: literal quote", "\\\"a b", QStringList{"\"a", "b"});
+        Row("2 backslashes, quote: 1 and grouping", "\\\\\"a b\"", QStringList{"\\a b"});
+        Row("3 backslashes, quote: 1 and literal quote", "\\\\\\\"a b", QStringList{"\\\"a", "b"});
+        Row("4 backslashes, quote: 2 and grouping", "\\\\\\\\\"a b\"", QStringList{"\\\\a b"});
+        Row("quoted folder ending in a backslash", "\"C:\\dir\\\\\" x",
+            QStringList{"C:\\dir\\", "x"});
+        Row("escaped quote keeps the group open", "\"C:\\dir\\\" x", QStringList{"C:\\dir\" x"});
+        Row("escaped quotes inside quotes", "\"say \\\"hi\\\"\" next",
+            QStringList{"say \"hi\"", "next"});
     }
     void splitParameters() {
         QFETCH(QString, parameters);
@@ -125,107 +128,63 @@ private Q_SLOTS:
         QCOMPARE(SplitParameters(parameters), arguments);
     }
 
-    void programStartsWithArgumentsInStartIn_data() {
-        QTest::addColumn<QString>("program");
+    // Programs started directly, and what GIO makes of an entry's Exec line: field codes,
+    // quoting and the working directory. <out> is the probe's output file, quoted.
+    void launchesPassArgumentsAndStartIn_data() {
+        QTest::addColumn<QString>("target"); // a program, or entry keys after Type=Application
         QTest::addColumn<QString>("parameters");
         QTest::addColumn<QString>("startIn");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("full path")
-            << "<probe>"
-            << "\"two words\" $(id) ;"
-            << "<dir>/start in" << QStringList{"<dir>/start in", "two words", "$(id)", ";"};
-        QTest::newRow("bare name through PATH")
-            << "orv-probe-on-path"
-            << "x"
-            << "<dir>/start in" << QStringList{"<dir>/start in", "x"};
-        QTest::newRow("backslashes before quotes")
-            << "<probe>"
-            << "\\\\\\\"x\\\\\\\" \"C:\\dir\\\\\" a\\\\b"
-            << "<dir>/start in"
-            << QStringList{"<dir>/start in", "\\\"x\\\"", "C:\\dir\\", "a\\\\b"};
-        QTest::newRow("empty start-in: the launcher's directory") << "<probe>"
-                                                                  << ""
-                                                                  << "" << QStringList{"<cwd>"};
-    }
-    void programStartsWithArgumentsInStartIn() {
-        QFETCH(QString, program);
-        QFETCH(QString, parameters);
-        QFETCH(QString, startIn);
-        QFETCH(QStringList, lines);
-        const QString dir = NewRunDir();
-        const QString out = dir + "/out.txt";
-        DesktopShell shell;
-        shell.Execute(Expand(program, dir), "\"" + out + "\" " + parameters, Expand(startIn, dir));
-        for (QString& line : lines)
-            line = Expand(line, dir);
-        QCOMPARE(ProbeLines(out), lines);
-    }
-
-    // What GIO makes of an entry's Exec line: field codes, quoting and the working directory.
-    void desktopEntryStartsItsExecLine_data() {
-        QTest::addColumn<QString>("entry"); // [Desktop Entry] keys after Type=Application
-        QTest::addColumn<QString>("parameters");
-        QTest::addColumn<QString>("startIn");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("files, name, icon, location, percent")
-            << "Name=Probe Entry\nIcon=orv-red\nExec=\"<probe>\" \"<dir>/out.txt\" %F %c %i %k "
-               "100%%\n"
-            << "\"my file.txt\" /abs/x"
-            << "<dir>/start in" << QStringList{"<dir>/start in",
-                                               "<dir>/start in/my file.txt",
-                                               "/abs/x",
-                                               "Probe Entry",
-                                               "--icon",
-                                               "orv-red",
-                                               "<dir>/probe.desktop",
-                                               "100%"};
-        QTest::newRow("one file") << "Name=P\nExec=<probe> <dir>/out.txt --open %f\n"
-                                  << "a.txt"
-                                  << "<dir>/start in"
-                                  << QStringList{"<dir>/start in", "--open",
-                                                 "<dir>/start in/a.txt"};
+        Row("full path", "<probe>", "<out> \"two words\" $(id) ;", "<dir>/start in",
+            QStringList{"<dir>/start in", "two words", "$(id)", ";"});
+        Row("bare name through PATH", "orv-probe-on-path", "<out> x", "<dir>/start in",
+            QStringList{"<dir>/start in", "x"});
+        Row("backslashes before quotes", "<probe>",
+            "<out> \\\\\\\"x\\\\\\\" \"C:\\dir\\\\\" a\\\\b", "<dir>/start in",
+            QStringList{"<dir>/start in", "\\\"x\\\"", "C:\\dir\\", "a\\\\b"});
+        Row("empty start-in: the launcher's directory", "<probe>", "<out>", "",
+            QStringList{"<cwd>"});
+        Row("files, name, icon, location, percent",
+            "Name=Probe Entry\nIcon=orv-red\nExec=\"<probe>\" \"<dir>/out.txt\" %F %c %i %k "
+            "100%%\n",
+            "\"my file.txt\" /abs/x", "<dir>/start in",
+            QStringList{"<dir>/start in", "<dir>/start in/my file.txt", "/abs/x", "Probe Entry",
+                        "--icon", "orv-red", "<dir>/probe.desktop", "100%"});
+        Row("one file", "Name=P\nExec=<probe> <dir>/out.txt --open %f\n", "a.txt", "<dir>/start in",
+            QStringList{"<dir>/start in", "--open", "<dir>/start in/a.txt"});
         // Local files may come as paths or file: URLs; GIO passes paths.
-        QTest::newRow("URLs stay URLs")
-            << "Name=P\nExec=<probe> <dir>/out.txt %U\n"
-            << "https://example.org/a?b=c \"my file.txt\""
-            << "<dir>/start in"
-            << QStringList{"<dir>/start in", "https://example.org/a?b=c",
-                           "<dir>/start in/my file.txt"};
-        QTest::newRow("no field code: files go last")
-            << "Name=P\nExec=<probe> <dir>/out.txt --flag\n"
-            << "one"
-            << "<dir>/start in" << QStringList{"<dir>/start in", "--flag", "<dir>/start in/one"};
-        QTest::newRow("no parameters: file codes vanish")
-            << "Name=P\nExec=<probe> <dir>/out.txt %f %U end\n"
-            << ""
-            << "<dir>/start in" << QStringList{"<dir>/start in", "end"};
-        QTest::newRow("deprecated codes vanish")
-            << "Name=P\nExec=<probe> <dir>/out.txt %d %D %n %N %v %m end\n"
-            << ""
-            << "<dir>/start in" << QStringList{"<dir>/start in", "end"};
-        QTest::newRow("quoted arguments")
-            << "Name=P\nExec=<probe> <dir>/out.txt \"a b\" \"say \\\\\"hi\\\\\"\" \"\\\\$HOME\"\n"
-            << ""
-            << "<dir>/start in" << QStringList{"<dir>/start in", "a b", "say \"hi\"", "$HOME"};
-        QTest::newRow("Path key when start-in is empty")
-            << "Name=P\nPath=<dir>/start in\nExec=<probe> <dir>/out.txt\n"
-            << ""
-            << "" << QStringList{"<dir>/start in"};
-        QTest::newRow("start-in over the Path key")
-            << "Name=P\nPath=/\nExec=<probe> <dir>/out.txt\n"
-            << ""
-            << "<dir>/start in" << QStringList{"<dir>/start in"};
+        Row("URLs stay URLs", "Name=P\nExec=<probe> <dir>/out.txt %U\n",
+            "https://example.org/a?b=c \"my file.txt\"", "<dir>/start in",
+            QStringList{"<dir>/start in", "https://example.org/a?b=c",
+                        "<dir>/start in/my file.txt"});
+        Row("no field code: files go last", "Name=P\nExec=<probe> <dir>/out.txt --flag\n", "one",
+            "<dir>/start in", QStringList{"<dir>/start in", "--flag", "<dir>/start in/one"});
+        Row("no parameters: file codes vanish", "Name=P\nExec=<probe> <dir>/out.txt %f %U end\n",
+            "", "<dir>/start in", QStringList{"<dir>/start in", "end"});
+        Row("deprecated codes vanish", "Name=P\nExec=<probe> <dir>/out.txt %d %D %n %N %v %m end\n",
+            "", "<dir>/start in", QStringList{"<dir>/start in", "end"});
+        Row("quoted arguments",
+            "Name=P\nExec=<probe> <dir>/out.txt \"a b\" \"say \\\\\"hi\\\\\"\" \"\\\\$HOME\"\n", "",
+            "<dir>/start in", QStringList{"<dir>/start in", "a b", "say \"hi\"", "$HOME"});
+        Row("Path key when start-in is empty",
+            "Name=P\nPath=<dir>/start in\nExec=<probe> <dir>/out.txt\n", "", "",
+            QStringList{"<dir>/start in"});
+        Row("start-in over the Path key", "Name=P\nPath=/\nExec=<probe> <dir>/out.txt\n", "",
+            "<dir>/start in", QStringList{"<dir>/start in"});
     }
-    void desktopEntryStartsItsExecLine() {
-        QFETCH(QString, entry);
+    void launchesPassArgumentsAndStartIn() {
+        QFETCH(QString, target);
         QFETCH(QString, parameters);
         QFETCH(QString, startIn);
         QFETCH(QStringList, lines);
         const QString dir = NewRunDir();
-        const QString file = dir + "/probe.desktop";
-        Write(file, Expand("[Desktop Entry]\nType=Application\n" + entry, dir).toUtf8());
+        QString path = Expand(target, dir);
+        if (target.startsWith("Name=")) {
+            path = dir + "/probe.desktop";
+            Write(path, Expand("[Desktop Entry]\nType=Application\n" + target, dir).toUtf8());
+        }
         DesktopShell shell;
-        shell.Execute(file, parameters, Expand(startIn, dir));
+        shell.Execute(path, Expand(parameters, dir), Expand(startIn, dir));
         for (QString& line : lines)
             line = Expand(line, dir);
         QCOMPARE(ProbeLines(dir + "/out.txt"), lines);
@@ -246,33 +205,29 @@ private Q_SLOTS:
         QTest::addColumn<long>("number");
         QTest::addColumn<QString>("says");
         const QByteArray app = "[Desktop Entry]\nType=Application\nName=X\n";
-        QTest::newRow("missing program") << "/nonexistent/program" << QByteArray() << ""
-                                         << ErrorNumber::FileNotFound << "was not found";
-        QTest::newRow("empty path")
-            << "" << QByteArray() << "" << ErrorNumber::FileNotFound << "was not found";
-        QTest::newRow("missing start-in") << "<probe>" << QByteArray() << "/nonexistent/dir"
-                                          << ErrorNumber::FileNotFound << "start-in directory";
-        QTest::newRow("bare name not on PATH") << "orv-no-such-program" << QByteArray() << ""
-                                               << ErrorNumber::FileNotFound << "search path (PATH)";
-        QTest::newRow("executable that is no program")
-            << "<dir>/garbage"
-            << QByteArray("\x7f"
-                          "ELF garbage")
-            << "" << ErrorNumber::PermissionDenied << "could not be started";
-        QTest::newRow("entry that is a link")
-            << "<dir>/link.desktop" << QByteArray("[Desktop Entry]\nType=Link\nURL=x\n") << ""
-            << ErrorNumber::FileNotFound << "does not describe an application";
-        QTest::newRow("entry that is no key file")
-            << "<dir>/bad.desktop" << QByteArray("not a key file\n") << ""
-            << ErrorNumber::FileNotFound << "cannot be read";
-        QTest::newRow("entry whose TryExec is missing")
-            << "<dir>/try.desktop" << app + "TryExec=orv-absent\nExec=<probe>\n"
-            << "" << ErrorNumber::FileNotFound << "\"orv-absent\" (TryExec)";
-        QTest::newRow("entry whose program is missing")
-            << "<dir>/gone.desktop" << app + "Exec=orv-absent %f\n"
-            << "" << ErrorNumber::FileNotFound << "Exec line \"orv-absent %f\"";
-        QTest::newRow("unknown desktop-file id") << "orv-unknown.desktop" << QByteArray() << ""
-                                                 << ErrorNumber::FileNotFound << "desktop file id";
+        Row("missing program", "/nonexistent/program", QByteArray(), "", ErrorNumber::FileNotFound,
+            "was not found");
+        Row("empty path", "", QByteArray(), "", ErrorNumber::FileNotFound, "was not found");
+        Row("missing start-in", "<probe>", QByteArray(), "/nonexistent/dir",
+            ErrorNumber::FileNotFound, "start-in directory");
+        Row("bare name not on PATH", "orv-no-such-program", QByteArray(), "",
+            ErrorNumber::FileNotFound, "search path (PATH)");
+        Row("executable that is no program", "<dir>/garbage",
+            QByteArray("\x7f"
+                       "ELF garbage"),
+            "", ErrorNumber::PermissionDenied, "could not be started");
+        Row("entry that is a link", "<dir>/link.desktop",
+            QByteArray("[Desktop Entry]\nType=Link\nURL=x\n"), "", ErrorNumber::FileNotFound,
+            "does not describe an application");
+        Row("entry that is no key file", "<dir>/bad.desktop", QByteArray("not a key file\n"), "",
+            ErrorNumber::FileNotFound, "cannot be read");
+        Row("entry whose TryExec is missing", "<dir>/try.desktop",
+            app + "TryExec=orv-absent\nExec=<probe>\n", "", ErrorNumber::FileNotFound,
+            "\"orv-absent\" (TryExec)");
+        Row("entry whose program is missing", "<dir>/gone.desktop", app + "Exec=orv-absent %f\n",
+            "", ErrorNumber::FileNotFound, "Exec line \"orv-absent %f\"");
+        Row("unknown desktop-file id", "orv-unknown.desktop", QByteArray(), "",
+            ErrorNumber::FileNotFound, "desktop file id");
     }
     void shellRefusesWhatCannotStart() {
         QFETCH(QString, path);
@@ -294,19 +249,19 @@ private Q_SLOTS:
         } catch (const OrvError& error) {
             QCOMPARE(error.Number(), number);
             QVERIFY2(error.Description().contains(says), qPrintable(error.Description()));
-            QCOMPARE(error.Source(), QStringLiteral("Shell"));
+            QCOMPARE(error.Source(), u"Shell"_s);
         }
     }
 
     void desktopEntryIcon_data() {
         QTest::addColumn<QString>("icon");  // the Icon key; none when empty
         QTest::addColumn<QColor>("colour"); // invalid: no picture
-        QTest::newRow("theme name") << "orv-red" << QColor(Qt::red);
-        QTest::newRow("name with extension") << "orv-red.png" << QColor(Qt::red);
-        QTest::newRow("absolute file") << "<root>/blue.png" << QColor(Qt::blue);
-        QTest::newRow("pixmaps folder") << "orv-green" << QColor(Qt::green);
-        QTest::newRow("not in the theme") << "orv-absent" << QColor();
-        QTest::newRow("no Icon key") << "" << QColor();
+        Row("theme name", "orv-red", QColor(Qt::red));
+        Row("name with extension", "orv-red.png", QColor(Qt::red));
+        Row("absolute file", "<root>/blue.png", QColor(Qt::blue));
+        Row("pixmaps folder", "orv-green", QColor(Qt::green));
+        Row("not in the theme", "orv-absent", QColor());
+        Row("no Icon key", "", QColor());
     }
     void desktopEntryIcon() {
         QFETCH(QString, icon);

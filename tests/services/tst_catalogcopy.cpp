@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString WritePng(const QString& file, QColor colour) {
@@ -35,15 +37,14 @@ QStringList Dump(CatalogStore& store) {
             lines.append(kind + u' ' + values.join(u'|'));
         }
     };
-    all(store.GetPrograms(), QStringLiteral("program"));
-    all(store.GetPermissionsByGroup(), QStringLiteral("group rule"));
-    all(store.GetPermissionsByUser(), QStringLiteral("user rule"));
-    all(store.GetUserPermissions(QStringLiteral("ann"), QStringLiteral("S-1-5-21-1")),
-        QStringLiteral("rules of ann"));
-    all(store.GetGroupPermissions(QStringLiteral("Staff")), QStringLiteral("rules of Staff"));
-    all(store.GetFolders(), QStringLiteral("folder"));
-    all(store.GetThemes(), QStringLiteral("theme"));
-    lines.append(QStringLiteral("default ") + store.GetDefaultTheme());
+    all(store.GetPrograms(), u"program"_s);
+    all(store.GetPermissionsByGroup(), u"group rule"_s);
+    all(store.GetPermissionsByUser(), u"user rule"_s);
+    all(store.GetUserPermissions(u"ann"_s, u"S-1-5-21-1"_s), u"rules of ann"_s);
+    all(store.GetGroupPermissions(u"Staff"_s), u"rules of Staff"_s);
+    all(store.GetFolders(), u"folder"_s);
+    all(store.GetThemes(), u"theme"_s);
+    lines.append(u"default "_s + store.GetDefaultTheme());
     return lines;
 }
 
@@ -58,7 +59,7 @@ private:
         copy.setProcessChannelMode(QProcess::MergedChannels);
         copy.start(QStringLiteral(ORV_COPY_TOOL), {from, to});
         if (!copy.waitForFinished(120000))
-            return QStringLiteral("no answer");
+            return u"no answer"_s;
         *exitCode = copy.exitCode();
         return QString::fromLocal8Bit(copy.readAll());
     }
@@ -67,38 +68,34 @@ private slots:
     void roundTripKeepsEverything() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QString first = dir.filePath(QStringLiteral("first.mdb"));
-        const QString last = dir.filePath(QStringLiteral("last.mdb"));
+        const QString first = dir.filePath(u"first.mdb"_s);
+        const QString last = dir.filePath(u"last.mdb"_s);
         QString middle;
         QString error;
-        QVERIFY2(FreshPostgresDatabase(QStringLiteral("orv_catalogcopy"), middle, error),
-                 qPrintable(error));
+        QVERIFY2(FreshPostgresDatabase(u"orv_catalogcopy"_s, middle, error), qPrintable(error));
         if (middle.isEmpty())
-            middle = dir.filePath(QStringLiteral("middle.mdb"));
+            middle = dir.filePath(u"middle.mdb"_s);
 
         QStringList original;
         {
             CatalogStore store;
             store.OpenDatabase(first);
-            const QString icon = WritePng(dir.filePath(QStringLiteral("i.png")), Qt::red);
-            QVERIFY(store.AddProgram(QStringLiteral("Editor"), QStringLiteral("Writes \"text\""),
-                                     QStringLiteral("/bin/ed"), icon, QStringLiteral("/tmp"),
-                                     QStringLiteral("-p ' x'")));
-            QVERIFY(store.AddProgram(QStringLiteral("Äpfel"), {}, QStringLiteral("/bin/true"), {},
-                                     {}, {}));
-            QVERIFY(store.AddProgram(QStringLiteral("Gone"), {}, {}, {}, {}, {}));
-            QVERIFY(store.DeleteProgram(QStringLiteral("Gone")));
-            QVERIFY(store.AddUser(QStringLiteral("ann"), QStringLiteral("S-1-5-21-1")));
-            QVERIFY(store.AddGroup(QStringLiteral("Staff")));
-            QVERIFY(store.AddPermission(QStringLiteral("Staff"), 1, QStringLiteral("Äpfel"), 2));
-            QVERIFY(store.AddPermission(QStringLiteral("ann"), 0, QStringLiteral("Editor"), 1));
-            QVERIFY(store.AddPermission(QStringLiteral("Staff"), 0, QStringLiteral("Editor"), 2));
-            QVERIFY(store.AddFolder(QStringLiteral(" Docs "), QStringLiteral("/srv/docs")));
-            QVERIFY(store.AddFolder(QStringLiteral("Docs"), {}));
-            QVERIFY(store.CreateTheme(QStringLiteral("Blue"),
-                                      WritePng(dir.filePath(QStringLiteral("s.png")), Qt::blue), {},
-                                      WritePng(dir.filePath(QStringLiteral("u.png")), Qt::green)));
-            QVERIFY(store.SetDefaultTheme(QStringLiteral("Blue")));
+            const QString icon = WritePng(dir.filePath(u"i.png"_s), Qt::red);
+            QVERIFY(store.AddProgram(u"Editor"_s, u"Writes \"text\""_s, u"/bin/ed"_s, icon,
+                                     u"/tmp"_s, u"-p ' x'"_s));
+            QVERIFY(store.AddProgram(u"Äpfel"_s, {}, u"/bin/true"_s, {}, {}, {}));
+            QVERIFY(store.AddProgram(u"Gone"_s, {}, {}, {}, {}, {}));
+            QVERIFY(store.DeleteProgram(u"Gone"_s));
+            QVERIFY(store.AddUser(u"ann"_s, u"S-1-5-21-1"_s));
+            QVERIFY(store.AddGroup(u"Staff"_s));
+            QVERIFY(store.AddPermission(u"Staff"_s, 1, u"Äpfel"_s, 2));
+            QVERIFY(store.AddPermission(u"ann"_s, 0, u"Editor"_s, 1));
+            QVERIFY(store.AddPermission(u"Staff"_s, 0, u"Editor"_s, 2));
+            QVERIFY(store.AddFolder(u" Docs "_s, u"/srv/docs"_s));
+            QVERIFY(store.AddFolder(u"Docs"_s, {}));
+            QVERIFY(store.CreateTheme(u"Blue"_s, WritePng(dir.filePath(u"s.png"_s), Qt::blue), {},
+                                      WritePng(dir.filePath(u"u.png"_s), Qt::green)));
+            QVERIFY(store.SetDefaultTheme(u"Blue"_s));
             original = Dump(store);
         }
         QVERIFY(original.size() > 10);
@@ -107,44 +104,42 @@ private slots:
         QVERIFY2(exitCode == 0, qPrintable(output));
         output = Copy(middle, last, &exitCode);
         QVERIFY2(exitCode == 0, qPrintable(output));
-        QVERIFY2(output.contains(QStringLiteral("Copied 2 programs, 3 rules, 2 folder entries and "
-                                                "2 themes")),
+        QVERIFY2(output.contains(u"Copied 2 programs, 3 rules, 2 folder entries and "
+                                 "2 themes"_s),
                  qPrintable(output));
         CatalogStore copied;
         copied.OpenDatabase(last);
         QCOMPARE(Dump(copied), original);
         // New rows come after the copied ones, as they would have in the original.
-        QVERIFY(copied.AddFolder(QStringLiteral("New"), {}));
-        QCOMPARE(copied.GetFolders().Rows().last().at(0).toString(), QStringLiteral("New"));
-        QVERIFY(copied.AddProgram(QStringLiteral("Gone"), {}, {}, {}, {}, {}));
-        QVERIFY(copied.GetProgramId(QStringLiteral("Gone")) >
-                copied.GetProgramId(QStringLiteral("Editor")));
+        QVERIFY(copied.AddFolder(u"New"_s, {}));
+        QCOMPARE(copied.GetFolders().Rows().last().at(0).toString(), u"New"_s);
+        QVERIFY(copied.AddProgram(u"Gone"_s, {}, {}, {}, {}, {}));
+        QVERIFY(copied.GetProgramId(u"Gone"_s) > copied.GetProgramId(u"Editor"_s));
 
         // Into a catalogue that holds something: refused, nothing copied.
         const QStringList before = Dump(copied);
         output = Copy(first, last, &exitCode);
         QCOMPARE(exitCode, 1);
-        QVERIFY2(output.contains(QStringLiteral("is not empty")), qPrintable(output));
+        QVERIFY2(output.contains(u"is not empty"_s), qPrintable(output));
         QCOMPARE(Dump(copied), before);
     }
 
     void badArgumentsAreRefused_data() {
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("missing source file")
-            << QStringLiteral("missing.mdb") << QStringLiteral("does not exist");
+        QTest::newRow("missing source file") << u"missing.mdb"_s << u"does not exist"_s;
         QTest::newRow("source not a catalogue")
-            << QStringLiteral("plain.txt") << QStringLiteral("is not a Tessaro Orvane catalogue");
+            << u"plain.txt"_s << u"is not a Tessaro Orvane catalogue"_s;
     }
     void badArgumentsAreRefused() {
         QFETCH(QString, from);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        QFile plain(dir.filePath(QStringLiteral("plain.txt")));
+        QFile plain(dir.filePath(u"plain.txt"_s));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.write("not a database, not at all, just some text that SQLite cannot read\n");
         plain.close();
-        const QString target = dir.filePath(QStringLiteral("new.mdb"));
+        const QString target = dir.filePath(u"new.mdb"_s);
         int exitCode = -1;
         const QString output = Copy(dir.filePath(from), target, &exitCode);
         QCOMPARE(exitCode, 1);

@@ -15,6 +15,8 @@
 #include <memory>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 std::optional<OrvError> ErrorOf(const std::function<void()>& action) {
@@ -44,7 +46,7 @@ private:
     QSqlDatabase Raw(const QString& name) const {
         if (OnPostgres())
             return PostgresConnection(mCatalogue, name);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
         db.setDatabaseName(mCatalogue);
         return db;
     }
@@ -53,16 +55,16 @@ private:
     QString RawExec(const QStringList& statements) const {
         QString failure;
         {
-            QSqlDatabase db = Raw(QStringLiteral("raw"));
+            QSqlDatabase db = Raw(u"raw"_s);
             if (!db.open())
                 failure = db.lastError().text();
             QSqlQuery query(db);
             for (const QString& sql : statements)
                 if (failure.isEmpty() && !query.exec(sql))
-                    failure = sql + QStringLiteral(": ") + query.lastError().text();
+                    failure = sql + u": "_s + query.lastError().text();
             db.close();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+        QSqlDatabase::removeDatabase(u"raw"_s);
         return failure;
     }
 
@@ -70,13 +72,13 @@ private:
     QString RawValue(const QString& sql) const {
         QString value;
         {
-            QSqlDatabase db = Raw(QStringLiteral("raw"));
+            QSqlDatabase db = Raw(u"raw"_s);
             QSqlQuery query(db);
             if (db.open() && query.exec(sql) && query.next())
                 value = query.value(0).toString();
             db.close();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+        QSqlDatabase::removeDatabase(u"raw"_s);
         return value;
     }
 
@@ -84,20 +86,24 @@ private:
     // folder entry.
     QString MakeVersion1Catalogue() const {
         QStringList sql = CatalogSchemaStatements(Engine(), 1);
-        sql += {QStringLiteral("INSERT INTO catalog_meta VALUES ('format', '%1')")
-                    .arg(QLatin1String(kCatalogFormatValue)),
-                QStringLiteral("INSERT INTO catalog_meta VALUES ('schema_version', '1')"),
-                QStringLiteral("INSERT INTO themes (theme_name, is_default) VALUES ('Default', 1)"),
-                QStringLiteral("INSERT INTO programs (program_name, name_key, description,"
-                               " exe_path, added_date) VALUES ('Editor', 'EDITOR', 'Writes',"
-                               " '/bin/ed', '2020-01-02T03:04:05.000Z')"),
-                QStringLiteral("INSERT INTO principals (object_name, object_kind)"
-                               " VALUES ('Staff', 2)"),
-                QStringLiteral("INSERT INTO permissions (object_id, program_id, status)"
-                               " VALUES (1, 1, 1)"),
-                QStringLiteral("INSERT INTO folders (folder_name, folder_path)"
-                               " VALUES ('Docs', '/srv/docs')")};
+        sql += {u"INSERT INTO catalog_meta VALUES ('format', '%1')"_s.arg(
+                    QLatin1String(kCatalogFormatValue)),
+                u"INSERT INTO catalog_meta VALUES ('schema_version', '1')"_s,
+                u"INSERT INTO themes (theme_name, is_default) VALUES ('Default', 1)"_s,
+                u"INSERT INTO programs (program_name, name_key, description,"
+                " exe_path, added_date) VALUES ('Editor', 'EDITOR', 'Writes',"
+                " '/bin/ed', '2020-01-02T03:04:05.000Z')"_s,
+                u"INSERT INTO principals (object_name, object_kind)"
+                " VALUES ('Staff', 2)"_s,
+                u"INSERT INTO permissions (object_id, program_id, status)"
+                " VALUES (1, 1, 1)"_s,
+                u"INSERT INTO folders (folder_name, folder_path)"
+                " VALUES ('Docs', '/srv/docs')"_s};
         return RawExec(sql);
+    }
+
+    QString SchemaVersion() const {
+        return RawValue(u"SELECT meta_value FROM catalog_meta WHERE meta_key = 'schema_version'"_s);
     }
 
     std::unique_ptr<CatalogStore> Open() const {
@@ -112,17 +118,16 @@ private slots:
         QVERIFY(mDir->isValid());
         if (mServerUrl.isEmpty() && OnPostgresRun()) {
             QString error;
-            QVERIFY2(
-                FreshPostgresDatabase(QStringLiteral("orv_catalogversions"), mServerUrl, error),
-                qPrintable(error));
+            QVERIFY2(FreshPostgresDatabase(u"orv_catalogversions"_s, mServerUrl, error),
+                     qPrintable(error));
         }
         mCatalogue = mServerUrl;
         if (OnPostgres())
-            QCOMPARE(RawExec({QStringLiteral("DROP TABLE IF EXISTS permissions, principals,"
-                                             " programs, folders, themes, catalog_meta CASCADE")}),
+            QCOMPARE(RawExec({u"DROP TABLE IF EXISTS permissions, principals,"
+                              " programs, folders, themes, catalog_meta CASCADE"_s}),
                      QString());
         else
-            mCatalogue = mDir->filePath(QStringLiteral("Orvane.mdb"));
+            mCatalogue = mDir->filePath(u"Orvane.mdb"_s);
     }
 
     void cleanup() { mDir.reset(); }
@@ -130,43 +135,33 @@ private slots:
     void olderCatalogueIsUpgradedKeepingItsContent() {
         QCOMPARE(MakeVersion1Catalogue(), QString());
         auto store = Open();
-        QCOMPARE(RawValue(QStringLiteral(
-                     "SELECT meta_value FROM catalog_meta WHERE meta_key = 'schema_version'")),
-                 QString::number(kCatalogSchemaVersion));
+        QCOMPARE(SchemaVersion(), QString::number(kCatalogSchemaVersion));
         Recordset programs = store->GetPrograms();
         QCOMPARE(programs.RecordCount(), 1);
-        QCOMPARE(programs.Fields(QStringLiteral("Program_Desc")).toString(),
-                 QStringLiteral("Writes"));
-        Recordset rules = store->GetGroupPermissions(QStringLiteral("Staff"));
+        QCOMPARE(programs.Fields("Program_Desc").toString(), u"Writes"_s);
+        Recordset rules = store->GetGroupPermissions(u"Staff"_s);
         QCOMPARE(rules.RecordCount(), 1);
-        QCOMPARE(rules.Fields(QStringLiteral("Status")).toInt(), 1);
+        QCOMPARE(rules.Fields("Status").toInt(), 1);
         QCOMPARE(store->GetFolders().RecordCount(), 1);
         // The new column works: an edit goes through and counts as a change.
-        QVERIFY(store->ModifyProgram(QStringLiteral("Editor"), QStringLiteral("Editor"),
-                                     QStringLiteral("New"), QStringLiteral("/bin/ed"), {}, {}));
-        QCOMPARE(RawValue(QStringLiteral("SELECT row_version FROM programs")), QStringLiteral("2"));
+        QVERIFY(store->ModifyProgram(u"Editor"_s, u"Editor"_s, u"New"_s, u"/bin/ed"_s, {}, {}));
+        QCOMPARE(RawValue(u"SELECT row_version FROM programs"_s), u"2"_s);
         // Opening it again is no upgrade.
         store = Open();
-        QCOMPARE(store->GetProgram(QStringLiteral("Editor"))
-                     .Fields(QStringLiteral("Program_Desc"))
-                     .toString(),
-                 QStringLiteral("New"));
+        QCOMPARE(store->GetProgram(u"Editor"_s).Fields("Program_Desc").toString(), u"New"_s);
     }
 
     // An upgrade that fails half-way leaves the catalogue at its old version, as it was.
     void failedUpgradeChangesNothing() {
         QCOMPARE(MakeVersion1Catalogue(), QString());
         // A column in the way makes the upgrade's ALTER TABLE fail.
-        QCOMPARE(RawExec({QStringLiteral("ALTER TABLE programs ADD COLUMN row_version TEXT")}),
-                 QString());
+        QCOMPARE(RawExec({u"ALTER TABLE programs ADD COLUMN row_version TEXT"_s}), QString());
         const auto error = ErrorOf([this] { Open(); });
         QVERIFY(error);
-        QVERIFY2(error->Description().contains(QStringLiteral("must be upgraded")),
+        QVERIFY2(error->Description().contains(u"must be upgraded"_s),
                  qPrintable(error->Description()));
-        QCOMPARE(RawValue(QStringLiteral(
-                     "SELECT meta_value FROM catalog_meta WHERE meta_key = 'schema_version'")),
-                 QStringLiteral("1"));
-        QCOMPARE(RawValue(QStringLiteral("SELECT count(*) FROM programs")), QStringLiteral("1"));
+        QCOMPARE(SchemaVersion(), u"1"_s);
+        QCOMPARE(RawValue(u"SELECT count(*) FROM programs"_s), u"1"_s);
     }
 
     void newerCatalogueIsRefusedUnchanged_data() {
@@ -180,103 +175,85 @@ private slots:
         QFETCH(bool, withDefaultTheme);
         Open();
         const QString newer = QString::number(kCatalogSchemaVersion + 1);
-        QStringList change = {QStringLiteral("UPDATE catalog_meta SET meta_value = '%1'"
-                                             " WHERE meta_key = 'schema_version'")
-                                  .arg(newer)};
+        QStringList change = {u"UPDATE catalog_meta SET meta_value = '%1'"
+                              " WHERE meta_key = 'schema_version'"_s.arg(newer)};
         if (!withDefaultTheme)
-            change.append(QStringLiteral("UPDATE themes SET is_default = 0"));
+            change.append(u"UPDATE themes SET is_default = 0"_s);
         QCOMPARE(RawExec(change), QString());
         const auto error = ErrorOf([this] { Open(); });
         QVERIFY(error);
         QCOMPARE(error->Number(), ErrorNumber::DatabaseOpen);
-        QVERIFY2(error->Description().contains(QStringLiteral("newer version")),
+        QVERIFY2(error->Description().contains(u"newer version"_s),
                  qPrintable(error->Description()));
-        QCOMPARE(RawValue(QStringLiteral(
-                     "SELECT meta_value FROM catalog_meta WHERE meta_key = 'schema_version'")),
-                 newer);
-        QCOMPARE(RawValue(QStringLiteral("SELECT sum(is_default) FROM themes")),
-                 withDefaultTheme ? QStringLiteral("1") : QStringLiteral("0"));
+        QCOMPARE(SchemaVersion(), newer);
+        QCOMPARE(RawValue(u"SELECT sum(is_default) FROM themes"_s),
+                 withDefaultTheme ? u"1"_s : u"0"_s);
     }
 
     // Two administrators open the same program; the second save would undo the first.
     void editOfAProgramChangedMeanwhileIsRefused_data() {
         QTest::addColumn<QString>("firstChange"); // what the first administrator saves
-        QTest::newRow("fields") << QStringLiteral("fields");
-        QTest::newRow("icon") << QStringLiteral("icon");
-        QTest::newRow("name") << QStringLiteral("name");
+        for (const char* change : {"fields", "icon", "name"})
+            QTest::newRow(change) << QString::fromLatin1(change);
     }
     void editOfAProgramChangedMeanwhileIsRefused() {
         QFETCH(QString, firstChange);
         auto first = Open();
         auto second = Open();
-        const QString name = QStringLiteral("Editor");
-        QVERIFY(
-            first->AddProgram(name, QStringLiteral("Old"), QStringLiteral("/bin/ed"), {}, {}, {}));
+        const QString name = u"Editor"_s;
+        QVERIFY(first->AddProgram(name, u"Old"_s, u"/bin/ed"_s, {}, {}, {}));
         QCOMPARE(first->GetProgram(name).RecordCount(), 1);
         QCOMPARE(second->GetProgram(name).RecordCount(), 1);
-        if (firstChange == QLatin1String("fields")) {
-            QVERIFY(first->ModifyProgram(name, name, QStringLiteral("First"),
-                                         QStringLiteral("/bin/ed"), {}, {}));
+        if (firstChange == "fields") {
+            QVERIFY(first->ModifyProgram(name, name, u"First"_s, u"/bin/ed"_s, {}, {}));
             // His own change does not stop him.
-            QVERIFY(first->ModifyProgram(name, name, QStringLiteral("First again"),
-                                         QStringLiteral("/bin/ed"), {}, {}));
-        } else if (firstChange == QLatin1String("icon")) {
+            QVERIFY(first->ModifyProgram(name, name, u"First again"_s, u"/bin/ed"_s, {}, {}));
+        } else if (firstChange == "icon") {
             QVERIFY(first->SetProgramIcon(name, QString()));
         } else {
             // The second administrator still holds the old reading under the new name's key.
-            QVERIFY(first->ModifyProgram(name, QStringLiteral("editor"), QStringLiteral("Old"),
-                                         QStringLiteral("/bin/ed"), {}, {}));
+            QVERIFY(first->ModifyProgram(name, u"editor"_s, u"Old"_s, u"/bin/ed"_s, {}, {}));
         }
-        const QString expected =
-            first->GetProgram(name).Fields(QStringLiteral("Program_Desc")).toString();
-        const auto refused = ErrorOf([&] {
-            second->ModifyProgram(name, name, QStringLiteral("Second"), QStringLiteral("/bin/ed"),
-                                  {}, {});
-        });
+        const QString expected = first->GetProgram(name).Fields("Program_Desc").toString();
+        const auto refused =
+            ErrorOf([&] { second->ModifyProgram(name, name, u"Second"_s, u"/bin/ed"_s, {}, {}); });
         QVERIFY(refused);
-        QVERIFY2(refused->Description().contains(QStringLiteral("changed by someone else")),
+        QVERIFY2(refused->Description().contains(u"changed by someone else"_s),
                  qPrintable(refused->Description()));
-        QCOMPARE(first->GetProgram(name).Fields(QStringLiteral("Program_Desc")).toString(),
-                 expected);
+        QCOMPARE(first->GetProgram(name).Fields("Program_Desc").toString(), expected);
         // After a reload the edit goes through.
         QCOMPARE(second->GetPrograms().RecordCount(), 1);
-        QVERIFY(second->ModifyProgram(name, name, QStringLiteral("Second"),
-                                      QStringLiteral("/bin/ed"), {}, {}));
-        QCOMPARE(first->GetProgram(name).Fields(QStringLiteral("Program_Desc")).toString(),
-                 QStringLiteral("Second"));
+        QVERIFY(second->ModifyProgram(name, name, u"Second"_s, u"/bin/ed"_s, {}, {}));
+        QCOMPARE(first->GetProgram(name).Fields("Program_Desc").toString(), u"Second"_s);
     }
 
-    void unreachableServerIsNamed() {
-        // A loopback port that nothing listens on.
+    // A server that does not answer is named; parameters of the address other than the
+    // known ones are refused.
+    void addressesThatCannotBeOpened_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("says");
         quint16 port = 0;
         {
-            QTcpServer probe;
+            QTcpServer probe; // a loopback port that nothing listens on
             QVERIFY(probe.listen(QHostAddress::LocalHost));
             port = probe.serverPort();
         }
+        QTest::newRow("unreachable server")
+            << u"postgresql://orvane@127.0.0.1:%1/orvane"_s.arg(port)
+            << u"127.0.0.1:%1"_s.arg(port);
+        QTest::newRow("unknown parameter")
+            << u"postgresql://o@127.0.0.1:1/db?host=10.0.0.1"_s << u"not allowed"_s;
+        QTest::newRow("value adding a parameter")
+            << u"postgresql://o@127.0.0.1:1/db?sslmode=disable%20host=x"_s << u"not allowed"_s;
+    }
+    void addressesThatCannotBeOpened() {
+        QFETCH(QString, address);
+        QFETCH(QString, says);
         CatalogStore store;
-        const auto error = ErrorOf([&] {
-            store.OpenDatabase(QStringLiteral("postgresql://orvane@127.0.0.1:%1/orvane").arg(port));
-        });
+        const auto error = ErrorOf([&] { store.OpenDatabase(address); });
         QVERIFY(error);
         QCOMPARE(error->Number(), ErrorNumber::DatabaseOpen);
-        QVERIFY2(error->Description().contains(QStringLiteral("127.0.0.1:%1").arg(port)),
-                 qPrintable(error->Description()));
-    }
-
-    void addressWithForeignParametersIsRefused_data() {
-        QTest::addColumn<QString>("query");
-        QTest::newRow("unknown parameter") << QStringLiteral("?host=10.0.0.1");
-        QTest::newRow("value adding a parameter") << QStringLiteral("?sslmode=disable%20host=x");
-    }
-    void addressWithForeignParametersIsRefused() {
-        QFETCH(QString, query);
-        CatalogStore store;
-        const auto error = ErrorOf(
-            [&] { store.OpenDatabase(QStringLiteral("postgresql://o@127.0.0.1:1/db") + query); });
-        QVERIFY(error);
-        QVERIFY2(error->Description().contains(QStringLiteral("not allowed")),
-                 qPrintable(error->Description()));
+        QVERIFY2(error->Description().contains(says), qPrintable(error->Description()));
     }
 };
 

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 class tst_catalogwriters : public QObject {
     Q_OBJECT
 
@@ -22,10 +24,9 @@ private slots:
         QTemporaryDir dir;
         QString catalogue;
         QString error;
-        QVERIFY2(FreshPostgresDatabase(QStringLiteral("orv_catalogrules"), catalogue, error),
-                 qPrintable(error));
+        QVERIFY2(FreshPostgresDatabase(u"orv_catalogrules"_s, catalogue, error), qPrintable(error));
         if (catalogue.isEmpty())
-            catalogue = dir.filePath(QStringLiteral("Orvane.mdb"));
+            catalogue = dir.filePath(u"Orvane.mdb"_s);
         CatalogStore reader;
         CatalogStore other;
         reader.OpenDatabase(catalogue);
@@ -37,13 +38,11 @@ private slots:
         const auto rules = [&] {
             QStringList seen;
             for (Recordset rs = reader.GetGroupPermissions("Staff"); !rs.IsEOF(); rs.MoveNext())
-                seen << QStringLiteral("Staff %1 %2")
-                            .arg(rs.Fields("Program_Name").toString())
+                seen << u"Staff %1 %2"_s.arg(rs.Fields("Program_Name").toString())
                             .arg(rs.Fields("Status").toInt());
             for (Recordset rs = reader.GetUserPermissions("ann", "S-1-5-21-1"); !rs.IsEOF();
                  rs.MoveNext())
-                seen << QStringLiteral("ann %1 %2")
-                            .arg(rs.Fields("PrgName").toString())
+                seen << u"ann %1 %2"_s.arg(rs.Fields("PrgName").toString())
                             .arg(rs.Fields("Status").toInt());
             return seen.join(u',');
         };
@@ -85,26 +84,25 @@ private slots:
         QVERIFY(dir.isValid());
         QString catalogue;
         QString error;
-        QVERIFY2(FreshPostgresDatabase(QStringLiteral("orv_catalogwriters"), catalogue, error),
+        QVERIFY2(FreshPostgresDatabase(u"orv_catalogwriters"_s, catalogue, error),
                  qPrintable(error));
         if (catalogue.isEmpty())
-            catalogue = dir.filePath(QStringLiteral("Orvane.mdb"));
+            catalogue = dir.filePath(u"Orvane.mdb"_s);
         {
             CatalogStore store;
             store.OpenDatabase(catalogue);
-            QVERIFY(store.AddGroup(QStringLiteral("Staff")));
-            QVERIFY(store.AddProgram(QStringLiteral("Shared"), {}, QStringLiteral("/bin/true"), {},
-                                     {}, {}));
+            QVERIFY(store.AddGroup(u"Staff"_s));
+            QVERIFY(store.AddProgram(u"Shared"_s, {}, u"/bin/true"_s, {}, {}, {}));
             for (int id = 0; id < writers; ++id)
-                QVERIFY(store.AddGroup(QStringLiteral("G%1").arg(id)));
+                QVERIFY(store.AddGroup(u"G%1"_s.arg(id)));
         }
 
         std::vector<std::unique_ptr<QProcess>> clients;
         for (int id = 0; id < writers; ++id) {
             auto client = std::make_unique<QProcess>();
-            client->start(QStringLiteral(ORV_CATALOG_CLIENT),
-                          {QStringLiteral("churn"), catalogue, QString::number(id),
-                           QString::number(operations)});
+            client->start(
+                QStringLiteral(ORV_CATALOG_CLIENT),
+                {u"churn"_s, catalogue, QString::number(id), QString::number(operations)});
             clients.push_back(std::move(client));
         }
         QSet<QString> expectedPrograms;
@@ -139,17 +137,17 @@ private slots:
         store.OpenDatabase(catalogue);
         QSet<QString> programs;
         for (Recordset rs = store.GetPrograms(); !rs.IsEOF(); rs.MoveNext()) {
-            const QString name = rs.Fields(QStringLiteral("Program_Name")).toString();
+            const QString name = rs.Fields(u"Program_Name"_s).toString();
             if (name != QLatin1String("Shared"))
-                programs.insert(name + u' ' + rs.Fields(QStringLiteral("Program_Desc")).toString());
+                programs.insert(name + u' ' + rs.Fields(u"Program_Desc"_s).toString());
         }
         QCOMPARE(programs, expectedPrograms);
         QSet<QString> rules;
         for (Recordset rs = store.GetPermissionsByGroup(); !rs.IsEOF(); rs.MoveNext())
-            rules.insert(QStringLiteral("%1 %2 %3")
-                             .arg(rs.Fields(QStringLiteral("ObjectName")).toString(),
-                                  rs.Fields(QStringLiteral("PrgName")).toString())
-                             .arg(rs.Fields(QStringLiteral("Status")).toInt()));
+            rules.insert(
+                u"%1 %2 %3"_s
+                    .arg(rs.Fields(u"ObjectName"_s).toString(), rs.Fields(u"PrgName"_s).toString())
+                    .arg(rs.Fields(u"Status"_s).toInt()));
         QCOMPARE(rules, expectedRules);
     }
 };
