@@ -1,16 +1,26 @@
 #pragma once
 
 // What the window tests of the catalogue administration share: a test context of an
-// administrator with the main window loaded, and readers for what the user sees.
+// administrator with the main window loaded, readers for what the user sees, and drivers of
+// the modal windows and of a damaged catalogue.
 
+#include "launcher/LauncherFixture.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "support/TestContext.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QImage>
+#include <QLabel>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStringList>
+#include <QTest>
+#include <QTimer>
 #include <memory>
 
 struct AdminFixture {
@@ -26,23 +36,71 @@ struct AdminFixture {
     std::unique_ptr<frmMain> main; // goes before the context
 };
 
-inline QStringList Texts(const ListView* view) {
+using fixture::AddRow;
+using fixture::Messages;
+
+// Runs `sql` on the catalogue through a second connection, as a damaged table or a failing
+// disk would change it under the store.
+inline bool Sabotage(AppContext& ctx, const QString& sql) {
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "saboteur");
+        db.setDatabaseName(ctx.paths.DatabaseFile());
+        ok = db.open() && QSqlQuery(db).exec(sql);
+    }
+    QSqlDatabase::removeDatabase("saboteur");
+    return ok;
+}
+
+// Runs `action` on the next modal window of type T once it is shown. The action runs inside
+// the window's own modal loop, so it may open further modal windows itself.
+template <class T> void WhenShown(std::function<void(T&)> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action(*window);
+    });
+    timer->start();
+}
+
+// Closes the modal windows left open by a failed step after a minute, so the test ends
+// instead of hanging; still active afterwards means nothing was left open.
+struct ModalWatchdog : QTimer {
+    ModalWatchdog() {
+        setSingleShot(true);
+        QObject::connect(this, &QTimer::timeout, [] {
+            while (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        start(60000);
+    }
+};
+
+// The texts of a ListView's or a PrincipalList's items, in order.
+template <class List> QStringList Texts(const List* view) {
     QStringList texts;
     for (int i = 1; i <= view->Count(); ++i)
         texts.append(view->Text(i));
     return texts;
 }
 
-// "text|title|icon" of every message box, in order.
-inline QStringList Messages(const ScriptedPrompt& prompt) {
-    static const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical",
-                                         "Question"};
-    QStringList lines;
-    for (const auto& entry : prompt.transcript)
-        if (entry.kind == QLatin1String("MsgBox"))
-            lines.append(entry.text + '|' + entry.title + '|' +
-                         QLatin1String(kIcons[static_cast<int>(entry.icon)]));
-    return lines;
+// The controls of a window (buttons, labels, whatever takes the focus) without a name.
+inline QStringList Unnamed(QWidget* window) {
+    QStringList unnamed;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(widget) ||
+                             qobject_cast<QLabel*>(widget) || widget->focusPolicy() != Qt::NoFocus;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        if (control && widget->isVisibleTo(window) &&
+            (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
+            unnamed.append(widget->metaObject()->className());
+    }
+    return unnamed;
 }
 
 // Writes a one-colour picture (a bitmap, as the resource viewer writes it).

@@ -11,9 +11,6 @@
 #include "admin/frmSecurity.h"
 
 #include <QComboBox>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTest>
 
 struct SecurityFixture : AdminFixture {
     SecurityFixture() {
@@ -73,19 +70,10 @@ struct SecurityFixture : AdminFixture {
         return false;
     }
 
-    // Makes the catalogue refuse every new rule, as a failing disk or a damaged table would,
-    // through a second connection to the same file.
+    // Makes the catalogue refuse every new rule, as a failing disk or a damaged table would.
     bool RefuseNewRules() {
-        bool ok = false;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "refuse-rules");
-            db.setDatabaseName(t.ctx.paths.DatabaseFile());
-            ok = db.open() && QSqlQuery(db).exec("CREATE TRIGGER refuse BEFORE INSERT ON "
-                                                 "permissions BEGIN SELECT RAISE(ABORT, "
-                                                 "'rules are frozen'); END");
-        }
-        QSqlDatabase::removeDatabase("refuse-rules");
-        return ok;
+        return Sabotage(t.ctx, "CREATE TRIGGER refuse BEFORE INSERT ON permissions BEGIN "
+                               "SELECT RAISE(ABORT, 'rules are frozen'); END");
     }
 };
 

@@ -13,32 +13,14 @@
 #include "resources/frmViewer.h"
 #include "widgets/GlyphButton.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
 constexpr QRgb kFixtureIcon = 0xFF2060C0; // the 32-pixel icon of icons.exe
-
-// Runs `action` on the next modal window of type T once it is shown. The action runs inside
-// the window's own modal loop, so it may open further modal windows itself.
-template <class T> void WhenShown(std::function<void(T&)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!window || !window->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(*window);
-    });
-    timer->start();
-}
 
 // The icon node named `name` under the viewer's "Icon Resource" node.
 QTreeWidgetItem* IconNode(frmViewer& viewer, const QString& name) {
@@ -67,20 +49,12 @@ private Q_SLOTS:
                   "scripts/bootstrap (package binutils-mingw-w64-x86-64) and configure again");
         AdminFixture f;
         RegisterCatalogueWindows(f.t.ctx, *f.main);
-        // A window left open by a failed step is closed, so the test ends instead of hanging.
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [] {
-            while (QWidget* modal = QApplication::activeModalWidget())
-                modal->close();
-        });
-        watchdog.start(60000);
+        ModalWatchdog watchdog;
 
-        QRgb listedAfterAdd = 0, listedAfterRename = 0;
-        QStringList mainAfterAdd, mainAfterRename, mainAfterRemove, listAfterRename;
-        bool previewShown = false;
-
+        bool shown = false;
+        // Each step checks what it left in the main window's list, with the icon of the fixture.
         WhenShown<frmAddRemove>([&](frmAddRemove& list) {
+            shown = true;
             // Add, with the icon picked in the real viewer.
             WhenShown<frmAddProgram>([&](frmAddProgram& editor) {
                 editor.txtProgramName->setText(" Fixture Tool ");
@@ -96,36 +70,29 @@ private Q_SLOTS:
                 editor.cmdAdd->click();
             });
             list.cmdAdd->click();
-            mainAfterAdd = Texts(f.main->ListView1);
-            listedAfterAdd = MainListColour(*f.main, "Fixture Tool");
+            QCOMPARE(Texts(f.main->ListView1), QStringList{"Fixture Tool"});
+            QCOMPARE(MainListColour(*f.main, "Fixture Tool"), kFixtureIcon);
 
             // Rename; the icon stays.
             WhenShown<frmModifyProgram>([&](frmModifyProgram& editor) {
-                previewShown = !editor.Picture2->pixmap().isNull();
+                QVERIFY(!editor.Picture2->pixmap().isNull());
                 editor.txtProgramName->setText("Fixture Tool (renamed)");
                 editor.cmdAdd->click();
             });
             list.cmdChange->click();
-            mainAfterRename = Texts(f.main->ListView1);
-            listAfterRename = Texts(list.lstView);
-            listedAfterRename = MainListColour(*f.main, "Fixture Tool (renamed)");
+            QCOMPARE(Texts(f.main->ListView1), QStringList{"Fixture Tool (renamed)"});
+            QCOMPARE(Texts(list.lstView), QStringList{"Fixture Tool (renamed)"});
+            QCOMPARE(MainListColour(*f.main, "Fixture Tool (renamed)"), kFixtureIcon);
 
             // Remove, confirmed.
             f.prompt().answers.enqueue(PromptAnswer::Yes);
             list.cmdRemove->click();
-            mainAfterRemove = Texts(f.main->ListView1);
+            QCOMPARE(Texts(f.main->ListView1), QStringList());
             list.close();
         });
         f.main->NavPane1_ItemClick("H13");
         QVERIFY2(watchdog.isActive(), "a window stayed open");
-
-        QCOMPARE(mainAfterAdd, QStringList{"Fixture Tool"});
-        QCOMPARE(listedAfterAdd, kFixtureIcon);
-        QVERIFY(previewShown);
-        QCOMPARE(mainAfterRename, QStringList{"Fixture Tool (renamed)"});
-        QCOMPARE(listAfterRename, QStringList{"Fixture Tool (renamed)"});
-        QCOMPARE(listedAfterRename, kFixtureIcon);
-        QCOMPARE(mainAfterRemove, QStringList());
+        QVERIFY(shown);
         QCOMPARE(f.store().GetPrograms().RecordCount(), 0L);
         QCOMPARE(
             Messages(f.prompt()),
@@ -138,12 +105,10 @@ private Q_SLOTS:
         AdminFixture f;
         RegisterCatalogueWindows(f.t.ctx, *f.main);
         QVERIFY(f.store().AddFolder("Docs", "/home/docs/"));
-        QStringList entries;
-        QWidget* owner = nullptr;
         bool pickerShown = false;
         WhenShown<frmAddRemoveFolder>([&](frmAddRemoveFolder& window) {
-            entries = Texts(window.ListView1);
-            owner = window.parentWidget();
+            QCOMPARE(Texts(window.ListView1), QStringList{"Docs"});
+            QCOMPARE(window.parentWidget(), f.main.get());
             WhenShown<frmFolderDialog>([&](frmFolderDialog& picker) {
                 pickerShown = true;
                 picker.cmdCancel->click();
@@ -152,8 +117,6 @@ private Q_SLOTS:
             window.close();
         });
         f.main->NavPane1_ItemClick("H19");
-        QCOMPARE(entries, QStringList{"Docs"});
-        QCOMPARE(owner, f.main.get());
         QVERIFY(pickerShown);
         // Closing the picker without adding still rebuilt the main window's list.
         QCOMPARE(Texts(f.main->ListView1), QStringList{"Docs"});

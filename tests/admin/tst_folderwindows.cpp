@@ -81,7 +81,9 @@ private Q_SLOTS:
         QCOMPARE(picker.SelectedFolder(), QStringLiteral("tree"));
         QCOMPARE(picker.SelectedPath(), tree + '/');
         QVERIFY(node->isExpanded());
-        picker.ctlFolderList_DblClick(); // listed once only
+        node->setExpanded(false);
+        picker.ctlFolderList_DblClick(); // opened again, listed once only
+        QVERIFY(node->isExpanded());
         QCOMPARE(node->childCount(), 4);
 
         QTreeWidgetItem* b = node->child(2);
@@ -99,14 +101,7 @@ private Q_SLOTS:
         QVERIFY(f.prompt().transcript.isEmpty());
     }
 
-    void doubleClickOpensAClosedNodeAgain_data() {
-        QTest::addColumn<bool>("withMouse");
-        QTest::newRow("handler") << false;
-        QTest::newRow("mouse on the node") << true;
-    }
-
-    void doubleClickOpensAClosedNodeAgain() {
-        QFETCH(bool, withMouse);
+    void mouseDoubleClickOpensAClosedNodeAgain() {
         AdminFixture f;
         const QString tree = MakeTree(f);
         frmFolderDialog picker(f.t.ctx);
@@ -115,18 +110,13 @@ private Q_SLOTS:
         QTreeWidgetItem* node = OpenPath(picker, tree);
         QVERIFY(node && node->isExpanded());
         node->setExpanded(false);
-        if (withMouse) {
-            QWidget* viewport = picker.ctlFolderList->viewport();
-            picker.ctlFolderList->scrollToItem(node);
-            const QPoint at = picker.ctlFolderList->visualItemRect(node).center();
-            // The view reports a double click only on the node the button went down on.
-            QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-            QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-            QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-        } else {
-            picker.ctlFolderList->setCurrentItem(node);
-            picker.ctlFolderList_DblClick();
-        }
+        QWidget* viewport = picker.ctlFolderList->viewport();
+        picker.ctlFolderList->scrollToItem(node);
+        const QPoint at = picker.ctlFolderList->visualItemRect(node).center();
+        // The view reports a double click only on the node the button went down on.
+        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
         QVERIFY(node->isExpanded());
         QCOMPARE(node->childCount(), 4); // opened, not listed twice
         QCOMPARE(picker.SelectedPath(), tree + '/');
@@ -156,19 +146,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("cancel");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("stored"); // name=path relative to the tree's parent
-        QTest::newRow("folder") << "Ünï code" << false
-                                << "Added Folder : Ünï code|Add Folder|Information"
-                                << "Ünï code=tree/Ünï code/";
-        QTest::newRow("tree itself") << "" << false << "Added Folder : tree|Add Folder|Information"
-                                     << "tree=tree/";
-        QTest::newRow("name of blanks")
-            << "   " << false << "Couldn't Add Folder :    |Error|Exclamation"
-            << "";
-        QTest::newRow("nothing selected")
-            << "-" << false << "Please select a folder to add|Oops|Exclamation"
-            << "";
-        QTest::newRow("cancelled") << "A" << true << ""
-                                   << "";
+        AddRow("folder", "Ünï code", false, "Added Folder : Ünï code|Add Folder|Information",
+               "Ünï code=tree/Ünï code/");
+        AddRow("tree itself", "", false, "Added Folder : tree|Add Folder|Information",
+               "tree=tree/");
+        AddRow("name of blanks", "   ", false, "Couldn't Add Folder :    |Error|Exclamation", "");
+        AddRow("nothing selected", "-", false, "Please select a folder to add|Oops|Exclamation",
+               "");
+        AddRow("cancelled", "A", true, "", "");
     }
     void addStoresTheSelectedNode() {
         QFETCH(QString, select);
@@ -215,11 +200,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("goneBefore");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("left");
-        QTest::newRow("deleted") << false
-                                 << "Folder : Tools. Has been removed|Deleted Folder|Information"
-                                 << QStringList{"Docs"};
-        QTest::newRow("refused") << true << "Cannot Delete Folder : Tools.|Error|Exclamation"
-                                 << QStringList{"Tools", "Docs"};
+        AddRow("deleted", false, "Folder : Tools. Has been removed|Deleted Folder|Information",
+               QStringList{"Docs"});
+        AddRow("refused", true, "Cannot Delete Folder : Tools.|Error|Exclamation",
+               QStringList{"Tools", "Docs"});
     }
     void entriesListAndDelete() {
         QFETCH(bool, goneBefore);

@@ -6,13 +6,9 @@
 #include "support/Gallery.h"
 #include "widgets/GlyphButton.h"
 
-#include <QAccessible>
-#include <QLabel>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -61,20 +57,6 @@ QString Pages(const QList<ReportPage>& pages) {
     return parts.join(' ');
 }
 
-// The controls of a window (buttons, labels, whatever takes the focus) without a name.
-QStringList Unnamed(QWidget* window) {
-    QStringList unnamed;
-    for (QWidget* widget : window->findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractButton*>(widget) ||
-                             qobject_cast<QLabel*>(widget) || widget->focusPolicy() != Qt::NoFocus;
-        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
-        if (control && widget->isVisibleTo(window) &&
-            (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
-            unnamed.append(widget->metaObject()->className());
-    }
-    return unnamed;
-}
-
 } // namespace
 
 class tst_permissionreports : public QObject {
@@ -117,10 +99,9 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("by group") << int(PermissionReport::ByGroup) << "Permission Listing Group..."
-                                  << "Group Name";
-        QTest::newRow("by user") << int(PermissionReport::ByUser) << "Permission Listing User..."
-                                 << "User Name";
+        AddRow("by group", int(PermissionReport::ByGroup), "Permission Listing Group...",
+               "Group Name");
+        AddRow("by user", int(PermissionReport::ByUser), "Permission Listing User...", "User Name");
     }
     void reportText() {
         QFETCH(int, kind);
@@ -160,8 +141,8 @@ private slots:
     // output is the exported file's twin.
     void manyRules_data() {
         QTest::addColumn<int>("kind");
-        QTest::newRow("by group") << int(PermissionReport::ByGroup);
-        QTest::newRow("by user") << int(PermissionReport::ByUser);
+        AddRow("by group", int(PermissionReport::ByGroup));
+        AddRow("by user", int(PermissionReport::ByUser));
     }
     void manyRules() {
         QFETCH(int, kind);
@@ -210,16 +191,11 @@ private slots:
     void principalNamesShownExactly_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("name");
-        QTest::newRow("quotes") << "H17"
-                                << R"(O'Neil "ops")";
-        QTest::newRow("percent") << "H17"
-                                 << "100% _staff";
-        QTest::newRow("backslash") << "H18"
-                                   << R"(CORP\jürgen)";
-        QTest::newRow("letters") << "H18"
-                                 << "Łucja Ødegård";
-        QTest::newRow("cyrillic") << "H17"
-                                  << "Дмитрий";
+        AddRow("quotes", "H17", R"(O'Neil "ops")");
+        AddRow("percent", "H17", "100% _staff");
+        AddRow("backslash", "H18", R"(CORP\jürgen)");
+        AddRow("letters", "H18", "Łucja Ødegård");
+        AddRow("cyrillic", "H17", "Дмитрий");
     }
     void principalNamesShownExactly() {
         QFETCH(QString, key);
@@ -261,23 +237,15 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("message");
-        QTest::newRow("cancelled") << false << ""
-                                   << ""
-                                   << "";
-        QTest::newRow("no suffix") << false << "plain"
-                                   << "plain.pdf"
-                                   << "The report was saved as %1.|Permission By "
-                                      "Program|Information";
-        QTest::newRow("missing folder")
-            << false << "missing/out.pdf"
-            << ""
-            << "The report could not be saved as %1: No such file or directory. Choose a "
-               "folder you may write to and export again.|Error|Critical";
-        QTest::newRow("printer refuses")
-            << true << "missing/out.pdf"
-            << ""
-            << "The report could not be printed on \"%1\". Check that the printer is ready (or "
-               "that the file can be written) and print again.|Error|Critical";
+        AddRow("cancelled", false, "", "", "");
+        AddRow("no suffix", false, "plain", "plain.pdf",
+               "The report was saved as %1.|Permission By Program|Information");
+        AddRow("missing folder", false, "missing/out.pdf", "",
+               "The report could not be saved as %1: No such file or directory. Choose a "
+               "folder you may write to and export again.|Error|Critical");
+        AddRow("printer refuses", true, "missing/out.pdf", "",
+               "The report could not be printed on \"%1\". Check that the printer is ready (or "
+               "that the file can be written) and print again.|Error|Critical");
     }
     void output() {
         QFETCH(bool, print);
@@ -308,13 +276,7 @@ private slots:
 
     void damagedCatalogueOpensNoReport() {
         AdminFixture f;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "saboteur");
-            db.setDatabaseName(f.t.ctx.paths.DatabaseFile());
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec("DROP TABLE permissions"));
-        }
-        QSqlDatabase::removeDatabase("saboteur");
+        QVERIFY(Sabotage(f.t.ctx, "DROP TABLE permissions"));
         QVERIFY(!PrintPermissionsByUser(f.t.ctx, f.main.get()));
         const QStringList messages = Messages(f.prompt());
         QCOMPARE(messages.size(), 1);

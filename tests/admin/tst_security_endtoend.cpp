@@ -7,28 +7,10 @@
 #include "launcher/AccessEvaluation.h"
 #include "widgets/GlyphButton.h"
 
-#include <QApplication>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-
-// Runs `action` on the next modal window of type T once it is shown, inside its own modal
-// loop, so the action may open further modal windows.
-template <class T> void WhenShown(std::function<void(T&)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!window || !window->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(*window);
-    });
-    timer->start();
-}
 
 // The member "mia" starts the launcher: who she is, her rules, her list.
 QStringList MembersList(SecurityFixture& f) {
@@ -66,22 +48,15 @@ private Q_SLOTS:
         QVERIFY(f.t.ctx.gIsAdmin);
         f.main = std::make_unique<frmMain>(f.t.ctx);
         RegisterSecurityWindows(f.t.ctx, *f.main);
-        QTimer watchdog; // a window left open by a failed step is closed
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [] {
-            while (QWidget* modal = QApplication::activeModalWidget())
-                modal->close();
-        });
-        watchdog.start(60000);
+        ModalWatchdog watchdog;
 
-        QStringList rules;
-        bool pickerFound = false, addDisabled = false;
+        // No flags needed: unless every window does its part, Ledger gets no rule.
         WhenShown<frmSecurity>([&](frmSecurity& window) {
             QCOMPARE(window.parentWidget(), f.main.get());
             SecurityFixture::Pick(window, "Ledger");
             WhenShown<frmAddSecurity>([&](frmAddSecurity& picker) {
-                addDisabled = !window.cmdAdd->isEnabled();
-                pickerFound = SecurityFixture::Select(picker.lstPer, "Night Shift");
+                QVERIFY(!window.cmdAdd->isEnabled());
+                QVERIFY(SecurityFixture::Select(picker.lstPer, "Night Shift"));
                 WhenShown<frmChange>([](frmChange& editor) {
                     QTest::mouseClick(editor.opAllow, Qt::LeftButton);
                     QTest::mouseClick(editor.cmdSave, Qt::LeftButton);
@@ -89,14 +64,13 @@ private Q_SLOTS:
                 QTest::mouseClick(picker.cmdAdd, Qt::LeftButton);
             });
             QTest::mouseClick(window.cmdAdd, Qt::LeftButton);
-            rules = SecurityFixture::Rows(window);
+            QCOMPARE(SecurityFixture::Rows(window), QStringList{"Night Shift|Allow|G|2"});
             window.close();
         });
         f.main->NavPane1_ItemClick("H12");
-        QVERIFY(pickerFound);
-        QVERIFY(addDisabled);
-        QCOMPARE(rules, QStringList{"Night Shift|Allow|G|2"});
+        QVERIFY2(watchdog.isActive(), "a window stayed open");
         QVERIFY(f.prompt().transcript.isEmpty());
+        QCOMPARE(f.StoredRules("Ledger"), QStringList{"Night Shift=1"});
 
         QCOMPARE(MembersList(f), QStringList{"Ledger"});
     }

@@ -3,7 +3,6 @@
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,14 +29,12 @@ private Q_SLOTS:
     void listShowsGroupRulesThenUserRules_data() {
         QTest::addColumn<QString>("rules");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("no rules") << "" << QStringList{};
-        QTest::newRow("groups first")
-            << "U:ann:1,G:Staff:0,G:Admins:1"
-            << QStringList{"Staff|Denied|G|2", "Admins|Allow|G|2", "ann|Allow|U|1"};
-        QTest::newRow("other status shows nothing") << "G:Staff:7" << QStringList{"Staff||G|2"};
-        QTest::newRow("odd names shown exactly")
-            << "G:" + kOddGroup + ":1,U:" + kOddUser + ":0"
-            << QStringList{kOddGroup + "|Allow|G|2", kOddUser + "|Denied|U|1"};
+        AddRow("no rules", "", QStringList{});
+        AddRow("groups first", "U:ann:1,G:Staff:0,G:Admins:1",
+               QStringList{"Staff|Denied|G|2", "Admins|Allow|G|2", "ann|Allow|U|1"});
+        AddRow("other status shows nothing", "G:Staff:7", QStringList{"Staff||G|2"});
+        AddRow("odd names shown exactly", "G:" + kOddGroup + ":1,U:" + kOddUser + ":0",
+               QStringList{kOddGroup + "|Allow|G|2", kOddUser + "|Denied|U|1"});
     }
     void listShowsGroupRulesThenUserRules() {
         QFETCH(QString, rules);
@@ -60,20 +57,15 @@ private Q_SLOTS:
         QTest::addColumn<bool>("goneBefore"); // another administrator removed it meanwhile
         QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("left");
-        QTest::newRow("group rule")
-            << kOddGroup << false << "Deleted Permission|Tessaro Orvane|Critical"
-            << QStringList{kOddUser + "=1"};
-        QTest::newRow("user rule")
-            << kOddUser << false << "Deleted Permission|Tessaro Orvane|Critical"
-            << QStringList{kOddGroup + "=0"};
-        QTest::newRow("already gone")
-            << kOddUser << true << "Couldn't Delete Permission|Tessaro Orvane|Critical"
-            << QStringList{kOddGroup + "=0"};
-        QTest::newRow("nothing selected")
-            << "" << false
-            << "91, No rule is selected. Pick a program, select one of its rules in the list, "
-               "then press Remove.|Tessaro Orvane|Critical"
-            << QStringList{kOddGroup + "=0", kOddUser + "=1"};
+        const QString deleted = "Deleted Permission|Tessaro Orvane|Critical";
+        AddRow("group rule", kOddGroup, false, deleted, QStringList{kOddUser + "=1"});
+        AddRow("user rule", kOddUser, false, deleted, QStringList{kOddGroup + "=0"});
+        AddRow("already gone", kOddUser, true, "Couldn't Delete Permission|Tessaro Orvane|Critical",
+               QStringList{kOddGroup + "=0"});
+        AddRow("nothing selected", "", false,
+               "91, No rule is selected. Pick a program, select one of its rules in the list, "
+               "then press Remove.|Tessaro Orvane|Critical",
+               QStringList{kOddGroup + "=0", kOddUser + "=1"});
     }
     void removeRule() {
         QFETCH(QString, select);
@@ -103,17 +95,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("principal");
         QTest::addColumn<QString>("choice"); // "Allow", "Deny" or "" (none)
         QTest::addColumn<QString>("row");
-        QTest::newRow("group allowed") << "Staff"
-                                       << "Allow"
-                                       << "Staff|Allow|G|2";
-        QTest::newRow("user denied") << "ann"
-                                     << "Deny"
-                                     << "ann|Denied|U|1";
-        QTest::newRow("no choice denies") << "ann"
-                                          << ""
-                                          << "ann|Denied|U|1";
-        QTest::newRow("odd group") << kOddGroup << "Allow" << kOddGroup + "|Allow|G|2";
-        QTest::newRow("odd user") << kOddUser << "Allow" << kOddUser + "|Allow|U|1";
+        AddRow("group allowed", "Staff", "Allow", "Staff|Allow|G|2");
+        AddRow("user denied", "ann", "Deny", "ann|Denied|U|1");
+        AddRow("no choice denies", "ann", "", "ann|Denied|U|1");
+        AddRow("odd group", kOddGroup, "Allow", kOddGroup + "|Allow|G|2");
+        AddRow("odd user", kOddUser, "Allow", kOddUser + "|Allow|U|1");
     }
     void addRuleThroughPickerAndEditor() {
         QFETCH(QString, principal);
@@ -158,12 +144,12 @@ private Q_SLOTS:
     void pickerListsAndFilters_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("all") << "" << QStringList{"Staff", kOddGroup, "ann", "ANNA", kOddUser};
-        QTest::newRow("name, any case") << "anN" << QStringList{"ann", "ANNA"};
-        QTest::newRow("non-ASCII, any case") << "zÜRICH" << QStringList{kOddGroup};
-        QTest::newRow("backslash and percent") << "\\%" << QStringList{kOddUser};
-        QTest::newRow("SID, any case") << FakeSidOf("ANNA").toLower() << QStringList{"ANNA"};
-        QTest::newRow("nothing") << "nobody" << QStringList{};
+        AddRow("all", "", QStringList{"Staff", kOddGroup, "ann", "ANNA", kOddUser});
+        AddRow("name, any case", "anN", QStringList{"ann", "ANNA"});
+        AddRow("non-ASCII, any case", "zÜRICH", QStringList{kOddGroup});
+        AddRow("backslash and percent", "\\%", QStringList{kOddUser});
+        AddRow("SID, any case", FakeSidOf("ANNA").toLower(), QStringList{"ANNA"});
+        AddRow("nothing", "nobody", QStringList{});
     }
     void pickerListsAndFilters() {
         QFETCH(QString, filter);
@@ -194,10 +180,7 @@ private Q_SLOTS:
                      group ? QString() : FakeSidOf(picker.lstPer->Text(i)));
         }
         QTest::keyClicks(picker.txtFilter, filter);
-        QStringList names;
-        for (int i = 1; i <= picker.lstPer->Count(); ++i)
-            names << picker.lstPer->Text(i);
-        QCOMPARE(names, shown);
+        QCOMPARE(Texts(picker.lstPer), shown);
         QCOMPARE(picker.lstPer->SelectedItem(), shown.isEmpty() ? 0 : 1);
         if (filter.isEmpty())
             SaveToGallery(&picker, "frmAddSecurity-domain");
@@ -235,14 +218,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("rules");
         QTest::addColumn<QString>("row");
         const QString g = kOddGroup;
-        QTest::newRow("allow to deny") << 1 << ""
-                                       << "" << QStringList{g + "=0"} << g + "|Denied|G|2";
-        QTest::newRow("deny to allow") << 0 << ""
-                                       << "" << QStringList{g + "=1"} << g + "|Allow|G|2";
-        QTest::newRow("refused") << 1 << "refused" << kNotApplied + "\n\n*rules are frozen"
-                                 << QStringList{g + "=1"} << g + "|Allow|G|2";
-        QTest::newRow("program gone")
-            << 1 << "gone" << kNotApplied << QStringList{} << g + "|Allow|G|2";
+        AddRow("allow to deny", 1, "", "", QStringList{g + "=0"}, g + "|Denied|G|2");
+        AddRow("deny to allow", 0, "", "", QStringList{g + "=1"}, g + "|Allow|G|2");
+        AddRow("refused", 1, "refused", kNotApplied + "\n\n*rules are frozen",
+               QStringList{g + "=1"}, g + "|Allow|G|2");
+        AddRow("program gone", 1, "gone", kNotApplied, QStringList{}, g + "|Allow|G|2");
     }
     void changeRule() {
         QFETCH(int, stored);
@@ -351,17 +331,8 @@ private Q_SLOTS:
         QVERIFY(IsLowColorWindow(dialog.get()));
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        int checked = 0;
-        for (QWidget* w : dialog->findChildren<QWidget*>()) {
-            if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus)
-                continue;
-            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
-            QVERIFY2(
-                face && !face->text(QAccessible::Name).isEmpty(),
-                qPrintable(w->metaObject()->className() + QStringLiteral(" ") + w->objectName()));
-            ++checked;
-        }
-        QVERIFY(checked >= 3);
+        QCOMPARE(Unnamed(dialog.get()), QStringList());
+        QVERIFY(dialog->findChildren<QAbstractButton*>().size() >= 2);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "support/Gallery.h"
 #include "support/TestAccount.h"
 #include "support/TestContext.h"
+#include "support/TestFiles.h"
 #include "widgets/LowColor.h"
 #include "widgets/ProgressBar.h"
 
@@ -58,16 +59,7 @@ private Q_SLOTS:
         TestContext t;
         frmSplash splash(t.ctx);
         QCOMPARE(splash.lblVersion->text(), QStringLiteral("1.0"));
-        QCOMPARE(splash.colGrayImages.size(), 6);
-        // Every grey picture is grey, every coloured one still has colour.
-        for (QLabel* grey : splash.colGrayImages) {
-            const QImage image = grey->pixmap().toImage();
-            for (int y = 0; y < image.height(); y += 3)
-                for (int x = 0; x < image.width(); x += 3) {
-                    const QRgb p = image.pixel(x, y);
-                    QVERIFY(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
-                }
-        }
+        QCOMPARE(splash.colGrayImages.size(), 6); // their pictures: tst_themepictures
         splash.show();
         splash.ChangeImages(4);
         QVERIFY(splash.picPrgReg->isVisible());
@@ -80,24 +72,15 @@ private Q_SLOTS:
         SaveToGallery(&splash, "frmSplash-stage5");
     }
 
-    void splashShowsThemeLogo() {
-        TestContext t;
-        QImage logo(120, 40, QImage::Format_RGB32);
-        logo.fill(Qt::red);
-        const QString file = t.dir.filePath("splash.png");
-        QVERIFY(logo.save(file));
-        QVERIFY(t.ctx.Catalog().CreateTheme("Red", file, "", ""));
-        t.ctx.gThemeName = "Red";
-        frmSplash splash(t.ctx);
-        QCOMPARE(splash.Image1->pixmap().size(), QSize(120, 40));
-        SaveToGallery(&splash, "frmSplash-theme-logo");
-
-        t.ctx.gThemeName = "No such theme";
-        frmSplash plain(t.ctx);
-        QVERIFY(plain.Image1->pixmap().size() != QSize(120, 40));
+    // The first run asks for the settings once; a cancelled setup still goes on, with empty
+    // settings.
+    void firstRunAsksForSettingsOnce_data() {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("saved") << true;
+        QTest::newRow("cancelled") << false;
     }
-
-    void firstRunAsksForSettingsThenNeverAgain() {
+    void firstRunAsksForSettingsOnce() {
+        QFETCH(bool, save);
         TestContext t;
         t.directory->domains = {"  CORP  "};
         t.directory->AddGroup("staff", {"tester"});
@@ -106,6 +89,8 @@ private Q_SLOTS:
         modMain::StartupHooks hooks;
         hooks.showSetup = [&](frmSetup& setup) {
             ++asked;
+            if (!save)
+                return setup.cmdCancel_Click();
             QCOMPARE(setup.cboDomains->count(), 2);
             QCOMPARE(setup.cboDomains->itemText(1), QString("CORP"));
             setup.cboDomains->setCurrentIndex(1);
@@ -113,29 +98,17 @@ private Q_SLOTS:
             setup.cboGroups->setCurrentIndex(setup.cboGroups->findText("admins"));
             setup.cmdSave_Click();
         };
-        const modMain::StartupOutcome first = modMain::Main(t.ctx, hooks);
-        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(modMain::Main(t.ctx, hooks).exitCode, 0);
         QCOMPARE(asked, 1);
-        QCOMPARE(t.ctx.registry->GetValue(kRoot, kKey, "5").toString(), QString("CORP"));
-        QCOMPARE(t.ctx.registry->GetValue(kRoot, kKey, "6").toString(), QString("admins"));
+        QVERIFY(t.ctx.registry->KeyExists(kRoot, kKey));
+        QCOMPARE(t.ctx.registry->GetValue(kRoot, kKey, "5").toString(), save ? "CORP" : "");
+        QCOMPARE(t.ctx.registry->GetValue(kRoot, kKey, "6").toString(), save ? "admins" : "");
+        QCOMPARE(t.ctx.gIsAdmin, save);
         QCOMPARE(t.ctx.gUserName.toString(), QString("tester"));
-        QVERIFY(t.ctx.gIsAdmin);
         QCOMPARE(t.ctx.gThemeName, QString("Default"));
         QVERIFY(!t.ctx.gUserSid.toString().isEmpty());
-
         modMain::Main(t.ctx, hooks);
         QCOMPARE(asked, 1);
-    }
-
-    void cancelledFirstRunGoesOnWithEmptySettings() {
-        TestContext t;
-        t.directory->AddGroup("staff", {"tester"});
-        modMain::StartupHooks hooks;
-        hooks.showSetup = [](frmSetup& setup) { setup.cmdCancel_Click(); };
-        QCOMPARE(modMain::Main(t.ctx, hooks).exitCode, 0);
-        QVERIFY(t.ctx.registry->KeyExists(kRoot, kKey));
-        QCOMPARE(t.ctx.registry->GetValue(kRoot, kKey, "6").toString(), QString(""));
-        QVERIFY(!t.ctx.gIsAdmin);
     }
 
     void administratorsGroupComparesExactly_data() {
@@ -144,6 +117,8 @@ private Q_SLOTS:
         QTest::newRow("same") << "Admins" << true;
         QTest::newRow("other case") << "admins" << false;
         QTest::newRow("padded") << "Admins " << false;
+        QTest::newRow("prefix") << "Admin" << false;
+        QTest::newRow("longer") << "Admins2" << false;
         QTest::newRow("empty") << "" << false;
     }
     void administratorsGroupComparesExactly() {
@@ -160,22 +135,6 @@ private Q_SLOTS:
         QCOMPARE(t.ctx.gIsAdmin, admin);
         // An administrator's rules are not collected.
         QCOMPARE(t.ctx.permissions->GetGroupRules().size(), admin ? 0 : 1);
-    }
-
-    // The side menu's "Print Security" items open their reports beside the main window.
-    void printSecurityItemsOpenReports() {
-        TestContext t;
-        t.directory->AddGroup("Admins", {"tester"});
-        Configure(t, "CORP", "Admins");
-        modMain::Main(t.ctx);
-        frmMain& form = modMain::MainForm(t.ctx);
-        form.NavPane1_ItemClick("H17");
-        form.NavPane1_ItemClick("H18");
-        QStringList reports;
-        for (const QWidget* window : form.findChildren<QWidget*>())
-            if (window->isWindow() && window->objectName().startsWith("rpt"))
-                reports.append(window->objectName());
-        QCOMPARE(reports, QStringList({"rptPermissionByGroup", "rptPermissionByUser"}));
     }
 
     // Every way a user could name his own group as the administrators' group ends with him
@@ -203,14 +162,14 @@ private Q_SLOTS:
         QString machine = etc + "/settings.ini";
         QVERIFY(QDir().mkpath(etc));
         const auto write = [](const QString& file, const QByteArray& text) {
-            QDir().mkpath(QFileInfo(file).absolutePath());
-            QFile out(file);
-            return out.open(QIODevice::WriteOnly) && out.write(text) == text.size();
+            return QDir().mkpath(QFileInfo(file).absolutePath()) && WriteFile(file, text);
         };
         const QByteArray home = t.dir.filePath("home").toLocal8Bit();
         const QByteArray xdg = t.dir.filePath("xdg").toLocal8Bit();
-        QByteArray savedEnvironment[3] = {qgetenv("HOME"), qgetenv("XDG_CONFIG_DIRS"),
-                                          qgetenv("XDG_CONFIG_HOME")};
+        const char* variables[] = {"HOME", "XDG_CONFIG_DIRS", "XDG_CONFIG_HOME"};
+        QByteArray saved[3];
+        for (int i = 0; i < 3; ++i)
+            saved[i] = qgetenv(variables[i]);
         if (setUp == "environment") {
             qputenv("XDG_CONFIG_DIRS", xdg);
             qputenv("XDG_CONFIG_HOME", xdg);
@@ -252,9 +211,8 @@ private Q_SLOTS:
         } catch (const OrvError& e) {
             error = e;
         }
-        qputenv("HOME", savedEnvironment[0]);
-        qputenv("XDG_CONFIG_DIRS", savedEnvironment[1]);
-        qputenv("XDG_CONFIG_HOME", savedEnvironment[2]);
+        for (int i = 0; i < 3; ++i)
+            qputenv(variables[i], saved[i]);
 
         QCOMPARE(error.has_value(), refused);
         if (refused)
@@ -267,10 +225,8 @@ private Q_SLOTS:
     void lowColorFollowsTheDisplay_data() {
         QTest::addColumn<long>("bits");
         QTest::addColumn<bool>("low");
-        QTest::newRow("8 bits") << 8L << true;
-        QTest::newRow("16 bits") << 16L << false;
-        QTest::newRow("24 bits") << 24L << false;
-        QTest::newRow("32 bits") << 32L << false;
+        for (long bits : {8L, 16L, 24L, 32L})
+            QTest::addRow("%ld bits", bits) << bits << (bits == 8);
     }
     void lowColorFollowsTheDisplay() {
         QFETCH(long, bits);
@@ -300,13 +256,9 @@ private Q_SLOTS:
 
     void unreadableCatalogueStopsStartUp() {
         TestContext t;
-        QFile garbage(t.dir.filePath("garbage.mdb"));
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write("This is not a catalogue, just some text.\n");
-        garbage.close();
         t.ctx.paths = AppPaths(t.dir.filePath("garbage-app"), t.dir.filePath("pictures"));
         QDir().mkpath(t.dir.filePath("garbage-app/database"));
-        QVERIFY(QFile::copy(garbage.fileName(), t.ctx.paths.DatabaseFile()));
+        QVERIFY(WriteFile(t.ctx.paths.DatabaseFile(), "This is not a catalogue, just text.\n"));
         t.ctx.catalog.reset();
         QVERIFY_THROWS_EXCEPTION(OrvError, modMain::Main(t.ctx));
     }

@@ -2,6 +2,7 @@
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "platform/OrvError.h"
+#include "support/TestFiles.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 
@@ -30,11 +31,15 @@ Shown ListOf(frmMain& form) {
     return shown;
 }
 
-QImage PictureOf(frmMain& form, int item) {
-    return form.ListView1->ShownPicture(item)
-        .pixmap(QSize(32, 32))
-        .toImage()
-        .convertToFormat(QImage::Format_ARGB32);
+// The colour in the middle of a picture, of a picture file, or of what the list shows for `item`.
+QColor Centre(const QImage& image) {
+    return image.convertToFormat(QImage::Format_ARGB32).pixelColor(16, 16);
+}
+QColor Centre(const QString& file) {
+    return Centre(QImage(file));
+}
+QColor Centre(frmMain& form, int item) {
+    return Centre(form.ListView1->ShownPicture(item).pixmap(QSize(32, 32)).toImage());
 }
 
 QString SolidPicture(TestContext& t, const QString& name, QColor colour) {
@@ -49,24 +54,6 @@ QString SolidPicture(TestContext& t, const QString& name, QColor colour) {
 class tst_launcherlist : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void administratorSeesEveryProgramThenFolders() {
-        TestContext t;
-        SignIn(t, true);
-        AddProgram(t, "Zeta");
-        AddProgram(t, "alpha");
-        AddProgram(t, "Mid");
-        QVERIFY(t.ctx.Catalog().AddFolder("Tools", "/srv/tools"));
-        QVERIFY(t.ctx.Catalog().AddFolder("  Docs  ", " /srv/docs "));
-        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
-        frmMain& form = modMain::MainForm(t.ctx);
-        const Shown shown = ListOf(form);
-        QCOMPARE(shown.texts, (QStringList{"alpha", "Mid", "Zeta", "Tools", "Docs"}));
-        QCOMPARE(shown.icons, (QList<int>{1, 2, 3, 4, 4}));
-        QCOMPARE(shown.tags, (QStringList{"", "", "", "/srv/tools", "/srv/docs"}));
-        QCOMPARE(form.ImageList3->Count(), 4);
-        delete &form;
-    }
-
     // Programs reached through group rules come first, in rule order, then those reached only
     // through the user's own rules; refused and vanished programs are left out.
     void userSeesPermittedProgramsInCandidateOrder() {
@@ -105,33 +92,40 @@ private Q_SLOTS:
         delete &form;
     }
 
-    void rebuildRenumbersPictures() {
+    // An administrator sees every program, sorted, then the folders; a rebuild renumbers the
+    // pictures and keeps the presentation the user chose.
+    void administratorSeesEveryProgramThenFolders() {
         TestContext t;
         SignIn(t, true);
-        for (const char* p : {"Alpha", "Beta", "Gamma"})
+        for (const char* p : {"Zeta", "alpha", "Mid"})
             AddProgram(t, p);
-        QVERIFY(t.ctx.Catalog().AddFolder("Docs", "/srv/docs"));
+        QVERIFY(t.ctx.Catalog().AddFolder("Tools", "/srv/tools"));
+        QVERIFY(t.ctx.Catalog().AddFolder("  Docs  ", " /srv/docs "));
         QVERIFY(t.ctx.Catalog().AddFolder("Docs", "/srv/other"));
-        frmMain form(t.ctx);
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));
-        QCOMPARE(ListOf(form).icons, (QList<int>{1, 2, 3, 4, 4}));
+        frmMain& form = modMain::MainForm(t.ctx);
+        Shown shown = ListOf(form);
+        QCOMPARE(shown.texts, (QStringList{"alpha", "Mid", "Zeta", "Tools", "Docs", "Docs"}));
+        QCOMPARE(shown.icons, (QList<int>{1, 2, 3, 4, 4, 4}));
+        QCOMPARE(shown.tags, (QStringList{"", "", "", "/srv/tools", "/srv/docs", "/srv/other"}));
+        QCOMPARE(form.ImageList3->Count(), 4);
         form.ListView1->SetView(ListView::lvwSmallIcon);
 
-        QVERIFY(t.ctx.Catalog().DeleteProgram("Beta"));
+        QVERIFY(t.ctx.Catalog().DeleteProgram("Mid"));
         QVERIFY(modMain::RefreshLauncherList(t.ctx));
-        const Shown shown = ListOf(form);
-        QCOMPARE(shown.texts, (QStringList{"Alpha", "Gamma", "Docs", "Docs"}));
-        QCOMPARE(shown.icons, (QList<int>{1, 2, 3, 3}));
-        QCOMPARE(shown.tags, (QStringList{"", "", "/srv/docs", "/srv/other"}));
+        shown = ListOf(form);
+        QCOMPARE(shown.texts, (QStringList{"alpha", "Zeta", "Tools", "Docs", "Docs"}));
+        QCOMPARE(shown.icons, (QList<int>{1, 2, 3, 3, 3}));
+        QCOMPARE(shown.tags, (QStringList{"", "", "/srv/tools", "/srv/docs", "/srv/other"}));
         QCOMPARE(form.ImageList3->Count(), 3);
         QCOMPARE(form.ListView1->Icons(), form.ImageList3.get());
         QCOMPARE(form.ListView1->SmallIcons(), form.ImageList3.get());
-        // The presentation stays as the user chose it.
         QCOMPARE(form.ListView1->View(), int(ListView::lvwSmallIcon));
 
         // A second build without a refresh in between does not double the list.
         QVERIFY(modMain::BuildLauncherList(t.ctx, true));
         QCOMPARE(ListOf(form).texts, shown.texts);
+        delete &form;
     }
 
     void picturesComeFromTheCatalogue() {
@@ -142,19 +136,15 @@ private Q_SLOTS:
         QVERIFY(t.ctx.Catalog().AddFolder("Docs", "/srv/docs"));
         frmMain form(t.ctx);
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));
-        QCOMPARE(PictureOf(form, 1).pixelColor(16, 16), QColor(Qt::red));
+        QCOMPARE(Centre(form, 1), QColor(Qt::red));
         QVERIFY(QFile::exists(t.ctx.paths.PictureFile("Painted")));
-        const QImage defaultIcon =
-            QImage(t.ctx.paths.DefaultIcon()).convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(PictureOf(form, 2).pixelColor(16, 16), defaultIcon.pixelColor(16, 16));
-        const QImage folderIcon =
-            QImage(t.ctx.paths.FolderIcon()).convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(PictureOf(form, 3).pixelColor(16, 16), folderIcon.pixelColor(16, 16));
+        QCOMPARE(Centre(form, 2), Centre(t.ctx.paths.DefaultIcon()));
+        QCOMPARE(Centre(form, 3), Centre(t.ctx.paths.FolderIcon()));
 
         // A changed icon shows after the next rebuild.
         QVERIFY(t.ctx.Catalog().SetProgramIcon("Painted", SolidPicture(t, "blue", Qt::blue)));
         QVERIFY(modMain::RefreshLauncherList(t.ctx));
-        QCOMPARE(PictureOf(form, 1).pixelColor(16, 16), QColor(Qt::blue));
+        QCOMPARE(Centre(form, 1), QColor(Qt::blue));
     }
 
     // A picture that cannot be exported or read gives the default icon, and without a
@@ -166,22 +156,15 @@ private Q_SLOTS:
         frmMain form(t.ctx);
         // The picture directory becomes a file: nothing can be exported into it.
         QVERIFY(QDir(t.ctx.paths.PictureDir()).removeRecursively());
-        QFile blocker(t.ctx.paths.PictureDir());
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(WriteFile(t.ctx.paths.PictureDir(), {}));
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));
-        const QImage defaultIcon =
-            QImage(t.ctx.paths.DefaultIcon()).convertToFormat(QImage::Format_ARGB32);
-        QCOMPARE(PictureOf(form, 1).pixelColor(16, 16), defaultIcon.pixelColor(16, 16));
+        QCOMPARE(Centre(form, 1), Centre(t.ctx.paths.DefaultIcon()));
 
-        QFile garbage(t.ctx.paths.DefaultIcon());
-        QVERIFY(garbage.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        garbage.write("not a picture");
-        garbage.close();
+        QVERIFY(WriteFile(t.ctx.paths.DefaultIcon(), "not a picture"));
         QVERIFY(QFile::remove(t.ctx.paths.FolderIcon()));
         QVERIFY(modMain::RefreshLauncherList(t.ctx));
         QCOMPARE(form.ListView1->Count(), 1);
-        QVERIFY(!PictureOf(form, 1).isNull());
+        QVERIFY(!form.ListView1->ShownPicture(1).pixmap(QSize(32, 32)).isNull());
         QVERIFY(!form.ImageList3->Item(2).pixmap(QSize(32, 32)).isNull());
     }
 

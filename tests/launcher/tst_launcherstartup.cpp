@@ -67,6 +67,15 @@ private Q_SLOTS:
         });
         form->NavPane1_ItemClick("H14");
         QCOMPARE(seen, admin ? QStringLiteral("frmMain") : QString());
+        // The "Print Security" items open their reports beside it.
+        form->NavPane1_ItemClick("H17");
+        form->NavPane1_ItemClick("H18");
+        QStringList reports;
+        for (const QWidget* window : form->findChildren<QWidget*>())
+            if (window->isWindow() && window->objectName().startsWith("rpt"))
+                reports.append(window->objectName());
+        QCOMPARE(reports, admin ? QStringList({"rptPermissionByGroup", "rptPermissionByUser"})
+                                : QStringList());
         form->EndProgram = [] {};
         delete form;
     }

@@ -120,18 +120,12 @@ private Q_SLOTS:
         QCOMPARE(f.t.ctx.mainWindow.data(), f.form.get());
     }
 
-    void domainItemWithoutDomain() {
+    void withoutDomainOnALowColourDisplay() {
         TestContext t;
         SignIn(t, false, "");
-        frmMain form(t.ctx);
-        QCOMPARE(form.NavPane1->Items().at(1).caption, QStringLiteral("Domain : "));
-    }
-
-    void lowColourDisplay() {
-        TestContext t;
-        SignIn(t);
         t.ctx.gLowColor = true;
         frmMain form(t.ctx);
+        QCOMPARE(form.NavPane1->Items().at(1).caption, QStringLiteral("Domain : "));
         QVERIFY(IsLowColorWindow(&form));
     }
 
@@ -209,23 +203,6 @@ private Q_SLOTS:
         QCOMPARE(GeneralDateText(field), text);
     }
 
-    void doubleClickLaunchesWithStoredSettings() {
-        MainFixture f(false);
-        QCOMPARE(f.form->ListView1->Text(1), QStringLiteral("Editor"));
-        const QPoint at = f.PlaceOf(1);
-        QVERIFY(!at.isNull());
-        // A double click: the first press selects, the second arrives as the double click.
-        QWidget* viewport = f.form->ListView1->CurrentView()->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
-        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
-        QCOMPARE(f.t.shell->executed.size(), 1);
-        QCOMPARE(f.t.shell->executed.at(0).path, QStringLiteral("/usr/bin/editor"));
-        QCOMPARE(f.t.shell->executed.at(0).parameters, QStringLiteral("--new \"my file.txt\""));
-        QCOMPARE(f.t.shell->executed.at(0).startIn, QStringLiteral("/home/tester/work"));
-        QVERIFY(f.t.prompt->transcript.isEmpty());
-    }
-
     void doubleClickOpensFolderEntry() {
         MainFixture f(false);
         QCOMPARE(f.form->ListView1->Text(3), QStringLiteral("Share"));
@@ -242,10 +219,7 @@ private Q_SLOTS:
         // The entry's folder has vanished.
         QVERIFY(QDir(f.t.dir.filePath("share")).removeRecursively());
         f.form->ListView1_DblClick();
-        QCOMPARE(f.t.prompt->transcript.size(), 1);
-        QCOMPARE(f.t.prompt->transcript.at(0).text, QStringLiteral("Invalid Folder!!!"));
-        QCOMPARE(f.t.prompt->transcript.at(0).title, QStringLiteral("Error"));
-        QCOMPARE(f.t.prompt->transcript.at(0).icon, PromptIcon::Critical);
+        QCOMPARE(Messages(*f.t.prompt), QStringList{"Invalid Folder!!!|Error|Critical"});
         QCOMPARE(f.form->FolderMenu(), folder);
     }
 
@@ -260,21 +234,18 @@ private Q_SLOTS:
         QCOMPARE(f.t.prompt->transcript.at(0).icon, PromptIcon::Exclamation);
     }
 
-    // Enter and the context menu's Open do what a double click does: the program starts with
-    // its stored start-in directory and parameters, a folder entry opens.
+    // A double click, Enter and the context menu's Open start the program with its stored
+    // start-in directory and parameters, or open a folder entry.
     void openingTheSelectedItem_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("item");
         QTest::addColumn<QString>("startIn");
         QTest::addColumn<QString>("parameters");
-        const QString editorIn = "/home/tester/work";
-        const QString editorParms = "--new \"my file.txt\"";
-        for (const char* how : {"Return", "Enter", "Open"}) {
-            QTest::addRow("%s, program with settings", how) << how << 1 << editorIn << editorParms;
-            QTest::addRow("%s, program without", how) << how << 2 << ""
-                                                      << "";
-            QTest::addRow("%s, folder entry", how) << how << 3 << ""
-                                                   << "";
+        for (const char* how : {"double click", "Return", "Enter", "Open"}) {
+            QTest::addRow("%s, program with settings", how)
+                << how << 1 << QStringLiteral("/home/tester/work") << "--new \"my file.txt\"";
+            QTest::addRow("%s, program without", how) << how << 2 << QString() << "";
+            QTest::addRow("%s, folder entry", how) << how << 3 << QString() << "";
         }
     }
     void openingTheSelectedItem() {
@@ -283,13 +254,21 @@ private Q_SLOTS:
         QFETCH(QString, startIn);
         QFETCH(QString, parameters);
         MainFixture f(false);
-        QVERIFY(!f.PlaceOf(1).isNull());
-        f.form->ListView1->SelectItem(item);
-        if (how == "Open")
+        const QPoint at = f.PlaceOf(item);
+        QVERIFY(!at.isNull());
+        QAbstractItemView* view = f.form->ListView1->CurrentView();
+        if (how != "double click")
+            f.form->ListView1->SelectItem(item);
+        if (how == "double click") {
+            // The first press selects, the second arrives as the double click.
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+        } else if (how == "Open") {
             f.form->mnuItem->actions().at(0)->trigger();
-        else
-            QTest::keyClick(f.form->ListView1->CurrentView(),
-                            how == "Enter" ? Qt::Key_Enter : Qt::Key_Return);
+        } else {
+            QTest::keyClick(view, how == "Enter" ? Qt::Key_Enter : Qt::Key_Return);
+        }
         const bool folder = f.form->ListView1->Tag(item).size() > 0;
         QCOMPARE(bool(f.form->FolderMenu() && f.form->FolderMenu()->isVisible()), folder);
         QCOMPARE(f.t.shell->executed.size(), folder ? 0 : 1);
@@ -313,30 +292,23 @@ private Q_SLOTS:
         QCOMPARE(f.t.ctx.Catalog().GetPrograms().RecordCount(), 2L);
     }
 
-    void contextMenuOpensProperties() {
-        MainFixture f(false);
-        const QList<QAction*> actions = f.form->mnuItem->actions();
-        QCOMPARE(actions.size(), 2);
-        QCOMPARE(actions.at(0)->text(), QStringLiteral("Open"));
-        QCOMPARE(actions.at(1)->text(), QStringLiteral("Properties"));
-        f.form->ListView1->SelectItem(1);
-        actions.at(1)->trigger();
-        frmProperties* properties = f.form->Properties();
-        QVERIFY(properties && properties->isVisible());
-        QCOMPARE(properties->windowTitle(), QStringLiteral("Showing Properties For : Editor"));
-        QCOMPARE(properties->lblProgramPath->text(), QStringLiteral("/usr/bin/editor"));
-    }
-
-    void closingEndsTheProgram() {
+    void propertiesThenClosingEndsTheProgram() {
         MainFixture f(false);
         f.form->show();
         f.form->ListView1->SelectItem(3);
         f.form->ListView1_DblClick();
+        // The context menu's Properties shows the selected program's.
+        const QList<QAction*> actions = f.form->mnuItem->actions();
+        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions.at(0)->text() + '|' + actions.at(1)->text(),
+                 QStringLiteral("Open|Properties"));
         f.form->ListView1->SelectItem(1);
-        f.form->ShowSelectedProperties();
+        actions.at(1)->trigger();
         QPointer<frmFolderMenu> folder = f.form->FolderMenu();
         QPointer<frmProperties> properties = f.form->Properties();
         QVERIFY(folder && folder->isVisible() && properties && properties->isVisible());
+        QCOMPARE(properties->windowTitle(), QStringLiteral("Showing Properties For : Editor"));
+        QCOMPARE(properties->lblProgramPath->text(), QStringLiteral("/usr/bin/editor"));
         f.form->CloseLauncher();
         QCOMPARE(f.ended, 1);
         QVERIFY(!f.form->isVisible());

@@ -27,6 +27,7 @@ private Q_SLOTS:
         QTest::newRow("repeated key, first of two") << 2 << "H4";
         QTest::newRow("repeated key, second of two") << 3 << "H4";
         QTest::newRow("second group") << 4 << "H8";
+        QTest::newRow("disabled: no click") << 5 << "";
     }
     void clicksReportTheItemsKey() {
         QFETCH(int, item);
@@ -43,6 +44,7 @@ private Q_SLOTS:
         pane.AddMenuItem("H4", "P1", "Second", true, 0, 2, "Second item");
         pane.AddMenuItem("H4", "P1", "Third", true, 0, 2, "Third item");
         pane.AddMenuItem("H8", "P2", "Fourth", true, 0, 1, "Fourth item");
+        pane.AddMenuItem("H1", "P1", "Off", false, 0, 0, "Disabled");
         pane.SetSpeed(100);
         pane.resize(220, 400);
         pane.show();
@@ -53,30 +55,20 @@ private Q_SLOTS:
         QSignalSpy clicks(&pane, &NavPane::ItemClick);
         QListWidget* host = pane.ItemHost(item);
         QVERIFY(host);
-        QTest::mouseClick(host->viewport(), Qt::LeftButton, {}, pane.ItemRect(item).center());
-        QCOMPARE(clicks.size(), 1);
+        const QPoint at = pane.ItemRect(item).center();
+        QListWidgetItem* hit = host->itemAt(at);
+        QVERIFY(hit); // the click lands on the item
+        QTest::mouseClick(host->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(clicks.size(), key.isEmpty() ? 0 : 1);
+        if (key.isEmpty())
+            return;
         QCOMPARE(clicks.at(0).at(0).toString(), key);
-        QCOMPARE(host->item(host->row(host->itemAt(pane.ItemRect(item).center())))->toolTip(),
-                 pane.Items().at(item - 1).descriptiveText);
-
+        QCOMPARE(hit->toolTip(), pane.Items().at(item - 1).descriptiveText);
         // The keyboard clicks the current item too.
-        host->setCurrentRow(host->row(host->itemAt(pane.ItemRect(item).center())));
+        host->setCurrentItem(hit);
         QTest::keyClick(host, Qt::Key_Return);
         QCOMPARE(clicks.size(), 2);
         QCOMPARE(clicks.at(1).at(0).toString(), key);
-    }
-
-    void disabledItemsStayQuiet() {
-        NavPane pane;
-        pane.AddMenuGroup("P1", "One", 0, false, 0);
-        pane.AddMenuItem("H1", "P1", "Off", false, 0, 0, "Disabled");
-        pane.resize(220, 300);
-        pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&pane));
-        QSignalSpy clicks(&pane, &NavPane::ItemClick);
-        QTest::mouseClick(pane.ItemHost(1)->viewport(), Qt::LeftButton, {},
-                          pane.ItemRect(1).center());
-        QCOMPARE(clicks.size(), 0);
     }
 
     void groupsAndPictures() {

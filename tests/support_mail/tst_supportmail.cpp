@@ -1,15 +1,13 @@
 #include "SmtpTestServer.h"
-#include "launcher/frmMain.h"
+#include "admin/AdminFixture.h"
 #include "support/Gallery.h"
 #include "support/MailSender.h"
 #include "support/SupportMenu.h"
-#include "support/TestContext.h"
 #include "support/TestFiles.h"
 #include "support/frmEmailSupport.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ProgressBar.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QLabel>
@@ -18,8 +16,6 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -41,17 +37,6 @@ std::unique_ptr<TestContext> MailContext(quint16 port) {
     Set(*t, "MailSecurity", "none");
     Set(*t, "SupportAddress", kSupport);
     return t;
-}
-
-// "text|title|icon" of every message box, in order.
-QStringList Boxes(const ScriptedPrompt& prompt) {
-    static const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical",
-                                         "Question"};
-    QStringList lines;
-    for (const auto& entry : prompt.transcript)
-        lines.append(entry.text + '|' + entry.title + '|' +
-                     QLatin1String(kIcons[static_cast<int>(entry.icon)]));
-    return lines;
 }
 
 void Fill(frmEmailSupport& window, const QString& from, const QString& name, const QString& subject,
@@ -88,12 +73,11 @@ private Q_SLOTS:
         frmEmailSupport window(t->ctx);
         window.txtSubject->setText("Bug/Error");
         QCOMPARE(window.windowTitle(), QStringLiteral("Email Support..."));
-        QCOMPARE(window.Label1->text(), QStringLiteral("From :"));
-        QCOMPARE(window.Label2->text(), QStringLiteral("Subject :"));
-        QCOMPARE(window.Label3->text(), QStringLiteral("Message"));
-        QCOMPARE(window.Label4->text(), QStringLiteral("From (Email)"));
-        QCOMPARE(window.cmdSend->Caption(), QStringLiteral("Send.."));
-        QCOMPARE(window.cmdCancel->Caption(), QStringLiteral("Cancel"));
+        QCOMPARE(
+            QStringList({window.Label1->text(), window.Label2->text(), window.Label3->text(),
+                         window.Label4->text(), window.cmdSend->Caption(),
+                         window.cmdCancel->Caption()}),
+            QStringList({"From :", "Subject :", "Message", "From (Email)", "Send..", "Cancel"}));
         QCOMPARE(window.txtFrom->text(), QString());
         QCOMPARE(window.prgBarSending->maximum(), 100);
         QCOMPARE(window.prgBarSending->value(), 0);
@@ -114,30 +98,18 @@ private Q_SLOTS:
         const QString longSubject =
             QStringLiteral("The launcher stops answering when a program with a very long "
                            "description is added from the catalogue list window");
-        QTest::newRow("plain text, blanks and a leading dot")
-            << "  ada@example.test  "
-            << " Ada Lovelace "
-            << "  Printer jam  "
-            << "Line one\n  indented  \n.leading dot\n\nend"
-            << QByteArray("Line one\r\n  indented  \r\n.leading dot\r\n\r\nend\r\n");
-        QTest::newRow("non-ASCII name and long subject")
-            << "zoe@example.test" << QString::fromUtf8("Zoë Ångström-Øster")
-            << QString::fromUtf8("Größenänderung – ☃ geht nicht 🎉 ") + longSubject
-            << QString::fromUtf8("Grüße\r\naus Köln\n")
-            << QByteArray("Gr=C3=BC=C3=9Fe\r\naus K=C3=B6ln\r\n");
-        QTest::newRow("long ASCII subject, name with quotes")
-            << "pat@example.test"
-            << "Pat \"the admin\" O'Brien, Jr." << longSubject << "Trailing blanks stay  "
-            << QByteArray("Trailing blanks stay  \r\n");
-        QTest::newRow("line longer than SMTP carries")
-            << "long@example.test"
-            << ""
-            << "Long line" << QString(1200, 'x') + "\n.\n"
-            << QByteArray();
-        QTest::newRow("empty fields") << "empty@example.test"
-                                      << ""
-                                      << ""
-                                      << "" << QByteArray();
+        AddRow("plain text, blanks and a leading dot", "  ada@example.test  ", " Ada Lovelace ",
+               "  Printer jam  ", "Line one\n  indented  \n.leading dot\n\nend",
+               QByteArray("Line one\r\n  indented  \r\n.leading dot\r\n\r\nend\r\n"));
+        AddRow("non-ASCII name and long subject", "zoe@example.test", "Zoë Ångström-Øster",
+               QString::fromUtf8("Größenänderung – ☃ geht nicht 🎉 ") + longSubject,
+               "Grüße\r\naus Köln\n", QByteArray("Gr=C3=BC=C3=9Fe\r\naus K=C3=B6ln\r\n"));
+        AddRow("long ASCII subject, name with quotes", "pat@example.test",
+               "Pat \"the admin\" O'Brien, Jr.", longSubject, "Trailing blanks stay  ",
+               QByteArray("Trailing blanks stay  \r\n"));
+        AddRow("line longer than SMTP carries", "long@example.test", "", "Long line",
+               QString(1200, 'x') + "\n.\n", QByteArray());
+        AddRow("empty fields", "empty@example.test", "", "", "", QByteArray());
     }
     void sentMessageArrivesWhole() {
         QFETCH(QString, from);
@@ -155,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(window.prgBarSending->value(), 1);
 
         const QJsonObject mail = server->NextMessage();
-        QVERIFY2(!mail.isEmpty(), qPrintable(Boxes(*t->prompt).join('\n')));
+        QVERIFY2(!mail.isEmpty(), qPrintable(Messages(*t->prompt).join('\n')));
         QCOMPARE(mail["mail_from"].toString(), from.trimmed());
         QCOMPARE(mail["rcpt_tos"].toArray(), QJsonArray{kSupport});
         QCOMPARE(mail["from_address"].toString(), from.trimmed());
@@ -195,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(headers.contains("\r\nMIME-Version: 1.0\r\n"));
         QVERIFY(headers.contains("\r\nContent-Type: text/plain; charset=UTF-8\r\n"));
 
-        QTRY_COMPARE(Boxes(*t->prompt), QStringList{"Message has been sent|Sent|Information"});
+        QTRY_COMPARE(Messages(*t->prompt), QStringList{"Message has been sent|Sent|Information"});
         QVERIFY(!window.isVisible());
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QVERIFY(!progress.isEmpty());
@@ -210,26 +182,23 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("settings"); // name=value pairs over the working ones
         QTest::addColumn<QString>("reason");       // in the second box
         QTest::addColumn<bool>("reachesServer");
-        QTest::newRow("recipient refused")
-            << QStringList{"SupportAddress=" + kRefused}
-            << "The mail server answered: 550 5.1.1 <nobody@example.test>: Recipient address "
-               "rejected: no such mailbox here"
-            << true;
-        QTest::newRow("wrong password") << QStringList{"MailUser=mailer", "MailPasswordFile=%pw"}
-                                        << "The mail server answered: 535 5.7.8" << true;
-        QTest::newRow("STARTTLS not offered")
-            << QStringList{"MailSecurity=starttls"} << "STARTTLS" << true;
-        QTest::newRow("fresh install") << QStringList{"MailServer=", "MailPort=", "SupportAddress="}
-                                       << "No mail server configured" << false;
-        QTest::newRow("no support address")
-            << QStringList{"SupportAddress="} << "No support address configured" << false;
-        QTest::newRow("port not a number")
-            << QStringList{"MailPort=25x"} << "\"MailPort\" in " << false;
-        QTest::newRow("unknown security")
-            << QStringList{"MailSecurity=tls"} << "must be none, starttls or smtps" << false;
-        QTest::newRow("password file missing")
-            << QStringList{"MailUser=mailer", "MailPasswordFile=/nonexistent/pw"}
-            << "The mail password file /nonexistent/pw cannot be read" << false;
+        AddRow("recipient refused", QStringList{"SupportAddress=" + kRefused},
+               "The mail server answered: 550 5.1.1 <nobody@example.test>: Recipient address "
+               "rejected: no such mailbox here",
+               true);
+        AddRow("wrong password", QStringList{"MailUser=mailer", "MailPasswordFile=%pw"},
+               "The mail server answered: 535 5.7.8", true);
+        AddRow("STARTTLS not offered", QStringList{"MailSecurity=starttls"}, "STARTTLS", true);
+        AddRow("fresh install", QStringList{"MailServer=", "MailPort=", "SupportAddress="},
+               "No mail server configured", false);
+        AddRow("no support address", QStringList{"SupportAddress="},
+               "No support address configured", false);
+        AddRow("port not a number", QStringList{"MailPort=25x"}, "\"MailPort\" in ", false);
+        AddRow("unknown security", QStringList{"MailSecurity=tls"},
+               "must be none, starttls or smtps", false);
+        AddRow("password file missing",
+               QStringList{"MailUser=mailer", "MailPasswordFile=/nonexistent/pw"},
+               "The mail password file /nonexistent/pw cannot be read", false);
     }
     void failureShowsTwoBoxesAndKeepsFields() {
         QFETCH(QStringList, settings);
@@ -249,7 +218,7 @@ private Q_SLOTS:
         Fill(window, "ada@example.test", "Ada", "Subject", "Body");
         QVERIFY(SendAndWait(window));
 
-        const QStringList boxes = Boxes(*t->prompt);
+        const QStringList boxes = Messages(*t->prompt);
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes.at(0), QStringLiteral("Failed to send, error follows|Error|Critical"));
         QVERIFY2(boxes.at(1).contains(reason), qPrintable(boxes.at(1)));
@@ -310,7 +279,7 @@ private Q_SLOTS:
             QVERIFY(elapsed >= 1900);
             QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks))); // not frozen
         }
-        const QStringList boxes = Boxes(*t->prompt);
+        const QStringList boxes = Messages(*t->prompt);
         QCOMPARE(boxes.size(), 2);
         QVERIFY2(boxes.at(1).contains(listening ? "timeout" : "onnect"), qPrintable(boxes.at(1)));
     }
@@ -321,29 +290,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("subject");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("CR LF in subject") << "ada@example.test"
-                                          << "Ada"
-                                          << "Hello\r\nBcc: victim@example.test"
-                                          << "The subject contains a line break. Nothing was sent.";
-        QTest::newRow("LF in subject") << "ada@example.test"
-                                       << "Ada"
-                                       << "Hello\nX-Evil: 1"
-                                       << "The subject contains a line break. Nothing was sent.";
-        QTest::newRow("LF in name") << "ada@example.test"
-                                    << "Ada\nBcc: victim@example.test"
-                                    << "Hi"
-                                    << "The sender name contains a line break. Nothing was sent.";
-        QTest::newRow("CR in address")
-            << "ada@example.test\rRCPT TO:<victim@example.test>"
-            << "Ada"
-            << "Hi"
-            << "The sender address contains a line break. Nothing was sent.";
-        QTest::newRow("angle bracket in address")
-            << "ada@example.test> SIZE=1"
-            << "Ada"
-            << "Hi"
-            << "The sender address \"ada@example.test> SIZE=1\" contains \"<\" or \">\". "
-               "Nothing was sent.";
+        const QString subject = "The subject contains a line break. Nothing was sent.";
+        const QString address = "The sender address contains a line break. Nothing was sent.";
+        AddRow("CR LF in subject", "ada@example.test", "Ada", "Hello\r\nBcc: victim@example.test",
+               subject);
+        AddRow("LF in subject", "ada@example.test", "Ada", "Hello\nX-Evil: 1", subject);
+        AddRow("LF in name", "ada@example.test", "Ada\nBcc: victim@example.test", "Hi",
+               "The sender name contains a line break. Nothing was sent.");
+        AddRow("CR in address", "ada@example.test\rRCPT TO:<victim@example.test>", "Ada", "Hi",
+               address);
+        AddRow("angle bracket in address", "ada@example.test> SIZE=1", "Ada", "Hi",
+               "The sender address \"ada@example.test> SIZE=1\" contains \"<\" or \">\". "
+               "Nothing was sent.");
     }
     void lineBreakInHeaderFieldIsRefused() {
         QFETCH(QString, from);
@@ -356,8 +314,8 @@ private Q_SLOTS:
         window.show();
         Fill(window, from, name, subject, "Body");
         QVERIFY(SendAndWait(window));
-        QCOMPARE(Boxes(*t->prompt), (QStringList{"Failed to send, error follows|Error|Critical",
-                                                 reason + "|Error|Critical"}));
+        QCOMPARE(Messages(*t->prompt), (QStringList{"Failed to send, error follows|Error|Critical",
+                                                    reason + "|Error|Critical"}));
         QTest::qWait(200);
         QCOMPARE(server->Connections(), connections);
         QCOMPARE(window.cmdCancel->Caption(), QStringLiteral("Done"));
@@ -391,10 +349,8 @@ private Q_SLOTS:
     void sideMenuOpensWindow_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("subject");
-        QTest::newRow("Email Support") << "H1"
-                                       << "";
-        QTest::newRow("Submit Bug/Error Report") << "H2"
-                                                 << "Bug/Error";
+        AddRow("Email Support", "H1", "");
+        AddRow("Submit Bug/Error Report", "H2", "Bug/Error");
     }
     void sideMenuOpensWindow() {
         QFETCH(QString, key);

@@ -4,24 +4,17 @@
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"
-#include "launcher/frmMain.h"
 #include "support/Gallery.h"
-#include "support/TestContext.h"
 #include "support/TestFiles.h"
 #include "themes/ThemeMenu.h"
 #include "themes/frmCreateTheme.h"
 #include "themes/frmThemeManage.h"
 #include "widgets/GlyphButton.h"
-#include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -70,10 +63,13 @@ struct ThemeFixture {
         const QString path = file("blue.gif");
         return WriteFile(path, kBlueGif) ? path : QString();
     }
-    void apply(frmThemeManage& manager, const QString& name) {
+    static void select(frmThemeManage& manager, const QString& name) {
         for (int i = 1; i <= manager.lstTheme->Count(); ++i)
             if (manager.lstTheme->Text(i) == name)
                 manager.lstTheme->SelectItem(i);
+    }
+    void apply(frmThemeManage& manager, const QString& name) {
+        select(manager, name);
         manager.lstTheme_Click();
         manager.cmdApply_Click();
     }
@@ -94,14 +90,11 @@ QStringList Themes(CatalogStore& store) {
 QString Logos(CatalogStore& store, const QString& theme) {
     Recordset rs = store.GetTheme(theme);
     QString held;
-    if (rs.RecordCount() > 0) {
-        if (!rs.Fields("Theme_LogoSplash").toByteArray().isEmpty())
-            held += 'S';
-        if (!rs.Fields("Theme_LogoAddRemove").toByteArray().isEmpty())
-            held += 'A';
-        if (!rs.Fields("Theme_LogoSetup").toByteArray().isEmpty())
-            held += 'C';
-    }
+    const std::pair<const char*, char> logos[] = {
+        {"Theme_LogoSplash", 'S'}, {"Theme_LogoAddRemove", 'A'}, {"Theme_LogoSetup", 'C'}};
+    for (const auto& [field, letter] : logos)
+        if (rs.RecordCount() > 0 && !rs.Fields(field).toByteArray().isEmpty())
+            held += letter;
     return held;
 }
 
@@ -129,11 +122,11 @@ private Q_SLOTS:
         ThemeFixture f;
         QVERIFY(f.store().CreateTheme("  Sunset ", f.picture("s.png", Qt::red), "", ""));
         std::unique_ptr<frmThemeManage> manager(Manager(f));
-        QCOMPARE(manager->windowTitle(), QStringLiteral("Theme Management..."));
-        QCOMPARE(manager->Frame1->title(), QStringLiteral("Current Themes"));
-        QCOMPARE(manager->cmdApply->Caption() + '|' + manager->cmdDelete->Caption() + '|' +
-                     manager->cmdCreate->Caption(),
-                 QStringLiteral("Apply Theme|Delete Theme|Create Theme"));
+        QCOMPARE(QStringList({manager->windowTitle(), manager->Frame1->title(),
+                              manager->cmdApply->Caption(), manager->cmdDelete->Caption(),
+                              manager->cmdCreate->Caption()}),
+                 QStringList({"Theme Management...", "Current Themes", "Apply Theme",
+                              "Delete Theme", "Create Theme"}));
         QCOMPARE(manager->lstTheme->ColumnHeaders(), QStringList{"Theme Name"});
         QCOMPARE(Texts(manager->lstTheme), (QStringList{"Default", "Sunset"}));
         QCOMPARE(manager->lstTheme->ToolTipText(2), QStringLiteral("Sunset"));
@@ -166,32 +159,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("catalogueDefault");
-        QTest::newRow("applied") << "Sunset"
-                                 << ""
-                                 << ""
-                                 << "Sunset"
-                                 << "Sunset";
-        QTest::newRow("default again") << "Default"
-                                       << ""
-                                       << ""
-                                       << "Default"
-                                       << "Default";
-        QTest::newRow("gone meanwhile") << "Sunset"
-                                        << "delete"
-                                        << "Cannot Set Default Theme To Sunset|Error|Exclamation"
-                                        << "Default"
-                                        << "Default";
-        QTest::newRow("nothing selected") << ""
-                                          << ""
-                                          << ""
-                                          << "Default"
-                                          << "Default";
-        QTest::newRow("empty list")
-            << ""
-            << "clear"
-            << "There are no theme created, please create one.|No Theme|Information"
-            << "Default"
-            << "Default";
+        AddRow("applied", "Sunset", "", "", "Sunset", "Sunset");
+        AddRow("default again", "Default", "", "", "Default", "Default");
+        AddRow("gone meanwhile", "Sunset", "delete",
+               "Cannot Set Default Theme To Sunset|Error|Exclamation", "Default", "Default");
+        AddRow("nothing selected", "", "", "", "Default", "Default");
+        AddRow("empty list", "", "clear",
+               "There are no theme created, please create one.|No Theme|Information", "Default",
+               "Default");
     }
     void apply() {
         QFETCH(QString, select);
@@ -206,10 +181,7 @@ private Q_SLOTS:
             QVERIFY(f.store().DeleteTheme("Sunset"));
         if (before == "clear")
             manager->lstTheme->Clear();
-        if (select.isEmpty())
-            manager->cmdApply_Click();
-        else
-            f.apply(*manager, select);
+        select.isEmpty() ? manager->cmdApply_Click() : f.apply(*manager, select);
         QCOMPARE(Messages(*f.prompt), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(f.t.ctx.gThemeName, current);
         QCOMPARE(f.store().GetDefaultTheme(), catalogueDefault);
@@ -224,31 +196,21 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QStringList>("listed");
         const QString sure = "Are you sure ? |Confirmation|Question";
-        QTest::newRow("deleted")
-            << "Sunset" << true << ""
-            << QStringList{sure, "Theme Sunset, Has Been Deleted|Deleted|Information"}
-            << QStringList{"Default", "default"};
-        QTest::newRow("answered no") << "Sunset" << false << "" << QStringList{sure}
-                                     << QStringList{"Default", "Sunset", "default"};
-        QTest::newRow("Default guarded")
-            << "Default" << true << ""
-            << QStringList{"You cannot delete the default theme|Error|Exclamation"}
-            << QStringList{"Default", "Sunset", "default"};
+        const QStringList all{"Default", "Sunset", "default"}, left{"Default", "default"};
+        const QString deleted = "Theme Sunset, Has Been Deleted|Deleted|Information";
+        AddRow("deleted", "Sunset", true, "", QStringList{sure, deleted}, left);
+        AddRow("answered no", "Sunset", false, "", QStringList{sure}, all);
+        AddRow("Default guarded", "Default", true, "",
+               QStringList{"You cannot delete the default theme|Error|Exclamation"}, all);
         // Only the exact name is guarded; the catalogue decides about the others.
-        QTest::newRow("other letter case")
-            << "default" << true << ""
-            << QStringList{sure, "Theme default, Has Been Deleted|Deleted|Information"}
-            << QStringList{"Default", "Sunset"};
-        QTest::newRow("the catalogue's default")
-            << "Sunset" << true << "make default"
-            << QStringList{sure, "Theme Sunset, Has Been Deleted|Deleted|Information"}
-            << QStringList{"Default", "default"};
-        QTest::newRow("gone meanwhile")
-            << "Sunset" << true << "delete"
-            << QStringList{sure, "Cannot Delete Theme Sunset|Error|Critical"}
-            << QStringList{"Default", "Sunset", "default"};
-        QTest::newRow("nothing selected")
-            << "" << true << "" << QStringList{} << QStringList{"Default", "Sunset", "default"};
+        AddRow("other letter case", "default", true, "",
+               QStringList{sure, "Theme default, Has Been Deleted|Deleted|Information"},
+               QStringList{"Default", "Sunset"});
+        AddRow("the catalogue's default", "Sunset", true, "make default",
+               QStringList{sure, deleted}, left);
+        AddRow("gone meanwhile", "Sunset", true, "delete",
+               QStringList{sure, "Cannot Delete Theme Sunset|Error|Critical"}, all);
+        AddRow("nothing selected", "", true, "", QStringList{}, all);
     }
     void remove() {
         QFETCH(QString, select);
@@ -265,9 +227,7 @@ private Q_SLOTS:
             QVERIFY(f.store().DeleteTheme("Sunset"));
         if (before == "make default")
             QVERIFY(f.store().SetDefaultTheme("Sunset"));
-        for (int i = 1; i <= manager->lstTheme->Count(); ++i)
-            if (manager->lstTheme->Text(i) == select)
-                manager->lstTheme->SelectItem(i);
+        ThemeFixture::select(*manager, select);
         f.prompt->answers.enqueue(yes ? PromptAnswer::Yes : PromptAnswer::No);
         manager->cmdDelete_Click();
         QCOMPARE(Messages(*f.prompt), messages);
@@ -282,15 +242,11 @@ private Q_SLOTS:
         QTest::addColumn<std::optional<QString>>("answer");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("name");
-        QTest::newRow("given") << std::optional<QString>("Ocean") << "Creating Theme : Ocean"
-                               << "Ocean";
-        QTest::newRow("trimmed") << std::optional<QString>("  Deep Ocean ")
-                                 << "Creating Theme : Deep Ocean"
-                                 << "Deep Ocean";
-        QTest::newRow("cancelled") << std::optional<QString>() << "Creating Theme : Theme 1"
-                                   << "Theme 1";
-        QTest::newRow("blank") << std::optional<QString>("   ") << "Creating Theme : Theme 1"
-                               << "Theme 1";
+        using Answer = std::optional<QString>;
+        AddRow("given", Answer("Ocean"), "Creating Theme : Ocean", "Ocean");
+        AddRow("trimmed", Answer("  Deep Ocean "), "Creating Theme : Deep Ocean", "Deep Ocean");
+        AddRow("cancelled", Answer(), "Creating Theme : Theme 1", "Theme 1");
+        AddRow("blank", Answer("   "), "Creating Theme : Theme 1", "Theme 1");
     }
     void createAsksForTheName() {
         QFETCH(std::optional<QString>, answer);
@@ -356,35 +312,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("logos");
         const QString png = "red.png", jpg = "green.jpg", bmp = "blue.bmp", gif = "blue.gif";
-        QTest::newRow("three logos") << "Ocean" << QStringList{png, jpg, gif}
-                                     << "Created Theme Ocean|Created Theme|Information"
-                                     << "SAC";
-        QTest::newRow("bitmap splash only") << "Ocean" << QStringList{bmp, "", ""}
-                                            << "Created Theme Ocean|Created Theme|Information"
-                                            << "S";
-        QTest::newRow("setup only") << "Ocean" << QStringList{"", "", jpg}
-                                    << "Created Theme Ocean|Created Theme|Information"
-                                    << "C";
-        QTest::newRow("nothing chosen")
-            << "Ocean" << QStringList{"", "", ""}
-            << "Couldn't save, please select a image to use|Error|Exclamation"
-            << "-";
-        QTest::newRow("not a picture") << "Ocean" << QStringList{png, "notes.txt", ""}
-                                       << "Couldn't Create Theme Ocean|Error|Exclamation"
-                                       << "-";
-        QTest::newRow("picture renamed text") << "Ocean" << QStringList{"fake.png", "", ""}
-                                              << "Couldn't Create Theme Ocean|Error|Exclamation"
-                                              << "-";
+        const QString created = "Created Theme Ocean|Created Theme|Information";
+        const QString refused = "Couldn't Create Theme Ocean|Error|Exclamation";
+        AddRow("three logos", "Ocean", QStringList{png, jpg, gif}, created, "SAC");
+        AddRow("bitmap splash only", "Ocean", QStringList{bmp, "", ""}, created, "S");
+        AddRow("setup only", "Ocean", QStringList{"", "", jpg}, created, "C");
+        AddRow("nothing chosen", "Ocean", QStringList{"", "", ""},
+               "Couldn't save, please select a image to use|Error|Exclamation", "-");
+        AddRow("not a picture", "Ocean", QStringList{png, "notes.txt", ""}, refused, "-");
+        AddRow("picture renamed text", "Ocean", QStringList{"fake.png", "", ""}, refused, "-");
         // Larger than any logo box by far: the catalogue does not take it whole.
-        QTest::newRow("10,000 x 10,000") << "Ocean" << QStringList{"huge.png", "", ""}
-                                         << "Couldn't Create Theme Ocean|Error|Exclamation"
-                                         << "-";
-        QTest::newRow("missing file") << "Ocean" << QStringList{"", "gone.png", ""}
-                                      << "Couldn't Create Theme Ocean|Error|Exclamation"
-                                      << "-";
-        QTest::newRow("name taken") << "Default" << QStringList{png, "", ""}
-                                    << "Couldn't Create Theme Default|Error|Exclamation"
-                                    << "-";
+        AddRow("10,000 x 10,000", "Ocean", QStringList{"huge.png", "", ""}, refused, "-");
+        AddRow("missing file", "Ocean", QStringList{"", "gone.png", ""}, refused, "-");
+        AddRow("name taken", "Default", QStringList{png, "", ""},
+               "Couldn't Create Theme Default|Error|Exclamation", "-");
     }
     void editorSaves() {
         QFETCH(QString, name);
@@ -476,12 +417,12 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QSize>("splash");
         QTest::addColumn<QSize>("setup");
-        QTest::newRow("fits") << QSize(120, 40) << QSize(120, 40) << QSize(120, 40);
-        QTest::newRow("wide") << QSize(1000, 100) << QSize(250, 25) << QSize(200, 20);
+        AddRow("fits", QSize(120, 40), QSize(120, 40), QSize(120, 40));
+        AddRow("wide", QSize(1000, 100), QSize(250, 25), QSize(200, 20));
         // 13.25 and 10.5 wide: the width is rounded down.
-        QTest::newRow("tall") << QSize(100, 400) << QSize(13, 53) << QSize(10, 42);
+        AddRow("tall", QSize(100, 400), QSize(13, 53), QSize(10, 42));
         // About 20 MB as a 24-bit bitmap.
-        QTest::newRow("20 MB") << QSize(2600, 2600) << QSize(53, 53) << QSize(42, 42);
+        AddRow("20 MB", QSize(2600, 2600), QSize(53, 53), QSize(42, 42));
     }
     void logosFitTheirBoxes() {
         QFETCH(QSize, picture);
@@ -499,6 +440,9 @@ private Q_SLOTS:
         QVERIFY(Near(splashWindow.Image1, QColor(250, 200, 0)));
         frmSetup setupWindow(f.t.ctx);
         QCOMPARE(setupWindow.Image1->pixmap().size(), setup);
+        // A theme the catalogue does not hold leaves the designed logo.
+        f.t.ctx.gThemeName = "No such theme";
+        QVERIFY(frmSplash(f.t.ctx).Image1->pixmap().size() != splash);
     }
 
     // The side menu's "Theme Management" item opens the manager modally over the main window.
