@@ -4,8 +4,9 @@
 #include "services/RegistryStore.h"
 
 DomainDirectory::DomainDirectory(RegistryStore& registry, std::unique_ptr<DirectoryService> local,
-                                 QString localName)
-    : mRegistry(registry), mLocal(std::move(local)), mLocalName(std::move(localName)) {}
+                                 QString localName, std::chrono::milliseconds groupsLifetime)
+    : mRegistry(registry), mLocal(std::move(local)), mLocalName(std::move(localName)),
+      mGroupsLifetime(groupsLifetime) {}
 
 bool DomainDirectory::IsLocal(const QString& domain) const {
     const QString name = domain.trimmed();
@@ -48,7 +49,14 @@ QList<DirectoryAccount> DomainDirectory::GetUsersWithSids(const QString& domain,
 }
 
 QStringList DomainDirectory::GetUserGroups(const QString& domain, const QString& user, bool flag) {
-    return Backend(domain).GetUserGroups(domain, user, flag);
+    const QString key = (IsLocal(domain) ? QString() : domain.trimmed().toLower()) + QChar(0) +
+                        user + QChar(0) + QChar(flag ? u'1' : u'0');
+    if (mLastGroups && mLastGroups->key == key && !mLastGroups->fresh.hasExpired())
+        return mLastGroups->groups;
+    // A failure throws before anything is kept, so the next call asks again.
+    QStringList groups = Backend(domain).GetUserGroups(domain, user, flag);
+    mLastGroups = GroupsRead{key, groups, QDeadlineTimer(mGroupsLifetime)};
+    return groups;
 }
 
 QString DomainDirectory::GetAccountSid(const QString& domain, const QString& account, bool flag) {

@@ -2,9 +2,12 @@
 
 #include "services/DirectoryService.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class RegistryStore;
 
@@ -16,8 +19,13 @@ class DomainDirectory : public DirectoryService {
 public:
     // `local` answers for the computer's own accounts; `registry` holds the settings of the
     // directory domains and the configured domain ("5").
+    // A user's groups are answered again from memory for `groupsLifetime` after they were read:
+    // a start asks for the signed-in user's groups three times within milliseconds (the
+    // administrator check, the rules, the list's membership checks), and on a directory domain
+    // each answer is two to four searches.
     DomainDirectory(RegistryStore& registry, std::unique_ptr<DirectoryService> local,
-                    QString localName);
+                    QString localName,
+                    std::chrono::milliseconds groupsLifetime = std::chrono::seconds(10));
 
     // The forest's or the configured directory domains; none when the launcher is set up for
     // the local accounts and no directory domain is configured.
@@ -36,4 +44,12 @@ private:
     std::unique_ptr<DirectoryService> mLocal;
     QString mLocalName;
     QHash<QString, std::shared_ptr<DirectoryService>> mDomains;
+
+    struct GroupsRead {
+        QString key; // domain, user and flag
+        QStringList groups;
+        QDeadlineTimer fresh;
+    };
+    std::chrono::milliseconds mGroupsLifetime;
+    std::optional<GroupsRead> mLastGroups; // one answer: only the signed-in user asks often
 };

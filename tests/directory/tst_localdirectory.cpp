@@ -1,13 +1,31 @@
 #include "platform/OrvError.h"
+#include "services/DomainDirectory.h"
 #include "services/LocalDirectory.h"
+#include "support/TestContext.h"
 
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The computer's accounts in memory, failing once when told to, as an unreachable domain does.
+class FlakyDirectory : public FakeDirectory {
+public:
+    bool failNext = false;
+    QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) override {
+        if (std::exchange(failNext, false))
+            throw OrvError(1722, u"The domain cannot be reached."_s, u"test"_s);
+        return FakeDirectory::GetUserGroups(domain, user, flag);
+    }
+};
+
+} // namespace
 
 class tst_localdirectory : public QObject {
     Q_OBJECT
@@ -91,6 +109,34 @@ private Q_SLOTS:
         endgrent();
         if (!groupOnly.isEmpty())
             QCOMPARE(directory.GetAccountSid("host", groupOnly, false), u"S-1-22-2-%1"_s.arg(gid));
+    }
+
+    // The front keeps the last user's groups for a moment, keyed by domain, user and flag; a
+    // failure is never kept.
+    void userGroupsAreKeptForAMoment() {
+        TestContext t;
+        auto owned = std::make_unique<FlakyDirectory>();
+        FlakyDirectory& local = *owned;
+        local.AddGroup("staff", {"ann", "bob"});
+        DomainDirectory front(*t.ctx.registry, std::move(owned), "host",
+                              std::chrono::milliseconds(300));
+        // How many times the backend was asked; -1 for a wrong answer.
+        const auto asks = [&](const QString& domain, const QString& user, bool flag = false) {
+            const int before = local.userGroupCalls;
+            const bool right = front.GetUserGroups(domain, user, flag) == QStringList{"staff"};
+            return right ? local.userGroupCalls - before : -1;
+        };
+        QCOMPARE(asks("host", "ann"), 1);
+        QCOMPARE(asks("HOST", "ann"), 0);
+        QCOMPARE(asks("", "ann"), 0);
+        QCOMPARE(asks("host", "ann", true), 1);
+        QCOMPARE(asks("host", "bob", true), 1);
+        QCOMPARE(asks("host", "ann", true), 1); // only the last answer is kept
+        local.failNext = true;
+        QVERIFY_THROWS_EXCEPTION(OrvError, front.GetUserGroups("host", "bob", false));
+        QCOMPARE(asks("host", "bob"), 1);
+        QThread::msleep(350);
+        QCOMPARE(asks("host", "bob"), 1);
     }
 
     void unknownAccountsAreRefused_data() {
