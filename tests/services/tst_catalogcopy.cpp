@@ -38,6 +38,9 @@ QStringList Dump(CatalogStore& store) {
         }
     };
     all(store.GetPrograms(), u"program"_s);
+    const QHash<QString, QByteArray> icons = store.GetProgramIcons({u"Editor"_s, u"Äpfel"_s});
+    for (const QString& name : {u"Editor"_s, u"Äpfel"_s})
+        lines.append(u"icon of "_s + name + u' ' + QString::fromLatin1(icons.value(name).toHex()));
     all(store.GetPermissionsByGroup(), u"group rule"_s);
     all(store.GetPermissionsByUser(), u"user rule"_s);
     all(store.GetUserPermissions(u"ann"_s, u"S-1-5-21-1"_s), u"rules of ann"_s);
@@ -96,6 +99,7 @@ private slots:
             QVERIFY(store.CreateTheme(u"Blue"_s, WritePng(dir.filePath(u"s.png"_s), Qt::blue), {},
                                       WritePng(dir.filePath(u"u.png"_s), Qt::green)));
             QVERIFY(store.SetDefaultTheme(u"Blue"_s));
+            QVERIFY(!store.GetProgramIcons({u"Editor"_s}).value(u"Editor"_s).isEmpty());
             original = Dump(store);
         }
         QVERIFY(original.size() > 10);
