@@ -1,13 +1,26 @@
 #pragma once
 
-// Hand-made PE images for the tests of the resource reader and of what is built on it.
+// Hand-made PE images for the tests of the resource reader and of what is built on it, and
+// what those tests share.
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTest>
 #include <QtEndian>
 
 namespace CraftedPe {
+
+// The windres-built fixtures; empty when the build lacked the tools to make them.
+inline const QString kFixtures = QStringLiteral(ORV_RES_FIXTURES);
+inline constexpr char kNoFixtures[] =
+    "PE fixtures not built: x86_64-w64-mingw32-windres/ld or cpp missing; run scripts/bootstrap "
+    "(package binutils-mingw-w64-x86-64) and configure again";
+
+// Adds the data row `name` with `values` in column order (a string literal becomes a QString).
+template <typename... T> void Row(const char* name, const T&... values) {
+    (QTest::newRow(name) << ... << values);
+}
 
 inline void Put16(QByteArray& b, qsizetype at, quint16 v) {
     if (b.size() < at + 2)
@@ -18,6 +31,21 @@ inline void Put32(QByteArray& b, qsizetype at, quint32 v) {
     if (b.size() < at + 4)
         b.resize(at + 4, '\0');
     qToLittleEndian(v, b.data() + at);
+}
+
+template <typename T> T Get(const QByteArray& b, qsizetype at) {
+    return qFromLittleEndian<T>(b.constData() + at);
+}
+
+// File offset of the .rsrc section of an image (0 when there is none).
+inline qsizetype RsrcOffset(const QByteArray& pe) {
+    const quint32 peAt = Get<quint32>(pe, 0x3C);
+    const int sections = Get<quint16>(pe, peAt + 6);
+    const qsizetype table = peAt + 24 + Get<quint16>(pe, peAt + 20);
+    for (int i = 0; i < sections; ++i)
+        if (pe.mid(table + 40 * i, 8) == QByteArray(".rsrc\0\0\0", 8))
+            return Get<quint32>(pe, table + 40 * i + 20);
+    return 0;
 }
 
 // File offsets of the section header of .rsrc and of the resource directory's size field.

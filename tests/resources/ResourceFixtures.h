@@ -2,10 +2,13 @@
 
 // What the generated picture inputs of the PE fixtures hold. The generator writes them from
 // these values; the tests compare what the reader and the picture code make of the linked
-// executables against the same values.
+// executables against the same values. The encoders at the end serve both.
 
+#include <QBuffer>
 #include <QColor>
+#include <QImage>
 #include <QString>
+#include <QtEndian>
 #include <array>
 
 namespace Fixture {
@@ -32,28 +35,52 @@ inline const QString kUnicodeIconName = QStringLiteral("GR\u00dcN\u0160");
 
 // pointer.cur: one 32-pixel cursor with its hot spot.
 inline constexpr IconImage kCursor = {32, 1, 0xFFFFFFFF};
-inline constexpr int kCursorHotX = 5;
-inline constexpr int kCursorHotY = 9;
+inline constexpr int kCursorHotX = 5, kCursorHotY = 9;
 
 // picture.bmp: 8-bit bitmap; the left half is palette colour 1 (a grey the loader maps to the
 // 3D face colour), the right half palette colour 2.
-inline constexpr int kBitmapWidth = 40;
-inline constexpr int kBitmapHeight = 20;
+inline constexpr int kBitmapWidth = 40, kBitmapHeight = 20;
 inline constexpr QRgb kBitmapGrey = 0xFFC0C0C0;
 inline constexpr QRgb kBitmapRight = 0xFF0000FF;
 
 // logo.png: an image-file resource of the named type PNG.
-inline constexpr int kLogoWidth = 60;
-inline constexpr int kLogoHeight = 30;
+inline constexpr int kLogoWidth = 60, kLogoHeight = 30;
 inline constexpr QRgb kLogoColor = 0xFF9040F0;
 
-// Numbered icon resources that are not pictures: one empty, one of garbage bytes.
-inline constexpr int kEmptyIconId = 300;
-inline constexpr int kGarbageIconId = 301;
+// The data of the icon resource 301, which is no picture (300 is empty).
 inline const QByteArray kGarbageBytes = QByteArrayLiteral("this is not an icon at all");
 
 // big.dll: one RCDATA of this many bytes and as many icon groups of app.ico.
 inline constexpr qint64 kBigPayloadBytes = 15 * 1024 * 1024;
 inline constexpr int kBigIconGroups = 150;
+
+// The values in little-endian order, each as wide as its type.
+template <typename... T> QByteArray Le(T... values) {
+    QByteArray out;
+    auto put = [&](auto v) {
+        char b[sizeof v];
+        qToLittleEndian(v, b);
+        out.append(b, sizeof v);
+    };
+    (put(values), ...);
+    return out;
+}
+// Bytes of a row of a device-independent bitmap, padded to four.
+inline int RowBytes(int width, int bits) {
+    return ((width * bits + 31) / 32) * 4;
+}
+// A BITMAPINFOHEADER.
+inline QByteArray InfoHeader(qint32 width, qint32 height, int bits, quint32 compression = 0,
+                             quint32 colorsUsed = 0) {
+    return Le(quint32(40), width, height, quint16(1), quint16(bits), compression, quint32(0),
+              quint32(0), quint32(0), colorsUsed, quint32(0));
+}
+inline QByteArray PngBytes(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
 
 } // namespace Fixture

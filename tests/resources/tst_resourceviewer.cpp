@@ -18,18 +18,18 @@
 #include "widgets/LowColor.h"
 #include "widgets/ProgressBar.h"
 
-#include <QGroupBox>
-
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-namespace {
+using namespace CraftedPe;
+using namespace Qt::StringLiterals;
 
-const QString kFixtures = QStringLiteral(ORV_RES_FIXTURES);
+namespace {
 
 QTreeWidgetItem* IconType(frmViewer& viewer) {
     return viewer.TreeView1->FirstNode()->child(0);
@@ -45,362 +45,298 @@ QTreeWidgetItem* IconNode(frmViewer& viewer, const QString& text) {
     return nullptr;
 }
 
+// "text|title|icon" of every message box, in order.
+QStringList Boxes(const ScriptedPrompt& prompt) {
+    static const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical",
+                                         "Question"};
+    QStringList lines;
+    for (const auto& box : prompt.transcript)
+        lines << box.text + u'|' + box.title + u'|' + QLatin1String(kIcons[int(box.icon)]);
+    return lines;
+}
+
 } // namespace
 
 class tst_resourceviewer : public QObject {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-    void opensWithTheWaitWindowOnlyWhileFilling();
-    void expandingTwiceReadsNamesOnce();
-    void clickingAnIconPreviewsIt_data();
-    void clickingAnIconPreviewsIt();
-    void selectWithoutAResource_data();
-    void selectWithoutAResource();
-    void selectWritesTheIconAsBitmap();
-    void closeWritesNothing();
-    void iconThatIsNoPictureIsRefused_data();
-    void iconThatIsNoPictureIsRefused();
-    void selectThatCannotWrite_data();
-    void selectThatCannotWrite();
-    void collapsingClearsThePreview();
-    void fileThatIsNoExecutable();
-    void lowColour();
-    void showResourcesReportsTheOutcome();
-    void gallery();
-
-private:
     std::unique_ptr<TestContext> mTest;
     QString Fixture(const QString& name) const { return kFixtures + "/" + name; }
-};
-
-void tst_resourceviewer::init() {
-    if (kFixtures.isEmpty())
-        QFAIL("PE fixtures not built: x86_64-w64-mingw32-windres/ld or cpp missing; run "
-              "scripts/bootstrap (package binutils-mingw-w64-x86-64) and configure again");
-    mTest = std::make_unique<TestContext>();
-    mGlobal::gResType.clear();
-    mGlobal::gResName.clear();
-}
-
-void tst_resourceviewer::cleanup() {
-    mTest.reset();
-    // Every window freed the executable it loaded.
-    QCOMPARE(PeModule::LoadedModuleCount(), 0);
-}
-
-void tst_resourceviewer::opensWithTheWaitWindowOnlyWhileFilling() {
-    frmViewer viewer(mTest->ctx);
-    QCOMPARE(viewer.windowTitle(), QStringLiteral("Resource Viewer..."));
-    QCOMPARE(viewer.Frame1->title(), QStringLiteral("Preview"));
-    QCOMPARE(viewer.cmdOk->Caption(), QStringLiteral("Select"));
-    QCOMPARE(viewer.cmdCancel->Caption(), QStringLiteral("Close"));
-    bool waitShownWhileFilling = false;
-    connect(viewer.TreeView1->model(), &QAbstractItemModel::rowsInserted, this, [&] {
-        const frmWait* wait = mGlobal::gQueryStatus(mTest->ctx).WaitWindow();
-        waitShownWhileFilling =
-            wait && wait->isVisible() && wait->prgbar->value() == 1 && wait->prgbar->maximum() == 2;
-        if (waitShownWhileFilling)
-            SaveToGallery(const_cast<frmWait*>(wait), QStringLiteral("frmWait-reading"));
-    });
-    viewer.CreateMe("  " + Fixture("icons.exe") + "  ");
-    QVERIFY(waitShownWhileFilling);
-    QVERIFY(!mGlobal::gQueryStatus(mTest->ctx).WaitWindow());
-    QVERIFY(!viewer.isVisible());
-    // The trimmed path is the program node's key and text.
-    QTreeWidgetItem* root = viewer.TreeView1->FirstNode();
-    QCOMPARE(root->text(0), Fixture("icons.exe"));
-    QCOMPARE(ResourceTree::Key(root), Fixture("icons.exe"));
-    QCOMPARE(IconType(viewer)->text(0), QStringLiteral("Icon Resource"));
-    QVERIFY(!root->icon(0).isNull());
-}
-
-void tst_resourceviewer::expandingTwiceReadsNamesOnce() {
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
-    QTreeWidgetItem* type = IconType(viewer);
-    type->setExpanded(true); // through the tree's signal, as a click on the button does
-    QCOMPARE(type->childCount(), 12);
-    QCOMPARE(type->child(0)->text(0), Fixture::kUnicodeIconName);
-    type->setExpanded(false);
-    type->setExpanded(true);
-    viewer.TreeView1_Expand(type);
-    QCOMPARE(type->childCount(), 12);
-}
-
-void tst_resourceviewer::clickingAnIconPreviewsIt_data() {
-    QTest::addColumn<QString>("node");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("syze");
-    QTest::newRow("16 px") << "1"
-                           << "#1"
-                           << "Syze: 16 x 16";
-    QTest::newRow("32 px") << "2"
-                           << "#2"
-                           << "Syze: 32 x 32";
-    QTest::newRow("256 px PNG") << "4"
-                                << "#4"
-                                << "Syze: 256 x 256";
-    QTest::newRow("named") << "NAMEDICON"
-                           << "NAMEDICON"
-                           << "Syze: 24 x 24";
-}
-
-void tst_resourceviewer::clickingAnIconPreviewsIt() {
-    QFETCH(QString, node);
-    QFETCH(QString, name);
-    QFETCH(QString, syze);
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
-    viewer.show();
-    QTreeWidgetItem* icon = IconNode(viewer, node);
-    QVERIFY(icon);
-    viewer.TreeView1_NodeClick(icon);
-    QCOMPARE(mGlobal::gResType, QStringLiteral("3"));
-    QCOMPARE(mGlobal::gResName, name);
-    QCOMPARE(viewer.Picture2->PrintedLines(),
-             QStringList({"Image info:", "", "Type: Icon/cursor (*.ico/*.cur)", syze}));
-    QCOMPARE(viewer.cursor().shape(), Qt::ArrowCursor);
-}
-
-void tst_resourceviewer::selectWithoutAResource_data() {
-    QTest::addColumn<bool>("typeNode");
-    QTest::newRow("program node") << false;
-    QTest::newRow("icon type node") << true;
-}
-
-void tst_resourceviewer::selectWithoutAResource() {
-    QFETCH(bool, typeNode);
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
-    viewer.show();
-    viewer.TreeView1_NodeClick(IconNode(viewer, "2")); // an earlier selection is forgotten
-    viewer.TreeView1_NodeClick(typeNode ? IconType(viewer) : viewer.TreeView1->FirstNode());
-    QCOMPARE(mGlobal::gResType, typeNode ? QStringLiteral("3") : QString());
-    QCOMPARE(mGlobal::gResName, QString());
-    QVERIFY(viewer.Picture2->PrintedLines().isEmpty());
-    viewer.cmdOk_Click();
-    QCOMPARE(mTest->prompt->transcript.size(), 1);
-    const auto& box = mTest->prompt->transcript.first();
-    QCOMPARE(box.text, QStringLiteral("No resource selected!"));
-    QCOMPARE(box.title, QStringLiteral("Error"));
-    QCOMPARE(box.icon, PromptIcon::Critical);
-    QCOMPARE(box.buttons, PromptButtons::Ok);
-    QVERIFY(viewer.isVisible()); // the window stays open
-    QVERIFY(!QFile::exists(mTest->ctx.paths.TempPicture()));
-    QVERIFY(mMain::hResModule != 0 && PeModule::ModuleImage(mMain::hResModule));
-}
-
-void tst_resourceviewer::selectWritesTheIconAsBitmap() {
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
-    viewer.show();
-    viewer.TreeView1_NodeClick(IconNode(viewer, "2"));
-    const auto module = mMain::hResModule;
-    viewer.cmdOk_Click();
-    QVERIFY(mTest->prompt->transcript.isEmpty());
-    QVERIFY(viewer.Selected());
-    QVERIFY(!viewer.isVisible());
-    QVERIFY(!PeModule::ModuleImage(module)); // released when the window unloaded
-    const QString path = mTest->ctx.paths.TempPicture();
-    QVERIFY(path.startsWith(mTest->ctx.paths.PictureDir()));
-    QVERIFY(ReadAll(path).startsWith("BM"));
-    const QImage saved(path, "BMP");
-    QCOMPARE(saved.size(), QSize(32, 32));
-    QCOMPARE(saved.pixel(31, 31), Fixture::kAppIcon.at(1).color);
-    // The transparent pixel takes the preview's white background.
-    QCOMPARE(saved.pixel(0, 0), qRgb(255, 255, 255));
-}
-
-void tst_resourceviewer::closeWritesNothing() {
-    const QString path = mTest->ctx.paths.TempPicture();
-    QVERIFY(WriteFile(path, "an earlier pick"));
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
-    viewer.show();
-    viewer.TreeView1_NodeClick(IconNode(viewer, "2"));
-    viewer.cmdCancel_Click();
-    QVERIFY(!viewer.Selected());
-    QVERIFY(!viewer.isVisible());
-    QCOMPARE(ReadAll(path), QByteArray("an earlier pick"));
-    QVERIFY(mTest->prompt->transcript.isEmpty());
-}
-
-void tst_resourceviewer::iconThatIsNoPictureIsRefused_data() {
-    QTest::addColumn<QString>("file"); // a fixture, or "" for an icon claiming 4 GB
-    QTest::addColumn<QString>("node");
-    QTest::addColumn<QString>("problem");
-    QTest::newRow("garbage bytes") << "icons.exe"
-                                   << "301"
-                                   << "The icon 301 holds no picture that can be shown: its data "
-                                      "is damaged or in a format that is not supported.";
-    QTest::newRow("empty") << "icons.exe"
-                           << "300"
-                           << "The icon 300 is empty.";
-    QTest::newRow("claims 4 GB") << ""
-                                 << "7"
-                                 << "The icon 7 claims 4294966784 bytes, more than any real icon "
-                                    "needs (at most 1 MB), so it was not read.";
-}
-
-void tst_resourceviewer::iconThatIsNoPictureIsRefused() {
-    QFETCH(QString, file);
-    QFETCH(QString, node);
-    QFETCH(QString, problem);
-    QTemporaryDir dir;
-    QString path = Fixture(file);
-    if (file.isEmpty()) {
-        path = dir.filePath("hostile.exe");
-        QVERIFY(CraftedPe::WriteClaimingImage(path, 3, 7, 0xFFFFFE00u));
+    // Fills `viewer` from `path` (icons.exe when empty), shows it and clicks the icon `node`.
+    bool Open(frmViewer& viewer, const QString& node = {}, const QString& path = {}) {
+        viewer.CreateMe(path.isEmpty() ? Fixture("icons.exe") : path);
+        viewer.show();
+        QTreeWidgetItem* icon = node.isEmpty() ? nullptr : IconNode(viewer, node);
+        if (icon)
+            viewer.TreeView1_NodeClick(icon);
+        return node.isEmpty() || icon;
     }
-    const QString picked = mTest->ctx.paths.TempPicture();
-    QVERIFY(WriteFile(picked, "an earlier pick"));
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(path);
-    viewer.show();
-    QTreeWidgetItem* icon = IconNode(viewer, node);
-    QVERIFY(icon);
-    viewer.TreeView1_NodeClick(icon);
-    // The preview says why, in lines that fit the box.
-    QCOMPARE(viewer.Picture2->PrintedLines().join(u' '), problem);
-    for (const QString& line : viewer.Picture2->PrintedLines())
-        QVERIFY(viewer.Picture2->fontMetrics().horizontalAdvance(line) <=
-                    viewer.Picture2->contentsRect().width() ||
-                !line.contains(u' '));
-    viewer.cmdOk_Click();
-    QCOMPARE(mTest->prompt->transcript.size(), 1);
-    const auto& box = mTest->prompt->transcript.first();
-    QCOMPARE(box.text, problem + " Nothing was saved; choose another one.");
-    QCOMPARE(box.title, QStringLiteral("Error"));
-    QCOMPARE(box.icon, PromptIcon::Critical);
-    // Nothing written, and the window stays open for another choice.
-    QCOMPARE(ReadAll(picked), QByteArray("an earlier pick"));
-    QVERIFY(viewer.isVisible());
-    QVERIFY(!viewer.Selected());
-}
 
-void tst_resourceviewer::selectThatCannotWrite_data() {
-    QTest::addColumn<QString>("node");
-    QTest::newRow("32 px icon") << "2";
-    QTest::newRow("256 px PNG icon") << "4";
-}
-
-void tst_resourceviewer::selectThatCannotWrite() {
-    QFETCH(QString, node);
-    const QString path = mTest->ctx.paths.TempPicture();
-    QVERIFY(QDir().mkpath(path)); // the target is a directory
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
-    viewer.show();
-    viewer.TreeView1_NodeClick(IconNode(viewer, node));
-    viewer.cmdOk_Click();
-    // The window closes first, then says so.
-    QVERIFY(!viewer.isVisible());
-    QVERIFY(!viewer.Selected());
-    QCOMPARE(mTest->prompt->transcript.size(), 1);
-    QCOMPARE(mTest->prompt->transcript.first().text, QStringLiteral("Unable to save resource"));
-    QCOMPARE(mTest->prompt->transcript.first().title, QStringLiteral("Error"));
-    QCOMPARE(mTest->prompt->transcript.first().icon, PromptIcon::Critical);
-    QVERIFY(QFileInfo(path).isDir());
-}
-
-void tst_resourceviewer::collapsingClearsThePreview() {
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
-    viewer.show();
-    viewer.TreeView1_NodeClick(IconNode(viewer, "2"));
-    QVERIFY(!viewer.Picture2->PrintedLines().isEmpty());
-    const QImage shown = viewer.Picture2->Image();
-    IconType(viewer)->setExpanded(false);
-    QVERIFY(viewer.Picture2->PrintedLines().isEmpty());
-    QVERIFY(viewer.Picture2->Image() != shown);
-    QCOMPARE(viewer.Picture2->Image().pixel(viewer.Picture2->Image().rect().center()),
-             qRgb(255, 255, 255));
-}
-
-void tst_resourceviewer::fileThatIsNoExecutable() {
-    QTemporaryDir dir;
-    const QString text = dir.filePath("readme.txt");
-    QVERIFY(WriteFile(text, "just text"));
-    for (const QString& path : {text, dir.path(), dir.filePath("missing.exe")}) {
-        frmViewer viewer(mTest->ctx);
-        viewer.CreateMe(path);
-        QCOMPARE(viewer.TreeView1->topLevelItemCount(), 1);
-        QCOMPARE(viewer.TreeView1->FirstNode()->childCount(), 0);
-        viewer.TreeView1_NodeClick(viewer.TreeView1->FirstNode());
+private slots:
+    void init() {
+        if (kFixtures.isEmpty())
+            QFAIL(kNoFixtures);
+        mTest = std::make_unique<TestContext>();
+        mGlobal::gResType.clear();
+        mGlobal::gResName.clear();
     }
-    QVERIFY(mTest->prompt->transcript.isEmpty());
-}
 
-void tst_resourceviewer::lowColour() {
-    mTest->ctx.gLowColor = true;
-    frmViewer viewer(mTest->ctx);
-    bool waitIsLowColour = false;
-    connect(viewer.TreeView1->model(), &QAbstractItemModel::rowsInserted, this, [&] {
-        const frmWait* wait = mGlobal::gQueryStatus(mTest->ctx).WaitWindow();
-        waitIsLowColour = wait && IsLowColorWindow(wait);
-    });
-    viewer.CreateMe(Fixture("icons.exe"));
-    QVERIFY(IsLowColorWindow(&viewer));
-    QVERIFY(waitIsLowColour);
-    mTest->ctx.gLowColor = false;
-    frmViewer normal(mTest->ctx);
-    QVERIFY(!IsLowColorWindow(&normal));
-}
-
-void tst_resourceviewer::showResourcesReportsTheOutcome() {
-    clsResourceViewer resources(mTest->ctx);
-    resources.SetProgramName("  Notepad  ");
-    resources.SetIconPath("  /opt/notepad.ico ");
-    QCOMPARE(mGlobal::gProgramName, QStringLiteral("Notepad"));
-    QCOMPARE(mGlobal::gIconPath, QStringLiteral("/opt/notepad.ico"));
-    QVERIFY(!resources.ResourceShowing());
-    // Twice in a row, selecting and closing: each run frees the module it loaded.
-    for (const bool select : {true, false, true}) {
-        bool showing = false;
-        bool waitGone = false;
-        // Acts once the viewer runs modally (the wait window lets events through earlier).
-        QTimer poll;
-        poll.setInterval(5);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            frmViewer* viewer = resources.Viewer();
-            if (!viewer || QApplication::activeModalWidget() != viewer)
-                return;
-            poll.stop();
-            showing = resources.ResourceShowing() && viewer->isModal();
-            waitGone = !mGlobal::gQueryStatus(mTest->ctx).WaitWindow();
-            viewer->TreeView1_NodeClick(IconNode(*viewer, select ? "3" : "1"));
-            if (select)
-                viewer->cmdOk->click();
-            else
-                viewer->cmdCancel->click();
-        });
-        poll.start();
-        QFile::remove(mTest->ctx.paths.TempPicture());
-        QCOMPARE(resources.ShowResources(Fixture("icons.exe")), select);
-        QVERIFY(showing);
-        QVERIFY(waitGone);
-        QVERIFY(!resources.ResourceShowing());
-        QVERIFY(!resources.Viewer());
+    void cleanup() {
+        mTest.reset();
+        // Every window freed the executable it loaded.
         QCOMPARE(PeModule::LoadedModuleCount(), 0);
-        QCOMPARE(QFile::exists(mTest->ctx.paths.TempPicture()), select);
-        if (select)
-            QCOMPARE(QImage(mTest->ctx.paths.TempPicture()).size(), QSize(48, 48));
     }
-}
 
-void tst_resourceviewer::gallery() {
-    frmViewer viewer(mTest->ctx);
-    viewer.CreateMe(Fixture("icons.exe"));
-    viewer.resize(720, 460);
-    viewer.show();
-    QTreeWidgetItem* icon = IconNode(viewer, "3");
-    viewer.TreeView1->setCurrentItem(icon);
-    viewer.TreeView1_NodeClick(icon);
-    QVERIFY(!SaveToGallery(&viewer, "frmViewer-icon-selected").isEmpty());
-}
+    void opensWithTheWaitWindowOnlyWhileFilling_data() {
+        QTest::addColumn<bool>("lowColour");
+        Row("full colour", false);
+        Row("low colour", true);
+    }
+    void opensWithTheWaitWindowOnlyWhileFilling() {
+        QFETCH(bool, lowColour);
+        mTest->ctx.gLowColor = lowColour;
+        frmViewer viewer(mTest->ctx);
+        QCOMPARE(IsLowColorWindow(&viewer), lowColour);
+        QCOMPARE(viewer.windowTitle(), u"Resource Viewer..."_s);
+        QCOMPARE(viewer.Frame1->title(), u"Preview"_s);
+        QCOMPARE(viewer.cmdOk->Caption(), u"Select"_s);
+        QCOMPARE(viewer.cmdCancel->Caption(), u"Close"_s);
+        bool waitShownWhileFilling = false;
+        connect(viewer.TreeView1->model(), &QAbstractItemModel::rowsInserted, this, [&] {
+            const frmWait* wait = mGlobal::gQueryStatus(mTest->ctx).WaitWindow();
+            waitShownWhileFilling = wait && wait->isVisible() && wait->prgbar->value() == 1 &&
+                                    wait->prgbar->maximum() == 2 &&
+                                    IsLowColorWindow(wait) == lowColour;
+            if (waitShownWhileFilling && !lowColour)
+                SaveToGallery(const_cast<frmWait*>(wait), u"frmWait-reading"_s);
+        });
+        viewer.CreateMe("  " + Fixture("icons.exe") + "  ");
+        QVERIFY(waitShownWhileFilling);
+        QVERIFY(!mGlobal::gQueryStatus(mTest->ctx).WaitWindow());
+        QVERIFY(!viewer.isVisible());
+        // The trimmed path is the program node's key and text.
+        QTreeWidgetItem* root = viewer.TreeView1->FirstNode();
+        QCOMPARE(root->text(0), Fixture("icons.exe"));
+        QCOMPARE(ResourceTree::Key(root), Fixture("icons.exe"));
+        QCOMPARE(IconType(viewer)->text(0), u"Icon Resource"_s);
+        QVERIFY(!root->icon(0).isNull());
+    }
+
+    void expandingTwiceReadsNamesOnce() {
+        frmViewer viewer(mTest->ctx);
+        viewer.CreateMe(Fixture("icons.exe"));
+        QTreeWidgetItem* type = IconType(viewer);
+        type->setExpanded(true); // through the tree's signal, as a click on the button does
+        QCOMPARE(type->childCount(), 12);
+        QCOMPARE(type->child(0)->text(0), Fixture::kUnicodeIconName);
+        type->setExpanded(false);
+        type->setExpanded(true);
+        viewer.TreeView1_Expand(type);
+        QCOMPARE(type->childCount(), 12);
+    }
+
+    void clickingAnIconPreviewsIt_data() {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("syze");
+        Row("16 px", "1", "#1", "Syze: 16 x 16");
+        Row("32 px", "2", "#2", "Syze: 32 x 32");
+        Row("256 px PNG", "4", "#4", "Syze: 256 x 256");
+        Row("named", "NAMEDICON", "NAMEDICON", "Syze: 24 x 24");
+    }
+    void clickingAnIconPreviewsIt() {
+        QFETCH(QString, node);
+        QFETCH(QString, name);
+        QFETCH(QString, syze);
+        frmViewer viewer(mTest->ctx);
+        QVERIFY(Open(viewer, node));
+        QCOMPARE(mGlobal::gResType, u"3"_s);
+        QCOMPARE(mGlobal::gResName, name);
+        QCOMPARE(viewer.Picture2->PrintedLines(),
+                 QStringList({"Image info:", "", "Type: Icon/cursor (*.ico/*.cur)", syze}));
+        QCOMPARE(viewer.cursor().shape(), Qt::ArrowCursor);
+        // Collapsing the icons clears the preview.
+        const QImage shown = viewer.Picture2->Image();
+        IconType(viewer)->setExpanded(false);
+        QVERIFY(viewer.Picture2->PrintedLines().isEmpty());
+        QVERIFY(viewer.Picture2->Image() != shown);
+        QCOMPARE(viewer.Picture2->Image().pixel(viewer.Picture2->Image().rect().center()),
+                 qRgb(255, 255, 255));
+    }
+
+    void selectWithoutAResource_data() {
+        QTest::addColumn<bool>("typeNode");
+        Row("program node", false);
+        Row("icon type node", true);
+    }
+    void selectWithoutAResource() {
+        QFETCH(bool, typeNode);
+        frmViewer viewer(mTest->ctx);
+        QVERIFY(Open(viewer, "2")); // an earlier selection is forgotten
+        viewer.TreeView1_NodeClick(typeNode ? IconType(viewer) : viewer.TreeView1->FirstNode());
+        QCOMPARE(mGlobal::gResType, typeNode ? u"3"_s : QString());
+        QCOMPARE(mGlobal::gResName, QString());
+        QVERIFY(viewer.Picture2->PrintedLines().isEmpty());
+        viewer.cmdOk_Click();
+        QCOMPARE(Boxes(*mTest->prompt), QStringList{"No resource selected!|Error|Critical"});
+        QCOMPARE(mTest->prompt->transcript.first().buttons, PromptButtons::Ok);
+        QVERIFY(viewer.isVisible()); // the window stays open
+        QVERIFY(!QFile::exists(mTest->ctx.paths.TempPicture()));
+        QVERIFY(mMain::hResModule != 0 && PeModule::ModuleImage(mMain::hResModule));
+    }
+
+    // Select writes the icon over an earlier pick as a bitmap, Close leaves the earlier pick.
+    void selectOrClose_data() {
+        QTest::addColumn<bool>("select");
+        Row("Select", true);
+        Row("Close", false);
+    }
+    void selectOrClose() {
+        QFETCH(bool, select);
+        const QString path = mTest->ctx.paths.TempPicture();
+        QVERIFY(WriteFile(path, "an earlier pick"));
+        frmViewer viewer(mTest->ctx);
+        QVERIFY(Open(viewer, "2"));
+        const auto module = mMain::hResModule;
+        select ? viewer.cmdOk_Click() : viewer.cmdCancel_Click();
+        QVERIFY(mTest->prompt->transcript.isEmpty());
+        QCOMPARE(viewer.Selected(), select);
+        QVERIFY(!viewer.isVisible());
+        QVERIFY(!PeModule::ModuleImage(module)); // released when the window unloaded
+        if (!select) {
+            QCOMPARE(ReadAll(path), QByteArray("an earlier pick"));
+            return;
+        }
+        QVERIFY(path.startsWith(mTest->ctx.paths.PictureDir()));
+        QVERIFY(ReadAll(path).startsWith("BM"));
+        const QImage saved(path, "BMP");
+        QCOMPARE(saved.size(), QSize(32, 32));
+        QCOMPARE(saved.pixel(31, 31), Fixture::kAppIcon.at(1).color);
+        // The transparent pixel takes the preview's white background.
+        QCOMPARE(saved.pixel(0, 0), qRgb(255, 255, 255));
+    }
+
+    void iconThatIsNoPictureIsRefused_data() {
+        QTest::addColumn<QString>("file"); // a fixture, or "" for an icon claiming 4 GB
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("problem");
+        Row("garbage bytes", "icons.exe", "301",
+            "The icon 301 holds no picture that can be shown: its data is damaged or in a "
+            "format that is not supported.");
+        Row("empty", "icons.exe", "300", "The icon 300 is empty.");
+        Row("claims 4 GB", "", "7",
+            "The icon 7 claims 4294966784 bytes, more than any real icon needs (at most 1 MB), "
+            "so it was not read.");
+    }
+    void iconThatIsNoPictureIsRefused() {
+        QFETCH(QString, file);
+        QFETCH(QString, node);
+        QFETCH(QString, problem);
+        QTemporaryDir dir;
+        const QString path = file.isEmpty() ? dir.filePath("hostile.exe") : Fixture(file);
+        if (file.isEmpty())
+            QVERIFY(WriteClaimingImage(path, 3, 7, 0xFFFFFE00u));
+        const QString picked = mTest->ctx.paths.TempPicture();
+        QVERIFY(WriteFile(picked, "an earlier pick"));
+        frmViewer viewer(mTest->ctx);
+        QVERIFY(Open(viewer, node, path));
+        // The preview says why, in lines that fit the box.
+        QCOMPARE(viewer.Picture2->PrintedLines().join(u' '), problem);
+        for (const QString& line : viewer.Picture2->PrintedLines())
+            QVERIFY(viewer.Picture2->fontMetrics().horizontalAdvance(line) <=
+                        viewer.Picture2->contentsRect().width() ||
+                    !line.contains(u' '));
+        viewer.cmdOk_Click();
+        QCOMPARE(Boxes(*mTest->prompt),
+                 QStringList{problem + " Nothing was saved; choose another one.|Error|Critical"});
+        // Nothing written, and the window stays open for another choice.
+        QCOMPARE(ReadAll(picked), QByteArray("an earlier pick"));
+        QVERIFY(viewer.isVisible());
+        QVERIFY(!viewer.Selected());
+    }
+
+    void selectThatCannotWrite_data() {
+        QTest::addColumn<QString>("node");
+        Row("32 px icon", "2");
+        Row("256 px PNG icon", "4");
+    }
+    void selectThatCannotWrite() {
+        QFETCH(QString, node);
+        const QString path = mTest->ctx.paths.TempPicture();
+        QVERIFY(QDir().mkpath(path)); // the target is a directory
+        frmViewer viewer(mTest->ctx);
+        QVERIFY(Open(viewer, node));
+        viewer.cmdOk_Click();
+        // The window closes first, then says so.
+        QVERIFY(!viewer.isVisible());
+        QVERIFY(!viewer.Selected());
+        QCOMPARE(Boxes(*mTest->prompt), QStringList{"Unable to save resource|Error|Critical"});
+        QVERIFY(QFileInfo(path).isDir());
+    }
+
+    void fileThatIsNoExecutable() {
+        QTemporaryDir dir;
+        const QString text = dir.filePath("readme.txt");
+        QVERIFY(WriteFile(text, "just text"));
+        for (const QString& path : {text, dir.path(), dir.filePath("missing.exe")}) {
+            frmViewer viewer(mTest->ctx);
+            viewer.CreateMe(path);
+            QCOMPARE(viewer.TreeView1->topLevelItemCount(), 1);
+            QCOMPARE(viewer.TreeView1->FirstNode()->childCount(), 0);
+            viewer.TreeView1_NodeClick(viewer.TreeView1->FirstNode());
+        }
+        QVERIFY(mTest->prompt->transcript.isEmpty());
+    }
+
+    void showResourcesReportsTheOutcome() {
+        clsResourceViewer resources(mTest->ctx);
+        resources.SetProgramName("  Notepad  ");
+        resources.SetIconPath("  /opt/notepad.ico ");
+        QCOMPARE(mGlobal::gProgramName, u"Notepad"_s);
+        QCOMPARE(mGlobal::gIconPath, u"/opt/notepad.ico"_s);
+        QVERIFY(!resources.ResourceShowing());
+        // Twice in a row, selecting and closing: each run frees the module it loaded.
+        for (const bool select : {true, false, true}) {
+            bool showing = false;
+            bool waitGone = false;
+            // Acts once the viewer runs modally (the wait window lets events through earlier).
+            QTimer poll;
+            poll.setInterval(5);
+            connect(&poll, &QTimer::timeout, this, [&] {
+                frmViewer* viewer = resources.Viewer();
+                if (!viewer || QApplication::activeModalWidget() != viewer)
+                    return;
+                poll.stop();
+                showing = resources.ResourceShowing() && viewer->isModal();
+                waitGone = !mGlobal::gQueryStatus(mTest->ctx).WaitWindow();
+                viewer->TreeView1_NodeClick(IconNode(*viewer, select ? "3" : "1"));
+                (select ? viewer->cmdOk : viewer->cmdCancel)->click();
+            });
+            poll.start();
+            QFile::remove(mTest->ctx.paths.TempPicture());
+            QCOMPARE(resources.ShowResources(Fixture("icons.exe")), select);
+            QVERIFY(showing);
+            QVERIFY(waitGone);
+            QVERIFY(!resources.ResourceShowing());
+            QVERIFY(!resources.Viewer());
+            QCOMPARE(PeModule::LoadedModuleCount(), 0);
+            QCOMPARE(QFile::exists(mTest->ctx.paths.TempPicture()), select);
+            if (select)
+                QCOMPARE(QImage(mTest->ctx.paths.TempPicture()).size(), QSize(48, 48));
+        }
+    }
+
+    void gallery() {
+        frmViewer viewer(mTest->ctx);
+        viewer.CreateMe(Fixture("icons.exe"));
+        viewer.resize(720, 460);
+        viewer.show();
+        QTreeWidgetItem* icon = IconNode(viewer, "3");
+        viewer.TreeView1->setCurrentItem(icon);
+        viewer.TreeView1_NodeClick(icon);
+        QVERIFY(!SaveToGallery(&viewer, "frmViewer-icon-selected").isEmpty());
+    }
+};
 
 QTEST_MAIN(tst_resourceviewer)
 #include "tst_resourceviewer.moc"
