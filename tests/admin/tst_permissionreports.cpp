@@ -129,8 +129,7 @@ private slots:
                  QStringList("The report was saved as " + QDir::toNativeSeparators(file) +
                              ".|Permission By Program|Information"));
 
-        const QString gallery = qEnvironmentVariable("ORV_BUILD_DIR") + "/gallery/";
-        QDir().mkpath(gallery);
+        const QString gallery = GalleryDir() + '/';
         Poppler("pdftoppm",
                 {"-png", "-r", "60", "-singlefile", file, gallery + report.Name() + "-page1"});
         QVERIFY(QFileInfo::exists(gallery + report.Name() + "-page1.png"));

@@ -4,10 +4,17 @@
 #include <QDir>
 #include <QWidget>
 
-QString SaveToGallery(QWidget* window, const QString& name) {
-    const QString buildDir = qEnvironmentVariable("ORV_BUILD_DIR", QDir::currentPath());
+QString GalleryDir() {
+    QString buildDir = qEnvironmentVariable("ORV_BUILD_DIR");
+    if (buildDir.isEmpty())
+        buildDir = QDir::currentPath();
     const QString dir = buildDir + QStringLiteral("/gallery");
     QDir().mkpath(dir);
+    return dir;
+}
+
+QString SaveToGallery(QWidget* window, const QString& name) {
+    const QString dir = GalleryDir();
     window->show();
     QApplication::processEvents();
     const QString file = dir + QLatin1Char('/') + name + QStringLiteral(".png");
