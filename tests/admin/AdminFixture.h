@@ -36,7 +36,6 @@ struct AdminFixture {
     std::unique_ptr<frmMain> main; // goes before the context
 };
 
-using fixture::AddRow;
 using fixture::Messages;
 
 // Runs `sql` on the catalogue through a second connection, as a damaged table or a failing

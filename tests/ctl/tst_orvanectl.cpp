@@ -1,3 +1,4 @@
+#include "support/DataRow.h"
 #include "support/TestAccount.h"
 #include "support/TestFiles.h"
 
@@ -14,10 +15,6 @@ using namespace Qt::StringLiterals;
 // Runs the built orvanectl on personal application folders of the unprivileged test account:
 // their settings sit beside them and the account is the caller the rights check sees.
 namespace {
-
-template <typename... T> void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
-}
 
 const QString kMe = QString::fromLatin1(kTestAccount);
 // A group that neither the test account nor "nobody" is in.
@@ -84,22 +81,23 @@ private Q_SLOTS:
         const QString group = u"group "_s + kMe;
         const QString user = u"user "_s + kMe;
         const QJsonValue notAsked(QJsonValue::Null);
-        Row("U Allow, G Allow", QStringList{"allow group", "allow user"}, false, true,
-            "U Allow, G Allow, group candidate", group, "Allow", "Allow", notAsked);
-        Row("U Allow, G Deny", QStringList{"deny group", "allow user"}, false, true,
-            "U Allow, G Deny, user candidate", user, "Allow", "Deny", notAsked);
-        Row("U Allow, G none", QStringList{"allow user"}, false, true,
-            "U Allow, G none, user candidate", user, "Allow", "none", notAsked);
-        Row("U Deny, G Allow", QStringList{"allow group", "deny user"}, false, false,
-            "U Deny, G Allow, group candidate", group, "Deny", "Allow", notAsked);
-        Row("U none, G Allow, member", QStringList{"allow group"}, false, true,
-            "U none, G Allow, group candidate, member", group, "none", "Allow", QJsonValue(true));
-        Row("U Deny, G Deny: no candidate", QStringList{"deny group", "deny user"}, false, false,
-            "not a candidate", QString(), QString(), QString(), notAsked);
-        Row("Allow of a group he is not in", QStringList{"allow other"}, false, false,
-            "not a candidate", QString(), QString(), QString(), notAsked);
-        Row("administrator, no rules", QStringList{}, true, true, "administrator", QString(),
-            QString(), QString(), notAsked);
+        AddRow("U Allow, G Allow", QStringList{"allow group", "allow user"}, false, true,
+               "U Allow, G Allow, group candidate", group, "Allow", "Allow", notAsked);
+        AddRow("U Allow, G Deny", QStringList{"deny group", "allow user"}, false, true,
+               "U Allow, G Deny, user candidate", user, "Allow", "Deny", notAsked);
+        AddRow("U Allow, G none", QStringList{"allow user"}, false, true,
+               "U Allow, G none, user candidate", user, "Allow", "none", notAsked);
+        AddRow("U Deny, G Allow", QStringList{"allow group", "deny user"}, false, false,
+               "U Deny, G Allow, group candidate", group, "Deny", "Allow", notAsked);
+        AddRow("U none, G Allow, member", QStringList{"allow group"}, false, true,
+               "U none, G Allow, group candidate, member", group, "none", "Allow",
+               QJsonValue(true));
+        AddRow("U Deny, G Deny: no candidate", QStringList{"deny group", "deny user"}, false, false,
+               "not a candidate", QString(), QString(), QString(), notAsked);
+        AddRow("Allow of a group he is not in", QStringList{"allow other"}, false, false,
+               "not a candidate", QString(), QString(), QString(), notAsked);
+        AddRow("administrator, no rules", QStringList{}, true, true, "administrator", QString(),
+               QString(), QString(), notAsked);
     }
     void whyExplainsTheDecision() {
         ORV_AS_TEST_ACCOUNT();
@@ -168,26 +166,28 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("stderrHas");
         const QString notAdmin = u"may not change the launcher"_s;
-        Row("add program", Args("programs add Calc --path /bin/bc"), 1, notAdmin);
-        Row("remove program", Args("programs remove Editor"), 1, notAdmin);
-        Row("allow", Args("rules allow --program Editor --group <me>"), 1, notAdmin);
-        Row("add folder", Args("folders add Docs /tmp"), 1, notAdmin);
-        Row("apply theme", Args("themes apply Default"), 1, notAdmin);
-        Row("change settings", Args("settings set admin-group <me>"), 1, notAdmin);
-        Row("unknown program", Args("programs show Nothing"), 1, "there is no program \"Nothing\"");
-        Row("unknown user", Args("why --user no-such-user-orv"), 1, "no-such-user-orv");
-        Row("missing folder", Args("programs list --app-dir /nonexistent/orv"), 1,
-            "/nonexistent/orv does not exist");
-        Row("no subcommand", Args("programs"), 2, "needs a subcommand");
-        Row("unknown subcommand", Args("programs frob"), 2, "unknown subcommand");
-        Row("unknown command", Args("frob"), 2, "unknown command");
-        Row("unknown option", Args("programs list --colour red"), 2, "unknown option --colour");
-        Row("option without value", Args("why --user"), 2, "--user needs a value");
-        Row("required option", Args("launcher-list"), 2, "--user is required");
-        Row("user and group", Args("rules deny --program Editor --user <me> --group <me>"), 2,
-            "either --user U or --group G");
-        Row("extra operand", Args("programs show Editor More"), 2, "unexpected operand \"More\"");
-        Row("unknown setting", Args("settings get colour"), 2, "unknown setting \"colour\"");
+        AddRow("add program", Args("programs add Calc --path /bin/bc"), 1, notAdmin);
+        AddRow("remove program", Args("programs remove Editor"), 1, notAdmin);
+        AddRow("allow", Args("rules allow --program Editor --group <me>"), 1, notAdmin);
+        AddRow("add folder", Args("folders add Docs /tmp"), 1, notAdmin);
+        AddRow("apply theme", Args("themes apply Default"), 1, notAdmin);
+        AddRow("change settings", Args("settings set admin-group <me>"), 1, notAdmin);
+        AddRow("unknown program", Args("programs show Nothing"), 1,
+               "there is no program \"Nothing\"");
+        AddRow("unknown user", Args("why --user no-such-user-orv"), 1, "no-such-user-orv");
+        AddRow("missing folder", Args("programs list --app-dir /nonexistent/orv"), 1,
+               "/nonexistent/orv does not exist");
+        AddRow("no subcommand", Args("programs"), 2, "needs a subcommand");
+        AddRow("unknown subcommand", Args("programs frob"), 2, "unknown subcommand");
+        AddRow("unknown command", Args("frob"), 2, "unknown command");
+        AddRow("unknown option", Args("programs list --colour red"), 2, "unknown option --colour");
+        AddRow("option without value", Args("why --user"), 2, "--user needs a value");
+        AddRow("required option", Args("launcher-list"), 2, "--user is required");
+        AddRow("user and group", Args("rules deny --program Editor --user <me> --group <me>"), 2,
+               "either --user U or --group G");
+        AddRow("extra operand", Args("programs show Editor More"), 2,
+               "unexpected operand \"More\"");
+        AddRow("unknown setting", Args("settings get colour"), 2, "unknown setting \"colour\"");
     }
     void refusalsAndUsage() {
         ORV_AS_TEST_ACCOUNT();
@@ -225,9 +225,10 @@ private Q_SLOTS:
     void helpOfEachCommand_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("usage");
-        Row("all", Args("--help"), "orvanectl why --user U");
-        Row("group", Args("rules --help"), "orvanectl rules revoke");
-        Row("command", Args("report by-user --help"), "Usage: orvanectl report by-user --pdf FILE");
+        AddRow("all", Args("--help"), "orvanectl why --user U");
+        AddRow("group", Args("rules --help"), "orvanectl rules revoke");
+        AddRow("command", Args("report by-user --help"),
+               "Usage: orvanectl report by-user --pdf FILE");
     }
     void helpOfEachCommand() {
         QFETCH(QStringList, args);

@@ -5,6 +5,7 @@
 #include "services/LdapDirectory.h"
 #include "services/LdapText.h"
 #include "services/LocalDirectory.h"
+#include "support/DataRow.h"
 #include "support/SlapdServer.h"
 #include "support/TestContext.h"
 #include "widgets/ListView.h"
@@ -17,10 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-template <typename... T> void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
-}
 
 using Values = QList<std::pair<QString, QString>>;
 const QString kPeople = u"ou=people,"_s + SlapdServer::kBase;
@@ -130,20 +127,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        Row("filter specials", "filter", "a*(b)\\c", "a\\2a\\28b\\29\\5cc");
-        Row("filter NUL", "filter", QString("a") + QChar(0) + "b", "a\\00b");
-        Row("filter non-ASCII", "filter", QString::fromUtf8("\xc3\x84"),
-            QString::fromUtf8("\xc3\x84"));
-        Row("dn specials", "dn", "a,b+c\"d\\e<f>g;h=i", "a\\,b\\+c\\\"d\\\\e\\<f\\>g\\;h\\=i");
-        Row("dn edges", "dn", " #x ", "\\ #x\\ ");
-        Row("dn leading hash", "dn", "#x", "\\#x");
-        Row("dn inner hash and space", "dn", "a #b", "a #b");
-        Row("base of domain", "base", "corp.example.com", "DC=corp,DC=example,DC=com");
-        Row("logon with realm", "account", "alice@ORVANE.TEST", "alice");
-        Row("logon with domain", "account", "ORVANE\\alice", "alice");
-        Row("plain logon", "account", "alice", "alice");
-        Row("trailing backslash is a name", "account", "a\\", "a\\");
-        Row("trailing at is a name", "account", "a@", "a@");
+        AddRow("filter specials", "filter", "a*(b)\\c", "a\\2a\\28b\\29\\5cc");
+        AddRow("filter NUL", "filter", QString("a") + QChar(0) + "b", "a\\00b");
+        AddRow("filter non-ASCII", "filter", QString::fromUtf8("\xc3\x84"),
+               QString::fromUtf8("\xc3\x84"));
+        AddRow("dn specials", "dn", "a,b+c\"d\\e<f>g;h=i", "a\\,b\\+c\\\"d\\\\e\\<f\\>g\\;h\\=i");
+        AddRow("dn edges", "dn", " #x ", "\\ #x\\ ");
+        AddRow("dn leading hash", "dn", "#x", "\\#x");
+        AddRow("dn inner hash and space", "dn", "a #b", "a #b");
+        AddRow("base of domain", "base", "corp.example.com", "DC=corp,DC=example,DC=com");
+        AddRow("logon with realm", "account", "alice@ORVANE.TEST", "alice");
+        AddRow("logon with domain", "account", "ORVANE\\alice", "alice");
+        AddRow("plain logon", "account", "alice", "alice");
+        AddRow("trailing backslash is a name", "account", "a\\", "a\\");
+        AddRow("trailing at is a name", "account", "a@", "a@");
     }
     void textRules() {
         QFETCH(QString, kind);
@@ -165,12 +162,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("binary");
         QTest::addColumn<QString>("text");
         // S-1-5-21-1004336348-1177238915-682003330-512, as Windows stores it.
-        Row("domain group",
-            QByteArray::fromHex("010500000000000515000000dcf4dc3b833d2b46828ba62800020000"),
-            "S-1-5-21-1004336348-1177238915-682003330-512");
-        Row("builtin", QByteArray::fromHex("01020000000000052000000021020000"), "S-1-5-32-545");
-        Row("truncated", QByteArray::fromHex("0105000000000005150000"), "");
-        Row("bad revision", QByteArray::fromHex("02010000000000050b000000"), "");
+        AddRow("domain group",
+               QByteArray::fromHex("010500000000000515000000dcf4dc3b833d2b46828ba62800020000"),
+               "S-1-5-21-1004336348-1177238915-682003330-512");
+        AddRow("builtin", QByteArray::fromHex("01020000000000052000000021020000"), "S-1-5-32-545");
+        AddRow("truncated", QByteArray::fromHex("0105000000000005150000"), "");
+        AddRow("bad revision", QByteArray::fromHex("02010000000000050b000000"), "");
     }
     void sidText() {
         QFETCH(QByteArray, binary);
@@ -202,15 +199,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QStringList>("groups");
         const QStringList alice{"devs", kOddGroup, "level1", "level2", "level3", "staff"};
-        Row("primary, memberUid, member and nested", "alice", alice);
-        Row("logon name with realm", "alice@ORVANE.TEST", alice);
-        Row("logon name with domain", "ORVANE\\alice", alice);
-        Row("primary group is a posix group with members", "bob", QStringList{"devs"});
-        Row("odd names", kOddUser, QStringList{kOddGroup, "staff"});
+        AddRow("primary, memberUid, member and nested", "alice", alice);
+        AddRow("logon name with realm", "alice@ORVANE.TEST", alice);
+        AddRow("logon name with domain", "ORVANE\\alice", alice);
+        AddRow("primary group is a posix group with members", "bob", QStringList{"devs"});
+        AddRow("odd names", kOddUser, QStringList{kOddGroup, "staff"});
         QStringList many{"staff"};
         for (int i = 0; i < kManyGroups; ++i)
             many << u"many-%1"_s.arg(i, 3, 10, QLatin1Char('0'));
-        Row("in 600 groups", "busy", many);
+        AddRow("in 600 groups", "busy", many);
     }
     void userGroups() {
         QFETCH(QString, user);
@@ -225,15 +222,15 @@ private Q_SLOTS:
     void accountSids_data() {
         QTest::addColumn<QString>("account");
         QTest::addColumn<QString>("sid");
-        Row("user by uidNumber", "alice", "S-1-22-1-2001");
-        Row("user with sambaSID", "bob", "S-1-5-21-111-222-333-1104");
-        Row("user with realm", "bob@orvane.test", "S-1-5-21-111-222-333-1104");
-        Row("odd user", kOddUser, "S-1-22-1-2003");
-        Row("posix group", "devs", "S-1-22-2-3002");
-        Row("unknown", "nobody-here", "");
-        Row("wildcard is not a pattern", "*", "");
-        Row("filter injection", "alice)(uid=*", "");
-        Row("empty", "", "");
+        AddRow("user by uidNumber", "alice", "S-1-22-1-2001");
+        AddRow("user with sambaSID", "bob", "S-1-5-21-111-222-333-1104");
+        AddRow("user with realm", "bob@orvane.test", "S-1-5-21-111-222-333-1104");
+        AddRow("odd user", kOddUser, "S-1-22-1-2003");
+        AddRow("posix group", "devs", "S-1-22-2-3002");
+        AddRow("unknown", "nobody-here", "");
+        AddRow("wildcard is not a pattern", "*", "");
+        AddRow("filter injection", "alice)(uid=*", "");
+        AddRow("empty", "", "");
     }
     void accountSids() {
         QFETCH(QString, account);
@@ -255,11 +252,11 @@ private Q_SLOTS:
     void faults_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("words");
-        Row("wrong password", "password", "refused the bind");
-        Row("no password file", "no file", "cannot be read");
-        Row("closed port", "closed", "cannot be reached");
-        Row("silent server", "silent", "did not answer in time");
-        Row("right password", "right", "");
+        AddRow("wrong password", "password", "refused the bind");
+        AddRow("no password file", "no file", "cannot be read");
+        AddRow("closed port", "closed", "cannot be reached");
+        AddRow("silent server", "silent", "did not answer in time");
+        AddRow("right password", "right", "");
     }
     void faults() {
         QFETCH(QString, kind);
@@ -309,10 +306,10 @@ private Q_SLOTS:
     void tls_data() {
         QTest::addColumn<bool>("ldaps");
         QTest::addColumn<bool>("withCa");
-        Row("StartTLS, CA given", false, true);
-        Row("LDAPS, CA given", true, true);
-        Row("StartTLS, unknown CA", false, false);
-        Row("LDAPS, unknown CA", true, false);
+        AddRow("StartTLS, CA given", false, true);
+        AddRow("LDAPS, CA given", true, true);
+        AddRow("StartTLS, unknown CA", false, false);
+        AddRow("LDAPS, unknown CA", true, false);
     }
     void tls() {
         QFETCH(bool, ldaps);
@@ -340,10 +337,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("adminGroup");
         QTest::addColumn<bool>("admin");
         QTest::addColumn<QStringList>("items");
-        Row("administrator through a nested group", "alice", "level3", true,
-            QStringList{"Editor", "Mail", "Secret"});
-        Row("nested group rule", "ORVANE\\alice", "nobody", false, QStringList{"Editor", "Mail"});
-        Row("posix group member", "bob", "level3", false, QStringList{"Mail"});
+        AddRow("administrator through a nested group", "alice", "level3", true,
+               QStringList{"Editor", "Mail", "Secret"});
+        AddRow("nested group rule", "ORVANE\\alice", "nobody", false,
+               QStringList{"Editor", "Mail"});
+        AddRow("posix group member", "bob", "level3", false, QStringList{"Mail"});
     }
     void startUpOnTheDomain() {
         QFETCH(QString, user);

@@ -1,5 +1,6 @@
 #include "graphics/LineRaster.h"
 #include "graphics/clsGradient.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/ScriptedPrompt.h"
 
@@ -14,12 +15,6 @@
 #include <cmath>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-template <typename... T> void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
-}
-} // namespace
 
 // The expected values below are worked out by hand from the drawing rules: centre
 // (floor(W/2), floor(H/2)), radius (sqrt(2)·max(W, H) + 2) / 2, the segment through the centre
@@ -49,19 +44,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("steps");
         QTest::addColumn<QList<int>>("ramp");
-        Row("one step is two", 0x10, 0xF0, 1, QList<int>{0x10, 0xF0});
-        Row("no steps is two", 0x10, 0xF0, -5, QList<int>{0x10, 0xF0});
+        AddRow("one step is two", 0x10, 0xF0, 1, QList<int>{0x10, 0xF0});
+        AddRow("no steps is two", 0x10, 0xF0, -5, QList<int>{0x10, 0xF0});
         // 10 / 4 = 2.5 a step: 2.5 rounds to 2, and the last entry is the colour itself, not
         // 3 x 2.5.
-        Row("halves to even", 0, 0x0A, 4, QList<int>{0, 2, 5, 0x0A});
+        AddRow("halves to even", 0, 0x0A, 4, QList<int>{0, 2, 5, 0x0A});
         // Divided by the 5 entries (51 a step), not by the 4 intervals.
-        Row("by entries", 0, 0xFF00, 5, QList<int>{0, 51 << 8, 102 << 8, 153 << 8, 0xFF00});
+        AddRow("by entries", 0, 0xFF00, 5, QList<int>{0, 51 << 8, 102 << 8, 153 << 8, 0xFF00});
         // Red 30 -> 0 by -7.5, green 20 -> 0 by -5, blue 10 -> 0 by -2.5.
-        Row("each channel falls", 0x0A141E, 0, 4,
-            QList<int>{0x0A141E, 22 | 15 << 8 | 8 << 16, 15 | 10 << 8 | 5 << 16, 0});
+        AddRow("each channel falls", 0x0A141E, 0, 4,
+               QList<int>{0x0A141E, 22 | 15 << 8 | 8 << 16, 15 | 10 << 8 | 5 << 16, 0});
         // Red 25 -> 255 by 76.67; the ends are copied with their high byte.
-        Row("high byte of the ends kept", int(0x80000019), 0x0000FF, 3,
-            QList<int>{int(0x80000019), 102, 0xFF});
+        AddRow("high byte of the ends kept", int(0x80000019), 0x0000FF, 3,
+               QList<int>{int(0x80000019), 102, 0xFF});
     }
     void blendColors() {
         QFETCH(int, first);
@@ -77,17 +72,17 @@ private Q_SLOTS:
     void angleIsBroughtIntoOneTurn_data() {
         QTest::addColumn<float>("given");
         QTest::addColumn<float>("stored");
-        Row("0", 0.0f, 0.0f);
-        Row("-45", -45.0f, 315.0f);
-        Row("400", 400.0f, 40.0f);
-        Row("360", 360.0f, 0.0f);
-        Row("-360", -360.0f, 0.0f);
-        Row("720.5", 720.5f, 0.5f);
-        Row("-1000", -1000.0f, 80.0f);
+        AddRow("0", 0.0f, 0.0f);
+        AddRow("-45", -45.0f, 315.0f);
+        AddRow("400", 400.0f, 40.0f);
+        AddRow("360", 360.0f, 0.0f);
+        AddRow("-360", -360.0f, 0.0f);
+        AddRow("720.5", 720.5f, 0.5f);
+        AddRow("-1000", -1000.0f, 80.0f);
         // 360 - 0.000001 is 360 in single precision: the same direction as 0.
-        Row("tiny negative", -0.000001f, 0.0f);
-        Row("not a number keeps 77", float(NAN), 77.0f);
-        Row("infinity keeps 77", float(INFINITY), 77.0f);
+        AddRow("tiny negative", -0.000001f, 0.0f);
+        AddRow("not a number keeps 77", float(NAN), 77.0f);
+        AddRow("infinity keeps 77", float(INFINITY), 77.0f);
     }
     void angleIsBroughtIntoOneTurn() {
         QFETCH(float, given);
@@ -104,12 +99,12 @@ private Q_SLOTS:
         const auto ref = [](const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; };
         QTest::addColumn<int>("given");
         QTest::addColumn<int>("stored");
-        Row("window background", int(0x80000005), ref(palette.color(QPalette::Base)));
-        Row("button face", int(0x8000000F), ref(palette.color(QPalette::Button)));
-        Row("tool tip background", int(0x80000018), ref(palette.color(QPalette::ToolTipBase)));
-        Row("number 25 is no system colour", int(0x80000019), int(0x80000019));
-        Row("plain colour", 0x123456, 0x123456);
-        Row("plain with high byte", 0x05000005, 0x05000005);
+        AddRow("window background", int(0x80000005), ref(palette.color(QPalette::Base)));
+        AddRow("button face", int(0x8000000F), ref(palette.color(QPalette::Button)));
+        AddRow("tool tip background", int(0x80000018), ref(palette.color(QPalette::ToolTipBase)));
+        AddRow("number 25 is no system colour", int(0x80000019), int(0x80000019));
+        AddRow("plain colour", 0x123456, 0x123456);
+        AddRow("plain with high byte", 0x05000005, 0x05000005);
     }
     void colorsResolveSystemColours() {
         QFETCH(int, given);
@@ -136,44 +131,44 @@ private Q_SLOTS:
 
         // 4 x 4: centre (2, 2), radius 3.83. Vertical lines from y 5.83 to -1.83, the first at
         // x 0, one a column, until both ends lie beyond x 4.
-        Row("0 square", 0.0f, QSize(4, 4), 12, QLine(0, 6, 0, -2), QLine(5, 6, 5, -2),
-            QList<QPoint>{{0, 0}, {3, 1}, {1, 3}}, QList<int>{0, 3, 1});
+        AddRow("0 square", 0.0f, QSize(4, 4), 12, QLine(0, 6, 0, -2), QLine(5, 6, 5, -2),
+               QList<QPoint>{{0, 0}, {3, 1}, {1, 3}}, QList<int>{0, 3, 1});
         // 8 x 5: centre (4, 2), radius 6.66.
-        Row("0 oblong", 0.0f, QSize(8, 5), 20, QLine(0, 9, 0, -5), QLine(9, 9, 9, -5),
-            QList<QPoint>{{3, 2}, {7, 4}, {0, 0}}, QList<int>{3, 7, 0});
+        AddRow("0 oblong", 0.0f, QSize(8, 5), 20, QLine(0, 9, 0, -5), QLine(9, 9, 9, -5),
+               QList<QPoint>{{3, 2}, {7, 4}, {0, 0}}, QList<int>{3, 7, 0});
         // Horizontal lines from x 5.83 to -1.83, the first on y 4, just below the bottom edge,
         // one a row upwards until both ends lie above y 0.
-        Row("90 square", 90.0f, QSize(4, 4), 12, QLine(6, 4, -2, 4), QLine(6, -1, -2, -1),
-            QList<QPoint>{{0, 3}, {2, 0}}, QList<int>{1, 4});
+        AddRow("90 square", 90.0f, QSize(4, 4), 12, QLine(6, 4, -2, 4), QLine(6, -1, -2, -1),
+               QList<QPoint>{{0, 3}, {2, 0}}, QList<int>{1, 4});
         // 6 x 3: centre (3, 1), radius 5.24. Vertical lines from the right edge leftwards.
-        Row("180 oblong", 180.0f, QSize(6, 3), 16, QLine(6, -4, 6, 6), QLine(-1, -4, -1, 6),
-            QList<QPoint>{{5, 0}, {0, 2}}, QList<int>{1, 6});
+        AddRow("180 oblong", 180.0f, QSize(6, 3), 16, QLine(6, -4, 6, 6), QLine(-1, -4, -1, 6),
+               QList<QPoint>{{5, 0}, {0, 2}}, QList<int>{1, 6});
         // Horizontal lines from the top edge downwards.
-        Row("270 oblong", 270.0f, QSize(6, 3), 10, QLine(-2, 0, 8, 0), QLine(-2, 4, 8, 4),
-            QList<QPoint>{{0, 0}, {5, 2}}, QList<int>{0, 2});
+        AddRow("270 oblong", 270.0f, QSize(6, 3), 10, QLine(-2, 0, 8, 0), QLine(-2, 4, 8, 4),
+               QList<QPoint>{{0, 0}, {5, 2}}, QList<int>{0, 2});
         // Turned by 120 degrees the segment runs from (3.91, 5.32) to (0.09, -1.32): steep, so
         // it moves right from x -3.91: line 0 is (0, 5) - (-4, -1). Along its 6 rows it leaves
         // x 0 at offsets 0, -0.67, -1.33, -2, -2.67, -3.33: rows 3, 2, 1, 0 hold x -1, -2, -3,
         // -3, so pixel (x, y) belongs to line x + 1, x + 2, x + 3, x + 3. Line 9 is the first
         // with both ends beyond x 4.
-        Row("30 square", 30.0f, QSize(4, 4), 20, QLine(0, 5, -4, -1), QLine(9, 5, 5, -1),
-            QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {2, 2}}, QList<int>{3, 4, 1, 6, 4});
+        AddRow("30 square", 30.0f, QSize(4, 4), 20, QLine(0, 5, -4, -1), QLine(9, 5, 5, -1),
+               QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {2, 2}}, QList<int>{3, 4, 1, 6, 4});
         // Turned by 210 degrees: (5.32, 0.09) to (-1.32, 3.91), flat, so it moves up from
         // y + 3.91: line 0 is (5, 4) - (-1, 8). Along its 6 columns it leaves y 4 at offsets 0,
         // 0.67, 1.33, 2, 2.67, 3.33: columns 3, 2, 1, 0 hold y 5, 6, 7, 7.
-        Row("120 square", 120.0f, QSize(4, 4), 20, QLine(5, 4, -1, 8), QLine(5, -5, -1, -1),
-            QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {1, 1}}, QList<int>{7, 2, 4, 5, 6});
+        AddRow("120 square", 120.0f, QSize(4, 4), 20, QLine(5, 4, -1, 8), QLine(5, -5, -1, -1),
+               QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {1, 1}}, QList<int>{7, 2, 4, 5, 6});
         // Turned by 150 degrees: (5.32, 3.91) to (-1.32, 0.09), flat, moving up from y + 3.91:
         // line k is (5, 8 - k) - (-1, 4 - k). The start of line 9 is the first point after
         // which the last two points lie above y 0: 19 points, 9 lines drawn, the last point
         // draws nothing, and the ramp has round(9.5) = 10 entries. Columns 3, 2, 1, 0 of line
         // 0 hold y 7, 6, 5, 5.
-        Row("60 square, odd", 60.0f, QSize(4, 4), 19, QLine(5, 8, -1, 4), QLine(5, 0, -1, -4),
-            QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}}, QList<int>{5, 4, 2, 7});
+        AddRow("60 square, odd", 60.0f, QSize(4, 4), 19, QLine(5, 8, -1, 4), QLine(5, 0, -1, -4),
+               QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}}, QList<int>{5, 4, 2, 7});
         // 400 is 40: turned by 130 degrees the segment is steep, from (4.46, 4.93) to (-0.46,
         // -0.93) in 4 x 4.
-        Row("400 square", 400.0f, QSize(4, 4), 22, QLine(0, 5, -5, -1), QLine(10, 5, 5, -1),
-            QList<QPoint>{}, QList<int>{});
+        AddRow("400 square", 400.0f, QSize(4, 4), 22, QLine(0, 5, -5, -1), QLine(10, 5, 5, -1),
+               QList<QPoint>{}, QList<int>{});
     }
     void sweepGeometry() {
         QFETCH(float, angle);
@@ -209,12 +204,13 @@ private Q_SLOTS:
     void rasterLine_data() {
         QTest::addColumn<QLine>("line");
         QTest::addColumn<QList<QPoint>>("painted");
-        Row("flat", QLine(0, 0, 4, 1), QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {3, 1}});
-        Row("flat backwards", QLine(4, 1, 0, 0), QList<QPoint>{{4, 1}, {3, 1}, {2, 1}, {1, 0}});
-        Row("steep", QLine(1, 0, 0, 3), QList<QPoint>{{1, 0}, {1, 1}, {0, 2}});
-        Row("diagonal", QLine(0, 0, 3, 3), QList<QPoint>{{0, 0}, {1, 1}, {2, 2}});
-        Row("clipped", QLine(-2, 1, 9, 1), QList<QPoint>{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}});
-        Row("a point", QLine(2, 2, 2, 2), QList<QPoint>{});
+        AddRow("flat", QLine(0, 0, 4, 1), QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {3, 1}});
+        AddRow("flat backwards", QLine(4, 1, 0, 0), QList<QPoint>{{4, 1}, {3, 1}, {2, 1}, {1, 0}});
+        AddRow("steep", QLine(1, 0, 0, 3), QList<QPoint>{{1, 0}, {1, 1}, {0, 2}});
+        AddRow("diagonal", QLine(0, 0, 3, 3), QList<QPoint>{{0, 0}, {1, 1}, {2, 2}});
+        AddRow("clipped", QLine(-2, 1, 9, 1),
+               QList<QPoint>{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}});
+        AddRow("a point", QLine(2, 2, 2, 2), QList<QPoint>{});
     }
     void rasterLine() {
         QFETCH(QLine, line);
@@ -262,10 +258,10 @@ private Q_SLOTS:
     // surface too small for a sweep is left alone.
     void surfacesShowTheSameSweep_data() {
         QTest::addColumn<QSize>("size");
-        Row("40 x 30", QSize(40, 30));
-        Row("1 wide", QSize(1, 40));
-        Row("1 high", QSize(40, 1));
-        Row("empty", QSize(0, 0));
+        AddRow("40 x 30", QSize(40, 30));
+        AddRow("1 wide", QSize(1, 40));
+        AddRow("1 high", QSize(40, 1));
+        AddRow("empty", QSize(0, 0));
     }
     void surfacesShowTheSameSweep() {
         QFETCH(QSize, size);

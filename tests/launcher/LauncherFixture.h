@@ -3,16 +3,12 @@
 // Catalogue and directory set-up shared by the launcher's tests.
 
 #include "launcher/AccessEvaluation.h"
+#include "support/DataRow.h"
 #include "support/TestContext.h"
 
 #include <QTest>
 
 namespace fixture {
-
-// Adds the data row `tag` with `values` in column order (a string literal becomes a QString).
-template <class... T> void AddRow(const char* tag, T... values) {
-    (QTest::newRow(tag) << ... << values);
-}
 
 // "text|title|icon" of every message box, in order.
 inline QStringList Messages(const ScriptedPrompt& prompt) {

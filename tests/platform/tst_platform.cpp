@@ -4,6 +4,7 @@
 #include "platform/OrvError.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
+#include "support/DataRow.h"
 #include "support/TestContext.h"
 
 #include <QTest>
@@ -12,12 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-template <typename... T> void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
-}
-} // namespace
-
 class tst_platform : public QObject {
     Q_OBJECT
 
@@ -25,12 +20,12 @@ private Q_SLOTS:
     void trimSpaces_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("trimmed");
-        Row("spaces", "  Notepad  ", "Notepad");
-        Row("inner spaces stay", " a  b ", "a  b");
-        Row("tabs stay", "\tx\t", "\tx\t");
-        Row("line breaks stay", " x\r\n", "x\r\n");
-        Row("only spaces", "    ", "");
-        Row("no-break space stays", QString(QChar(0xA0)) + "x", QString(QChar(0xA0)) + "x");
+        AddRow("spaces", "  Notepad  ", "Notepad");
+        AddRow("inner spaces stay", " a  b ", "a  b");
+        AddRow("tabs stay", "\tx\t", "\tx\t");
+        AddRow("line breaks stay", " x\r\n", "x\r\n");
+        AddRow("only spaces", "    ", "");
+        AddRow("no-break space stays", QString(QChar(0xA0)) + "x", QString(QChar(0xA0)) + "x");
     }
     void trimSpaces() {
         QFETCH(QString, text);
@@ -88,22 +83,22 @@ private Q_SLOTS:
     // ignore it): its picture still never shares their files.
     void pictureFilesStayInTheirDirectory_data() {
         QTest::addColumn<QString>("name");
-        Row("parent", "..");
-        Row("dot", ".");
-        Row("traversal", "../../etc/passwd");
-        Row("backslashes", "..\\..\\windows");
-        Row("absolute", "/etc/shadow");
-        Row("quotes", "O'Brien \"Pad\"");
-        Row("non-ascii", QString::fromUtf8("Ärger Ölpreis"));
-        Row("percent", "100% a%2Fb");
-        Row("control", QString("a") + QChar(0) + "b\nc");
-        Row("temp", "temp");
-        Row("TEMP", "TEMP");
-        Row("splash logo", "Theme_LogoSplash");
-        Row("setup logo", "theme_logosetup");
-        Row("add/remove logo", "Theme_LogoAddRemove");
-        Row("up to temp", "../temp");
-        Row("into logos", "../logos/Theme_LogoSplash");
+        AddRow("parent", "..");
+        AddRow("dot", ".");
+        AddRow("traversal", "../../etc/passwd");
+        AddRow("backslashes", "..\\..\\windows");
+        AddRow("absolute", "/etc/shadow");
+        AddRow("quotes", "O'Brien \"Pad\"");
+        AddRow("non-ascii", QString::fromUtf8("Ärger Ölpreis"));
+        AddRow("percent", "100% a%2Fb");
+        AddRow("control", QString("a") + QChar(0) + "b\nc");
+        AddRow("temp", "temp");
+        AddRow("TEMP", "TEMP");
+        AddRow("splash logo", "Theme_LogoSplash");
+        AddRow("setup logo", "theme_logosetup");
+        AddRow("add/remove logo", "Theme_LogoAddRemove");
+        AddRow("up to temp", "../temp");
+        AddRow("into logos", "../logos/Theme_LogoSplash");
     }
     void pictureFilesStayInTheirDirectory() {
         QFETCH(QString, name);
@@ -169,12 +164,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
-        Row("program", false, " Gone ", "/nonexistent/gone",
-            "The file \"/nonexistent/gone\" was not found.");
-        Row("bare name", false, "Gone", "orv-no-such-program",
-            "The program \"orv-no-such-program\" was not found");
-        Row("folder", true, "Reports", "/nonexistent/reports",
-            "The file or folder \"/nonexistent/reports\" was not found.");
+        AddRow("program", false, " Gone ", "/nonexistent/gone",
+               "The file \"/nonexistent/gone\" was not found.");
+        AddRow("bare name", false, "Gone", "orv-no-such-program",
+               "The program \"orv-no-such-program\" was not found");
+        AddRow("folder", true, "Reports", "/nonexistent/reports",
+               "The file or folder \"/nonexistent/reports\" was not found.");
     }
     void launchFailureShowsOneReport() {
         QFETCH(bool, folder);

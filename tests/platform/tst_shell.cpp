@@ -1,6 +1,7 @@
 #include "platform/OrvError.h"
 #include "platform/Shell.h"
 #include "platform/ShellDesktopEntry.h"
+#include "support/DataRow.h"
 
 #include <QDeadlineTimer>
 #include <QIcon>
@@ -9,12 +10,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-template <typename... T> void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
-}
-} // namespace
 
 // Real launches of the probe, which writes its working directory and arguments to the file
 // named by its first argument: directly, through PATH and through desktop entries.
@@ -101,26 +96,27 @@ private Q_SLOTS:
     void splitParameters_data() {
         QTest::addColumn<QString>("parameters");
         QTest::addColumn<QStringList>("arguments");
-        Row("empty", "", QStringList{});
-        Row("plain", "-a -b", QStringList{"-a", "-b"});
-        Row("quoted", "\"a b\" c", QStringList{"a b", "c"});
-        Row("doubled quote", "\"say \"\"hi\"\"\"", QStringList{"say \"hi\""});
-        Row("empty quoted", "a \"\" b", QStringList{"a", "", "b"});
-        Row("tabs separate", "a\tb", QStringList{"a", "b"});
-        Row("quotes join a word", "--name=\"a b\"c", QStringList{"--name=a bc"});
-        Row("shell characters stay literal", "; rm -rf / $(id) `x` | y",
-            QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"});
+        AddRow("empty", "", QStringList{});
+        AddRow("plain", "-a -b", QStringList{"-a", "-b"});
+        AddRow("quoted", "\"a b\" c", QStringList{"a b", "c"});
+        AddRow("doubled quote", "\"say \"\"hi\"\"\"", QStringList{"say \"hi\""});
+        AddRow("empty quoted", "a \"\" b", QStringList{"a", "", "b"});
+        AddRow("tabs separate", "a\tb", QStringList{"a", "b"});
+        AddRow("quotes join a word", "--name=\"a b\"c", QStringList{"--name=a bc"});
+        AddRow("shell characters stay literal", "; rm -rf / $(id) `x` | y",
+               QStringList{";", "rm", "-rf", "/", "$(id)", "`x`", "|", "y"});
         // Backslashes count only before a quote.
-        Row("backslashes alone stay", "C:\\dir\\ a\\\\b", QStringList{"C:\\dir\\", "a\\\\b"});
-        Row("1 backslash, quote: literal quote", "\\\"a b", QStringList{"\"a", "b"});
-        Row("2 backslashes, quote: 1 and grouping", "\\\\\"a b\"", QStringList{"\\a b"});
-        Row("3 backslashes, quote: 1 and literal quote", "\\\\\\\"a b", QStringList{"\\\"a", "b"});
-        Row("4 backslashes, quote: 2 and grouping", "\\\\\\\\\"a b\"", QStringList{"\\\\a b"});
-        Row("quoted folder ending in a backslash", "\"C:\\dir\\\\\" x",
-            QStringList{"C:\\dir\\", "x"});
-        Row("escaped quote keeps the group open", "\"C:\\dir\\\" x", QStringList{"C:\\dir\" x"});
-        Row("escaped quotes inside quotes", "\"say \\\"hi\\\"\" next",
-            QStringList{"say \"hi\"", "next"});
+        AddRow("backslashes alone stay", "C:\\dir\\ a\\\\b", QStringList{"C:\\dir\\", "a\\\\b"});
+        AddRow("1 backslash, quote: literal quote", "\\\"a b", QStringList{"\"a", "b"});
+        AddRow("2 backslashes, quote: 1 and grouping", "\\\\\"a b\"", QStringList{"\\a b"});
+        AddRow("3 backslashes, quote: 1 and literal quote", "\\\\\\\"a b",
+               QStringList{"\\\"a", "b"});
+        AddRow("4 backslashes, quote: 2 and grouping", "\\\\\\\\\"a b\"", QStringList{"\\\\a b"});
+        AddRow("quoted folder ending in a backslash", "\"C:\\dir\\\\\" x",
+               QStringList{"C:\\dir\\", "x"});
+        AddRow("escaped quote keeps the group open", "\"C:\\dir\\\" x", QStringList{"C:\\dir\" x"});
+        AddRow("escaped quotes inside quotes", "\"say \\\"hi\\\"\" next",
+               QStringList{"say \"hi\"", "next"});
     }
     void splitParameters() {
         QFETCH(QString, parameters);
@@ -135,42 +131,43 @@ private Q_SLOTS:
         QTest::addColumn<QString>("parameters");
         QTest::addColumn<QString>("startIn");
         QTest::addColumn<QStringList>("lines");
-        Row("full path", "<probe>", "<out> \"two words\" $(id) ;", "<dir>/start in",
-            QStringList{"<dir>/start in", "two words", "$(id)", ";"});
-        Row("bare name through PATH", "orv-probe-on-path", "<out> x", "<dir>/start in",
-            QStringList{"<dir>/start in", "x"});
-        Row("backslashes before quotes", "<probe>",
-            "<out> \\\\\\\"x\\\\\\\" \"C:\\dir\\\\\" a\\\\b", "<dir>/start in",
-            QStringList{"<dir>/start in", "\\\"x\\\"", "C:\\dir\\", "a\\\\b"});
-        Row("empty start-in: the launcher's directory", "<probe>", "<out>", "",
-            QStringList{"<cwd>"});
-        Row("files, name, icon, location, percent",
-            "Name=Probe Entry\nIcon=orv-red\nExec=\"<probe>\" \"<dir>/out.txt\" %F %c %i %k "
-            "100%%\n",
-            "\"my file.txt\" /abs/x", "<dir>/start in",
-            QStringList{"<dir>/start in", "<dir>/start in/my file.txt", "/abs/x", "Probe Entry",
-                        "--icon", "orv-red", "<dir>/probe.desktop", "100%"});
-        Row("one file", "Name=P\nExec=<probe> <dir>/out.txt --open %f\n", "a.txt", "<dir>/start in",
-            QStringList{"<dir>/start in", "--open", "<dir>/start in/a.txt"});
+        AddRow("full path", "<probe>", "<out> \"two words\" $(id) ;", "<dir>/start in",
+               QStringList{"<dir>/start in", "two words", "$(id)", ";"});
+        AddRow("bare name through PATH", "orv-probe-on-path", "<out> x", "<dir>/start in",
+               QStringList{"<dir>/start in", "x"});
+        AddRow("backslashes before quotes", "<probe>",
+               "<out> \\\\\\\"x\\\\\\\" \"C:\\dir\\\\\" a\\\\b", "<dir>/start in",
+               QStringList{"<dir>/start in", "\\\"x\\\"", "C:\\dir\\", "a\\\\b"});
+        AddRow("empty start-in: the launcher's directory", "<probe>", "<out>", "",
+               QStringList{"<cwd>"});
+        AddRow("files, name, icon, location, percent",
+               "Name=Probe Entry\nIcon=orv-red\nExec=\"<probe>\" \"<dir>/out.txt\" %F %c %i %k "
+               "100%%\n",
+               "\"my file.txt\" /abs/x", "<dir>/start in",
+               QStringList{"<dir>/start in", "<dir>/start in/my file.txt", "/abs/x", "Probe Entry",
+                           "--icon", "orv-red", "<dir>/probe.desktop", "100%"});
+        AddRow("one file", "Name=P\nExec=<probe> <dir>/out.txt --open %f\n", "a.txt",
+               "<dir>/start in", QStringList{"<dir>/start in", "--open", "<dir>/start in/a.txt"});
         // Local files may come as paths or file: URLs; GIO passes paths.
-        Row("URLs stay URLs", "Name=P\nExec=<probe> <dir>/out.txt %U\n",
-            "https://example.org/a?b=c \"my file.txt\"", "<dir>/start in",
-            QStringList{"<dir>/start in", "https://example.org/a?b=c",
-                        "<dir>/start in/my file.txt"});
-        Row("no field code: files go last", "Name=P\nExec=<probe> <dir>/out.txt --flag\n", "one",
-            "<dir>/start in", QStringList{"<dir>/start in", "--flag", "<dir>/start in/one"});
-        Row("no parameters: file codes vanish", "Name=P\nExec=<probe> <dir>/out.txt %f %U end\n",
-            "", "<dir>/start in", QStringList{"<dir>/start in", "end"});
-        Row("deprecated codes vanish", "Name=P\nExec=<probe> <dir>/out.txt %d %D %n %N %v %m end\n",
-            "", "<dir>/start in", QStringList{"<dir>/start in", "end"});
-        Row("quoted arguments",
-            "Name=P\nExec=<probe> <dir>/out.txt \"a b\" \"say \\\\\"hi\\\\\"\" \"\\\\$HOME\"\n", "",
-            "<dir>/start in", QStringList{"<dir>/start in", "a b", "say \"hi\"", "$HOME"});
-        Row("Path key when start-in is empty",
-            "Name=P\nPath=<dir>/start in\nExec=<probe> <dir>/out.txt\n", "", "",
-            QStringList{"<dir>/start in"});
-        Row("start-in over the Path key", "Name=P\nPath=/\nExec=<probe> <dir>/out.txt\n", "",
-            "<dir>/start in", QStringList{"<dir>/start in"});
+        AddRow("URLs stay URLs", "Name=P\nExec=<probe> <dir>/out.txt %U\n",
+               "https://example.org/a?b=c \"my file.txt\"", "<dir>/start in",
+               QStringList{"<dir>/start in", "https://example.org/a?b=c",
+                           "<dir>/start in/my file.txt"});
+        AddRow("no field code: files go last", "Name=P\nExec=<probe> <dir>/out.txt --flag\n", "one",
+               "<dir>/start in", QStringList{"<dir>/start in", "--flag", "<dir>/start in/one"});
+        AddRow("no parameters: file codes vanish", "Name=P\nExec=<probe> <dir>/out.txt %f %U end\n",
+               "", "<dir>/start in", QStringList{"<dir>/start in", "end"});
+        AddRow("deprecated codes vanish",
+               "Name=P\nExec=<probe> <dir>/out.txt %d %D %n %N %v %m end\n", "", "<dir>/start in",
+               QStringList{"<dir>/start in", "end"});
+        AddRow("quoted arguments",
+               "Name=P\nExec=<probe> <dir>/out.txt \"a b\" \"say \\\\\"hi\\\\\"\" \"\\\\$HOME\"\n",
+               "", "<dir>/start in", QStringList{"<dir>/start in", "a b", "say \"hi\"", "$HOME"});
+        AddRow("Path key when start-in is empty",
+               "Name=P\nPath=<dir>/start in\nExec=<probe> <dir>/out.txt\n", "", "",
+               QStringList{"<dir>/start in"});
+        AddRow("start-in over the Path key", "Name=P\nPath=/\nExec=<probe> <dir>/out.txt\n", "",
+               "<dir>/start in", QStringList{"<dir>/start in"});
     }
     void launchesPassArgumentsAndStartIn() {
         QFETCH(QString, target);
@@ -205,29 +202,29 @@ private Q_SLOTS:
         QTest::addColumn<long>("number");
         QTest::addColumn<QString>("says");
         const QByteArray app = "[Desktop Entry]\nType=Application\nName=X\n";
-        Row("missing program", "/nonexistent/program", QByteArray(), "", ErrorNumber::FileNotFound,
-            "was not found");
-        Row("empty path", "", QByteArray(), "", ErrorNumber::FileNotFound, "was not found");
-        Row("missing start-in", "<probe>", QByteArray(), "/nonexistent/dir",
-            ErrorNumber::FileNotFound, "start-in directory");
-        Row("bare name not on PATH", "orv-no-such-program", QByteArray(), "",
-            ErrorNumber::FileNotFound, "search path (PATH)");
-        Row("executable that is no program", "<dir>/garbage",
-            QByteArray("\x7f"
-                       "ELF garbage"),
-            "", ErrorNumber::PermissionDenied, "could not be started");
-        Row("entry that is a link", "<dir>/link.desktop",
-            QByteArray("[Desktop Entry]\nType=Link\nURL=x\n"), "", ErrorNumber::FileNotFound,
-            "does not describe an application");
-        Row("entry that is no key file", "<dir>/bad.desktop", QByteArray("not a key file\n"), "",
-            ErrorNumber::FileNotFound, "cannot be read");
-        Row("entry whose TryExec is missing", "<dir>/try.desktop",
-            app + "TryExec=orv-absent\nExec=<probe>\n", "", ErrorNumber::FileNotFound,
-            "\"orv-absent\" (TryExec)");
-        Row("entry whose program is missing", "<dir>/gone.desktop", app + "Exec=orv-absent %f\n",
-            "", ErrorNumber::FileNotFound, "Exec line \"orv-absent %f\"");
-        Row("unknown desktop-file id", "orv-unknown.desktop", QByteArray(), "",
-            ErrorNumber::FileNotFound, "desktop file id");
+        AddRow("missing program", "/nonexistent/program", QByteArray(), "",
+               ErrorNumber::FileNotFound, "was not found");
+        AddRow("empty path", "", QByteArray(), "", ErrorNumber::FileNotFound, "was not found");
+        AddRow("missing start-in", "<probe>", QByteArray(), "/nonexistent/dir",
+               ErrorNumber::FileNotFound, "start-in directory");
+        AddRow("bare name not on PATH", "orv-no-such-program", QByteArray(), "",
+               ErrorNumber::FileNotFound, "search path (PATH)");
+        AddRow("executable that is no program", "<dir>/garbage",
+               QByteArray("\x7f"
+                          "ELF garbage"),
+               "", ErrorNumber::PermissionDenied, "could not be started");
+        AddRow("entry that is a link", "<dir>/link.desktop",
+               QByteArray("[Desktop Entry]\nType=Link\nURL=x\n"), "", ErrorNumber::FileNotFound,
+               "does not describe an application");
+        AddRow("entry that is no key file", "<dir>/bad.desktop", QByteArray("not a key file\n"), "",
+               ErrorNumber::FileNotFound, "cannot be read");
+        AddRow("entry whose TryExec is missing", "<dir>/try.desktop",
+               app + "TryExec=orv-absent\nExec=<probe>\n", "", ErrorNumber::FileNotFound,
+               "\"orv-absent\" (TryExec)");
+        AddRow("entry whose program is missing", "<dir>/gone.desktop", app + "Exec=orv-absent %f\n",
+               "", ErrorNumber::FileNotFound, "Exec line \"orv-absent %f\"");
+        AddRow("unknown desktop-file id", "orv-unknown.desktop", QByteArray(), "",
+               ErrorNumber::FileNotFound, "desktop file id");
     }
     void shellRefusesWhatCannotStart() {
         QFETCH(QString, path);
@@ -256,12 +253,12 @@ private Q_SLOTS:
     void desktopEntryIcon_data() {
         QTest::addColumn<QString>("icon");  // the Icon key; none when empty
         QTest::addColumn<QColor>("colour"); // invalid: no picture
-        Row("theme name", "orv-red", QColor(Qt::red));
-        Row("name with extension", "orv-red.png", QColor(Qt::red));
-        Row("absolute file", "<root>/blue.png", QColor(Qt::blue));
-        Row("pixmaps folder", "orv-green", QColor(Qt::green));
-        Row("not in the theme", "orv-absent", QColor());
-        Row("no Icon key", "", QColor());
+        AddRow("theme name", "orv-red", QColor(Qt::red));
+        AddRow("name with extension", "orv-red.png", QColor(Qt::red));
+        AddRow("absolute file", "<root>/blue.png", QColor(Qt::blue));
+        AddRow("pixmaps folder", "orv-green", QColor(Qt::green));
+        AddRow("not in the theme", "orv-absent", QColor());
+        AddRow("no Icon key", "", QColor());
     }
     void desktopEntryIcon() {
         QFETCH(QString, icon);

@@ -3,6 +3,8 @@
 // Hand-made PE images for the tests of the resource reader and of what is built on it, and
 // what those tests share.
 
+#include "support/DataRow.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -16,11 +18,6 @@ inline const QString kFixtures = QStringLiteral(ORV_RES_FIXTURES);
 inline constexpr char kNoFixtures[] =
     "PE fixtures not built: x86_64-w64-mingw32-windres/ld or cpp missing; run scripts/bootstrap "
     "(package binutils-mingw-w64-x86-64) and configure again";
-
-// Adds the data row `name` with `values` in column order (a string literal becomes a QString).
-template <typename... T> void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
-}
 
 inline void Put16(QByteArray& b, qsizetype at, quint16 v) {
     if (b.size() < at + 2)

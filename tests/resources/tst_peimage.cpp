@@ -140,16 +140,16 @@ private slots:
     void resourceIds_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("number"); // -1: a name
-        Row("number", "#101", 101);
-        Row("zero", "#0", 0);
-        Row("largest", "#65535", 65535);
-        Row("too large", "#65536", -1);
-        Row("hash alone", "#", -1);
-        Row("sign", "#+5", -1);
-        Row("letters", "#1a", -1);
-        Row("space", "# 1", -1);
-        Row("plain digits are a name", "101", -1);
-        Row("name", "APPICON", -1);
+        AddRow("number", "#101", 101);
+        AddRow("zero", "#0", 0);
+        AddRow("largest", "#65535", 65535);
+        AddRow("too large", "#65536", -1);
+        AddRow("hash alone", "#", -1);
+        AddRow("sign", "#+5", -1);
+        AddRow("letters", "#1a", -1);
+        AddRow("space", "# 1", -1);
+        AddRow("plain digits are a name", "101", -1);
+        AddRow("name", "APPICON", -1);
     }
     void resourceIds() {
         QFETCH(QString, text);
@@ -168,8 +168,8 @@ private slots:
     void fixtureTree_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("machine");
-        Row("PE32+", "icons.exe", 0x8664);
-        Row("PE32", "icons32.exe", 0x14C);
+        AddRow("PE32+", "icons.exe", 0x8664);
+        AddRow("PE32", "icons32.exe", 0x14C);
     }
     void fixtureTree() {
         QFETCH(QString, file);
@@ -245,8 +245,10 @@ private slots:
         QTest::addColumn<int>("skipped");
         const QStringList both{"#3/AB/1033 4", "#3/#7/0 4"}, emptyAB{"#3/AB/1033 0", "#3/#7/0 4"};
         const QStringList onlyAB{"#3/AB/1033 4"}, only7{"#3/#7/0 4"}, none;
-        auto refused = [](const char* tag, const Mutation& m) { Row(tag, m, QStringList(), -1); };
-        Row("baseline", Mutation([](QByteArray&) {}), both, 0);
+        auto refused = [](const char* tag, const Mutation& m) {
+            AddRow(tag, m, QStringList(), -1);
+        };
+        AddRow("baseline", Mutation([](QByteArray&) {}), both, 0);
 
         // The headers: nothing of the file can be trusted.
         refused("no MZ", At16(0, 0x5A4E));
@@ -260,44 +262,45 @@ private slots:
         refused("section data beyond the file", At32(0x148 + 16, 0x400));
         refused("section pointer and size wrap 32 bits",
                 All(At32(0x148 + 20, 0xFFFFFE00), At32(0x148 + 16, 0x400)));
-        Row("no resource directory", At32(0x58 + 112 + 16, 0), none, 0);
-        Row("two data directories only", At32(0x58 + 108, 2), none, 0);
+        AddRow("no resource directory", At32(0x58 + 112 + 16, 0), none, 0);
+        AddRow("two data directories only", At32(0x58 + 108, 2), none, 0);
 
         // The root of the resource directory: no entry can be reached.
         refused("resource directory outside every section", At32(0x58 + 112 + 16, 0x5000));
         refused("entry count beyond the section", At16(R + 0x0E, 0xFFFF));
 
         // One damaged entry: it goes with what hangs below it, the rest stays.
-        Row("type points back to the root", At32(R + 0x14, 0x80000000), none, 1);
-        Row("type is a data entry", At32(R + 0x14, 0x70), none, 1);
-        Row("subdirectory beyond the section", At32(R + 0x14, 0x80FFFFF0), none, 1);
-        Row("subdirectory at the 31-bit limit", At32(R + 0x14, 0xFFFFFFFF), none, 1);
-        Row("name points to its own directory", At32(R + 0x34, 0x80000018), onlyAB, 1);
-        Row("two names share a language directory", At32(R + 0x34, 0x80000040), onlyAB, 1);
-        Row("name is a data entry", At32(R + 0x34, 0x80), onlyAB, 1);
-        Row("number wider than 16 bits", At32(R + 0x30, 0x00010007), onlyAB, 1);
-        Row("name beyond the section", At32(R + 0x28, 0x8000FFF0), only7, 1);
-        Row("name longer than the section", At16(R + 0x90, 0xFFFF), only7, 1);
-        Row("language is a directory (fourth level)", At32(R + 0x54, 0x80000058), only7, 1);
-        Row("language is a name", At32(R + 0x50, 0x80000090), only7, 1);
-        Row("data entry beyond the section", At32(R + 0x54, 0x7FFFFF00), only7, 1);
-        Row("data RVA and size wrap 32 bits", All(At32(R + 0x70, 0xFFFFFFF0), At32(R + 0x74, 0x20)),
-            only7, 1);
-        Row("data size beyond the section", At32(R + 0x74, 0x7FFFFFFF), only7, 1);
-        Row("data RVA before the section", At32(R + 0x70, 0x800), only7, 1);
-        Row("data ends exactly at the section end", At32(R + 0x74, 0x200 - 0xA0),
-            QStringList{"#3/AB/1033 352", "#3/#7/0 4"}, 0);
-        Row("data one byte past the section end", At32(R + 0x74, 0x200 - 0xA0 + 1), only7, 1);
-        Row("both resources damaged", All(At32(R + 0x74, 0x7FFFFFFF), At32(R + 0x84, 0x7FFFFFFF)),
-            none, 2);
-        Row("data in a section without file data",
-            All(Mutation(VirtualSection), At32(R + 0x70, 0x2000)), only7, 1);
-        Row("empty data in a section without file data",
-            All(Mutation(VirtualSection), At32(R + 0x70, 0x2000), At32(R + 0x74, 0)), emptyAB, 0);
-        Row("empty data outside every section", All(At32(R + 0x70, 0x7FFF0000), At32(R + 0x74, 0)),
-            emptyAB, 0);
-        Row("empty data at the section end", All(At32(R + 0x70, 0x1200), At32(R + 0x74, 0)),
-            emptyAB, 0);
+        AddRow("type points back to the root", At32(R + 0x14, 0x80000000), none, 1);
+        AddRow("type is a data entry", At32(R + 0x14, 0x70), none, 1);
+        AddRow("subdirectory beyond the section", At32(R + 0x14, 0x80FFFFF0), none, 1);
+        AddRow("subdirectory at the 31-bit limit", At32(R + 0x14, 0xFFFFFFFF), none, 1);
+        AddRow("name points to its own directory", At32(R + 0x34, 0x80000018), onlyAB, 1);
+        AddRow("two names share a language directory", At32(R + 0x34, 0x80000040), onlyAB, 1);
+        AddRow("name is a data entry", At32(R + 0x34, 0x80), onlyAB, 1);
+        AddRow("number wider than 16 bits", At32(R + 0x30, 0x00010007), onlyAB, 1);
+        AddRow("name beyond the section", At32(R + 0x28, 0x8000FFF0), only7, 1);
+        AddRow("name longer than the section", At16(R + 0x90, 0xFFFF), only7, 1);
+        AddRow("language is a directory (fourth level)", At32(R + 0x54, 0x80000058), only7, 1);
+        AddRow("language is a name", At32(R + 0x50, 0x80000090), only7, 1);
+        AddRow("data entry beyond the section", At32(R + 0x54, 0x7FFFFF00), only7, 1);
+        AddRow("data RVA and size wrap 32 bits",
+               All(At32(R + 0x70, 0xFFFFFFF0), At32(R + 0x74, 0x20)), only7, 1);
+        AddRow("data size beyond the section", At32(R + 0x74, 0x7FFFFFFF), only7, 1);
+        AddRow("data RVA before the section", At32(R + 0x70, 0x800), only7, 1);
+        AddRow("data ends exactly at the section end", At32(R + 0x74, 0x200 - 0xA0),
+               QStringList{"#3/AB/1033 352", "#3/#7/0 4"}, 0);
+        AddRow("data one byte past the section end", At32(R + 0x74, 0x200 - 0xA0 + 1), only7, 1);
+        AddRow("both resources damaged",
+               All(At32(R + 0x74, 0x7FFFFFFF), At32(R + 0x84, 0x7FFFFFFF)), none, 2);
+        AddRow("data in a section without file data",
+               All(Mutation(VirtualSection), At32(R + 0x70, 0x2000)), only7, 1);
+        AddRow("empty data in a section without file data",
+               All(Mutation(VirtualSection), At32(R + 0x70, 0x2000), At32(R + 0x74, 0)), emptyAB,
+               0);
+        AddRow("empty data outside every section",
+               All(At32(R + 0x70, 0x7FFF0000), At32(R + 0x74, 0)), emptyAB, 0);
+        AddRow("empty data at the section end", All(At32(R + 0x70, 0x1200), At32(R + 0x74, 0)),
+               emptyAB, 0);
     }
     void craftedImages() {
         QFETCH(Mutation, mutate);
@@ -324,11 +327,11 @@ private slots:
     void preferredLanguage_data() {
         QTest::addColumn<QList<int>>("languages");
         QTest::addColumn<int>("chosen");
-        Row("neutral first", QList<int>{0x407, 0x409, 0}, 0);
-        Row("neutral default", QList<int>{0x407, 0x400, 0x409}, 0x400);
-        Row("system default", QList<int>{0x407, 0x800, 0x409}, 0x800);
-        Row("US English", QList<int>{0x407, 0x409}, 0x409);
-        Row("first listed", QList<int>{0x407, 0x40C}, 0x407);
+        AddRow("neutral first", QList<int>{0x407, 0x409, 0}, 0);
+        AddRow("neutral default", QList<int>{0x407, 0x400, 0x409}, 0x400);
+        AddRow("system default", QList<int>{0x407, 0x800, 0x409}, 0x800);
+        AddRow("US English", QList<int>{0x407, 0x409}, 0x409);
+        AddRow("first listed", QList<int>{0x407, 0x40C}, 0x407);
     }
     void preferredLanguage() {
         QFETCH(QList<int>, languages);
@@ -343,7 +346,7 @@ private slots:
     void notImages_data() {
         QTest::addColumn<QString>("kind");
         for (const char* kind : {"missing", "directory", "text", "empty", "MZ alone", ""})
-            Row(*kind ? kind : "empty name", QString::fromLatin1(kind));
+            AddRow(*kind ? kind : "empty name", QString::fromLatin1(kind));
     }
     void notImages() {
         QFETCH(QString, kind);
@@ -363,9 +366,9 @@ private slots:
 
     void everyTruncationIsRefused_data() {
         QTest::addColumn<QString>("fixture");
-        Row("PE32+", "icons.exe");
+        AddRow("PE32+", "icons.exe");
         if (QFile::exists(kFixtures + "/icons32.exe"))
-            Row("PE32", "icons32.exe");
+            AddRow("PE32", "icons32.exe");
     }
     void everyTruncationIsRefused() {
         QFETCH(QString, fixture);
@@ -412,9 +415,9 @@ private slots:
         QTest::addColumn<QString>("damaged");
         QTest::addColumn<int>("field"); // in the data entry: 0 the RVA, 4 the size
         QTest::addColumn<quint32>("value");
-        Row("#2 longer than the file", "#2", 4, 0x7FFFFFFFu);
-        Row("#4 before every section", "#4", 0, 0x10u);
-        Row("NAMEDICON wraps 32 bits", "NAMEDICON", 4, 0xFFFFFFF0u);
+        AddRow("#2 longer than the file", "#2", 4, 0x7FFFFFFFu);
+        AddRow("#4 before every section", "#4", 0, 0x10u);
+        AddRow("NAMEDICON wraps 32 bits", "NAMEDICON", 4, 0xFFFFFFF0u);
     }
     void damagedIconLeavesTheOthers() {
         QFETCH(QString, damaged);

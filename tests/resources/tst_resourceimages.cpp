@@ -75,19 +75,19 @@ private slots:
         QTest::addColumn<QRgb>("bottomRight"); // colour of the last pixel
         QTest::addColumn<int>("topLeftAlpha");
 
-        Row("32-bit with alpha keeps it", Maker([] { return Icon32(8, qRgba(255, 0, 0, 128)); }),
-            true, QSize(8, 8), qRgba(255, 0, 0, 128), 128);
-        Row("32-bit without alpha uses the mask",
-            Maker([] { return Icon32(8, qRgba(255, 0, 0, 0)); }), true, QSize(8, 8),
-            qRgb(255, 0, 0), 0);
-        Row("PNG image", Maker([] { return Png(300, 20); }), true, QSize(300, 20),
-            qRgb(0, 128, 255), 255);
-        Row("cursor with its hot spot",
-            Maker([] { return QByteArray(4, '\0') + Icon32(4, qRgba(0, 0, 255, 255)); }), false,
-            QSize(4, 4), qRgb(0, 0, 255), 255);
+        AddRow("32-bit with alpha keeps it", Maker([] { return Icon32(8, qRgba(255, 0, 0, 128)); }),
+               true, QSize(8, 8), qRgba(255, 0, 0, 128), 128);
+        AddRow("32-bit without alpha uses the mask",
+               Maker([] { return Icon32(8, qRgba(255, 0, 0, 0)); }), true, QSize(8, 8),
+               qRgb(255, 0, 0), 0);
+        AddRow("PNG image", Maker([] { return Png(300, 20); }), true, QSize(300, 20),
+               qRgb(0, 128, 255), 255);
+        AddRow("cursor with its hot spot",
+               Maker([] { return QByteArray(4, '\0') + Icon32(4, qRgba(0, 0, 255, 255)); }), false,
+               QSize(4, 4), qRgb(0, 0, 255), 255);
 
         auto refused = [](const char* name, const Maker& make, bool isIcon = true) {
-            Row(name, make, isIcon, QSize(), QRgb(0), 0);
+            AddRow(name, make, isIcon, QSize(), QRgb(0), 0);
         };
         const Maker icon = [] { return Icon32(8, 0xFF000000); };
         refused("pixel data one byte short", [] { return Icon32(8, 0xFF000000).chopped(1); });
@@ -134,30 +134,30 @@ private slots:
         QTest::addColumn<Maker>("make");
         QTest::addColumn<QSize>("size"); // empty: no picture
         QTest::addColumn<QRgb>("color");
-        Row("24-bit", Maker([] { return Bitmap24(5, 3, qRgb(1, 2, 3)); }), QSize(5, 3),
-            qRgb(1, 2, 3));
-        Row("top-down rows", Maker([] { return Bitmap24(5, -3, qRgb(9, 8, 7)); }), QSize(5, 3),
-            qRgb(9, 8, 7));
-        Row("core header", Maker([] {
-                return Le(quint32(12), quint16(2), quint16(2), quint16(1), quint16(24)) +
-                       QByteArray("\x30\x20\x10\x30\x20\x10\0\0", 8).repeated(2);
-            }),
-            QSize(2, 2), qRgb(0x10, 0x20, 0x30));
-        Row("16-bit 565 bit fields", Maker([] {
-                return InfoHeader(2, 1, 16, 3) + Le(0xF800u, 0x07E0u, 0x001Fu) +
-                       QByteArray("\x00\xF8\x00\xF8", 4); // two red pixels
-            }),
-            QSize(2, 1), qRgb(0xF8, 0, 0)); // five bits of red, shifted as the desktop does
-        Row("run-length 8-bit", Maker([] {
-                QByteArray palette(256 * 4, '\0');
-                palette[4 * 1 + 1] = char(200); // colour 1: green
-                // four of colour 1, end of bitmap
-                return InfoHeader(4, 1, 8, 1) + palette + QByteArray("\x04\x01\x00\x01", 4);
-            }),
-            QSize(4, 1), qRgb(0, 200, 0));
+        AddRow("24-bit", Maker([] { return Bitmap24(5, 3, qRgb(1, 2, 3)); }), QSize(5, 3),
+               qRgb(1, 2, 3));
+        AddRow("top-down rows", Maker([] { return Bitmap24(5, -3, qRgb(9, 8, 7)); }), QSize(5, 3),
+               qRgb(9, 8, 7));
+        AddRow("core header", Maker([] {
+                   return Le(quint32(12), quint16(2), quint16(2), quint16(1), quint16(24)) +
+                          QByteArray("\x30\x20\x10\x30\x20\x10\0\0", 8).repeated(2);
+               }),
+               QSize(2, 2), qRgb(0x10, 0x20, 0x30));
+        AddRow("16-bit 565 bit fields", Maker([] {
+                   return InfoHeader(2, 1, 16, 3) + Le(0xF800u, 0x07E0u, 0x001Fu) +
+                          QByteArray("\x00\xF8\x00\xF8", 4); // two red pixels
+               }),
+               QSize(2, 1), qRgb(0xF8, 0, 0)); // five bits of red, shifted as the desktop does
+        AddRow("run-length 8-bit", Maker([] {
+                   QByteArray palette(256 * 4, '\0');
+                   palette[4 * 1 + 1] = char(200); // colour 1: green
+                   // four of colour 1, end of bitmap
+                   return InfoHeader(4, 1, 8, 1) + palette + QByteArray("\x04\x01\x00\x01", 4);
+               }),
+               QSize(4, 1), qRgb(0, 200, 0));
 
         auto refused = [](const char* name, const Maker& make) {
-            Row(name, make, QSize(), QRgb(0));
+            AddRow(name, make, QSize(), QRgb(0));
         };
         const Maker bitmap = [] { return Bitmap24(5, 3, 0); };
         refused("pixels missing", [] { return Bitmap24(5, 3, 0).chopped(1); });

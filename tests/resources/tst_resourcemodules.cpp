@@ -66,14 +66,14 @@ private slots:
     void typeNames_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("name");
-        Row("1", 1, "Hardware-dependent cursor resource");
-        Row("3", 3, "Icon Resource");
-        Row("10", 10, "Application-defined resource (raw data)");
-        Row("14", 14, "Hardware-independent icon resource");
-        Row("17", 17, "Header file that contains menu and dialog box #define statements");
-        Row("23", 23, "HTML document");
+        AddRow("1", 1, "Hardware-dependent cursor resource");
+        AddRow("3", 3, "Icon Resource");
+        AddRow("10", 10, "Application-defined resource (raw data)");
+        AddRow("14", 14, "Hardware-independent icon resource");
+        AddRow("17", 17, "Header file that contains menu and dialog box #define statements");
+        AddRow("23", 23, "HTML document");
         for (int custom : {0, 13, 15, 18, 24, 65535})
-            Row(qPrintable(QString::number(custom)), custom, "User-defined custom resource");
+            AddRow(qPrintable(QString::number(custom)), custom, "User-defined custom resource");
     }
     void typeNames() {
         QFETCH(int, type);
@@ -84,16 +84,16 @@ private slots:
     void treeOfAFile_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("hasIcons");
-        Row("PE32+ with icons", "icons.exe", true);
+        AddRow("PE32+ with icons", "icons.exe", true);
         if (QFile::exists(kFixtures + "/icons32.exe"))
-            Row("PE32 with icons", "icons32.exe", true);
-        Row("big DLL", "big.dll", true);
-        Row("no icons", "noicons.exe", false);
-        Row("missing file", "missing.exe", false);
-        Row("directory", "directory", false);
-        Row("text file", "text", false);
-        Row("truncated", "truncated", false);
-        Row("looping directory", "looping", true); // only the looping type is left out
+            AddRow("PE32 with icons", "icons32.exe", true);
+        AddRow("big DLL", "big.dll", true);
+        AddRow("no icons", "noicons.exe", false);
+        AddRow("missing file", "missing.exe", false);
+        AddRow("directory", "directory", false);
+        AddRow("text file", "text", false);
+        AddRow("truncated", "truncated", false);
+        AddRow("looping directory", "looping", true); // only the looping type is left out
     }
     void treeOfAFile() {
         QFETCH(QString, file);
@@ -195,17 +195,18 @@ private slots:
             const auto& image = kAppIcon.at(i);
             const QString kind = image.bits ? u"%1-bit"_s.arg(image.bits) : u"PNG"_s;
             for (const int n : {i + 1, i + 5}) // the groups #1 and APPICON
-                Row(qPrintable(u"#%1 %2 px %3"_s.arg(n).arg(image.size).arg(kind)), "3",
-                    u"#%1"_s.arg(n), icon, image.size, image.color, QString());
+                AddRow(qPrintable(u"#%1 %2 px %3"_s.arg(n).arg(image.size).arg(kind)), "3",
+                       u"#%1"_s.arg(n), icon, image.size, image.color, QString());
         }
-        Row("named 24-bit", "3", "NAMEDICON", icon, kNamedIcon.size, kNamedIcon.color, QString());
-        Row("name outside ASCII", "3", kUnicodeIconName, icon, kNamedIcon.size, kNamedIcon.color,
-            QString());
-        Row("cursor", "1", "#1", icon, kCursor.size, kCursor.color, QString());
-        Row("bitmap", "2", "PICTURE", int(PictureType::Bitmap), kBitmapWidth, kBitmapRight,
-            QString());
+        AddRow("named 24-bit", "3", "NAMEDICON", icon, kNamedIcon.size, kNamedIcon.color,
+               QString());
+        AddRow("name outside ASCII", "3", kUnicodeIconName, icon, kNamedIcon.size, kNamedIcon.color,
+               QString());
+        AddRow("cursor", "1", "#1", icon, kCursor.size, kCursor.color, QString());
+        AddRow("bitmap", "2", "PICTURE", int(PictureType::Bitmap), kBitmapWidth, kBitmapRight,
+               QString());
         auto none = [](const char* tag, const char* type, const char* name, const char* problem) {
-            Row(tag, type, name, 0, 0, QRgb(0), problem);
+            AddRow(tag, type, name, 0, 0, QRgb(0), problem);
         };
         none("empty icon", "3", "#300", "The icon 300 is empty.");
         none("garbage icon", "3", "#301",
@@ -258,13 +259,13 @@ private slots:
         };
         const quint32 icon = ResourceImages::kMaxIconBytes;
         const quint32 bitmap = ResourceImages::kMaxBitmapBytes;
-        Row("icon at the limit", "3", icon, QString());
-        Row("icon one byte over", "3", icon + 1, tooLarge("icon", icon + 1, 1));
-        Row("icon of 4 GB", "3", 0xFFFFFE00u, tooLarge("icon", 0xFFFFFE00u, 1));
-        Row("cursor of 2 GB", "1", 0x80000000u, tooLarge("cursor", 0x80000000u, 1));
-        Row("bitmap at the limit", "2", bitmap, QString());
-        Row("bitmap one byte over", "2", bitmap + 1, tooLarge("bitmap", bitmap + 1, 16));
-        Row("bitmap of 3 GB", "2", 0xC0000000u, tooLarge("bitmap", 0xC0000000u, 16));
+        AddRow("icon at the limit", "3", icon, QString());
+        AddRow("icon one byte over", "3", icon + 1, tooLarge("icon", icon + 1, 1));
+        AddRow("icon of 4 GB", "3", 0xFFFFFE00u, tooLarge("icon", 0xFFFFFE00u, 1));
+        AddRow("cursor of 2 GB", "1", 0x80000000u, tooLarge("cursor", 0x80000000u, 1));
+        AddRow("bitmap at the limit", "2", bitmap, QString());
+        AddRow("bitmap one byte over", "2", bitmap + 1, tooLarge("bitmap", bitmap + 1, 16));
+        AddRow("bitmap of 3 GB", "2", 0xC0000000u, tooLarge("bitmap", 0xC0000000u, 16));
     }
     void hostileSizesAreNotRead() {
         QFETCH(QString, type);
@@ -333,11 +334,11 @@ private slots:
         QTest::addColumn<QSize>("box");
         QTest::addColumn<int>("side");
         QTest::addColumn<QPoint>("at"); // where the picture's top left lands inside the frame
-        Row("centred", QSize(200, 150), 32, QPoint(84, 59));
-        Row("odd box", QSize(201, 151), 32, QPoint(84, 59));
-        Row("odd picture", QSize(200, 150), 33, QPoint(84, 59));
-        Row("wider than the box", QSize(100, 300), 256, QPoint(-78, 22));
-        Row("larger than the box", QSize(120, 100), 256, QPoint(-68, -78));
+        AddRow("centred", QSize(200, 150), 32, QPoint(84, 59));
+        AddRow("odd box", QSize(201, 151), 32, QPoint(84, 59));
+        AddRow("odd picture", QSize(200, 150), 33, QPoint(84, 59));
+        AddRow("wider than the box", QSize(100, 300), 256, QPoint(-78, 22));
+        AddRow("larger than the box", QSize(120, 100), 256, QPoint(-68, -78));
     }
     void showPicture() {
         QFETCH(QSize, box);
@@ -373,9 +374,9 @@ private slots:
         QTest::addColumn<int>("pixels");
         QTest::addColumn<QString>("syze");
         // An image of twice the pixel density is half as large on the screen.
-        Row("16.5 rounds down to even", 33, "Syze: 16 x 16");
-        Row("17.5 rounds up to even", 35, "Syze: 18 x 18");
-        Row("whole", 64, "Syze: 32 x 32");
+        AddRow("16.5 rounds down to even", 33, "Syze: 16 x 16");
+        AddRow("17.5 rounds up to even", 35, "Syze: 18 x 18");
+        AddRow("whole", 64, "Syze: 32 x 32");
     }
     void showPictureSizeRounding() {
         QFETCH(int, pixels);
@@ -415,11 +416,11 @@ private slots:
     void statusTextIsFittedTo25_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
-        Row("padded", "  ab  ", "ab" + QString(23, ' '));
-        Row("cut", "abcdefghijklmnopqrstuvwxyz1234", "abcdefghijklmnopqrstuvwxy");
-        Row("exactly 25", QString(25, 'x'), QString(25, 'x'));
-        Row("tabs stay", "\tab", "\tab" + QString(22, ' '));
-        Row("empty", "", QString(25, ' '));
+        AddRow("padded", "  ab  ", "ab" + QString(23, ' '));
+        AddRow("cut", "abcdefghijklmnopqrstuvwxyz1234", "abcdefghijklmnopqrstuvwxy");
+        AddRow("exactly 25", QString(25, 'x'), QString(25, 'x'));
+        AddRow("tabs stay", "\tab", "\tab" + QString(22, ' '));
+        AddRow("empty", "", QString(25, ' '));
     }
     void statusTextIsFittedTo25() {
         QFETCH(QString, text);

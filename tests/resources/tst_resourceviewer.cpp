@@ -89,8 +89,8 @@ private slots:
 
     void opensWithTheWaitWindowOnlyWhileFilling_data() {
         QTest::addColumn<bool>("lowColour");
-        Row("full colour", false);
-        Row("low colour", true);
+        AddRow("full colour", false);
+        AddRow("low colour", true);
     }
     void opensWithTheWaitWindowOnlyWhileFilling() {
         QFETCH(bool, lowColour);
@@ -139,10 +139,10 @@ private slots:
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("syze");
-        Row("16 px", "1", "#1", "Syze: 16 x 16");
-        Row("32 px", "2", "#2", "Syze: 32 x 32");
-        Row("256 px PNG", "4", "#4", "Syze: 256 x 256");
-        Row("named", "NAMEDICON", "NAMEDICON", "Syze: 24 x 24");
+        AddRow("16 px", "1", "#1", "Syze: 16 x 16");
+        AddRow("32 px", "2", "#2", "Syze: 32 x 32");
+        AddRow("256 px PNG", "4", "#4", "Syze: 256 x 256");
+        AddRow("named", "NAMEDICON", "NAMEDICON", "Syze: 24 x 24");
     }
     void clickingAnIconPreviewsIt() {
         QFETCH(QString, node);
@@ -166,8 +166,8 @@ private slots:
 
     void selectWithoutAResource_data() {
         QTest::addColumn<bool>("typeNode");
-        Row("program node", false);
-        Row("icon type node", true);
+        AddRow("program node", false);
+        AddRow("icon type node", true);
     }
     void selectWithoutAResource() {
         QFETCH(bool, typeNode);
@@ -188,8 +188,8 @@ private slots:
     // Select writes the icon over an earlier pick as a bitmap, Close leaves the earlier pick.
     void selectOrClose_data() {
         QTest::addColumn<bool>("select");
-        Row("Select", true);
-        Row("Close", false);
+        AddRow("Select", true);
+        AddRow("Close", false);
     }
     void selectOrClose() {
         QFETCH(bool, select);
@@ -220,13 +220,13 @@ private slots:
         QTest::addColumn<QString>("file"); // a fixture, or "" for an icon claiming 4 GB
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("problem");
-        Row("garbage bytes", "icons.exe", "301",
-            "The icon 301 holds no picture that can be shown: its data is damaged or in a "
-            "format that is not supported.");
-        Row("empty", "icons.exe", "300", "The icon 300 is empty.");
-        Row("claims 4 GB", "", "7",
-            "The icon 7 claims 4294966784 bytes, more than any real icon needs (at most 1 MB), "
-            "so it was not read.");
+        AddRow("garbage bytes", "icons.exe", "301",
+               "The icon 301 holds no picture that can be shown: its data is damaged or in a "
+               "format that is not supported.");
+        AddRow("empty", "icons.exe", "300", "The icon 300 is empty.");
+        AddRow("claims 4 GB", "", "7",
+               "The icon 7 claims 4294966784 bytes, more than any real icon needs (at most 1 MB), "
+               "so it was not read.");
     }
     void iconThatIsNoPictureIsRefused() {
         QFETCH(QString, file);
@@ -257,8 +257,8 @@ private slots:
 
     void selectThatCannotWrite_data() {
         QTest::addColumn<QString>("node");
-        Row("32 px icon", "2");
-        Row("256 px PNG icon", "4");
+        AddRow("32 px icon", "2");
+        AddRow("256 px PNG icon", "4");
     }
     void selectThatCannotWrite() {
         QFETCH(QString, node);

@@ -4,6 +4,7 @@
 #include "platform/AppPaths.h"
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
+#include "support/DataRow.h"
 #include "support/PostgresTest.h"
 
 #include <QDir>
@@ -30,10 +31,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-template <typename... T> void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
-}
 
 std::optional<OrvError> ErrorOf(const std::function<void()>& action) {
     try {
@@ -159,12 +156,14 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("heldMs");
         QTest::addColumn<long>("number"); // 0: the step succeeds
-        Row("open, exclusive lock", "EXCLUSIVE", int(OpenStep), 60000, ErrorNumber::DatabaseOpen);
-        Row("read, exclusive lock", "EXCLUSIVE", int(ReadStep), 60000, ErrorNumber::DatabaseOpen);
-        Row("write, immediate lock", "IMMEDIATE", int(WriteStep), 60000,
-            ErrorNumber::DatabaseWrite);
-        Row("open, brief exclusive lock", "EXCLUSIVE", int(OpenStep), 800, 0L);
-        Row("write, brief immediate lock", "IMMEDIATE", int(WriteStep), 800, 0L);
+        AddRow("open, exclusive lock", "EXCLUSIVE", int(OpenStep), 60000,
+               ErrorNumber::DatabaseOpen);
+        AddRow("read, exclusive lock", "EXCLUSIVE", int(ReadStep), 60000,
+               ErrorNumber::DatabaseOpen);
+        AddRow("write, immediate lock", "IMMEDIATE", int(WriteStep), 60000,
+               ErrorNumber::DatabaseWrite);
+        AddRow("open, brief exclusive lock", "EXCLUSIVE", int(OpenStep), 800, 0L);
+        AddRow("write, brief immediate lock", "IMMEDIATE", int(WriteStep), 800, 0L);
     }
     void lockHeldByAnotherProgram() {
         QFETCH(QString, lock);
@@ -215,11 +214,11 @@ private slots:
     // ends consistent.
     void twoStoresRacing_data() {
         QTest::addColumn<int>("race");
-        Row("same program name", int(SameProgram));
-        Row("same group", int(SameGroup));
-        Row("same theme", int(SameTheme));
-        Row("rename onto a name just added", int(RenameOntoAddedName));
-        Row("rule for a program just removed", int(RuleForRemovedProgram));
+        AddRow("same program name", int(SameProgram));
+        AddRow("same group", int(SameGroup));
+        AddRow("same theme", int(SameTheme));
+        AddRow("rename onto a name just added", int(RenameOntoAddedName));
+        AddRow("rule for a program just removed", int(RuleForRemovedProgram));
     }
     void twoStoresRacing() {
         QFETCH(int, race);
@@ -318,8 +317,8 @@ private slots:
     void catalogueInAFolderTheUserCannotWrite_data() {
         QTest::addColumn<bool>("hotJournal");
         QTest::addColumn<QString>("expected");
-        Row("hot journal", true, "error 3049 ");
-        Row("no journal", false, "opened 1");
+        AddRow("hot journal", true, "error 3049 ");
+        AddRow("no journal", false, "opened 1");
     }
     void catalogueInAFolderTheUserCannotWrite() {
         QFETCH(bool, hotJournal);
@@ -368,8 +367,8 @@ private slots:
     // folders read by all and written by the owner, exported pictures private.
     void createdFilesHaveExplicitModes_data() {
         QTest::addColumn<int>("mask");
-        Row("umask 000", 0000);
-        Row("umask 077", 0077);
+        AddRow("umask 000", 0000);
+        AddRow("umask 077", 0077);
     }
     void createdFilesHaveExplicitModes() {
         QFETCH(int, mask);

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 #include "services/CatalogPictures.h"
 #include "services/CatalogStore.h"
+#include "support/DataRow.h"
 #include "support/PostgresTest.h"
 #include "support/TestAccount.h"
 #include "support/TestFiles.h"
@@ -32,10 +33,6 @@ std::optional<OrvError> ErrorOf(const std::function<void()>& action) {
         return error;
     }
     return std::nullopt;
-}
-
-template <typename... T> void Row(const char* name, const T&... values) {
-    (QTest::newRow(name) << ... << values);
 }
 
 QStringList Column(Recordset rs, const QString& field) {
@@ -274,10 +271,11 @@ private slots:
     void notACatalogue_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("names"); // what else the message names
-        Row("text", QByteArray("Program_Name;Path\nNotepad;notepad.exe\n"), QString());
-        Row("binary", QByteArray("\x00\x01\x02\x03garbage\xff\xfe", 14).repeated(300), QString());
-        Row("access header", QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20).repeated(100),
-            QString());
+        AddRow("text", QByteArray("Program_Name;Path\nNotepad;notepad.exe\n"), QString());
+        AddRow("binary", QByteArray("\x00\x01\x02\x03garbage\xff\xfe", 14).repeated(300),
+               QString());
+        AddRow("access header", QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20).repeated(100),
+               QString());
         // Another program's SQLite database: its tables are named.
         QTemporaryDir dir;
         {
@@ -289,7 +287,7 @@ private slots:
             db.close();
         }
         QSqlDatabase::removeDatabase(u"foreign"_s);
-        Row("database of another program", ReadAll(dir.filePath("foreign.db")), u"invoices"_s);
+        AddRow("database of another program", ReadAll(dir.filePath("foreign.db")), u"invoices"_s);
     }
     void notACatalogue() {
         QFETCH(QByteArray, content);
@@ -323,8 +321,8 @@ private slots:
     // A catalogue file, or the folder it is in, that the user may only read.
     void readOnlyCatalogueReadsButRefusesWrites_data() {
         QTest::addColumn<bool>("folder");
-        Row("file", false);
-        Row("folder", true);
+        AddRow("file", false);
+        AddRow("folder", true);
     }
     void readOnlyCatalogueReadsButRefusesWrites() {
         QFETCH(bool, folder);
@@ -425,8 +423,8 @@ private slots:
 
     void blankNamesAreRefused_data() {
         QTest::addColumn<QString>("name");
-        Row("empty", QString());
-        Row("spaces", u"    "_s);
+        AddRow("empty", QString());
+        AddRow("spaces", u"    "_s);
     }
     void blankNamesAreRefused() {
         QFETCH(QString, name);
@@ -444,18 +442,18 @@ private slots:
 
     void awkwardNamesRoundTrip_data() {
         QTest::addColumn<QString>("name");
-        Row("quotes", u"O'Brien \"Pad\""_s);
-        Row("sql", u"x'); DROP TABLE programs; --"_s);
-        Row("inner spaces", u"  My   Text  Editor "_s);
-        Row("non-ascii", u"Ärger über Öl"_s);
-        Row("cjk", u"记事本"_s);
-        Row("parent path", u"../../etc/passwd"_s);
-        Row("slashes", u"a/b\\c"_s);
-        Row("dots", u".."_s);
-        Row("hidden", u".bashrc"_s);
-        Row("percent", u"100% %2e%2e"_s);
-        Row("drive", u"C:\\Windows\\notepad"_s);
-        Row("tab", u"tab\there"_s);
+        AddRow("quotes", u"O'Brien \"Pad\""_s);
+        AddRow("sql", u"x'); DROP TABLE programs; --"_s);
+        AddRow("inner spaces", u"  My   Text  Editor "_s);
+        AddRow("non-ascii", u"Ärger über Öl"_s);
+        AddRow("cjk", u"记事本"_s);
+        AddRow("parent path", u"../../etc/passwd"_s);
+        AddRow("slashes", u"a/b\\c"_s);
+        AddRow("dots", u".."_s);
+        AddRow("hidden", u".bashrc"_s);
+        AddRow("percent", u"100% %2e%2e"_s);
+        AddRow("drive", u"C:\\Windows\\notepad"_s);
+        AddRow("tab", u"tab\there"_s);
     }
     void awkwardNamesRoundTrip() {
         QFETCH(QString, name);
@@ -509,12 +507,12 @@ private slots:
     void duplicatesInAnyLetterCaseAreRefused_data() {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        Row("ascii", u"notepad"_s, u"NOTEPAD"_s);
-        Row("mixed", u"NotePad"_s, u"nOTEpAD"_s);
-        Row("umlaut", u"Ärger"_s, u"ärger"_s);
-        Row("greek", u"Σίσυφος"_s, u"ΣΊΣΥΦΟΣ"_s);
-        Row("spaces", u"Notepad"_s, u"  notepad "_s);
-        Row("sharp s upper-cases to SS", u"Straße"_s, u"STRASSE"_s);
+        AddRow("ascii", u"notepad"_s, u"NOTEPAD"_s);
+        AddRow("mixed", u"NotePad"_s, u"nOTEpAD"_s);
+        AddRow("umlaut", u"Ärger"_s, u"ärger"_s);
+        AddRow("greek", u"Σίσυφος"_s, u"ΣΊΣΥΦΟΣ"_s);
+        AddRow("spaces", u"Notepad"_s, u"  notepad "_s);
+        AddRow("sharp s upper-cases to SS", u"Straße"_s, u"STRASSE"_s);
     }
     void duplicatesInAnyLetterCaseAreRefused() {
         QFETCH(QString, first);
@@ -662,9 +660,9 @@ private slots:
     void iconFromAPictureFile_data() {
         QTest::addColumn<QByteArray>("format");
         QTest::addColumn<QSize>("size");
-        Row("png", QByteArray("PNG"), QSize(48, 40));
-        Row("bmp", QByteArray("BMP"), QSize(16, 16));
-        Row("jpeg", QByteArray("JPEG"), QSize(33, 17));
+        AddRow("png", QByteArray("PNG"), QSize(48, 40));
+        AddRow("bmp", QByteArray("BMP"), QSize(16, 16));
+        AddRow("jpeg", QByteArray("JPEG"), QSize(33, 17));
     }
     void iconFromAPictureFile() {
         QFETCH(QByteArray, format);
@@ -745,12 +743,12 @@ private slots:
     void picturesAreRewrittenOnlyWhenTheyDiffer_data() {
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("rewritten");
-        Row("as written", "none", false);
-        Row("other bytes", "bytes", true);
-        Row("readable by others", "mode", true);
-        Row("link to the same bytes", "link", true);
-        Row("missing", "remove", true);
-        Row("a FIFO in its place", "fifo", true);
+        AddRow("as written", "none", false);
+        AddRow("other bytes", "bytes", true);
+        AddRow("readable by others", "mode", true);
+        AddRow("link to the same bytes", "link", true);
+        AddRow("missing", "remove", true);
+        AddRow("a FIFO in its place", "fifo", true);
     }
     void picturesAreRewrittenOnlyWhenTheyDiffer() {
         QFETCH(QString, change);
@@ -797,8 +795,8 @@ private slots:
 
     void icoDecodingWithoutThePlugin_data() {
         QTest::addColumn<QByteArray>("ico");
-        Row("32-bit with alpha", ReadAll(u":/orvane/default.ico"_s));
-        Row("8-bit with mask", PalettedIco());
+        AddRow("32-bit with alpha", ReadAll(u":/orvane/default.ico"_s));
+        AddRow("8-bit with mask", PalettedIco());
     }
     void icoDecodingWithoutThePlugin() {
         QFETCH(QByteArray, ico);
@@ -826,16 +824,16 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray good = ReadAll(u":/orvane/default.ico"_s);
         QVERIFY(good.size() > 1000);
-        Row("empty", QByteArray());
-        Row("header only", good.left(6));
-        Row("truncated entry", good.left(20));
-        Row("truncated image", good.left(200));
+        AddRow("empty", QByteArray());
+        AddRow("header only", good.left(6));
+        AddRow("truncated entry", good.left(20));
+        AddRow("truncated image", good.left(200));
         QByteArray offset = good;
         qToLittleEndian<quint32>(0xfffffff0u, offset.data() + 18);
-        Row("offset beyond the end", offset);
+        AddRow("offset beyond the end", offset);
         QByteArray huge = good;
         qToLittleEndian<qint32>(1 << 30, huge.data() + 22 + 4);
-        Row("huge width", huge);
+        AddRow("huge width", huge);
     }
     void brokenIcoIsNoPicture() {
         QFETCH(QByteArray, bytes);
@@ -871,13 +869,13 @@ private slots:
         QTest::addColumn<QString>("principal");
         QTest::addColumn<QString>("program");
         QTest::addColumn<int>("kind");
-        Row("unknown program", "Staff", "Ghost", 2);
-        Row("empty program", "Staff", "", 2);
-        Row("unknown group", "Nobody", "Editor", 2);
-        Row("group as user", "Staff", "Editor", 1);
-        Row("user as group", "ann", "Editor", 2);
-        Row("kind 0", "Staff", "Editor", 0);
-        Row("kind 3", "Staff", "Editor", 3);
+        AddRow("unknown program", "Staff", "Ghost", 2);
+        AddRow("empty program", "Staff", "", 2);
+        AddRow("unknown group", "Nobody", "Editor", 2);
+        AddRow("group as user", "Staff", "Editor", 1);
+        AddRow("user as group", "ann", "Editor", 2);
+        AddRow("kind 0", "Staff", "Editor", 0);
+        AddRow("kind 3", "Staff", "Editor", 3);
     }
     void addPermissionNeedsPrincipalAndProgram() {
         QFETCH(QString, principal);
@@ -934,12 +932,12 @@ private slots:
         QTest::addColumn<QString>("askedName");
         QTest::addColumn<QString>("askedSid");
         QTest::addColumn<int>("rules");
-        Row("same name and sid", "S-1-5-21-9", "ann", "S-1-5-21-9", 2);
-        Row("other sid", "S-1-5-21-9", "ann", "S-1-5-21-8", 0);
-        Row("sid asked empty", "S-1-5-21-9", "ann", "", 0);
-        Row("stored sid empty, asked", "", "ann", "S-1-5-21-9", 0);
-        Row("both sids empty", "", "ann", "", 2);
-        Row("name in other case", "S-1-5-21-9", "Ann", "S-1-5-21-9", 0);
+        AddRow("same name and sid", "S-1-5-21-9", "ann", "S-1-5-21-9", 2);
+        AddRow("other sid", "S-1-5-21-9", "ann", "S-1-5-21-8", 0);
+        AddRow("sid asked empty", "S-1-5-21-9", "ann", "", 0);
+        AddRow("stored sid empty, asked", "", "ann", "S-1-5-21-9", 0);
+        AddRow("both sids empty", "", "ann", "", 2);
+        AddRow("name in other case", "S-1-5-21-9", "Ann", "S-1-5-21-9", 0);
     }
     void userRulesMatchNameAndSid() {
         QFETCH(QString, storedSid);
@@ -1102,13 +1100,13 @@ private slots:
     void exportThemeLogoRefusals_data() {
         QTest::addColumn<QString>("theme");
         QTest::addColumn<QString>("field");
-        Row("unknown theme", "Nope", "Theme_LogoSplash");
-        Row("theme in other case", "sunset", "Theme_LogoSplash");
-        Row("empty field", "Sunset", "");
-        Row("not a logo field", "Sunset", "Theme_Name");
-        Row("path as field", "Sunset", "../Theme_LogoSplash");
-        Row("no picture stored", "Sunset", "Theme_LogoSetup");
-        Row("undecodable logo", "Broken", "Theme_LogoSplash");
+        AddRow("unknown theme", "Nope", "Theme_LogoSplash");
+        AddRow("theme in other case", "sunset", "Theme_LogoSplash");
+        AddRow("empty field", "Sunset", "");
+        AddRow("not a logo field", "Sunset", "Theme_Name");
+        AddRow("path as field", "Sunset", "../Theme_LogoSplash");
+        AddRow("no picture stored", "Sunset", "Theme_LogoSetup");
+        AddRow("undecodable logo", "Broken", "Theme_LogoSplash");
     }
     void exportThemeLogoRefusals() {
         QFETCH(QString, theme);
