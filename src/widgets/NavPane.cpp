@@ -48,7 +48,6 @@ void NavPane::AddMenuGroup(const QString& key, const QString& caption, long styl
     // Known before the box adds it: the first group added becomes current then, and the
     // current group's list is made at once.
     mGroups.append({key, caption, style, expanded, picture});
-    mHolders.append(holder);
     mPages.append(nullptr);
     const int index = mBox->addItem(holder, icon, caption);
     mBox->setItemToolTip(index, caption);
@@ -65,7 +64,7 @@ QListWidget* NavPane::Page(int group) {
         return nullptr;
     if (QListWidget* page = mPages.at(group))
         return page;
-    QWidget* holder = mHolders.at(group);
+    QWidget* holder = mBox->widget(group);
     auto* page = new QListWidget(holder);
     page->setObjectName(mGroups.at(group).key);
     page->setFrameShape(QFrame::NoFrame);

@@ -94,8 +94,7 @@ private:
     int mSpeed = 100;
     bool mExpandedChosen = false;
     QList<Group> mGroups;
-    // Per group, the box's page, and the list inside it once made.
-    QList<QWidget*> mHolders;
+    // Per group, the list inside the box's page once made.
     QList<QListWidget*> mPages;
     QList<Item> mItems;
     QList<QListWidgetItem*> mItemWidgets;
