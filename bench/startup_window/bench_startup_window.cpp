@@ -1,8 +1,11 @@
 // Launch to first painted frame of the real executable, for an administrator and for a user,
 // at 1,000, 10,000 and 50,000 programs, against two programs started the same way in the
 // same run: a bare QMainWindow, and the floor, a plain read of the programs' names from the
-// same catalogue shown in a QListView. Prints the medians of the runs and their ratios; each
-// run starts the bare window, the floor and the program for both roles in turn.
+// same catalogue shown in a QListView. Each round starts the bare window, the floor and the
+// program for both roles, in an order that turns by one place every round. Prints the medians
+// of the rounds and their ratios, and the median (with the quartiles) of each round's own
+// ratio of the program to the floor: a machine that slows down for a while slows both sides
+// of that ratio alike.
 //
 //   bench_startup_window [--runs N] [--sizes 1000,10000,50000]
 //   bench_startup_window --prepare DIR [--sizes N] [--user]   (a folder to profile one start)
@@ -31,6 +34,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -138,10 +142,18 @@ double LaunchToPaint(const QStringList& arguments, const QString& cache) {
     return ms;
 }
 
-double Median(QList<double> values) {
+// The value below which a share `q` (0 to 1) of `values` lies, interpolated between ranks.
+double Quantile(QList<double> values, double q) {
     std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+    const double rank = q * static_cast<double>(values.size() - 1);
+    const auto below = static_cast<qsizetype>(rank);
+    const qsizetype above = std::min(below + 1, values.size() - 1);
+    return values.at(below) +
+           (rank - static_cast<double>(below)) * (values.at(above) - values.at(below));
+}
+
+double Median(const QList<double>& values) {
+    return Quantile(values, 0.5);
 }
 
 } // namespace
@@ -178,10 +190,11 @@ int main(int argc, char* argv[]) {
     Check(root.isValid() && ::chmod(QFile::encodeName(root.path()).constData(), 0755) == 0,
           "temporary folder");
 
-    std::printf("platform %s; medians of %d paired runs, launch to first painted frame\n",
+    std::printf("platform %s; medians of %d rounds, launch to first painted frame; paired: "
+                "the median of each round's app/floor (quartiles)\n",
                 qgetenv("QT_QPA_PLATFORM").constData(), runs);
-    std::printf("%8s %6s %9s %9s %9s %8s %8s %8s\n", "programs", "role", "bare ms", "floor ms",
-                "app ms", "app/bare", "flr/bare", "app/flr");
+    std::printf("%8s %6s %9s %9s %9s %8s %8s %8s %17s\n", "programs", "role", "bare ms", "floor ms",
+                "app ms", "app/bare", "flr/bare", "app/flr", "paired app/flr");
     for (const QString& size : parser.value("sizes").split(u',')) {
         const int programs = size.toInt();
         // Both roles' catalogues hold the same programs, and every run starts all four programs
@@ -204,17 +217,27 @@ int main(int argc, char* argv[]) {
         const QString cache = roles[0].dir + QStringLiteral("/cache");
         const QString database = roles[0].dir + QStringLiteral("/database/Orvane.mdb");
         QList<double> bare, floor;
-        for (int r = 0; r < runs; ++r) {
-            bare << LaunchToPaint({self, "--bare"}, cache);
-            floor << LaunchToPaint({self, "--floor", database}, cache);
-            for (Role& role : roles)
-                role.full << launch(role);
-        }
+        const std::function<void()> starts[] = {
+            [&] {
+                bare << LaunchToPaint({self, "--bare"}, cache);
+            },
+            [&] {
+                floor << LaunchToPaint({self, "--floor", database}, cache);
+            },
+            [&] { roles[0].full << launch(roles[0]); }, [&] { roles[1].full << launch(roles[1]); }};
+        constexpr int kStarts = std::size(starts);
+        for (int r = 0; r < runs; ++r)
+            for (int i = 0; i < kStarts; ++i)
+                starts[(r + i) % kStarts]();
         const double b = Median(bare), f = Median(floor);
         for (const Role& role : roles) {
             const double a = Median(role.full);
-            std::printf("%8d %6s %9.1f %9.1f %9.1f %8.2f %8.2f %8.2f\n", programs,
-                        role.admin ? "admin" : "user", b, f, a, a / b, f / b, a / f);
+            QList<double> paired;
+            for (int r = 0; r < runs; ++r)
+                paired << role.full.at(r) / floor.at(r);
+            std::printf("%8d %6s %9.1f %9.1f %9.1f %8.2f %8.2f %8.2f %5.2f (%.2f-%.2f)\n", programs,
+                        role.admin ? "admin" : "user", b, f, a, a / b, f / b, a / f, Median(paired),
+                        Quantile(paired, 0.25), Quantile(paired, 0.75));
         }
         std::fflush(stdout);
     }
