@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QHostInfo>
+#include <QScopeGuard>
 #include <cstdio>
 
 namespace modMain {
@@ -161,8 +162,12 @@ int Run(int argc, char* argv[]) {
                      argv[0]);
         return 2;
     }
+    FontWarmUp fonts;
     OrvApplication app(argc, argv);
-    const FontWarmUp fonts;
+    fonts.FillFontDatabase();
+    // Declared after the application object, so it ends first: Qt's font work must not
+    // outlive the application.
+    const auto fontsDone = qScopeGuard([&fonts] { fonts.Finish(); });
     QApplication::setApplicationName(QStringLiteral("Tessaro Orvane"));
     QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
     QApplication::setApplicationVersion(
