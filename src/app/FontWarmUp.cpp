@@ -17,10 +17,6 @@ FontWarmUp::FontWarmUp()
           QFontDatabase::families();
       }) {}
 
-FontWarmUp::~FontWarmUp() {
-    Finish();
-}
-
 void FontWarmUp::FillFontDatabase() {
     {
         const std::lock_guard lock(mMutex);

@@ -17,7 +17,6 @@
 class FontWarmUp {
 public:
     FontWarmUp();
-    ~FontWarmUp();
     FontWarmUp(const FontWarmUp&) = delete;
     FontWarmUp& operator=(const FontWarmUp&) = delete;
 
@@ -28,5 +27,7 @@ private:
     std::mutex mMutex;
     std::condition_variable_any mApplicationReady;
     bool mFill = false;
-    std::jthread mWorker; // last: it runs as soon as it is constructed
+    // Last: it runs as soon as it is constructed, and is stopped and joined first on
+    // destruction, before the state it waits on goes.
+    std::jthread mWorker;
 };
