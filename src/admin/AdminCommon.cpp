@@ -2,6 +2,7 @@
 
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
+#include "widgets/TitleFont.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,10 +36,7 @@ QPixmap DesignedEditorLogo(qreal devicePixelRatio) {
     band.setColorAt(1, QColor(60, 150, 210));
     p.fillRect(QRect(QPoint(0, 0), size), band);
     p.setPen(Qt::white);
-    QFont font(QStringLiteral("Verdana"));
-    font.setPointSize(14);
-    font.setBold(true);
-    p.setFont(font);
+    p.setFont(TitleFont(14));
     p.drawText(QRect(14, 0, size.width() - 20, size.height()), Qt::AlignVCenter,
                QStringLiteral("Tessaro Orvane"));
     return logo;

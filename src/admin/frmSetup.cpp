@@ -7,6 +7,7 @@
 #include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
+#include "widgets/TitleFont.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -28,10 +29,7 @@ QPixmap DesignedLogo(qreal ratio) {
     band.setColorAt(1, QColor(60, 150, 210));
     p.fillRect(QRect(0, 0, 360, 64), band);
     p.setPen(Qt::white);
-    QFont font(QStringLiteral("Verdana"));
-    font.setPointSize(16);
-    font.setBold(true);
-    p.setFont(font);
+    p.setFont(TitleFont(16));
     p.drawText(QRect(16, 0, 340, 64), Qt::AlignVCenter, QStringLiteral("Tessaro Orvane Setup"));
     return logo;
 }

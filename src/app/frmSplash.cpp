@@ -6,6 +6,7 @@
 #include "services/ThemeLogo.h"
 #include "widgets/LowColor.h"
 #include "widgets/ProgressBar.h"
+#include "widgets/TitleFont.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -50,10 +51,7 @@ void frmSplash::BuildControls() {
 
     Image1 = Picture(SplashArt::Logo(ratio), this);
     Label2 = new QLabel(QStringLiteral("Tessaro Orvane"), this);
-    QFont title(QStringLiteral("Verdana"));
-    title.setPointSize(20);
-    title.setBold(true);
-    Label2->setFont(title);
+    Label2->setFont(TitleFont(20));
     Label1 = new QLabel(QStringLiteral("Version :"), this);
     lblVersion = new QLabel(this);
     prgbar = new ProgressBar(this);
