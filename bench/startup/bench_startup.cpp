@@ -8,7 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QHostInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -24,7 +24,7 @@ AppContext MakeContext(const QString& root) {
     ctx.directory = std::make_unique<LocalDirectory>();
     const int hklm = RegistryStore::HKEY_LOCAL_MACHINE_;
     ctx.registry->CreateKey(hklm, RegistryStore::kSettingsKey);
-    ctx.registry->SetValue(hklm, RegistryStore::kSettingsKey, "5", QHostInfo::localHostName());
+    ctx.registry->SetValue(hklm, RegistryStore::kSettingsKey, "5", QSysInfo::machineHostName());
     ctx.registry->SetValue(hklm, RegistryStore::kSettingsKey, "6", "root");
     return ctx;
 }

@@ -24,13 +24,13 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QHostInfo>
 #include <QListView>
 #include <QMainWindow>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringListModel>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -108,7 +108,7 @@ void MakeAppDir(const QString& dir, int programs, bool admin) {
     RegistryStore settings(dir + QStringLiteral("/settings.ini"), 0);
     const int hklm = RegistryStore::HKEY_LOCAL_MACHINE_;
     settings.CreateKey(hklm, RegistryStore::kSettingsKey);
-    settings.SetValue(hklm, RegistryStore::kSettingsKey, "5", QHostInfo::localHostName());
+    settings.SetValue(hklm, RegistryStore::kSettingsKey, "5", QSysInfo::machineHostName());
     settings.SetValue(hklm, RegistryStore::kSettingsKey, "6",
                       admin ? QStringLiteral("nogroup") : QStringLiteral("root"));
     QProcess::execute(QStringLiteral("chown"),

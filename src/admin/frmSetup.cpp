@@ -12,9 +12,9 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHostInfo>
 #include <QLabel>
 #include <QPainter>
+#include <QSysInfo>
 #include <QVBoxLayout>
 
 namespace {
@@ -117,7 +117,7 @@ void frmSetup::Form_Load() {
 
 void frmSetup::loadDomains() {
     const QStringList domains = mCtx.directory->GetDomains(true);
-    cboDomains->addItem(QHostInfo::localHostName());
+    cboDomains->addItem(QSysInfo::machineHostName());
     for (qsizetype i = 1; i <= Count(domains); ++i)
         cboDomains->addItem(TrimSpaces(Item(domains, i)));
     // Nothing is chosen until the administrator picks a domain.

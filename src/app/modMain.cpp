@@ -21,8 +21,8 @@
 #include "widgets/FirstPaint.h"
 
 #include <QApplication>
-#include <QHostInfo>
 #include <QScopeGuard>
+#include <QSysInfo>
 #include <cstdio>
 
 namespace modMain {
@@ -37,7 +37,7 @@ void CreateExternalObjects(AppContext& ctx) {
         ctx.registry = RegistryStore::ForAppDir(ctx.paths.AppDir());
     if (!ctx.directory)
         ctx.directory = std::make_unique<DomainDirectory>(
-            *ctx.registry, std::make_unique<LocalDirectory>(), QHostInfo::localHostName());
+            *ctx.registry, std::make_unique<LocalDirectory>(), QSysInfo::machineHostName());
     if (!ctx.permissions)
         ctx.permissions = std::make_unique<PermissionSet>();
 }

@@ -7,7 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHostInfo>
+#include <QSysInfo>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -26,7 +26,7 @@ CtlSession::CtlSession(const QString& appDir) {
     catalog.SetDefaultIcon(mCtx.paths.DefaultIcon());
     mCtx.registry = RegistryStore::ForAppDir(mCtx.paths.AppDir());
     mCtx.directory = std::make_unique<DomainDirectory>(
-        *mCtx.registry, std::make_unique<LocalDirectory>(), QHostInfo::localHostName());
+        *mCtx.registry, std::make_unique<LocalDirectory>(), QSysInfo::machineHostName());
     mCtx.permissions = std::make_unique<PermissionSet>();
 }
 

@@ -5,7 +5,7 @@
 #include "services/RegistryStore.h"
 
 #include <QFile>
-#include <QHostAddress>
+#include <arpa/inet.h>
 
 namespace {
 
@@ -18,6 +18,24 @@ bool IsHostName(const QString& host) {
             return false;
     }
     return !host.isEmpty();
+}
+
+// An IPv6 address, with or without a zone ("fe80::1%eth0"): the URL puts it in brackets.
+bool IsIpv6Address(const QString& host) {
+    const QString zone = host.section(u'%', 1);
+    if (host.contains(u'%') && !IsHostName(zone))
+        return false;
+    in6_addr parsed{};
+    return inet_pton(AF_INET6, host.section(u'%', 0, 0).toLatin1().constData(), &parsed) == 1;
+}
+
+bool IsIpAddress(const QString& host) {
+    // toLatin1 makes any other character a '?', which no address holds; a NUL would end the
+    // text inet_pton reads early.
+    if (host.contains(QChar(0)))
+        return false;
+    in_addr parsed{};
+    return IsIpv6Address(host) || inet_pton(AF_INET, host.toLatin1().constData(), &parsed) == 1;
 }
 
 int DefaultPort(MailSettings::Security security) {
@@ -36,8 +54,7 @@ int DefaultPort(MailSettings::Security security) {
 
 QString MailSettings::Url() const {
     QString host = server;
-    QHostAddress address;
-    if (address.setAddress(host) && address.protocol() == QAbstractSocket::IPv6Protocol)
+    if (IsIpv6Address(host))
         host = QLatin1Char('[') + host + QLatin1Char(']');
     const QString scheme =
         security == Security::Smtps ? QStringLiteral("smtps") : QStringLiteral("smtp");
@@ -71,8 +88,7 @@ std::optional<MailSettings> ReadMailSettings(RegistryStore& registry, QString& e
         error = QStringLiteral("No mail server configured: set \"MailServer\" in %1.").arg(where);
         return std::nullopt;
     }
-    QHostAddress address;
-    if (!address.setAddress(settings.server) && !IsHostName(settings.server)) {
+    if (!IsIpAddress(settings.server) && !IsHostName(settings.server)) {
         error = QStringLiteral("The mail server \"%1\" in %2 is not a host name or address.")
                     .arg(settings.server, where);
         return std::nullopt;

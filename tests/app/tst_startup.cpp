@@ -12,9 +12,9 @@
 #include "widgets/ProgressBar.h"
 
 #include <QComboBox>
-#include <QHostInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTest>
 #include <grp.h>
 #include <optional>
@@ -290,7 +290,7 @@ private Q_SLOTS:
             QVERIFY(catalog.AddPermission(group, 1, "Editor", CatalogStore::KindGroup));
             RegistryStore settings(appDir + "/settings.ini", EffectiveUid());
             settings.CreateKey(kRoot, kKey);
-            settings.SetValue(kRoot, kKey, "5", QHostInfo::localHostName());
+            settings.SetValue(kRoot, kKey, "5", QSysInfo::machineHostName());
             settings.SetValue(kRoot, kKey, "6", administrator ? group : "root");
         }
         QProcess program;

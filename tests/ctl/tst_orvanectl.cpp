@@ -2,11 +2,11 @@
 #include "support/TestAccount.h"
 #include "support/TestFiles.h"
 
-#include <QHostInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -248,7 +248,7 @@ private Q_SLOTS:
         {
             // A first run, until the administrators' group is chosen: whoever may write the
             // settings chooses them, one value at a time.
-            CTL_OK(domain, app, "settings", "set", "domain", QHostInfo::localHostName());
+            CTL_OK(domain, app, "settings", "set", "domain", QSysInfo::machineHostName());
             CTL_OK(first, app, "settings", "set", "admin-group", kMe, "--json");
             QCOMPARE(first.json.object()["file"].toString(), app + "/settings.ini");
         }

@@ -2,6 +2,7 @@
 #include "admin/AdminFixture.h"
 #include "support/Gallery.h"
 #include "support/MailSender.h"
+#include "support/MailSettings.h"
 #include "support/SupportMenu.h"
 #include "support/TestFiles.h"
 #include "support/frmEmailSupport.h"
@@ -230,6 +231,36 @@ private Q_SLOTS:
         QCOMPARE(window.txtFrom->text(), QStringLiteral("ada@example.test"));
         QCOMPARE(window.txtMessage->toPlainText(), QStringLiteral("Body"));
         QCOMPARE(server->Connections() > connections, reachesServer);
+    }
+
+    // A server is a host name or an IP address; an IPv6 address goes into the URL in brackets.
+    void serverAddressGoesIntoUrl_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("url"); // empty: refused
+        QTest::newRow("name") << "mail.example.test"
+                              << "smtp://mail.example.test:2525";
+        QTest::newRow("IPv4") << "192.0.2.7"
+                              << "smtp://192.0.2.7:2525";
+        QTest::newRow("IPv6") << "2001:db8::7"
+                              << "smtp://[2001:db8::7]:2525";
+        QTest::newRow("IPv6 with zone") << "fe80::1%eth0"
+                                        << "smtp://[fe80::1%eth0]:2525";
+        QTest::newRow("zone with a slash") << "fe80::1%eth0/x"
+                                           << "";
+        QTest::newRow("space") << "mail example"
+                               << "";
+        QTest::newRow("NUL after an address") << QStringLiteral("192.0.2.7") + QChar(0) + "x"
+                                              << "";
+    }
+    void serverAddressGoesIntoUrl() {
+        QFETCH(QString, host);
+        QFETCH(QString, url);
+        auto t = MailContext(2525);
+        Set(*t, "MailServer", host);
+        QString error;
+        const auto settings = ReadMailSettings(*t->ctx.registry, error);
+        QCOMPARE(settings ? settings->Url() : QString(), url);
+        QCOMPARE(error.contains("is not a host name or address"), url.isEmpty());
     }
 
     // The right password logs in; the password stays out of the settings file.
