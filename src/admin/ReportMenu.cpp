@@ -16,10 +16,10 @@ frmReportPreview* OpenReport(AppContext& ctx, QWidget* owner, PermissionReport::
                                                          : ctx.Catalog().GetPermissionsByUser();
         report.emplace(kind, rs);
     });
-    if (!read)
-        return nullptr;
-    auto* preview = new frmReportPreview(ctx, std::move(*report), owner);
-    preview->show();
+    frmReportPreview* preview = nullptr;
+    if (read &&
+        RunTrapped(ctx, [&] { preview = new frmReportPreview(ctx, std::move(*report), owner); }))
+        preview->show();
     return preview;
 }
 

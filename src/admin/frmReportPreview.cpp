@@ -1,8 +1,10 @@
 #include "admin/frmReportPreview.h"
 
 #include "admin/ReportRenderer.h"
+#include "platform/OrvError.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
+#include "widgets/PrintPane.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,9 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -33,32 +32,35 @@ GlyphButton* Button(const QString& caption, const QString& accessibleName, QWidg
 } // namespace
 
 frmReportPreview::frmReportPreview(AppContext& ctx, PermissionReport report, QWidget* owner)
-    : QWidget(owner, Qt::Window), mCtx(ctx), mReport(std::move(report)),
-      mPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    : QWidget(owner, Qt::Window), mCtx(ctx), mReport(std::move(report)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(mReport.Name());
     setWindowTitle(mReport.Caption());
     setAccessibleName(mReport.Caption());
     const qreal margin = kMarginInches * 25.4;
-    mPrinter->setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
-    mPrinter->setDocName(mReport.Caption());
-    choosePrinter = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, this);
-        // Blocks this preview only; the main window and other previews stay usable.
-        dialog.setWindowModality(Qt::WindowModal);
-        return dialog.exec() == QDialog::Accepted;
-    };
+    QString failure;
+    mPane = CreatePrintPane(
+        this,
+        {mReport.Caption(), QMarginsF(margin, margin, margin, margin),
+         [this](QPagedPaintDevice& printer) { RenderPermissionReport(mReport, printer); },
+         [this] { UpdatePageControls(); }},
+        failure);
+    if (!mPane)
+        throw OrvError(ErrorNumber::FileNotFound,
+                       QStringLiteral("The report cannot be previewed: Qt's print support could "
+                                      "not be loaded (%1). Reinstall Tessaro Orvane.")
+                           .arg(failure));
+    // Blocks this preview only; the main window and other previews stay usable.
+    choosePrinter = [this](QPrinter& printer) { return mPane->ChoosePrinter(printer, this); };
     BuildControls();
 }
 
-frmReportPreview::~frmReportPreview() {
-    // The preview refers to the printer until it goes.
-    delete Preview;
-    Preview = nullptr;
-}
+// The pane, a member, goes before QWidget deletes the children: it deletes its page view
+// before the printer the view refers to.
+frmReportPreview::~frmReportPreview() = default;
 
 void frmReportPreview::BuildControls() {
-    Preview = new QPrintPreviewWidget(mPrinter.get(), this);
+    Preview = mPane->Widget();
     Preview->setObjectName(QStringLiteral("Preview"));
     Preview->setAccessibleName(QStringLiteral("Report pages"));
     // The scrolling page view inside the preview and its viewport take the focus: they need
@@ -67,8 +69,6 @@ void frmReportPreview::BuildControls() {
         view->setAccessibleName(QStringLiteral("Report pages"));
         view->viewport()->setAccessibleName(QStringLiteral("Report pages"));
     }
-    Preview->setViewMode(QPrintPreviewWidget::SinglePageView);
-    Preview->setZoomMode(QPrintPreviewWidget::FitToWidth);
 
     cmdPrint = Button(QStringLiteral("Print..."), QStringLiteral("Print the report"), this);
     cmdExport =
@@ -88,19 +88,16 @@ void frmReportPreview::BuildControls() {
     for (GlyphButton* narrow : {cmdFirst, cmdPrevious, cmdNext, cmdLast, cmdZoomIn, cmdZoomOut})
         narrow->setMaximumWidth(40);
 
-    connect(Preview, &QPrintPreviewWidget::paintRequested, this,
-            [this](QPrinter* printer) { RenderPermissionReport(mReport, *printer); });
-    connect(Preview, &QPrintPreviewWidget::previewChanged, this, [this] { UpdatePageControls(); });
     connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
     connect(cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
     connect(cmdFirst, &QPushButton::clicked, this, [this] { ShowPage(1); });
     connect(cmdPrevious, &QPushButton::clicked, this,
-            [this] { ShowPage(Preview->currentPage() - 1); });
-    connect(cmdNext, &QPushButton::clicked, this, [this] { ShowPage(Preview->currentPage() + 1); });
+            [this] { ShowPage(mPane->CurrentPage() - 1); });
+    connect(cmdNext, &QPushButton::clicked, this, [this] { ShowPage(mPane->CurrentPage() + 1); });
     connect(cmdLast, &QPushButton::clicked, this, [this] { ShowPage(PageCount()); });
-    connect(cmdZoomIn, &QPushButton::clicked, Preview, [this] { Preview->zoomIn(); });
-    connect(cmdZoomOut, &QPushButton::clicked, Preview, [this] { Preview->zoomOut(); });
-    connect(cmdFitWidth, &QPushButton::clicked, Preview, &QPrintPreviewWidget::fitToWidth);
+    connect(cmdZoomIn, &QPushButton::clicked, Preview, [this] { mPane->ZoomIn(); });
+    connect(cmdZoomOut, &QPushButton::clicked, Preview, [this] { mPane->ZoomOut(); });
+    connect(cmdFitWidth, &QPushButton::clicked, Preview, [this] { mPane->FitToWidth(); });
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this,
             [this] { cmdPrint_Click(); });
@@ -127,16 +124,18 @@ void frmReportPreview::BuildControls() {
 }
 
 int frmReportPreview::PageCount() const {
-    return Preview->pageCount();
+    return mPane->PageCount();
 }
 
 void frmReportPreview::ShowPage(int page) {
-    Preview->setCurrentPage(std::clamp(page, 1, std::max(1, PageCount())));
+    mPane->SetCurrentPage(std::clamp(page, 1, std::max(1, PageCount())));
     UpdatePageControls();
 }
 
 void frmReportPreview::UpdatePageControls() {
-    const int page = Preview->currentPage();
+    if (!lblPage) // pages laid out before the controls exist
+        return;
+    const int page = mPane->CurrentPage();
     lblPage->setText(QStringLiteral("Page %1 of %2").arg(page).arg(PageCount()));
     cmdFirst->setEnabled(page > 1);
     cmdPrevious->setEnabled(page > 1);
@@ -149,18 +148,16 @@ void frmReportPreview::ShowFailure(const QString& text) {
 }
 
 void frmReportPreview::cmdPrint_Click() {
-    if (choosePrinter && choosePrinter(*mPrinter))
-        PrintTo(*mPrinter);
+    if (choosePrinter && choosePrinter(mPane->Printer()))
+        PrintTo(mPane->Printer());
     // The chosen paper may differ from the one previewed.
-    Preview->updatePreview();
+    mPane->UpdatePreview();
 }
 
 bool frmReportPreview::PrintTo(QPrinter& printer) {
-    if (RenderPermissionReport(mReport, printer) > 0)
+    if (RenderPermissionReport(mReport, mPane->Device(printer)) > 0)
         return true;
-    const QString where = printer.outputFileName().isEmpty()
-                              ? printer.printerName()
-                              : QDir::toNativeSeparators(printer.outputFileName());
+    const QString where = QDir::toNativeSeparators(mPane->Destination(printer));
     ShowFailure(QStringLiteral("The report could not be printed on \"%1\". Check that the "
                                "printer is ready (or that the file can be written) and "
                                "print again.")
@@ -198,7 +195,7 @@ bool frmReportPreview::ExportPdf(const QString& file) {
     int pages = 0;
     {
         QPdfWriter writer(&out);
-        writer.setPageLayout(mPrinter->pageLayout());
+        writer.setPageLayout(mPane->PageLayout());
         writer.setTitle(mReport.Caption());
         writer.setCreator(Prompt::kApplicationTitle);
         pages = RenderPermissionReport(mReport, writer);

@@ -9,12 +9,13 @@
 class AppContext;
 class GlyphButton;
 class QLabel;
+class PrintPane;
 class QPrinter;
-class QPrintPreviewWidget;
 
 // The print preview of a permission report: a window of its own beside its owner, not
 // modal, deleted when it is closed. From it the administrator pages through the report,
-// zooms, prints it or saves it as a PDF file. Several may be open at once.
+// zooms, prints it or saves it as a PDF file. Several may be open at once. The constructor
+// throws OrvError when Qt's print support cannot be loaded.
 class frmReportPreview : public QWidget {
     Q_OBJECT
 public:
@@ -37,7 +38,8 @@ public:
     // up the printer itself. False when the user cancels.
     std::function<bool(QPrinter&)> choosePrinter;
 
-    QPrintPreviewWidget* Preview = nullptr;
+    // The page view (Qt's print preview, see PrintPane).
+    QWidget* Preview = nullptr;
     GlyphButton* cmdPrint = nullptr;
     GlyphButton* cmdExport = nullptr;
     GlyphButton* cmdFirst = nullptr;
@@ -58,5 +60,5 @@ private:
 
     AppContext& mCtx;
     PermissionReport mReport;
-    std::unique_ptr<QPrinter> mPrinter;
+    std::unique_ptr<PrintPane> mPane;
 };

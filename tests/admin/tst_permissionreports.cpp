@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <dlfcn.h>
 
 namespace {
 
@@ -73,6 +74,14 @@ private slots:
     void initTestCase() {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         QVERIFY(mOut.isValid());
+    }
+
+    // The program loads the print library from its own folder, where the build puts it.
+    void printLibraryIsInProgramFolder() {
+        const QString file = qEnvironmentVariable("ORV_BUILD_DIR") + "/libtessaro-orvane-print.so";
+        void* library = dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
+        QVERIFY2(library, dlerror());
+        QVERIFY(dlsym(library, "orv_create_print_pane"));
     }
 
     // Page 1 holds 8000 of rows below the report header, later pages 9000; the report
