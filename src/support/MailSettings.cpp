@@ -20,22 +20,23 @@ bool IsHostName(const QString& host) {
     return !host.isEmpty();
 }
 
+// The text inet_pton reads: toLatin1 makes any other character a '?', which no address holds;
+// a NUL, which would end the text early, leaves it empty.
+QByteArray AddressText(const QString& text) {
+    return text.contains(QChar(0)) ? QByteArray() : text.toLatin1();
+}
+
 // An IPv6 address, with or without a zone ("fe80::1%eth0"): the URL puts it in brackets.
 bool IsIpv6Address(const QString& host) {
-    const QString zone = host.section(u'%', 1);
-    if (host.contains(u'%') && !IsHostName(zone))
+    if (host.contains(u'%') && !IsHostName(host.section(u'%', 1)))
         return false;
     in6_addr parsed{};
-    return inet_pton(AF_INET6, host.section(u'%', 0, 0).toLatin1().constData(), &parsed) == 1;
+    return inet_pton(AF_INET6, AddressText(host.section(u'%', 0, 0)).constData(), &parsed) == 1;
 }
 
 bool IsIpAddress(const QString& host) {
-    // toLatin1 makes any other character a '?', which no address holds; a NUL would end the
-    // text inet_pton reads early.
-    if (host.contains(QChar(0)))
-        return false;
     in_addr parsed{};
-    return IsIpv6Address(host) || inet_pton(AF_INET, host.toLatin1().constData(), &parsed) == 1;
+    return IsIpv6Address(host) || inet_pton(AF_INET, AddressText(host).constData(), &parsed) == 1;
 }
 
 int DefaultPort(MailSettings::Security security) {
