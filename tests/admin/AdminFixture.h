@@ -36,8 +36,6 @@ struct AdminFixture {
     std::unique_ptr<frmMain> main; // goes before the context
 };
 
-using fixture::Messages;
-
 // Runs `sql` on the catalogue through a second connection, as a damaged table or a failing
 // disk would change it under the store.
 inline bool Sabotage(AppContext& ctx, const QString& sql) {

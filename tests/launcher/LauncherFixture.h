@@ -10,18 +10,6 @@
 
 namespace fixture {
 
-// "text|title|icon" of every message box, in order.
-inline QStringList Messages(const ScriptedPrompt& prompt) {
-    static const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical",
-                                         "Question"};
-    QStringList lines;
-    for (const auto& entry : prompt.transcript)
-        if (entry.kind == QLatin1String("MsgBox"))
-            lines.append(entry.text + '|' + entry.title + '|' +
-                         QLatin1String(kIcons[static_cast<int>(entry.icon)]));
-    return lines;
-}
-
 inline const int kAllow = CatalogStore::StatusAllow;
 inline const int kDeny = CatalogStore::StatusDeny;
 

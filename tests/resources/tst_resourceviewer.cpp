@@ -45,16 +45,6 @@ QTreeWidgetItem* IconNode(frmViewer& viewer, const QString& text) {
     return nullptr;
 }
 
-// "text|title|icon" of every message box, in order.
-QStringList Boxes(const ScriptedPrompt& prompt) {
-    static const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical",
-                                         "Question"};
-    QStringList lines;
-    for (const auto& box : prompt.transcript)
-        lines << box.text + u'|' + box.title + u'|' + QLatin1String(kIcons[int(box.icon)]);
-    return lines;
-}
-
 } // namespace
 
 class tst_resourceviewer : public QObject {
@@ -178,7 +168,8 @@ private slots:
         QCOMPARE(mGlobal::gResName, QString());
         QVERIFY(viewer.Picture2->PrintedLines().isEmpty());
         viewer.cmdOk_Click();
-        QCOMPARE(Boxes(*mTest->prompt), QStringList{"No resource selected!|Error|Critical"});
+        QCOMPARE(Messages(*mTest->prompt, true),
+                 QStringList{"No resource selected!|Error|Critical"});
         QCOMPARE(mTest->prompt->transcript.first().buttons, PromptButtons::Ok);
         QVERIFY(viewer.isVisible()); // the window stays open
         QVERIFY(!QFile::exists(mTest->ctx.paths.TempPicture()));
@@ -247,7 +238,7 @@ private slots:
                         viewer.Picture2->contentsRect().width() ||
                     !line.contains(u' '));
         viewer.cmdOk_Click();
-        QCOMPARE(Boxes(*mTest->prompt),
+        QCOMPARE(Messages(*mTest->prompt, true),
                  QStringList{problem + " Nothing was saved; choose another one.|Error|Critical"});
         // Nothing written, and the window stays open for another choice.
         QCOMPARE(ReadAll(picked), QByteArray("an earlier pick"));
@@ -270,7 +261,8 @@ private slots:
         // The window closes first, then says so.
         QVERIFY(!viewer.isVisible());
         QVERIFY(!viewer.Selected());
-        QCOMPARE(Boxes(*mTest->prompt), QStringList{"Unable to save resource|Error|Critical"});
+        QCOMPARE(Messages(*mTest->prompt, true),
+                 QStringList{"Unable to save resource|Error|Critical"});
         QVERIFY(QFileInfo(path).isDir());
     }
 

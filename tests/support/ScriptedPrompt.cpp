@@ -6,6 +6,17 @@ QString Shown(const QString& title) {
 }
 } // namespace
 
+QStringList Messages(const ScriptedPrompt& prompt, bool everyPrompt) {
+    static const char* const kIcons[] = {"None", "Information", "Exclamation", "Critical",
+                                         "Question"};
+    QStringList lines;
+    for (const auto& entry : prompt.transcript)
+        if (everyPrompt || entry.kind == QLatin1String("MsgBox"))
+            lines.append(entry.text + u'|' + entry.title + u'|' +
+                         QLatin1String(kIcons[static_cast<int>(entry.icon)]));
+    return lines;
+}
+
 PromptAnswer ScriptedPrompt::MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon,
                                     const QString& title) {
     transcript.append({QStringLiteral("MsgBox"), text, Shown(title), icon, buttons});

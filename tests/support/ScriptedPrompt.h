@@ -32,3 +32,7 @@ public:
     QQueue<QString> files; // answers of both file dialogs
     QString lastSuggested; // the path the last save dialog proposed
 };
+
+// "text|title|icon" of every message box `prompt` showed, in order; with `everyPrompt`, of the
+// input boxes and file dialogs too.
+QStringList Messages(const ScriptedPrompt& prompt, bool everyPrompt = false);
