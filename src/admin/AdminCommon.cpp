@@ -2,13 +2,11 @@
 
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
-#include "widgets/TitleFont.h"
+#include "widgets/ProductBanner.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QLinearGradient>
-#include <QPainter>
 
 bool RunTrapped(AppContext& ctx, const std::function<void()>& handler) {
     return RunTrapped(*ctx.prompt, handler);
@@ -27,19 +25,8 @@ QString ProgramsDirectory() {
 }
 
 QPixmap DesignedEditorLogo(qreal devicePixelRatio) {
-    const QSize size(340, 56);
-    QPixmap logo(size * devicePixelRatio);
-    logo.setDevicePixelRatio(devicePixelRatio);
-    QPainter p(&logo);
-    QLinearGradient band(0, 0, size.width(), 0);
-    band.setColorAt(0, QColor(20, 70, 140));
-    band.setColorAt(1, QColor(60, 150, 210));
-    p.fillRect(QRect(QPoint(0, 0), size), band);
-    p.setPen(Qt::white);
-    p.setFont(TitleFont(14));
-    p.drawText(QRect(14, 0, size.width() - 20, size.height()), Qt::AlignVCenter,
-               QStringLiteral("Tessaro Orvane"));
-    return logo;
+    return ProductBanner(QSize(340, 56), devicePixelRatio, QStringLiteral("Tessaro Orvane"), 14,
+                         14);
 }
 
 QPixmap LoadPicture(const QString& file) {

@@ -1,10 +1,10 @@
 #include "admin/ReportRenderer.h"
 
 #include "admin/PermissionReport.h"
+#include "widgets/ProductBanner.h"
 
 #include <QFont>
 #include <QImage>
-#include <QLinearGradient>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -41,16 +41,9 @@ QFont ReportFont(qreal points, bool bold) {
 QImage ReportLogo() {
     QImage logo(450, 150, QImage::Format_RGB32);
     QPainter p(&logo);
-    QLinearGradient band(0, 0, logo.width(), 0);
-    band.setColorAt(0, QColor(20, 70, 140));
-    band.setColorAt(1, QColor(60, 150, 210));
-    p.fillRect(logo.rect(), band);
-    p.setPen(Qt::white);
     QFont font = ReportFont(1, true);
     font.setPixelSize(44);
-    p.setFont(font);
-    p.drawText(logo.rect().adjusted(24, 0, -8, 0), Qt::AlignVCenter,
-               QStringLiteral("Tessaro Orvane"));
+    PaintProductBanner(p, logo.rect(), QStringLiteral("Tessaro Orvane"), font, 24);
     return logo;
 }
 

@@ -7,31 +7,20 @@
 #include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
-#include "widgets/TitleFont.h"
+#include "widgets/ProductBanner.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QSysInfo>
 #include <QVBoxLayout>
 
 namespace {
 
-// The designed logo: a banner in the product's colours.
+// The designed logo: the product's banner, titled.
 QPixmap DesignedLogo(qreal ratio) {
-    QPixmap logo(QSize(360, 64) * ratio);
-    logo.setDevicePixelRatio(ratio);
-    QPainter p(&logo);
-    QLinearGradient band(0, 0, 360, 0);
-    band.setColorAt(0, QColor(20, 70, 140));
-    band.setColorAt(1, QColor(60, 150, 210));
-    p.fillRect(QRect(0, 0, 360, 64), band);
-    p.setPen(Qt::white);
-    p.setFont(TitleFont(16));
-    p.drawText(QRect(16, 0, 340, 64), Qt::AlignVCenter, QStringLiteral("Tessaro Orvane Setup"));
-    return logo;
+    return ProductBanner(QSize(360, 64), ratio, QStringLiteral("Tessaro Orvane Setup"), 16, 16);
 }
 
 } // namespace

@@ -6,28 +6,21 @@
 #include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
+#include "widgets/ProductBanner.h"
 #include "widgets/ProgressBar.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 namespace {
 
-// The band at the top of the window, in the product's colours.
+// The band at the top of the window: the product's banner without a title.
 QPixmap Banner(qreal ratio) {
-    QPixmap band(QSize(440, 12) * ratio);
-    band.setDevicePixelRatio(ratio);
-    QPainter p(&band);
-    QLinearGradient colours(0, 0, 440, 0);
-    colours.setColorAt(0, QColor(20, 70, 140));
-    colours.setColorAt(1, QColor(60, 150, 210));
-    p.fillRect(QRect(0, 0, 440, 12), colours);
-    return band;
+    return ProductBanner(QSize(440, 12), ratio);
 }
 
 } // namespace
