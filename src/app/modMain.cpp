@@ -4,7 +4,7 @@
 #include "admin/ReportMenu.h"
 #include "admin/SecurityMenu.h"
 #include "admin/frmSetup.h"
-#include "app/FontWarmUp.h"
+#include "app/StartupWarmUp.h"
 #include "app/frmSplash.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
@@ -162,12 +162,12 @@ int Run(int argc, char* argv[]) {
                      argv[0]);
         return 2;
     }
-    FontWarmUp fonts;
+    StartupWarmUp warmUp;
     OrvApplication app(argc, argv);
-    fonts.FillFontDatabase();
+    warmUp.FillFontDatabase();
     // Declared after the application object, so it ends first: Qt's font work must not
     // outlive the application.
-    const auto fontsDone = qScopeGuard([&fonts] { fonts.Finish(); });
+    const auto warmUpDone = qScopeGuard([&warmUp] { warmUp.Finish(); });
     QApplication::setApplicationName(QStringLiteral("Tessaro Orvane"));
     QApplication::setOrganizationName(QStringLiteral("Brindlecove"));
     QApplication::setApplicationVersion(
