@@ -3,12 +3,12 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 
-QFont TitleFont(int pointSize) {
+QFont TitleFont(int pointSize, QFont::Weight weight) {
     const QString family = QStringLiteral("Verdana");
     QFont font = QFontDatabase::families().contains(family, Qt::CaseInsensitive)
                      ? QFont(family)
                      : QGuiApplication::font();
     font.setPointSize(pointSize);
-    font.setBold(true);
+    font.setWeight(weight);
     return font;
 }
