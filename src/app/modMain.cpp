@@ -13,7 +13,6 @@
 #include "platform/FatalError.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
-#include "services/CatalogAddress.h"
 #include "services/DomainDirectory.h"
 #include "services/LocalDirectory.h"
 #include "support/SupportMenu.h"
@@ -73,14 +72,8 @@ void RegisterAdministrationWindows(AppContext& ctx, frmMain& form) {
 } // namespace
 
 StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
-    CatalogStore& catalog = ctx.Catalog();
     // The settings say whether the catalogue is the local file or a shared server.
-    if (!ctx.registry)
-        ctx.registry = RegistryStore::ForAppDir(ctx.paths.AppDir());
-    const CatalogAddress address = ResolveCatalogAddress(*ctx.registry, ctx.paths.DatabaseFile());
-    catalog.OpenDatabase(address.path, address.password);
-    catalog.SetAppPath(ctx.paths.PictureDir());
-    catalog.SetDefaultIcon(ctx.paths.DefaultIcon());
+    ctx.OpenCatalogue();
 
     bool useGiven = false;
     SetCurrentTheme(ctx, QString(), useGiven);

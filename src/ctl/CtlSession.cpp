@@ -20,11 +20,7 @@ CtlSession::CtlSession(const QString& appDir) {
     mCtx.paths = AppPaths::FromArguments(
         {QString(), QStringLiteral("--app-dir"), folder.absoluteFilePath()});
     mCtx.account = std::make_unique<OsAccount>();
-    CatalogStore& catalog = mCtx.Catalog();
-    catalog.OpenDatabase(mCtx.paths.DatabaseFile());
-    catalog.SetAppPath(mCtx.paths.PictureDir());
-    catalog.SetDefaultIcon(mCtx.paths.DefaultIcon());
-    mCtx.registry = RegistryStore::ForAppDir(mCtx.paths.AppDir());
+    mCtx.OpenCatalogue();
     mCtx.directory = std::make_unique<DomainDirectory>(
         *mCtx.registry, std::make_unique<LocalDirectory>(), QSysInfo::machineHostName());
     mCtx.permissions = std::make_unique<PermissionSet>();

@@ -1,5 +1,7 @@
 #include "services/AppContext.h"
 
+#include "services/CatalogAddress.h"
+
 AppContext::~AppContext() {
     delete mainWindow.data();
 }
@@ -8,6 +10,16 @@ CatalogStore& AppContext::Catalog() {
     if (!catalog)
         catalog = std::make_unique<CatalogStore>();
     return *catalog;
+}
+
+void AppContext::OpenCatalogue() {
+    if (!registry)
+        registry = RegistryStore::ForAppDir(paths.AppDir());
+    const CatalogAddress address = ResolveCatalogAddress(*registry, paths.DatabaseFile());
+    CatalogStore& catalog = Catalog();
+    catalog.OpenDatabase(address.path, address.password);
+    catalog.SetAppPath(paths.PictureDir());
+    catalog.SetDefaultIcon(paths.DefaultIcon());
 }
 
 void AppContext::UsePlatformDefaults() {

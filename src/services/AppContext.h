@@ -50,6 +50,10 @@ public:
 
     // The catalogue, created on first use.
     CatalogStore& Catalog();
+    // Opens the run's catalogue where its settings say (the file of the application folder,
+    // or CatalogUri), after the settings and a personal catalogue were found trustworthy;
+    // the settings of the application folder are made first when missing. Throws OrvError.
+    void OpenCatalogue();
     // Fills the platform services that are still empty with the real ones.
     void UsePlatformDefaults();
 };

@@ -1,9 +1,12 @@
 #include "services/CatalogAddress.h"
 
+#include "platform/FileTrust.h"
 #include "platform/OrvError.h"
+#include "platform/SmallFile.h"
 #include "services/RegistryStore.h"
 
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 
 #ifndef Q_OS_WIN
@@ -11,7 +14,32 @@
 #endif
 
 namespace {
+
 const QString kSource = QStringLiteral("CatalogStore");
+// A password file holds one line.
+constexpr qint64 kMaxPasswordFileBytes = 64 * 1024;
+
+// Settings beside a personal catalogue make its user the administrator of what it holds: a
+// catalogue someone else could have put or changed there would decide which programs he
+// starts. Its folder and the file must be his (or root's), no links, writable by no one else.
+void RequirePersonalCatalogueTrusted(const RegistryStore& settings, const QString& sqliteFile) {
+    const QString folder = QFileInfo(sqliteFile).absolutePath();
+    QString problem = UntrustedFolderProblem(folder, settings.OwnerUid());
+    if (problem.isEmpty())
+        problem = UntrustedFileProblem(sqliteFile, settings.OwnerUid());
+    if (problem.isEmpty())
+        return;
+    throw OrvError(ErrorNumber::SettingsUntrusted,
+                   QStringLiteral("The catalogue %1 cannot be used: %2. The settings beside it "
+                                  "(%3) make its user the administrator of what it holds, so "
+                                  "the catalogue and its folder %4 must belong to that user, be "
+                                  "no links, and be writable by no one else. Fix it with: chmod "
+                                  "go-w %4 %1, and remove what someone else put there.")
+                       .arg(QDir::toNativeSeparators(sqliteFile), problem, settings.File(),
+                            QDir::toNativeSeparators(folder)),
+                   kSource);
+}
+
 } // namespace
 
 QString UntrustedPasswordFileReason(const QString& file) {
@@ -37,14 +65,18 @@ QString UntrustedPasswordFileReason(const QString& file) {
 
 CatalogAddress ResolveCatalogAddress(RegistryStore& settings, const QString& sqliteFile) {
     const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
-    if (!settings.KeyExists(root, RegistryStore::kSettingsKey))
+    const QString uri = settings.KeyExists(root, RegistryStore::kSettingsKey)
+                            ? settings
+                                  .GetValue(root, RegistryStore::kSettingsKey,
+                                            QString::fromLatin1(kCatalogUriValue))
+                                  .toString()
+                                  .trimmed()
+                            : QString();
+    if (uri.isEmpty()) {
+        if (settings.IsPersonal())
+            RequirePersonalCatalogueTrusted(settings, sqliteFile);
         return {sqliteFile, {}};
-    const QString uri =
-        settings.GetValue(root, RegistryStore::kSettingsKey, QString::fromLatin1(kCatalogUriValue))
-            .toString()
-            .trimmed();
-    if (uri.isEmpty())
-        return {sqliteFile, {}};
+    }
     const QUrl url(uri);
     if (!url.password().isEmpty())
         throw OrvError(ErrorNumber::DatabaseOpen,
@@ -66,14 +98,15 @@ CatalogAddress ResolveCatalogAddress(RegistryStore& settings, const QString& sql
     const QString untrusted = UntrustedPasswordFileReason(passwordFile);
     if (!untrusted.isEmpty())
         throw OrvError(ErrorNumber::PermissionDenied, untrusted, kSource);
-    QFile in(passwordFile);
-    if (!in.open(QIODevice::ReadOnly))
+    const SmallFile::Read read = SmallFile::ReadFile(passwordFile, kMaxPasswordFileBytes);
+    if (!read.Ok())
         throw OrvError(ErrorNumber::PermissionDenied,
                        QStringLiteral("The catalogue's password file %1 cannot be read: %2. "
                                       "Users of the launcher need to be in its group.")
-                           .arg(passwordFile, in.errorString()),
+                           .arg(passwordFile,
+                                read.missing ? QStringLiteral("it does not exist") : read.problem),
                        kSource);
-    const QString password = QString::fromUtf8(in.readLine(4096)).remove(u'\n').remove(u'\r');
+    const QString password = QString::fromUtf8(SmallFile::FirstLine(read.bytes));
     if (password.isEmpty())
         throw OrvError(
             ErrorNumber::DatabaseOpen,

@@ -1,6 +1,7 @@
 #include "services/LdapConnection.h"
 
 #include "platform/OrvError.h"
+#include "platform/SmallFile.h"
 #include "services/LdapLibrary.h"
 
 #include <QFile>
@@ -213,23 +214,21 @@ void LdapConnection::Connect() {
 }
 
 QByteArray LdapConnection::BindPassword() const {
-    QFile file(mSettings.passwordFile);
-    if (mSettings.passwordFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const SmallFile::Read read = mSettings.passwordFile.isEmpty()
+                                     ? SmallFile::Read{}
+                                     : SmallFile::ReadFile(mSettings.passwordFile, 64 * 1024);
+    if (!read.Ok())
         throw OrvError(
             1722,
             QStringLiteral("The password for binding to the directory of the domain \"%1\" "
                            "as %2 cannot be read from \"%3\"%4. Name a readable file in the "
-                           "setting LdapPasswordFile, or use LdapSasl=GSSAPI with a Kerberos "
-                           "ticket.")
+                           "setting LdapPasswordFile of %5, or use LdapSasl=GSSAPI with a "
+                           "Kerberos ticket.")
                 .arg(mSettings.domain, mSettings.bindDn, mSettings.passwordFile,
-                     file.errorString().isEmpty()
-                         ? QString()
-                         : QStringLiteral(" (%1)").arg(file.errorString())),
+                     read.problem.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(read.problem),
+                     mSettings.settingsFile),
             kSource);
-    QByteArray password = file.readLine(4096);
-    while (password.endsWith('\n') || password.endsWith('\r'))
-        password.chop(1);
-    return password;
+    return SmallFile::FirstLine(read.bytes);
 }
 
 namespace {

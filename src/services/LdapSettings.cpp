@@ -15,6 +15,7 @@ QString Value(RegistryStore& registry, const char* name) {
 LdapSettings LdapSettings::Read(RegistryStore& registry, const QString& domain) {
     LdapSettings s;
     s.domain = domain;
+    s.settingsFile = registry.File();
     s.uris = Value(registry, "LdapUri").split(u' ', Qt::SkipEmptyParts);
     s.baseDn = Value(registry, "LdapBase");
     s.bindDn = Value(registry, "LdapBindDn");

@@ -5,8 +5,8 @@
 
 class RegistryStore;
 
-// How to reach the LDAP / Active Directory directory of a domain, from the machine-wide
-// settings (named values beside "5" and "6"):
+// How to reach the LDAP / Active Directory directory of a domain, from the settings (named values
+// beside "5" and "6"):
 //   LdapUri           space-separated ldap:// or ldaps:// URIs; empty: the servers that DNS
 //                     lists as _ldap._tcp.<domain>
 //   LdapBase          base DN; empty: the server's default naming context, else DC=... of the
@@ -33,6 +33,8 @@ struct LdapSettings {
     QString caFile;
     int timeoutSeconds = 10;
     QStringList domains;
+    // The settings file these came from, for messages that tell where to change them.
+    QString settingsFile;
 
     static LdapSettings Read(RegistryStore& registry, const QString& domain);
 };

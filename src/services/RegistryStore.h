@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 
 // The settings that decide the domain ("5") and who administers the launcher ("6").
 //
 // On Windows they live in the registry under HKEY_LOCAL_MACHINE. Elsewhere the settings key is
-// one INI file whose values sit at its top level ("5=CORP"); the key exists when the file does.
-// The machine-wide file has a fixed path compiled into the program: no environment variable,
-// option or user's file can move or replace it. A file is read only when it can be trusted
-// (see UntrustedFileReason): the machine-wide file must belong to root and be writable by no
-// one else; otherwise every call throws OrvError naming the file and the fix.
+// one INI file whose values sit at its top level ("5=CORP"; SettingsText reads and writes them
+// as plain text); the key exists when the file does. The machine-wide file has a fixed path
+// compiled into the program: no environment variable, option or user's file can move or
+// replace it. A file is read only when it can be trusted (FileTrust.h): a regular file of
+// at most 1 MB that, with its folder, belongs to root (the machine-wide file; a link to it
+// is followed only through folders of root's) or to the personal folder's user, writable by
+// no one else; otherwise every call throws OrvError naming the file, the problem and the fix.
 //
 // A personal catalogue, an application folder that belongs to the user who runs the program,
 // keeps its settings beside it (<app dir>/settings.ini), trusted from that user: he already
@@ -44,12 +47,19 @@ public:
                   const QVariant& value);
     // A value that does not exist yields an empty string.
     QVariant GetValue(int root, const QString& keyPath, const QString& valueName);
+    // The names of the values the file holds, in its order.
+    QStringList ValueNames();
 
     const QString& File() const { return mFile; }
+    // Whose file this is: root for the machine-wide file, the user of a personal folder.
+    unsigned OwnerUid() const { return mOwnerUid; }
+    bool IsPersonal() const { return mOwnerUid != 0; }
 
 private:
-    // Throws OrvError when the file could have been written by someone else.
-    void RequireTrusted() const;
+    // The file's bytes, checked to be trusted on the descriptor they are read from; throws
+    // OrvError when the file could have been written by someone else or is not a settings
+    // file.
+    QByteArray ReadTrusted(bool* exists) const;
 
     QString mFile;
     unsigned mOwnerUid;

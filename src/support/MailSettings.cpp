@@ -1,6 +1,7 @@
 #include "support/MailSettings.h"
 
 #include "platform/OrvError.h"
+#include "platform/SmallFile.h"
 #include "platform/Text.h"
 #include "services/RegistryStore.h"
 
@@ -142,15 +143,13 @@ std::optional<MailSettings> ReadMailSettings(RegistryStore& registry, QString& e
 }
 
 QString ReadMailPassword(const QString& passwordFile, QString& error) {
-    QFile file(passwordFile);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const SmallFile::Read read = SmallFile::ReadFile(passwordFile, 64 * 1024);
+    if (!read.Ok()) {
         error = QStringLiteral("The mail password file %1 cannot be read: %2.")
-                    .arg(passwordFile, file.errorString());
+                    .arg(passwordFile,
+                         read.missing ? QStringLiteral("it does not exist") : read.problem);
         return {};
     }
-    QByteArray line = file.readLine(4096);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
     error.clear();
-    return QString::fromUtf8(line);
+    return QString::fromUtf8(SmallFile::FirstLine(read.bytes));
 }

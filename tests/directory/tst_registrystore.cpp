@@ -3,11 +3,14 @@
 #include "services/RegistryStore.h"
 #include "support/TestAccount.h"
 
+#include "support/DataRow.h"
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
@@ -86,6 +89,107 @@ private Q_SLOTS:
         QCOMPARE(store.GetValue(kRoot, kKey, "6").toString(), QString("Launcher Admins"));
     }
 
+    // Values come back exactly as they were set, whatever characters they hold, and hand-written
+    // values are read as written (a DN needs no quotes). Other lines stay as they were.
+    void valuesSurviveAsWritten_data() {
+        QTest::addColumn<QString>("value");
+        AddRow("commas and equals", u"cn=reader,ou=Services,dc=example,dc=org"_s);
+        AddRow("list of domains", u"corp.example.org,lab.example.org"_s);
+        AddRow("quotes and backslashes", u"say \"hi\" C:\\dir\\"_s);
+        AddRow("comment characters", u"a;b # c"_s);
+        AddRow("non-ASCII", u"Ärger ☃ 日本"_s);
+        AddRow("blanks at both ends", u"  padded  "_s);
+        AddRow("control characters", u"line\nnext\ttab\x1b[31m\r"_s);
+        AddRow("leading at and quote", u"@Variant(x) \""_s);
+        AddRow("empty", QString());
+    }
+    void valuesSurviveAsWritten() {
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("settings.ini");
+        Write(file, "; site settings\n[General]\n5=CORP\n\n[Other]\nkept=1\n");
+        RegistryStore store(file, EffectiveUid());
+        QVERIFY(store.SetValue(kRoot, kKey, "LdapBindDn", value));
+        QCOMPARE(RegistryStore(file, EffectiveUid()).GetValue(kRoot, kKey, "LdapBindDn").toString(),
+                 value);
+        QCOMPARE(store.GetValue(kRoot, kKey, "5").toString(), u"CORP"_s);
+        QCOMPARE(store.ValueNames(), (QStringList{"5", "LdapBindDn"}));
+        QFile text(file);
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        const QByteArray bytes = text.readAll();
+        QVERIFY2(bytes.startsWith("; site settings\n[General]\n5=CORP\nLdapBindDn=") &&
+                     bytes.endsWith("\n\n[Other]\nkept=1\n"),
+                 bytes.constData());
+        // What a site administrator writes by hand, unquoted, reads the same.
+        if (!value.isEmpty() && value.trimmed() == value && !value.startsWith(u'"') &&
+            !value.contains(u'\n') && !value.contains(u'\r')) {
+            Write(file, "LdapBindDn=" + value.toUtf8() + "\n");
+            QCOMPARE(store.GetValue(kRoot, kKey, "LdapBindDn").toString(), value);
+        }
+    }
+
+    // Only a regular file of at most 1 MB is read, and never through a link that another
+    // account could have placed; a FIFO or a huge file is refused at once, not read.
+    void settingsFileKinds_data() {
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<bool>("machine"); // the machine-wide file's rules (owner root)
+        QTest::addColumn<QString>("says"); // empty: trusted, "5" reads CORP
+        AddRow("regular file", u"file"_s, false, QString());
+        AddRow("a link", u"link"_s, false, u"is a symbolic link"_s);
+        AddRow("a FIFO", u"fifo"_s, false, u"is a FIFO, not a regular file"_s);
+        AddRow("1 GB", u"huge"_s, false, u"is larger than 1 MB"_s);
+        AddRow("a folder", u"folder"_s, false, u"is a folder"_s);
+        if (RunningAsRoot()) {
+            AddRow("machine: link within root's folders", u"link"_s, true, QString());
+            AddRow("machine: link into a folder others write", u"open link"_s, true,
+                   u"may be written by other users (mode 0777)"_s);
+            AddRow("machine: dangling link", u"dangling"_s, true, u"which does not exist"_s);
+        }
+    }
+    void settingsFileKinds() {
+        QFETCH(QString, setUp);
+        QFETCH(bool, machine);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ReadOther |
+                                                      QFile::ExeOther));
+        const QString file = dir.filePath("settings.ini");
+        const QString target = dir.filePath(setUp == "open link" ? "open/real.ini" : "real.ini");
+        QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+        if (setUp == "open link")
+            QVERIFY(QFile::setPermissions(QFileInfo(target).path(), QFile::Permissions(0x7777)));
+        Write(target, "5=CORP\n");
+        if (setUp == "file")
+            QVERIFY(QFile::rename(target, file));
+        else if (setUp.endsWith("link"))
+            QVERIFY(QFile::link(target, file));
+        else if (setUp == "dangling")
+            QVERIFY(QFile::link(dir.filePath("gone.ini"), file));
+        else if (setUp == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0644), 0);
+        else if (setUp == "folder")
+            QVERIFY(QDir().mkdir(file));
+        else if (setUp == "huge") {
+            QFile huge(file);
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30));
+        }
+        // Root's own file would follow the machine's rules: a personal file of another user's
+        // (root's files count as his, as for every personal folder).
+        const unsigned personal = RunningAsRoot() ? 65534 : EffectiveUid();
+        RegistryStore store(file, machine ? 0 : personal);
+        const auto error = ErrorOf([&] { store.GetValue(kRoot, kKey, "5"); });
+        if (says.isEmpty()) {
+            QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
+            QCOMPARE(store.GetValue(kRoot, kKey, "5").toString(), u"CORP"_s);
+            return;
+        }
+        QVERIFY(error);
+        QCOMPARE(error->Number(), ErrorNumber::SettingsUntrusted);
+        QVERIFY2(error->Description().contains(file) && error->Description().contains(says),
+                 qPrintable(error->Description()));
+    }
+
     // A file someone else could have written never decides anything.
     void untrustedFilesAreRefused_data() {
         QTest::addColumn<int>("fileMode");
@@ -98,7 +202,7 @@ private Q_SLOTS:
         QTest::newRow("writable by the group") << 0664 << 0755 << -1 << false;
         QTest::newRow("folder writable by all") << 0644 << 0777 << -1 << false;
         QTest::newRow("folder writable by the group") << 0644 << 0775 << -1 << false;
-        QTest::newRow("sticky folder") << 0644 << 01777 << -1 << true;
+        QTest::newRow("sticky folder: others may still add files") << 0644 << 01777 << -1 << false;
         if (RunningAsRoot()) // only root can give a file away
             QTest::newRow("another owner") << 0644 << 0755 << 65534 << false;
     }

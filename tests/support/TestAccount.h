@@ -9,6 +9,9 @@
 // and data row) again as the unprivileged account kTestAccount and passes or fails with it;
 // run as anyone else, the function body runs as it is.
 inline const char* const kTestAccount = "orvane-test";
+// A second plain account, for what another user of the machine could do to the first one's
+// files.
+inline const char* const kPeerAccount = "orvane-peer";
 
 // Runs the current test function and data row of this executable as kTestAccount; returns
 // whether it passed, with what it printed in `output`.
