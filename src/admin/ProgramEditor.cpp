@@ -10,6 +10,7 @@
 #include "services/ThemeLogo.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -78,11 +79,11 @@ void ProgramEditor::BuildControls(const QString& heading, const QString& iconCap
 
     Picture1 = new QFrame(this);
     Picture1->setFrameShape(QFrame::StyledPanel);
-    Label4 = new QLabel(heading, Picture1);
+    Label4 = PlainLabel(heading, Picture1);
     QFont bold = Label4->font();
     bold.setBold(true);
     Label4->setFont(bold);
-    Image2 = new QLabel(Picture1);
+    Image2 = PlainLabel(Picture1);
     Image2->setPixmap(ThemeIcon::Named(QStringLiteral("computer")).pixmap(32, 32));
     Image2->setFixedSize(32, 32);
     auto* band = new QHBoxLayout(Picture1);
@@ -90,25 +91,25 @@ void ProgramEditor::BuildControls(const QString& heading, const QString& iconCap
     band->addWidget(Label4, 1);
     band->addWidget(Image2);
 
-    Image1 = new QLabel(this);
+    Image1 = PlainLabel(this);
     Image1->setPixmap(DesignedEditorLogo(devicePixelRatioF()));
 
-    Label1 = new QLabel(QStringLiteral("Program Name :"), this);
+    Label1 = PlainLabel(QStringLiteral("Program Name :"), this);
     txtProgramName = new QLineEdit(this);
-    Label2 = new QLabel(QStringLiteral("Program's Exe Path :"), this);
+    Label2 = PlainLabel(QStringLiteral("Program's Exe Path :"), this);
     txtProgramPath = new QLineEdit(this);
     cmdExePath = new GlyphButton(QStringLiteral("..."), this);
-    Label5 = new QLabel(QStringLiteral("Description of Program"), this);
+    Label5 = PlainLabel(QStringLiteral("Description of Program"), this);
     txtProgramDescription = new QPlainTextEdit(this);
     txtProgramDescription->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtProgramDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtProgramDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtProgramDescription->setTabChangesFocus(true);
     txtProgramDescription->setMinimumHeight(70);
-    lblStartInDir = new QLabel(QStringLiteral("Start In Directory :"), this);
+    lblStartInDir = PlainLabel(QStringLiteral("Start In Directory :"), this);
     txtDropStartIn = new QLineEdit(this);
     cmdDropDir = new GlyphButton(QStringLiteral("..."), this);
-    lblParms = new QLabel(QStringLiteral("Start Up Parameters :"), this);
+    lblParms = PlainLabel(QStringLiteral("Start Up Parameters :"), this);
     txtDropStartUp = new QLineEdit(this);
     cmdDropStartUp = new GlyphButton(QStringLiteral("..."), this);
     cmdIcon = new GlyphButton(iconCaption, this);

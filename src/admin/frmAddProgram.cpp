@@ -3,6 +3,7 @@
 #include "admin/frmAddRemove.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
+#include "widgets/PlainText.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -15,7 +16,7 @@ frmAddProgram::frmAddProgram(AppContext& ctx, QWidget* parent)
                     QStringLiteral("Add")) {
     setObjectName(QStringLiteral("frmAddProgram"));
     cmdCancel = new GlyphButton(QStringLiteral("Cancel"), this);
-    Image3 = new QLabel(this);
+    Image3 = PlainLabel(this);
     Image3->setFixedSize(32, 32);
     mIconRow->addWidget(cmdIcon);
     mIconRow->addWidget(Image3);

@@ -10,6 +10,7 @@
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -37,7 +38,7 @@ void frmAddSecurity::BuildControls() {
     ImageList1 = std::make_unique<ImageList>(QSize(16, 16));
     PrincipalArt::FillPrincipalImages(*ImageList1);
 
-    lblFilter = new QLabel(QStringLiteral("&Find:"), this);
+    lblFilter = PlainLabel(QStringLiteral("&Find:"), this);
     txtFilter = new QLineEdit(this);
     txtFilter->setObjectName(QStringLiteral("txtFilter"));
     txtFilter->setClearButtonEnabled(true);

@@ -7,6 +7,7 @@
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -33,14 +34,13 @@ void frmChange::BuildControls() {
     setPalette(white);
     setAutoFillBackground(true);
 
-    Label1 = new QLabel(QStringLiteral("Item:"), this);
-    lblItem = new QLabel(this);
+    Label1 = PlainLabel(QStringLiteral("Item:"), this);
+    lblItem = PlainLabel(this);
     lblItem->setObjectName(QStringLiteral("lblItem"));
-    lblItem->setTextFormat(Qt::PlainText); // a name is shown as it is, never as markup
     QFont bold = lblItem->font();
     bold.setBold(true);
     lblItem->setFont(bold);
-    Label2 = new QLabel(QStringLiteral("Please select permission below"), this);
+    Label2 = PlainLabel(QStringLiteral("Please select permission below"), this);
     opAllow = new QRadioButton(QStringLiteral("Allow"), this);
     opAllow->setAccessibleName(QStringLiteral("Allow"));
     opDeny = new QRadioButton(QStringLiteral("Deny"), this);

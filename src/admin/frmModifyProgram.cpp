@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
+#include "widgets/PlainText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,8 +16,8 @@ frmModifyProgram::frmModifyProgram(AppContext& ctx, QWidget* parent)
                     QStringLiteral("Modify a runnable program...."), QStringLiteral("..."),
                     QStringLiteral("Save")) {
     setObjectName(QStringLiteral("frmModifyProgram"));
-    Label3 = new QLabel(QStringLiteral("Icon :"), this);
-    Picture2 = new QLabel(this);
+    Label3 = PlainLabel(QStringLiteral("Icon :"), this);
+    Picture2 = PlainLabel(this);
     Picture2->setFixedSize(36, 36);
     Picture2->setFrameShape(QFrame::Box);
     Picture2->setAlignment(Qt::AlignCenter);

@@ -4,6 +4,7 @@
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
+#include "widgets/PlainText.h"
 #include "widgets/PrintPane.h"
 
 #include <QDir>
@@ -81,7 +82,7 @@ void frmReportPreview::BuildControls() {
     cmdZoomOut = Button(QStringLiteral("-"), QStringLiteral("Zoom out"), this);
     cmdFitWidth = Button(QStringLiteral("Fit Width"), QStringLiteral("Fit page width"), this);
     cmdClose = Button(QStringLiteral("Close"), QStringLiteral("Close the preview"), this);
-    lblPage = new QLabel(this);
+    lblPage = PlainLabel(this);
     lblPage->setAccessibleName(QStringLiteral("Page number"));
     lblPage->setMinimumWidth(110);
     lblPage->setAlignment(Qt::AlignCenter);

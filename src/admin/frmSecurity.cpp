@@ -10,6 +10,7 @@
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -53,7 +54,7 @@ void frmSecurity::BuildControls() {
     ImageList1 = std::make_unique<ImageList>(QSize(16, 16));
     PrincipalArt::FillPrincipalImages(*ImageList1);
 
-    Label1 = new QLabel(QStringLiteral("Select Program:"), this);
+    Label1 = PlainLabel(QStringLiteral("Select Program:"), this);
     cboProgram = new QComboBox(this);
     cboProgram->setObjectName(QStringLiteral("cboProgram"));
     cboProgram->setAccessibleName(QStringLiteral("Program"));

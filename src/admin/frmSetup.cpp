@@ -7,6 +7,7 @@
 #include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 #include "widgets/ProductBanner.h"
 
 #include <QComboBox>
@@ -33,7 +34,7 @@ frmSetup::frmSetup(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(ctx
 }
 
 void frmSetup::BuildControls() {
-    Image1 = new QLabel(this);
+    Image1 = PlainLabel(this);
     Image1->setPixmap(DesignedLogo(devicePixelRatioF()));
     Image1->setScaledContents(false);
     Picture1 = Decoration(QStringLiteral("computer"), 32, this);
@@ -43,12 +44,12 @@ void frmSetup::BuildControls() {
     imgSync = Decoration(QStringLiteral("view-refresh"), 16, this);
     imgTable = Decoration(QStringLiteral("x-office-spreadsheet"), 16, this);
 
-    Label2 = new QLabel(QStringLiteral("Please select which domain(s) to use :"), this);
+    Label2 = PlainLabel(QStringLiteral("Please select which domain(s) to use :"), this);
     cboDomains = new QComboBox(this);
     cboDomains->setEditable(true);
     cboDomains->setInsertPolicy(QComboBox::NoInsert);
     Label3 =
-        new QLabel(QStringLiteral("Select which group has admin rights on the program :"), this);
+        PlainLabel(QStringLiteral("Select which group has admin rights on the program :"), this);
     cboGroups = new QComboBox(this);
     cboGroups->setEditable(true);
     cboGroups->setInsertPolicy(QComboBox::NoInsert);

@@ -5,6 +5,7 @@
 #include "services/AppContext.h"
 #include "services/ThemeLogo.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 #include "widgets/ProgressBar.h"
 #include "widgets/TitleFont.h"
 
@@ -18,7 +19,7 @@
 namespace {
 
 QLabel* Picture(const QImage& image, QWidget* parent) {
-    auto* box = new QLabel(parent);
+    auto* box = PlainLabel(parent);
     box->setPixmap(QPixmap::fromImage(image));
     box->setAlignment(Qt::AlignCenter);
     return box;
@@ -50,12 +51,12 @@ void frmSplash::BuildControls() {
     const QColor background = palette().color(QPalette::Window);
 
     Image1 = Picture(SplashArt::Logo(ratio), this);
-    Label2 = new QLabel(QStringLiteral("Tessaro Orvane"), this);
+    Label2 = PlainLabel(QStringLiteral("Tessaro Orvane"), this);
     // Regular, as the rest of the splash: a bold title would be the start-up's only bold text,
     // and loading a second face of the family for it costs about half a millisecond.
     Label2->setFont(TitleFont(20, QFont::Normal));
-    Label1 = new QLabel(QStringLiteral("Version :"), this);
-    lblVersion = new QLabel(this);
+    Label1 = PlainLabel(QStringLiteral("Version :"), this);
+    lblVersion = PlainLabel(this);
     prgbar = new ProgressBar(this);
 
     using SplashArt::Stage;

@@ -7,6 +7,7 @@
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -23,21 +24,21 @@ frmProperties::frmProperties(AppContext& ctx, QWidget* parent) : QWidget(parent)
 
 void frmProperties::BuildControls() {
     setObjectName(QStringLiteral("frmProperties"));
-    Image1 = new QLabel(this);
+    Image1 = PlainLabel(this);
     Image1->setFixedSize(48, 48);
     Image1->setAlignment(Qt::AlignCenter);
-    lblProgramName = new QLabel(QStringLiteral("Program Name"), this);
+    lblProgramName = PlainLabel(QStringLiteral("Program Name"), this);
     QFont bold = lblProgramName->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     lblProgramName->setFont(bold);
     lblProgramName->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label2 = new QLabel(QStringLiteral("Program Path:"), this);
-    lblProgramPath = new QLabel(QStringLiteral("Program Path"), this);
+    Label2 = PlainLabel(QStringLiteral("Program Path:"), this);
+    lblProgramPath = PlainLabel(QStringLiteral("Program Path"), this);
     lblProgramPath->setWordWrap(true);
     lblProgramPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Label1 = new QLabel(QStringLiteral("Date Added:"), this);
-    lblDateAdded = new QLabel(QStringLiteral("DateAdded"), this);
+    Label1 = PlainLabel(QStringLiteral("Date Added:"), this);
+    lblDateAdded = PlainLabel(QStringLiteral("DateAdded"), this);
     cmdLaunch = new GlyphButton(QStringLiteral("Launch"), this);
     cmdOk = new GlyphButton(QStringLiteral("OK"), this);
     cmdOk->setDefault(true);

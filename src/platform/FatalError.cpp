@@ -14,6 +14,7 @@ namespace {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
         QGuiApplication::platformName() != QLatin1String("offscreen")) {
         QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     }
     std::_Exit(1);

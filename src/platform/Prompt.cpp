@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -45,6 +46,8 @@ PromptAnswer QtPrompt::MsgBox(const QString& text, PromptButtons buttons, Prompt
                               const QString& title) {
     QMessageBox box(ToQtIcon(icon), TitleOrDefault(title), text, ToQtButtons(buttons),
                     QApplication::activeWindow());
+    // Texts hold names and paths from the catalogue: shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return PromptAnswer::Yes;
@@ -59,12 +62,16 @@ PromptAnswer QtPrompt::MsgBox(const QString& text, PromptButtons buttons, Prompt
 
 std::optional<QString> QtPrompt::InputBox(const QString& prompt, const QString& title,
                                           const QString& defaultValue) {
-    bool ok = false;
-    QString answer = QInputDialog::getText(QApplication::activeWindow(), TitleOrDefault(title),
-                                           prompt, QLineEdit::Normal, defaultValue, &ok);
-    if (!ok)
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(TitleOrDefault(title));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultValue);
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return answer;
+    return dialog.textValue();
 }
 
 QString QtPrompt::OpenFileName(const QString& title, const QString& filter,

@@ -6,6 +6,7 @@
 #include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 #include "widgets/ProductBanner.h"
 #include "widgets/ProgressBar.h"
 
@@ -35,19 +36,19 @@ frmEmailSupport::frmEmailSupport(AppContext& ctx, QWidget* parent) : QDialog(par
 frmEmailSupport::~frmEmailSupport() = default;
 
 void frmEmailSupport::BuildControls() {
-    Picture1 = new QLabel(this);
+    Picture1 = PlainLabel(this);
     Picture1->setPixmap(Banner(devicePixelRatioF()));
     Image1 = Decoration(QStringLiteral("network-server"), 32, this);
     Image2 = Decoration(QStringLiteral("dialog-information"), 32, this);
-    lblStatus = new QLabel(this);
+    lblStatus = PlainLabel(this);
 
-    Label4 = new QLabel(QStringLiteral("From (Email)"), this);
+    Label4 = PlainLabel(QStringLiteral("From (Email)"), this);
     txtFrom = new QLineEdit(this);
-    Label1 = new QLabel(QStringLiteral("From :"), this);
+    Label1 = PlainLabel(QStringLiteral("From :"), this);
     txtFromName = new QLineEdit(this);
-    Label2 = new QLabel(QStringLiteral("Subject :"), this);
+    Label2 = PlainLabel(QStringLiteral("Subject :"), this);
     txtSubject = new QLineEdit(this);
-    Label3 = new QLabel(QStringLiteral("Message"), this);
+    Label3 = PlainLabel(QStringLiteral("Message"), this);
     txtMessage = new QPlainTextEdit(this);
     Label4->setBuddy(txtFrom);
     Label1->setBuddy(txtFromName);

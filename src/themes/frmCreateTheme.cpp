@@ -6,6 +6,7 @@
 #include "themes/frmThemeManage.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
+#include "widgets/PlainText.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -35,13 +36,13 @@ void frmCreateTheme::BuildControls() {
     const auto row = [this, rows](int at, const QString& caption, const QString& size,
                                   QLabel*& label, QLineEdit*& box, GlyphButton*& button,
                                   QLabel*& hint) {
-        label = new QLabel(caption, Frame1);
+        label = PlainLabel(caption, Frame1);
         box = new QLineEdit(Frame1);
         box->setMinimumWidth(240);
         label->setBuddy(box);
         button = new GlyphButton(QStringLiteral("..."), Frame1);
         button->setFixedWidth(32);
-        hint = new QLabel(size, Frame1);
+        hint = PlainLabel(size, Frame1);
         hint->setEnabled(false);
         rows->addWidget(label, at, 0);
         rows->addWidget(box, at, 1);

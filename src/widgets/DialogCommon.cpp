@@ -3,6 +3,7 @@
 #include "platform/OrvError.h"
 #include "platform/Prompt.h"
 #include "platform/ThemeIcon.h"
+#include "widgets/PlainText.h"
 
 #include <QLabel>
 
@@ -30,7 +31,7 @@ void UseFixedDialogBorder(QDialog* dialog, QSize designed) {
 }
 
 QLabel* Decoration(const QString& iconName, int size, QWidget* parent) {
-    auto* picture = new QLabel(parent);
+    auto* picture = PlainLabel(parent);
     picture->setPixmap(ThemeIcon::Named(iconName).pixmap(size, size));
     return picture;
 }
