@@ -17,9 +17,8 @@ LazyLibrary<GioLibrary> Load() {
     // GObject's functions are found through GIO, which depends on it.
     loaded.Resolve(library, "g_object_unref", api.object_unref);
     loaded.Resolve(library, "g_type_check_instance_is_a", api.type_check_instance_is_a);
-    loaded.Resolve(library, "g_desktop_app_info_new", api.desktop_app_info_new);
-    loaded.Resolve(library, "g_desktop_app_info_new_from_filename",
-                   api.desktop_app_info_new_from_filename);
+    loaded.Resolve(library, "g_desktop_app_info_new_from_keyfile",
+                   api.desktop_app_info_new_from_keyfile);
     loaded.Resolve(library, "g_desktop_app_info_launch_uris_as_manager",
                    api.desktop_app_info_launch_uris_as_manager);
     loaded.Resolve(library, "g_app_info_get_icon", api.app_info_get_icon);

@@ -16,8 +16,7 @@
 struct GioLibrary {
     void (*object_unref)(gpointer);
     gboolean (*type_check_instance_is_a)(GTypeInstance*, GType);
-    GDesktopAppInfo* (*desktop_app_info_new)(const char*);
-    GDesktopAppInfo* (*desktop_app_info_new_from_filename)(const char*);
+    GDesktopAppInfo* (*desktop_app_info_new_from_keyfile)(GKeyFile*);
     gboolean (*desktop_app_info_launch_uris_as_manager)(GDesktopAppInfo*, GList*,
                                                         GAppLaunchContext*, GSpawnFlags,
                                                         GSpawnChildSetupFunc, gpointer,

@@ -28,7 +28,7 @@ QString FindProgram(const QString& path) {
     }
     if (DesktopEntry::IsEntry(path))
         return path;
-    const QString found = QStandardPaths::findExecutable(path);
+    const QString found = FindInSearchPath(path);
     if (found.isEmpty())
         throw OrvError(ErrorNumber::FileNotFound,
                        QStringLiteral("The program \"%1\" was not found in the folders of the "
@@ -40,6 +40,16 @@ QString FindProgram(const QString& path) {
 }
 
 } // namespace
+
+QString FindInSearchPath(const QString& name) {
+    QStringList folders;
+    for (const QString& folder :
+         QString::fromLocal8Bit(qgetenv("PATH")).split(QDir::listSeparator(), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(folder))
+            folders.append(folder);
+    // An empty list would make Qt search PATH as it stands.
+    return folders.isEmpty() ? QString() : QStandardPaths::findExecutable(name, folders);
+}
 
 QStringList SplitParameters(const QString& parameters) {
     QStringList arguments;

@@ -23,6 +23,11 @@ public:
     void Open(const QString& path) override;
 };
 
+// The program `name` (a bare command name) in the folders of PATH, or an empty string. Only
+// absolute folders count: "." or a relative folder in PATH would let a file of the current
+// folder stand in for a program.
+QString FindInSearchPath(const QString& name);
+
 // The argument list that `parameters` stands for, read as a Windows command line is: blanks
 // separate arguments and double quotes group them; 2n backslashes before a quote become n and
 // the quote groups, 2n+1 become n and a literal quote; other backslashes stay as they are; a

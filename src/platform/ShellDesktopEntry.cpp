@@ -1,7 +1,10 @@
 #include "platform/ShellDesktopEntry.h"
 
+#include "platform/DesktopExecLine.h"
 #include "platform/GioLibrary.h"
 #include "platform/OrvError.h"
+#include "platform/Shell.h"
+#include "platform/SmallFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +20,8 @@ namespace DesktopEntry {
 namespace {
 
 const QString kSource = QStringLiteral("Shell");
+// A desktop entry is a few dozen lines, translations included.
+constexpr qint64 kMaxEntryBytes = SmallFile::kDefaultLimit;
 
 // GIO, or an error that says it cannot be loaded.
 const GioLibrary& Gio() {
@@ -54,49 +59,126 @@ bool IsBareId(const QString& entry) {
     return !entry.contains(QLatin1Char('/'));
 }
 
-// GIO refuses an entry with nothing more than a null; read it again to tell the user why.
-QString WhyRefused(const QString& entry) {
-    if (IsBareId(entry))
-        return QStringLiteral("No application with the desktop file id \"%1\" is installed in "
-                              "the applications folders. Enter the entry's full path in the "
-                              "catalogue or install the application.")
-            .arg(entry);
-    const std::unique_ptr<GKeyFile, KeyFileFree> keys(g_key_file_new());
-    GError* rawError = nullptr;
-    if (!g_key_file_load_from_file(keys.get(), QFile::encodeName(entry).constData(),
-                                   G_KEY_FILE_NONE, &rawError)) {
-        const std::unique_ptr<GError, ErrorFree> error(rawError);
-        return QStringLiteral("The desktop entry \"%1\" cannot be read: %2")
-            .arg(entry, QString::fromUtf8(error->message));
+// Where a desktop-file id lives: in an applications folder, where "vendor-app.desktop" may
+// also be "vendor/app.desktop".
+QString LocateId(const QString& id) {
+    for (const QString& folder :
+         QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
+        QString relative = id;
+        for (;;) {
+            const QString candidate = folder + u'/' + relative;
+            if (QFileInfo::exists(candidate))
+                return candidate;
+            const qsizetype dash = relative.indexOf(u'-');
+            if (dash < 0)
+                break;
+            relative[dash] = u'/';
+        }
     }
-    if (!g_key_file_has_group(keys.get(), G_KEY_FILE_DESKTOP_GROUP) ||
-        KeyText(keys.get(), G_KEY_FILE_DESKTOP_KEY_TYPE) !=
-            QLatin1String(G_KEY_FILE_DESKTOP_TYPE_APPLICATION))
-        return QStringLiteral("The desktop entry \"%1\" does not describe an application: it "
-                              "needs a [Desktop Entry] group with Type=Application.")
-            .arg(entry);
-    const QString tryExec = KeyText(keys.get(), G_KEY_FILE_DESKTOP_KEY_TRY_EXEC);
-    if (!tryExec.isEmpty() && !Chars(g_find_program_in_path(tryExec.toUtf8().constData())))
-        return QStringLiteral("The desktop entry \"%1\" needs the program \"%2\" (TryExec), "
-                              "which is not installed or not in the search path (PATH).")
-            .arg(entry, tryExec);
-    const QString exec = KeyText(keys.get(), G_KEY_FILE_DESKTOP_KEY_EXEC);
-    if (exec.isEmpty())
-        return QStringLiteral("The desktop entry \"%1\" has no Exec line saying what to start.")
-            .arg(entry);
-    return QStringLiteral("The desktop entry \"%1\" cannot start its Exec line \"%2\": the "
-                          "program is not installed or not in the search path (PATH), or the "
-                          "line's quoting is broken.")
-        .arg(entry, exec);
+    return {};
 }
 
-AppInfo Load(const QString& entry) {
+using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
+
+struct EntryKeys {
+    KeyFile keys;
+    QString file;
+};
+
+// The entry's keys, read once through the bounded reader: an entry that is a FIFO, a device or
+// a huge file is refused before GIO sees it.
+EntryKeys ReadEntry(const QString& entry) {
+    const QString file = IsBareId(entry) ? LocateId(entry) : QFileInfo(entry).absoluteFilePath();
+    if (file.isEmpty())
+        throw OrvError(ErrorNumber::FileNotFound,
+                       QStringLiteral("No application with the desktop file id \"%1\" is "
+                                      "installed in the applications folders. Enter the entry's "
+                                      "full path in the catalogue or install the application.")
+                           .arg(entry),
+                       kSource);
+    const SmallFile::Read read = SmallFile::ReadFile(file, kMaxEntryBytes);
+    if (!read.Ok())
+        throw OrvError(
+            ErrorNumber::FileNotFound,
+            QStringLiteral("The desktop entry \"%1\" cannot be read: %2.")
+                .arg(entry, read.missing ? QStringLiteral("it does not exist") : read.problem),
+            kSource);
+    KeyFile keys(g_key_file_new());
+    GError* rawError = nullptr;
+    if (!g_key_file_load_from_data(keys.get(), read.bytes.constData(),
+                                   static_cast<gsize>(read.bytes.size()), G_KEY_FILE_NONE,
+                                   &rawError)) {
+        const std::unique_ptr<GError, ErrorFree> error(rawError);
+        throw OrvError(ErrorNumber::FileNotFound,
+                       QStringLiteral("The desktop entry \"%1\" cannot be read: %2")
+                           .arg(entry, QString::fromUtf8(error->message)),
+                       kSource);
+    }
+    return {std::move(keys), file};
+}
+
+[[noreturn]] void Refuse(const QString& text) {
+    throw OrvError(ErrorNumber::FileNotFound, text, kSource);
+}
+
+// Checks what GIO would refuse with nothing more than a null, so that the user is told why,
+// and puts the program of the Exec line in by its full path, found through PATH's absolute
+// folders only, and its own location for %k. With `files`, the entry must not put a field
+// code inside quotes.
+void Prepare(GKeyFile* keys, const QString& entry, const QString& file, bool files) {
+    if (!g_key_file_has_group(keys, G_KEY_FILE_DESKTOP_GROUP) ||
+        KeyText(keys, G_KEY_FILE_DESKTOP_KEY_TYPE) !=
+            QLatin1String(G_KEY_FILE_DESKTOP_TYPE_APPLICATION))
+        Refuse(QStringLiteral("The desktop entry \"%1\" does not describe an application: it "
+                              "needs a [Desktop Entry] group with Type=Application.")
+                   .arg(entry));
+    const QString tryExec = KeyText(keys, G_KEY_FILE_DESKTOP_KEY_TRY_EXEC);
+    if (!tryExec.isEmpty()) {
+        const QString found = IsBareId(tryExec) ? FindInSearchPath(tryExec) : tryExec;
+        if (found.isEmpty() || !QFileInfo(found).isExecutable())
+            Refuse(QStringLiteral("The desktop entry \"%1\" needs the program \"%2\" "
+                                  "(TryExec), which is not installed or not in the search path "
+                                  "(PATH).")
+                       .arg(entry, tryExec));
+        g_key_file_remove_key(keys, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_TRY_EXEC,
+                              nullptr);
+    }
+    const QString exec = KeyText(keys, G_KEY_FILE_DESKTOP_KEY_EXEC);
+    if (exec.isEmpty())
+        Refuse(QStringLiteral("The desktop entry \"%1\" has no Exec line saying what to start.")
+                   .arg(entry));
+    const DesktopExecLine line = DesktopExecLine::Parse(exec);
+    if (files && line.quotedFileCode)
+        Refuse(QStringLiteral("The desktop entry \"%1\" puts a field code (%f, %F, %u or %U) "
+                              "inside quotes in its Exec line \"%2\", which desktop entries "
+                              "must not do: the program's start-up parameters could become "
+                              "part of a command. Remove the quotes around the field code in "
+                              "the entry, or clear the program's start-up parameters.")
+                   .arg(entry, exec));
+    QString prepared = exec;
+    if (IsBareId(line.program)) {
+        const QString program = FindInSearchPath(line.program);
+        if (program.isEmpty())
+            Refuse(QStringLiteral("The desktop entry \"%1\" cannot start its Exec line \"%2\": "
+                                  "the program \"%3\" is not installed or not in the search "
+                                  "path (PATH).")
+                       .arg(entry, exec, line.program));
+        prepared = line.WithProgram(exec, program);
+    }
+    prepared = DesktopExecLine::WithLocation(prepared, file);
+    g_key_file_set_string(keys, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC,
+                          prepared.toUtf8().constData());
+}
+
+AppInfo Load(const QString& entry, bool files) {
     const GioLibrary& gio = Gio();
-    AppInfo app(IsBareId(entry) ? gio.desktop_app_info_new(entry.toUtf8().constData())
-                                : gio.desktop_app_info_new_from_filename(
-                                      QFile::encodeName(QFileInfo(entry).absoluteFilePath())));
+    const EntryKeys read = ReadEntry(entry);
+    Prepare(read.keys.get(), entry, read.file, files);
+    AppInfo app(gio.desktop_app_info_new_from_keyfile(read.keys.get()));
     if (!app)
-        throw OrvError(ErrorNumber::FileNotFound, WhyRefused(entry), kSource);
+        Refuse(QStringLiteral("The desktop entry \"%1\" cannot start its Exec line \"%2\": "
+                              "its quoting is broken.")
+                   .arg(entry, KeyText(read.keys.get(), G_KEY_FILE_DESKTOP_KEY_EXEC)));
     return app;
 }
 
@@ -138,7 +220,7 @@ bool IsEntry(const QString& path) {
 }
 
 void Launch(const QString& entry, const QStringList& arguments, const QString& startIn) {
-    const AppInfo app = Load(entry);
+    const AppInfo app = Load(entry, !arguments.isEmpty());
     const GioLibrary& gio = Gio();
 
     // GIO turns the list into paths or URIs as each field code wants.
@@ -170,7 +252,7 @@ void Launch(const QString& entry, const QStringList& arguments, const QString& s
 }
 
 QImage Icon(const QString& entry, int size) {
-    const AppInfo app = Load(entry);
+    const AppInfo app = Load(entry, false);
     const GioLibrary& gio = Gio();
     // A GDesktopAppInfo is a GAppInfo; the icon is owned by the entry.
     GIcon* icon = gio.app_info_get_icon(reinterpret_cast<GAppInfo*>(app.get()));

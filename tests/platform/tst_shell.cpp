@@ -6,8 +6,10 @@
 #include <QDeadlineTimer>
 #include <QIcon>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -73,7 +75,13 @@ private Q_SLOTS:
         const QString bin = Root() + "/bin";
         QVERIFY(QDir().mkpath(bin));
         QVERIFY(QFile::link(QStringLiteral(ORV_PROBE), bin + "/orv-probe-on-path"));
-        qputenv("PATH", QFile::encodeName(bin) + ":" + qgetenv("PATH"));
+        // "." and relative folders first: a program in the current folder never stands in.
+        const QString here = Root() + "/cwd";
+        QVERIFY(QDir().mkpath(here + "/rel"));
+        QVERIFY(QFile::copy(QStringLiteral(ORV_PROBE), here + "/orv-probe-here"));
+        QVERIFY(QFile::copy(QStringLiteral(ORV_PROBE), here + "/rel/orv-probe-here"));
+        QVERIFY(QDir::setCurrent(here));
+        qputenv("PATH", ".:rel::" + QFile::encodeName(bin) + ":" + qgetenv("PATH"));
         // An icon theme of our own, and a picture in the pixmaps folder.
         Write(Root() + "/icons/orvtest/index.theme",
               "[Icon Theme]\nName=orvtest\nDirectories=32x32/apps\n\n"
@@ -163,6 +171,9 @@ private Q_SLOTS:
         AddRow("quoted arguments",
                "Name=P\nExec=<probe> <dir>/out.txt \"a b\" \"say \\\\\"hi\\\\\"\" \"\\\\$HOME\"\n",
                "", "<dir>/start in", QStringList{"<dir>/start in", "a b", "say \"hi\"", "$HOME"});
+        AddRow("field code in quotes, no parameters: started",
+               "Name=P\nExec=sh -c \"<probe> <dir>/out.txt %f\"\n", "", "<dir>/start in",
+               QStringList{"<dir>/start in"});
         AddRow("Path key when start-in is empty",
                "Name=P\nPath=<dir>/start in\nExec=<probe> <dir>/out.txt\n", "", "",
                QStringList{"<dir>/start in"});
@@ -197,51 +208,81 @@ private Q_SLOTS:
 
     void shellRefusesWhatCannotStart_data() {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QByteArray>("content"); // written to `path` when not empty
+        // Written to `path` when not empty; "<fifo>" makes a FIFO, "<1 GB>" a sparse file.
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("parameters");
         QTest::addColumn<QString>("startIn");
         QTest::addColumn<long>("number");
         QTest::addColumn<QString>("says");
         const QByteArray app = "[Desktop Entry]\nType=Application\nName=X\n";
-        AddRow("missing program", "/nonexistent/program", QByteArray(), "",
+        // A parameter that would run a command, were it handed to a shell unquoted.
+        const QString hostile = u"x\"; touch <dir>/pwned; \""_s;
+        AddRow("missing program", "/nonexistent/program", QByteArray(), "", "",
                ErrorNumber::FileNotFound, "was not found");
-        AddRow("empty path", "", QByteArray(), "", ErrorNumber::FileNotFound, "was not found");
-        AddRow("missing start-in", "<probe>", QByteArray(), "/nonexistent/dir",
+        AddRow("empty path", "", QByteArray(), "", "", ErrorNumber::FileNotFound, "was not found");
+        AddRow("missing start-in", "<probe>", QByteArray(), "", "/nonexistent/dir",
                ErrorNumber::FileNotFound, "start-in directory");
-        AddRow("bare name not on PATH", "orv-no-such-program", QByteArray(), "",
+        AddRow("bare name not on PATH", "orv-no-such-program", QByteArray(), "", "",
                ErrorNumber::FileNotFound, "search path (PATH)");
+        AddRow("bare name only in . and relative PATH folders", "orv-probe-here", QByteArray(), "",
+               "", ErrorNumber::FileNotFound, "search path (PATH)");
         AddRow("executable that is no program", "<dir>/garbage",
                QByteArray("\x7f"
                           "ELF garbage"),
-               "", ErrorNumber::PermissionDenied, "could not be started");
+               "", "", ErrorNumber::PermissionDenied, "could not be started");
         AddRow("entry that is a link", "<dir>/link.desktop",
-               QByteArray("[Desktop Entry]\nType=Link\nURL=x\n"), "", ErrorNumber::FileNotFound,
+               QByteArray("[Desktop Entry]\nType=Link\nURL=x\n"), "", "", ErrorNumber::FileNotFound,
                "does not describe an application");
         AddRow("entry that is no key file", "<dir>/bad.desktop", QByteArray("not a key file\n"), "",
-               ErrorNumber::FileNotFound, "cannot be read");
+               "", ErrorNumber::FileNotFound, "cannot be read");
+        AddRow("entry that is a FIFO", "<dir>/fifo.desktop", QByteArray("<fifo>"), "", "",
+               ErrorNumber::FileNotFound, "is a FIFO, not a regular file");
+        AddRow("entry of 1 GB", "<dir>/huge.desktop", QByteArray("<1 GB>"), "", "",
+               ErrorNumber::FileNotFound, "is larger than 1 MB");
         AddRow("entry whose TryExec is missing", "<dir>/try.desktop",
-               app + "TryExec=orv-absent\nExec=<probe>\n", "", ErrorNumber::FileNotFound,
+               app + "TryExec=orv-absent\nExec=<probe>\n", "", "", ErrorNumber::FileNotFound,
                "\"orv-absent\" (TryExec)");
         AddRow("entry whose program is missing", "<dir>/gone.desktop", app + "Exec=orv-absent %f\n",
-               "", ErrorNumber::FileNotFound, "Exec line \"orv-absent %f\"");
-        AddRow("unknown desktop-file id", "orv-unknown.desktop", QByteArray(), "",
+               "", "", ErrorNumber::FileNotFound, "Exec line \"orv-absent %f\"");
+        AddRow("entry whose program is only in the current folder", "<dir>/here.desktop",
+               app + "Exec=orv-probe-here <dir>/out.txt\n", "", "", ErrorNumber::FileNotFound,
+               "the program \"orv-probe-here\" is not installed");
+        AddRow("field code in double quotes", "<dir>/sh.desktop",
+               app + "Exec=sh -c \"<probe> <dir>/out.txt %f\"\n", hostile, "",
+               ErrorNumber::FileNotFound, "puts a field code (%f, %F, %u or %U) inside quotes");
+        AddRow("field code in single quotes", "<dir>/sh1.desktop",
+               app + "Exec=sh -c '<probe> <dir>/out.txt %U'\n", hostile, "",
+               ErrorNumber::FileNotFound, "inside quotes");
+        AddRow("unknown desktop-file id", "orv-unknown.desktop", QByteArray(), "", "",
                ErrorNumber::FileNotFound, "desktop file id");
     }
     void shellRefusesWhatCannotStart() {
         QFETCH(QString, path);
         QFETCH(QByteArray, content);
+        QFETCH(QString, parameters);
         QFETCH(QString, startIn);
         QFETCH(long, number);
         QFETCH(QString, says);
         const QString dir = NewRunDir();
         path = Expand(path, dir);
-        if (!content.isEmpty()) {
+        if (content == "<fifo>") {
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (content == "<1 GB>") {
+            QFile huge(path);
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30));
+        } else if (!content.isEmpty()) {
             Write(path, Expand(QString::fromUtf8(content), dir).toUtf8());
             QVERIFY(QFile::setPermissions(path,
                                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
         DesktopShell shell;
+        const auto nothingRan = qScopeGuard([&dir, &parameters] {
+            if (!parameters.isEmpty())
+                QTest::qWait(200); // a command that slipped through would have run by now
+            QVERIFY(!QFile::exists(dir + "/pwned") && !QFile::exists(dir + "/out.txt"));
+        });
         try {
-            shell.Execute(path, QString(), Expand(startIn, dir));
+            shell.Execute(path, Expand(parameters, dir), Expand(startIn, dir));
             QFAIL("no error raised");
         } catch (const OrvError& error) {
             QCOMPARE(error.Number(), number);
