@@ -117,36 +117,6 @@ OrvError OpenFailure(const QString& label, const QString& file, const QSqlError&
     return OrvError(ErrorNumber::DatabaseOpen, text, kSource);
 }
 
-// Creates a new, empty catalogue file (SQLite makes it a database) and its missing folders,
-// readable by every user and writable by its owner whatever the umask. A file that another
-// program creates meanwhile is left as it is.
-void CreateCatalogueFile(const QString& file, const QString& label) {
-    const QString folder = QFileInfo(file).absolutePath();
-    if (!MakeDirectories(folder, FileMode::kSharedDir))
-        throw OrvError(ErrorNumber::DatabaseOpen,
-                       QStringLiteral("The catalogue %1 cannot be created: its folder %2 cannot "
-                                      "be created. Check that your user may write there.")
-                           .arg(label, QDir::toNativeSeparators(folder)),
-                       kSource);
-    QFile created(file);
-    if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly, FileMode::kPrivateFile)) {
-        if (created.setPermissions(FileMode::kSharedFile))
-            return;
-    } else if (QFileInfo::exists(file)) {
-        return;
-    }
-    const QString why = created.errorString();
-    if (created.isOpen()) {
-        created.close();
-        created.remove();
-    }
-    throw OrvError(ErrorNumber::DatabaseOpen,
-                   QStringLiteral("The catalogue %1 cannot be created: %2. Check that your user "
-                                  "may write the folder %3.")
-                       .arg(label, why, QDir::toNativeSeparators(folder)),
-                   kSource);
-}
-
 // The libpq parameters a catalogue address may carry in its query ("?sslmode=verify-full"):
 // TLS and time-outs. Others (a password, a service file, host overrides) are refused so that
 // the address says everything about where the catalogue is.
@@ -340,23 +310,32 @@ void CatalogStore::State::OpenPostgres(const QString& address, const QString& pa
     SetUpPostgresSession();
 }
 
-void CatalogStore::State::OpenSqlite(const QString& path) {
+void CatalogStore::State::OpenSqlite(const QString& path, bool fresh) {
     if (path.isEmpty())
         throw OrvError(ErrorNumber::DatabaseOpen, QStringLiteral("No catalogue file was given."),
                        kSource);
     const QFileInfo info(path);
     const QString file = info.absoluteFilePath();
     label = QDir::toNativeSeparators(file);
-    const bool existed = info.exists();
-    if (existed && info.isDir())
+    if (!info.exists())
+        throw OrvError(ErrorNumber::DatabaseOpen,
+                       QStringLiteral("The catalogue %1 does not exist.").arg(label), kSource);
+    if (info.isDir())
         throw OrvError(ErrorNumber::DatabaseOpen,
                        QStringLiteral("%1 is not a Tessaro Orvane catalogue: it is a "
                                       "directory.")
                            .arg(label),
                        kSource);
-    if (!existed)
-        CreateCatalogueFile(file, label);
-    if (existed && !info.isReadable())
+    // SQLite takes an empty file for a new database; a catalogue is never empty, so an empty
+    // file is one that was cut short, and making it a new catalogue would hide the loss.
+    if (!fresh && info.size() == 0)
+        throw OrvError(ErrorNumber::DatabaseOpen,
+                       QStringLiteral("The catalogue %1 is damaged: the file is empty (0 bytes). "
+                                      "Restore it from a backup, or remove it to start again "
+                                      "with a new, empty catalogue.")
+                           .arg(label),
+                       kSource);
+    if (!info.isReadable())
         throw OrvError(ErrorNumber::PermissionDenied,
                        QStringLiteral("The catalogue %1 cannot be read: permission "
                                       "denied.")
@@ -375,10 +354,8 @@ void CatalogStore::State::OpenSqlite(const QString& path) {
     // the first write fails with "attempt to write a readonly database".
     if (!db.open())
         throw OrvError(ErrorNumber::DatabaseOpen,
-                       QStringLiteral("The catalogue %1 cannot be %2: %3")
-                           .arg(label,
-                                existed ? QStringLiteral("opened") : QStringLiteral("created"),
-                                ErrorText(db.lastError())),
+                       QStringLiteral("The catalogue %1 cannot be opened: %2")
+                           .arg(label, ErrorText(db.lastError())),
                        kSource);
     QSqlQuery query(db);
     // Reading the schema is the first access to the file's content: a file that is

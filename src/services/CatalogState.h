@@ -223,7 +223,8 @@ struct CatalogStore::State {
     Recordset RulesReport(int kind);
 
     // CatalogEngine.cpp: the connection of each engine.
-    void OpenSqlite(const QString& path);
+    // `fresh`: a file just made for a new catalogue, still empty.
+    void OpenSqlite(const QString& path, bool fresh);
     void OpenPostgres(const QString& url, const QString& password);
     void SetUpPostgresSession();
     // After rows were inserted with their keys given: new rows get keys after them.

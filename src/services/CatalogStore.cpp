@@ -3,8 +3,15 @@
 #include "platform/AppPaths.h"
 #include "services/CatalogState.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Opening and closing the catalogue. The operations live in one file per concern:
 // CatalogPrograms, CatalogRules (rules and principals), CatalogRuleEdit, CatalogFolders,
@@ -57,8 +64,59 @@ QVariant CatalogStore::OpenDatabase(const QString& path) {
     return OpenDatabase(path, QString());
 }
 
+namespace {
+
+[[noreturn]] void CannotCreate(const QString& file, const QString& why) {
+    const QString folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+    throw OrvError(ErrorNumber::DatabaseOpen,
+                   QStringLiteral("The catalogue %1 cannot be created: %2. Check that your user "
+                                  "may write the folder %3.")
+                       .arg(QDir::toNativeSeparators(file), why, folder),
+                   kSource);
+}
+
+} // namespace
+
+// A new catalogue is built whole in a file of its own beside the final one and then linked
+// into place: no program ever sees a half-made catalogue, two programs starting at once both
+// end with the same complete one, and an empty file at the catalogue's name can only be
+// damage.
+void CatalogStore::CreateSqliteCatalogue(const QString& file) {
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!MakeDirectories(folder, FileMode::kSharedDir))
+        CannotCreate(file, QStringLiteral("its folder cannot be created"));
+    QByteArray scratch = QFile::encodeName(folder + QStringLiteral("/.Orvane.mdb-XXXXXX"));
+    const int fd = mkstemp(scratch.data());
+    if (fd < 0)
+        CannotCreate(file, QString::fromLocal8Bit(std::strerror(errno)));
+    ::close(fd);
+    const auto cleanUp = qScopeGuard([&scratch] {
+        unlink(scratch.constData());
+        unlink((scratch + "-journal").constData());
+    });
+    {
+        CatalogStore fresh;
+        fresh.mConnectionName = QStringLiteral("orv-catalog-%1").arg(++gConnectionSerial);
+        fresh.mState = std::make_unique<State>();
+        fresh.mState->connection = fresh.mConnectionName;
+        fresh.mState->OpenSqlite(QFile::decodeName(scratch), true);
+        fresh.mState->CheckOrCreateSchema();
+    }
+    if (chmod(scratch.constData(), 0644) != 0)
+        CannotCreate(file, QString::fromLocal8Bit(std::strerror(errno)));
+    const QByteArray target = QFile::encodeName(file);
+    if (link(scratch.constData(), target.constData()) == 0 || errno == EEXIST)
+        return; // made meanwhile by another program: that one is used
+    // File systems without hard links: a rename, unless another program was quicker.
+    if (!QFileInfo::exists(file) && rename(scratch.constData(), target.constData()) != 0)
+        CannotCreate(file, QString::fromLocal8Bit(std::strerror(errno)));
+}
+
 QVariant CatalogStore::OpenDatabase(const QString& path, const QString& password) {
     CloseConnection();
+    if (!IsPostgresUrl(path) && !path.isEmpty() && !QFileInfo(path).exists() &&
+        !QFileInfo(path).isSymLink())
+        CreateSqliteCatalogue(QFileInfo(path).absoluteFilePath());
     mConnectionName = QStringLiteral("orv-catalog-%1").arg(++gConnectionSerial);
     auto state = std::make_unique<State>();
     state->connection = mConnectionName;
@@ -66,7 +124,7 @@ QVariant CatalogStore::OpenDatabase(const QString& path, const QString& password
         if (IsPostgresUrl(path))
             state->OpenPostgres(path, password);
         else
-            state->OpenSqlite(path);
+            state->OpenSqlite(path, false);
         state->CheckOrCreateSchema();
     } catch (...) {
         state.reset();

@@ -195,6 +195,7 @@ private:
     struct State; // the open connection: engine, prepared statements (CatalogState.h)
     QSqlDatabase Db() const;
     void CloseConnection();
+    static void CreateSqliteCatalogue(const QString& file);
     QString PictureFileOf(const QString& name) const;
     void RemovePictures(const QStringList& names) const;
 
