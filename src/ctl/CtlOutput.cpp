@@ -4,7 +4,41 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-QString FormatTable(const CtlTable& table) {
+QString TerminalText(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code >= 0x20 && code != 0x7f && !(code >= 0x80 && code < 0xa0)) {
+            shown += c;
+            continue;
+        }
+        switch (code) {
+        case u'\n':
+            shown += QStringLiteral("\\n");
+            break;
+        case u'\r':
+            shown += QStringLiteral("\\r");
+            break;
+        case u'\t':
+            shown += QStringLiteral("\\t");
+            break;
+        default:
+            shown += code < 0x80 ? QStringLiteral("\\x%1").arg(code, 2, 16, QLatin1Char('0'))
+                                 : QStringLiteral("\\u%1").arg(code, 4, 16, QLatin1Char('0'));
+        }
+    }
+    return shown;
+}
+
+QString FormatTable(const CtlTable& source) {
+    CtlTable table{source.headers, {}};
+    for (const QStringList& row : source.rows) {
+        QStringList shown;
+        for (const QString& cell : row)
+            shown.append(TerminalText(cell));
+        table.rows.append(shown);
+    }
     QList<qsizetype> widths;
     for (const QString& header : table.headers)
         widths.append(header.size());
@@ -46,6 +80,6 @@ QString FormatResult(const CtlResult& result, bool json) {
     if (!result.table.headers.isEmpty())
         text += FormatTable(result.table);
     for (const QString& line : result.lines)
-        text += line + u'\n';
+        text += TerminalText(line) + u'\n';
     return text;
 }

@@ -67,7 +67,7 @@ void CheckRights(CtlSession& session, CtlCommand::Rights rights) {
 }
 
 int Usage(QTextStream& err, const QString& reason, const QString& usage) {
-    err << "orvanectl: " << reason << '\n' << usage;
+    err << "orvanectl: " << TerminalText(reason) << '\n' << usage;
     return kBadUsage;
 }
 
@@ -154,11 +154,11 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     } catch (const UsageError& e) {
         return Usage(err, e.reason, usage);
     } catch (const Refusal& e) {
-        err << "orvanectl: " << e.reason << '\n';
+        err << "orvanectl: " << TerminalText(e.reason) << '\n';
     } catch (const OrvError& e) {
-        err << "orvanectl: " << e.Description() << '\n';
+        err << "orvanectl: " << TerminalText(e.Description()) << '\n';
     } catch (const std::exception& e) {
-        err << "orvanectl: " << e.what() << '\n';
+        err << "orvanectl: " << TerminalText(QString::fromLocal8Bit(e.what())) << '\n';
     }
     return kRefused;
 }

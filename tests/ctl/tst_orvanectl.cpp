@@ -276,6 +276,20 @@ private Q_SLOTS:
                                                                  {"principal", kMe},
                                                                  {"status", "Allow"}}}));
         }
+        {
+            // A name's control characters reach the terminal escaped, as in the JSON.
+            const QString name = u"Do\x1b]0;x\acs\r\n\u009b2J"_s;
+            CTL_OK(hostile, app, "folders", "add", name, "/tmp");
+            CTL_OK(list, app, "folders", "list");
+            QVERIFY2(list.out.contains(u"Do\\x1b]0;x\\x07cs\\r\\n\\u009b2J"_s),
+                     qPrintable(list.out));
+            QVERIFY2(!hostile.out.contains(u'\x1b') && !list.out.contains(u'\x1b') &&
+                         !list.out.contains(u'\r') && !list.out.contains(QChar(0x9b)),
+                     qPrintable(list.out));
+            CTL_OK(json, app, "folders", "list", "--json");
+            QVERIFY(json.out.contains(u"Do\\u001b]0;x\\u0007cs\\r\\n"_s));
+            CTL_OK(removed, app, "folders", "remove", name);
+        }
         { CTL_OK(hand, app, "settings", "set", "admin-group", kOtherGroup); }
         {
             CTL_OK(member, app, "launcher-list", "--user", kMe, "--json");
