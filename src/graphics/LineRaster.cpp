@@ -5,9 +5,10 @@
 
 namespace {
 
-// round(t * minor / major) with halves towards zero, for 0 <= t and 0 <= minor <= major.
-long long MinorOffset(long long t, long long minor, long long major) {
-    return (2 * t * minor + major - 1) / (2 * major);
+// round(t * minor / major) for 0 <= t and 0 <= minor <= major, a half rounded down when
+// `halvesUp` is false and up when it is true.
+long long MinorOffset(long long t, long long minor, long long major, bool halvesUp) {
+    return (2 * t * minor + major - (halvesUp ? 0 : 1)) / (2 * major);
 }
 
 } // namespace
@@ -37,9 +38,13 @@ void RasterLine(QImage& image, QPoint from, QPoint to, QRgb colour) {
         first = std::max(first, majorStart - (majorSize - 1));
         last = std::min(last, majorStart);
     }
+    // Halfway between two pixels the smaller coordinate wins, whichever way the line runs:
+    // the offset rounds a half down when it adds to the coordinate and up when it subtracts.
+    const bool halvesUp = minorSign < 0;
     for (long long t = first; t <= last; ++t) {
         const long long major = majorStart + majorSign * t;
-        const long long minor = minorStart + minorSign * MinorOffset(t, minorLength, length);
+        const long long minor =
+            minorStart + minorSign * MinorOffset(t, minorLength, length, halvesUp);
         if (minor < 0 || minor >= minorSize)
             continue;
         const int x = static_cast<int>(xMajor ? major : minor);

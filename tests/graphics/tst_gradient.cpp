@@ -1,5 +1,6 @@
 #include "graphics/LineRaster.h"
 #include "graphics/clsGradient.h"
+#include "platform/Text.h"
 #include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/ScriptedPrompt.h"
@@ -118,8 +119,8 @@ private Q_SLOTS:
         QCOMPARE(gradient.Color2(), stored);
     }
 
-    // Color1 is black and Color2 red 10 x the ramp's length (half the number of points,
-    // rounded), so that line k is red 10 k (all but the ramp's last entry).
+    // Color1 is black and Color2 white, so that the pixels of line k show the ramp's entry k
+    // (the ramp has half as many entries as there are points, rounded).
     void sweepGeometry_data() {
         QTest::addColumn<float>("angle");
         QTest::addColumn<QSize>("size");
@@ -169,6 +170,15 @@ private Q_SLOTS:
         // -0.93) in 4 x 4.
         AddRow("400 square", 400.0f, QSize(4, 4), 22, QLine(0, 5, -5, -1), QLine(10, 5, 5, -1),
                QList<QPoint>{}, QList<int>{});
+        // 3 x 3: turned by 150 degrees to (3.70314, 2.56066) - (-1.70314, -0.56066), flat,
+        // moving up from y + 3.56: line k is (4, 6 - k) - (-2, 3 - k), slope one half. Column
+        // 1 is 3 steps along it, 1.5 rows up: halfway, so the smaller row 4 - k is painted,
+        // whichever end the line starts from. 15 points: 7 lines, a ramp of 8.
+        AddRow(
+            "60 small square, halfway between rows", 60.0f, QSize(3, 3), 15, QLine(4, 6, -2, 3),
+            QLine(4, 0, -2, -3),
+            QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}},
+            QList<int>{4, 4, 5, 3, 3, 4, 2, 2, 3});
     }
     void sweepGeometry() {
         QFETCH(float, angle);
@@ -180,8 +190,10 @@ private Q_SLOTS:
         QFETCH(QList<int>, lineOfPixel);
         clsGradient gradient(prompt);
         gradient.SetAngle(angle);
-        gradient.SetColor1(0);
-        gradient.SetColor2(10 * ((points + 1) / 2));
+        gradient.SetColor1(0x000000);
+        gradient.SetColor2(0xFFFFFF);
+        QList<ColorRef> ramp;
+        gradient.BlendColors(0x000000, 0xFFFFFF, RoundHalfEven(points / 2.0), ramp);
 
         const QList<QPoint> sweep = gradient.SweepPoints(size.width(), size.height());
         QCOMPARE(sweep.size(), points);
@@ -192,7 +204,7 @@ private Q_SLOTS:
         QImage device = Filled(size, qRgb(255, 0, 255), QImage::Format_ARGB32_Premultiplied);
         QCOMPARE(gradient.DrawGradient(device, size.width(), size.height()), long(2 * lines));
         for (qsizetype i = 0; i < pixels.size(); ++i)
-            QCOMPARE(qRed(device.pixel(pixels[i])), 10 * lineOfPixel[i]);
+            QCOMPARE(device.pixel(pixels[i]), FromColorRef(ramp.at(lineOfPixel[i])));
         QImage surface = Filled(size, qRgb(255, 0, 255));
         QVERIFY(gradient.Draw(surface));
         QCOMPARE(surface, device.convertToFormat(QImage::Format_RGB32));
@@ -200,13 +212,20 @@ private Q_SLOTS:
     }
 
     // One pixel per step along the longer axis, the end pixel left out, halfway cases on the
-    // start's side, pixels outside the image skipped.
+    // smaller coordinate's side whichever way the line runs, pixels outside the image skipped.
     void rasterLine_data() {
         QTest::addColumn<QLine>("line");
         QTest::addColumn<QList<QPoint>>("painted");
         AddRow("flat", QLine(0, 0, 4, 1), QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {3, 1}});
-        AddRow("flat backwards", QLine(4, 1, 0, 0), QList<QPoint>{{4, 1}, {3, 1}, {2, 1}, {1, 0}});
+        AddRow("flat backwards", QLine(4, 1, 0, 0), QList<QPoint>{{4, 1}, {3, 1}, {2, 0}, {1, 0}});
+        AddRow("slope one half", QLine(0, 0, 4, 2), QList<QPoint>{{0, 0}, {1, 0}, {2, 1}, {3, 1}});
+        AddRow("slope one half backwards", QLine(4, 2, 0, 0),
+               QList<QPoint>{{4, 2}, {3, 1}, {2, 1}, {1, 0}});
+        AddRow("slope one half falling", QLine(0, 2, 4, 0),
+               QList<QPoint>{{0, 2}, {1, 1}, {2, 1}, {3, 0}});
         AddRow("steep", QLine(1, 0, 0, 3), QList<QPoint>{{1, 0}, {1, 1}, {0, 2}});
+        AddRow("steep halfway backwards", QLine(1, 4, 0, 0),
+               QList<QPoint>{{1, 4}, {1, 3}, {0, 2}, {0, 1}});
         AddRow("diagonal", QLine(0, 0, 3, 3), QList<QPoint>{{0, 0}, {1, 1}, {2, 2}});
         AddRow("clipped", QLine(-2, 1, 9, 1),
                QList<QPoint>{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}});
@@ -215,7 +234,7 @@ private Q_SLOTS:
     void rasterLine() {
         QFETCH(QLine, line);
         QFETCH(QList<QPoint>, painted);
-        QImage image = Filled(QSize(5, 4), qRgb(255, 255, 255));
+        QImage image = Filled(QSize(5, 5), qRgb(255, 255, 255));
         RasterLine(image, line.p1(), line.p2(), qRgb(0, 0, 0));
         QList<QPoint> black;
         for (int x = 0; x < image.width(); ++x)
