@@ -156,10 +156,13 @@ void clsGradient::SetAngle(float value) {
     mAngle = angle >= 0 && angle < 360 ? angle : 0;
 }
 
-void clsGradient::RotatePoint(const PointF& centre, PointF& point, float angle) {
-    const float radians = static_cast<float>(angle * 0.017453292519943278);
-    const float dx = point.X - centre.X;
-    const float dy = point.Y - centre.Y;
+void clsGradient::RotatePoint(const PointF& centre, PointF& point, double angle) {
+    // Only the angle in radians and the turned point are singles: the sine and cosine of that
+    // single, and the sums, are taken in double. Single-precision sin and cos move a 45-degree
+    // sweep off its diagonal.
+    const double radians = static_cast<float>(angle * 0.017453292519943278);
+    const double dx = double(point.X) - centre.X;
+    const double dy = double(point.Y) - centre.Y;
     const double s = std::sin(radians);
     const double c = std::cos(radians);
     point.X = static_cast<float>(dy * s + dx * c + centre.X);
@@ -180,14 +183,16 @@ QList<QPoint> clsGradient::SweepPoints(long width, long height) const {
     const double radius = (std::sqrt(m * m + m * m) + 2) / 2;
     PointF p0{static_cast<float>(centre.X - radius), centre.Y};
     PointF p1{static_cast<float>(centre.X + radius), centre.Y};
-    const float turned = mAngle + 90;
-    const float across = turned - 360 * std::floor(turned / 360);
+    const double turned = double(mAngle) + 90;
+    const double across = turned - 360 * std::floor(turned / 360);
     RotatePoint(centre, p0, across);
     RotatePoint(centre, p1, across);
 
     // The first line sits just outside one edge; each step moves it a pixel towards the
-    // opposite edge. A steep line moves sideways, a flat one up or down.
-    const bool steep = std::fabs(p0.Y - p1.Y) >= std::fabs(p0.X - p1.X);
+    // opposite edge. A steep line moves sideways, a flat one up or down. The differences are
+    // taken in double: in single precision a diagonal a hair flat rounds to a tie, and a tie
+    // counts as steep.
+    const bool steep = std::fabs(double(p0.Y) - p1.Y) >= std::fabs(double(p0.X) - p1.X);
     const double maxX = std::max(p0.X, p1.X), minX = std::min(p0.X, p1.X);
     const double maxY = std::max(p0.Y, p1.Y), minY = std::min(p0.Y, p1.Y);
     double offX = 0, offY = 0;

@@ -53,7 +53,7 @@ private:
 
     // Draws the sweep onto `device`; the number of line ends consumed, 0 when none was drawn.
     long DrawGradient(QImage& device, long width, long height);
-    static void RotatePoint(const PointF& centre, PointF& point, float angle);
+    static void RotatePoint(const PointF& centre, PointF& point, double angle);
     static double SafeDiv(double a, double b);
     static ColorRef Resolve(qint32 value);
 

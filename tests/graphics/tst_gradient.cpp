@@ -31,6 +31,15 @@ class tst_gradient : public QObject {
         return QLine(points[2 * k], points[2 * k + 1]);
     }
 
+    // Every pixel of a surface, row by row from the top.
+    static QList<QPoint> EveryPixel(QSize size) {
+        QList<QPoint> pixels;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                pixels.append({x, y});
+        return pixels;
+    }
+
     static QImage Filled(QSize size, QRgb colour, QImage::Format format = QImage::Format_RGB32) {
         QImage image(size, format);
         image.fill(colour);
@@ -170,15 +179,30 @@ private Q_SLOTS:
         // -0.93) in 4 x 4.
         AddRow("400 square", 400.0f, QSize(4, 4), 22, QLine(0, 5, -5, -1), QLine(10, 5, 5, -1),
                QList<QPoint>{}, QList<int>{});
+        // The default 315 turned by 45 degrees: (-0.7071067, 4.7071066) to (4.7071071,
+        // -0.7071069). |dY| falls 2.4e-7 short of |dX|: flat, moving down from y - 4.71, so
+        // line k is (-1, k) - (5, k - 5). Single-precision differences round both to 5.414214,
+        // a tie that would count as steep and shift every pixel by one line. Rows from the top.
+        AddRow("315 default square, a near tie is flat", 315.0f, QSize(4, 4), 22,
+               QLine(-1, 0, 5, -5), QLine(-1, 10, 5, 5), EveryPixel(QSize(4, 4)),
+               QList<int>{1, 2, 3, 3, 2, 3, 4, 4, 3, 4, 5, 5, 4, 5, 6, 6});
+        // 300 x 200: centre (150, 100), radius 213.13, turned by 135 degrees to (300.70712,
+        // 250.70711) - (-0.70712, -50.70712). The sine and cosine of the single-precision
+        // 2.3561945 in double make |dY| 1.9e-5 shorter than |dX|: flat, moving up from y +
+        // 250.71. Line k runs from (301, 501 - k) to (-1, 200 - k): 302 columns, 301 rows, so
+        // column x is 501 - k - round((301 - x) * 301 / 302), and column 150 lies exactly
+        // halfway (150.5): the smaller row, 350 - k, is painted.
+        const QList<QPoint> samples45{{0, 0},   {299, 199}, {0, 199},   {299, 0},
+                                      {60, 40}, {149, 100}, {150, 100}, {151, 100}};
+        AddRow("45 oblong, a near tie is flat", 45.0f, QSize(300, 200), 1005,
+               QLine(301, 501, -1, 200), QLine(301, 0, -1, -301), samples45,
+               QList<int>{201, 300, 2, 499, 221, 250, 250, 251});
         // 3 x 3: turned by 150 degrees to (3.70314, 2.56066) - (-1.70314, -0.56066), flat,
         // moving up from y + 3.56: line k is (4, 6 - k) - (-2, 3 - k), slope one half. Column
         // 1 is 3 steps along it, 1.5 rows up: halfway, so the smaller row 4 - k is painted,
-        // whichever end the line starts from. 15 points: 7 lines, a ramp of 8.
-        AddRow(
-            "60 small square, halfway between rows", 60.0f, QSize(3, 3), 15, QLine(4, 6, -2, 3),
-            QLine(4, 0, -2, -3),
-            QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}},
-            QList<int>{4, 4, 5, 3, 3, 4, 2, 2, 3});
+        // whichever end the line starts from. 15 points: 7 lines, a ramp of 8. Rows from the top.
+        AddRow("60 small square, halfway between rows", 60.0f, QSize(3, 3), 15, QLine(4, 6, -2, 3),
+               QLine(4, 0, -2, -3), EveryPixel(QSize(3, 3)), QList<int>{4, 4, 5, 3, 3, 4, 2, 2, 3});
     }
     void sweepGeometry() {
         QFETCH(float, angle);
@@ -323,7 +347,7 @@ private Q_SLOTS:
         clsGradient gradient(prompt);
         for (const float angle : {0, 45, 90, 135, 180, 225, 270, 315, 400})
             for (const auto& [shape, size] :
-                 {std::pair{"square", QSize(160, 160)}, std::pair{"oblong", QSize(260, 110)}}) {
+                 {std::pair{"square", QSize(160, 160)}, std::pair{"oblong", QSize(300, 200)}}) {
                 QWidget surface;
                 surface.resize(size);
                 gradient.SetAngle(angle);
