@@ -152,6 +152,11 @@ QString RefusedHeaderText(const MailMessage& mail) {
     return RefusedAddress(QStringLiteral("The support address"), mail.to);
 }
 
+qsizetype DotStuffedSize(const QByteArray& message) {
+    // A composed message begins with a header, never with a dot.
+    return message.size() + message.count("\r\n.");
+}
+
 QByteArray MailDate(const QDateTime& date) {
     static const char* const days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",

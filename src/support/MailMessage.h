@@ -27,5 +27,9 @@ QString RefusedHeaderText(const MailMessage& mail);
 // be empty.
 QByteArray ComposeMessage(const MailMessage& mail, const QDateTime& date, const QString& idDomain);
 
+// The bytes SMTP carries for a composed `message`: the transport doubles the dot that begins
+// a line, so each line beginning with a dot counts one more.
+qsizetype DotStuffedSize(const QByteArray& message);
+
 // "Sat, 05 Dec 2026 22:47:49 +0100", in English whatever the locale.
 QByteArray MailDate(const QDateTime& date);

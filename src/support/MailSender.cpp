@@ -20,6 +20,8 @@ QString MessageIdDomain() {
 struct Upload {
     QByteArray data;
     qsizetype offset = 0;
+    // What libcurl really sends and counts as uploaded: the data with its dots doubled.
+    qsizetype sentTotal = 0;
     int percent = 1;
     std::atomic<bool>* abort = nullptr;
     MailSender* sender = nullptr;
@@ -37,12 +39,14 @@ size_t ReadBody(char* buffer, size_t size, size_t count, void* user) {
     return size_t(length);
 }
 
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t ulTotal, curl_off_t ulNow) {
+// libcurl's upload total is the size it was given, but the count it reports grows with the
+// dot-stuffed bytes it writes: the share is taken of the stuffed size, so it ends at 100.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulNow) {
     auto* upload = static_cast<Upload*>(user);
     if (upload->abort->load())
         return 1;
-    if (ulTotal > 0) {
-        const int percent = int(ulNow * 100 / ulTotal);
+    if (upload->sentTotal > 0) {
+        const int percent = int(ulNow * 100 / upload->sentTotal);
         if (percent > upload->percent) {
             upload->percent = percent;
             QMetaObject::invokeMethod(
@@ -126,6 +130,7 @@ void MailSender::Transfer(const CurlLibrary* api, QByteArray url, int security, 
                           QByteArray message) {
     Upload upload;
     upload.data = std::move(message);
+    upload.sentTotal = DotStuffedSize(upload.data);
     upload.abort = &mAbort;
     upload.sender = this;
     char errorText[CURL_ERROR_SIZE] = {};

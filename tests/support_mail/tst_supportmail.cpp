@@ -110,6 +110,10 @@ private Q_SLOTS:
                QByteArray("Trailing blanks stay  \r\n"));
         AddRow("line longer than SMTP carries", "long@example.test", "", "Long line",
                QString(1200, 'x') + "\n.\n", QByteArray());
+        // Each line that begins with a dot travels with one more: the progress still ends at
+        // 100.
+        AddRow("many lines beginning with a dot", "dots@example.test", "", "Dots",
+               QString(".\n..\n.x\n").repeated(40), QByteArray(".\r\n..\r\n.x\r\n").repeated(40));
         AddRow("empty fields", "empty@example.test", "", "", "", QByteArray());
     }
     void sentMessageArrivesWhole() {
