@@ -177,16 +177,16 @@ void MailSender::Transfer(const CurlLibrary* api, QByteArray url, int security, 
 
     if (mAbort)
         return; // nobody listens any more
+    // A server that refused speaks for itself; libcurl's summary of the same refusal ("Login
+    // denied", "Weird server reply") would only blur its words.
     QString explanation;
-    if (result != CURLE_OK) {
-        const QString curlText =
-            QString::fromUtf8(*errorText ? errorText : api->easy_strerror(result));
-        explanation = upload.refusal.isEmpty()
-                          ? QStringLiteral("Sending through %1 failed: %2")
-                                .arg(QString::fromUtf8(url), curlText)
-                          : QStringLiteral("The mail server answered: %1 (%2)")
-                                .arg(QString::fromUtf8(upload.refusal), curlText);
-    }
+    if (result != CURLE_OK && !upload.refusal.isEmpty())
+        explanation = QString::fromUtf8(upload.refusal);
+    else if (result != CURLE_OK)
+        explanation =
+            QStringLiteral("Sending through %1 failed: %2")
+                .arg(QString::fromUtf8(url),
+                     QString::fromUtf8(*errorText ? errorText : api->easy_strerror(result)));
     QMetaObject::invokeMethod(
         this,
         [this, ok = result == CURLE_OK, explanation] {

@@ -7,12 +7,14 @@
 #include <QTest>
 
 SmtpTestServer::SmtpTestServer(const QStringList& refused, const QString& user,
-                               const QString& password) {
+                               const QString& password, const QStringList& refusedAfterData) {
     QStringList arguments{qEnvironmentVariable("ORV_SOURCE_DIR") +
                               QStringLiteral("/scripts/smtp-test-server"),
                           mFolder.path()};
     for (const QString& address : refused)
         arguments << QStringLiteral("--refuse") << address;
+    for (const QString& address : refusedAfterData)
+        arguments << QStringLiteral("--refuse-after-data") << address;
     if (!user.isEmpty())
         arguments << QStringLiteral("--user") << user << QStringLiteral("--password") << password;
     // Debian's Python has python3-aiosmtpd; another python3 may come first on PATH.

@@ -6,12 +6,13 @@
 #include <QTemporaryDir>
 
 // The loopback SMTP server of scripts/smtp-test-server, run by Debian's own Python for as long
-// as the object lives. Recipients in `refused` get a 550 reply; `user` and `password`, when
-// given, are the only login it accepts.
+// as the object lives. Recipients in `refused` get a 550 reply; a message to one in
+// `refusedAfterData` is refused with a 554 reply once its data is in. `user` and `password`,
+// when given, are the only login it accepts.
 class SmtpTestServer {
 public:
     explicit SmtpTestServer(const QStringList& refused = {}, const QString& user = {},
-                            const QString& password = {});
+                            const QString& password = {}, const QStringList& refusedAfterData = {});
     ~SmtpTestServer();
 
     // Empty when the server is listening, else why it is not.

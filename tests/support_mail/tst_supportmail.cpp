@@ -23,6 +23,7 @@ namespace {
 const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
 const QString kSupport = QStringLiteral("support@example.test");
 const QString kRefused = QStringLiteral("nobody@example.test");
+const QString kRefusedAfterData = QStringLiteral("strict@example.test");
 
 void Set(TestContext& t, const QString& name, const QString& value) {
     t.ctx.registry->SetValue(kRoot, RegistryStore::kSettingsKey, name, value);
@@ -64,7 +65,8 @@ class tst_supportmail : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        server = std::make_unique<SmtpTestServer>(QStringList{kRefused}, "mailer", "s3cret pw");
+        server = std::make_unique<SmtpTestServer>(QStringList{kRefused}, "mailer", "s3cret pw",
+                                                  QStringList{kRefusedAfterData});
         QVERIFY2(server->Error().isEmpty(), qPrintable(server->Error()));
     }
     void cleanupTestCase() { server.reset(); }
@@ -182,32 +184,38 @@ private Q_SLOTS:
     }
 
     // Whatever stops the mail, the user reads two boxes, the second with the reason in the
-    // server's or libcurl's words, and keeps his fields for another try.
+    // server's or libcurl's words, and keeps his fields for another try. A server's refusal
+    // is quoted alone, with nothing of libcurl's after it.
     void failureShowsTwoBoxesAndKeepsFields_data() {
         QTest::addColumn<QStringList>("settings"); // name=value pairs over the working ones
         QTest::addColumn<QString>("reason");       // in the second box
+        QTest::addColumn<bool>("whole");           // the reason is all the second box says
         QTest::addColumn<bool>("reachesServer");
         AddRow("recipient refused", QStringList{"SupportAddress=" + kRefused},
-               "The mail server answered: 550 5.1.1 <nobody@example.test>: Recipient address "
-               "rejected: no such mailbox here",
-               true);
+               "550 5.1.1 <nobody@example.test>: Recipient address rejected: no such mailbox here",
+               true, true);
+        // libcurl sums up a refusal after the data as "Weird server reply".
+        AddRow("message refused after its data", QStringList{"SupportAddress=" + kRefusedAfterData},
+               "554 5.7.1 Message refused: the content breaks this site's policy", true, true);
         AddRow("wrong password", QStringList{"MailUser=mailer", "MailPasswordFile=%pw"},
-               "The mail server answered: 535 5.7.8", true);
-        AddRow("STARTTLS not offered", QStringList{"MailSecurity=starttls"}, "STARTTLS", true);
+               "535 5.7.8 Authentication credentials invalid", true, true);
+        AddRow("STARTTLS not offered", QStringList{"MailSecurity=starttls"}, "STARTTLS", false,
+               true);
         AddRow("fresh install", QStringList{"MailServer=", "MailPort=", "SupportAddress="},
-               "No mail server configured", false);
+               "No mail server configured", false, false);
         AddRow("no support address", QStringList{"SupportAddress="},
-               "No support address configured", false);
-        AddRow("port not a number", QStringList{"MailPort=25x"}, "\"MailPort\" in ", false);
+               "No support address configured", false, false);
+        AddRow("port not a number", QStringList{"MailPort=25x"}, "\"MailPort\" in ", false, false);
         AddRow("unknown security", QStringList{"MailSecurity=tls"},
-               "must be none, starttls or smtps", false);
+               "must be none, starttls or smtps", false, false);
         AddRow("password file missing",
                QStringList{"MailUser=mailer", "MailPasswordFile=/nonexistent/pw"},
-               "The mail password file /nonexistent/pw cannot be read", false);
+               "The mail password file /nonexistent/pw cannot be read", false, false);
     }
     void failureShowsTwoBoxesAndKeepsFields() {
         QFETCH(QStringList, settings);
         QFETCH(QString, reason);
+        QFETCH(bool, whole);
         QFETCH(bool, reachesServer);
         auto t = MailContext(server->Port());
         const QString passwordFile = t->dir.filePath("password");
@@ -226,6 +234,8 @@ private Q_SLOTS:
         const QStringList boxes = Messages(*t->prompt);
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes.at(0), QStringLiteral("Failed to send, error follows|Error|Critical"));
+        if (whole)
+            QCOMPARE(boxes.at(1), reason + "|Error|Critical");
         QVERIFY2(boxes.at(1).contains(reason), qPrintable(boxes.at(1)));
         QVERIFY(boxes.at(1).endsWith("|Error|Critical"));
         QVERIFY(window.isVisible());
