@@ -1,5 +1,6 @@
 #include "platform/ShellDesktopEntry.h"
 
+#include "platform/BrokenPipes.h"
 #include "platform/DesktopExecLine.h"
 #include "platform/GioLibrary.h"
 #include "platform/OrvError.h"
@@ -184,8 +185,9 @@ AppInfo Load(const QString& entry, bool files) {
 
 // Runs in the child between fork and exec, where only async-signal-safe calls are allowed. The
 // directory was checked before the launch; should it vanish in between, the child ends.
-void EnterStartIn(gpointer directory) {
-    if (chdir(static_cast<const char*>(directory)) != 0)
+void PrepareChild(gpointer directory) {
+    RestoreBrokenPipesInChild();
+    if (directory != nullptr && chdir(static_cast<const char*>(directory)) != 0)
         _exit(127);
 }
 
@@ -238,8 +240,9 @@ void Launch(const QString& entry, const QStringList& arguments, const QString& s
     const QByteArray directory = QFile::encodeName(startIn);
     GError* rawError = nullptr;
     const bool started = gio.desktop_app_info_launch_uris_as_manager(
-        app.get(), list, nullptr, G_SPAWN_SEARCH_PATH, startIn.isEmpty() ? nullptr : EnterStartIn,
-        const_cast<char*>(directory.constData()), nullptr, nullptr, &rawError);
+        app.get(), list, nullptr, G_SPAWN_SEARCH_PATH, PrepareChild,
+        startIn.isEmpty() ? nullptr : const_cast<char*>(directory.constData()), nullptr, nullptr,
+        &rawError);
     g_list_free(list);
     if (!started) {
         const std::unique_ptr<GError, ErrorFree> error(rawError);

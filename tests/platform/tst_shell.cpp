@@ -1,3 +1,4 @@
+#include "platform/BrokenPipes.h"
 #include "platform/OrvError.h"
 #include "platform/Shell.h"
 #include "platform/ShellDesktopEntry.h"
@@ -9,6 +10,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -67,6 +69,7 @@ class tst_shell : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
+        IgnoreBrokenPipes(); // as every program does first
         QVERIFY(mRoot.isValid());
         // Before GIO's first use: it reads the applications folders once.
         qputenv("XDG_DATA_HOME", QFile::encodeName(DataHome()));
@@ -196,6 +199,36 @@ private Q_SLOTS:
         for (QString& line : lines)
             line = Expand(line, dir);
         QCOMPARE(ProbeLines(dir + "/out.txt"), lines);
+    }
+
+    // The launcher ignores SIGPIPE; what it starts gets the default back (an ignored signal
+    // stays ignored across exec, and "yes | head" in a started script would then never end).
+    void startedProgramsGetBrokenPipesBack_data() {
+        QTest::addColumn<bool>("entry");
+        AddRow("program", false);
+        AddRow("desktop entry", true);
+    }
+    void startedProgramsGetBrokenPipesBack() {
+        QFETCH(bool, entry);
+        const QString dir = NewRunDir();
+        // Written aside and renamed, so that the file is whole once it is there.
+        const QString command = "grep SigIgn /proc/self/status > " + dir + "/out.tmp && mv " + dir +
+                                "/out.tmp " + dir + "/out.txt";
+        DesktopShell shell;
+        if (entry) {
+            Write(dir + "/sig.desktop",
+                  ("[Desktop Entry]\nType=Application\nName=S\nExec=sh -c \"" + command + "\"\n")
+                      .toUtf8());
+            shell.Execute(dir + "/sig.desktop", QString(), dir);
+        } else {
+            shell.Execute("/bin/sh", "-c \"" + command + "\"", dir);
+        }
+        const QStringList lines = ProbeLines(dir + "/out.txt");
+        QCOMPARE(lines.size(), 1);
+        bool ok = false;
+        const qulonglong ignored = lines.first().section(u'\t', 1).trimmed().toULongLong(&ok, 16);
+        QVERIFY2(ok, qPrintable(lines.first()));
+        QCOMPARE(ignored & (1ULL << (SIGPIPE - 1)), 0ULL);
     }
 
     // A bare desktop-file id is looked up in the applications folders, as menus find entries.

@@ -2,6 +2,7 @@
 // from the embedded SQLite file to a shared PostgreSQL server or back. FROM and TO are each a
 // catalogue file or a postgresql:// address; a server's password comes from libpq's password
 // file (~/.pgpass or PGPASSFILE).
+#include "platform/BrokenPipes.h"
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
 
@@ -28,6 +29,7 @@ int Usage() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    IgnoreBrokenPipes();
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 3)
