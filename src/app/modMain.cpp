@@ -90,8 +90,10 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
     AskFirstRunSettings(ctx, hooks);
     splash->ChangeImages(3);
 
-    ctx.gUserName = GetLoggedOnUser(ctx);
+    // The rules know the user by the directory's name for him, whatever form the logon took
+    // ("kim@CORP.EXAMPLE", "CORP\\kim"): his own rules must apply to him.
     const QString domain = GetDomain(ctx);
+    ctx.gUserName = ctx.directory->GetAccountName(domain, GetLoggedOnUser(ctx), false);
     ctx.gUserSid = ctx.directory->GetAccountSid(domain, ctx.gUserName.toString(), false);
     ctx.gIsAdmin = IsAdministrator(ctx);
     splash->ChangeImages(4);

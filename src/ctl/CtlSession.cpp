@@ -35,7 +35,10 @@ QString CtlSession::AdminGroup() {
 }
 
 QString CtlSession::CallerName() {
-    return mCtx.account->LogonName();
+    // As the launcher names him: the directory's name for the account of the process.
+    if (mCallerName.isEmpty())
+        mCallerName = Directory().GetAccountName(Domain(), mCtx.account->LogonName(), false);
+    return mCallerName;
 }
 
 bool CtlSession::CallerIsAdministrator() {
@@ -66,8 +69,8 @@ void CtlSession::RequireAdministrator() {
 }
 
 void CtlSession::ActAs(const QString& user) {
-    mCtx.gUserName = user;
-    mCtx.gUserSid = Directory().GetAccountSid(Domain(), user, false);
+    mCtx.gUserName = Directory().GetAccountName(Domain(), user, false);
+    mCtx.gUserSid = Directory().GetAccountSid(Domain(), mCtx.gUserName.toString(), false);
     mCtx.gIsAdmin = modMain::IsAdministrator(mCtx);
     mCtx.permissions = std::make_unique<PermissionSet>();
     modMain::LoadPermissions(mCtx);

@@ -18,7 +18,7 @@ public:
     QString Domain();
     QString AdminGroup();
 
-    // The OS account running the command.
+    // The OS account running the command, by the directory's name for it.
     QString CallerName();
     // Root, or a member of the administrators' group as the launcher decides at start-up.
     bool CallerIsAdministrator();
@@ -31,4 +31,5 @@ public:
 
 private:
     AppContext mCtx;
+    QString mCallerName;
 };

@@ -162,9 +162,11 @@ CtlResult SettingsSet(CtlSession& s, const CtlArgs& a) {
     const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
     if (!s.Registry().CreateKey(root, RegistryStore::kSettingsKey) ||
         !s.Registry().SetValue(root, RegistryStore::kSettingsKey, valueName, value))
-        throw Refusal{QStringLiteral("the settings file %1 cannot be written by %2: only root "
-                                     "may change the machine-wide settings")
-                          .arg(s.Registry().File(), s.CallerName())};
+        throw Refusal{QStringLiteral("the settings file %1 cannot be written by %2: only %3 may "
+                                     "change it")
+                          .arg(s.Registry().File(), s.CallerName(),
+                               s.Registry().IsPersonal() ? QStringLiteral("its owner")
+                                                         : QStringLiteral("root"))};
     return {QJsonObject{{QStringLiteral("ok"), true},
                         {QStringLiteral("file"), s.Registry().File()},
                         {a.words.at(0), value}},

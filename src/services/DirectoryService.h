@@ -14,7 +14,9 @@ struct DirectoryAccount {
 // accounts are one backend, an LDAP / Active Directory domain another. The trailing flag of
 // each call is kept for the callers' sake and means nothing to the backends. Lists are walked
 // from 1 with Item() and Count() (platform/Text.h). A directory that cannot be asked throws
-// OrvError with a text that names the domain and the cause.
+// OrvError with a text that names the domain and the cause. An account is the one whose name
+// equals the name asked exactly (blanks count), else the only one that differs from it in
+// letter case alone; never a guess among several.
 class DirectoryService {
 public:
     virtual ~DirectoryService() = default;
@@ -28,4 +30,9 @@ public:
     virtual QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) = 0;
     // The same string for the same account every time.
     virtual QString GetAccountSid(const QString& domain, const QString& account, bool flag) = 0;
+    // The name by which the directory, and so the catalogue's rules, know the user who logged
+    // on as `logonName` ("kim@CORP.EXAMPLE", "CORP\\kim" or "KIM" are "kim" where the directory
+    // spells him so). Throws OrvError when the directory knows no such user, or when several
+    // accounts differ from the name only in letter case and none is spelled exactly so.
+    virtual QString GetAccountName(const QString& domain, const QString& logonName, bool flag) = 0;
 };

@@ -62,3 +62,8 @@ QStringList DomainDirectory::GetUserGroups(const QString& domain, const QString&
 QString DomainDirectory::GetAccountSid(const QString& domain, const QString& account, bool flag) {
     return Backend(domain).GetAccountSid(domain, account, flag);
 }
+
+QString DomainDirectory::GetAccountName(const QString& domain, const QString& logonName,
+                                        bool flag) {
+    return Backend(domain).GetAccountName(domain, logonName, flag);
+}

@@ -2,9 +2,11 @@
 
 #include "platform/OrvError.h"
 #include "platform/SmallFile.h"
+#include "services/LdapCertificate.h"
 #include "services/LdapLibrary.h"
 
 #include <QFile>
+#include <QUrl>
 #include <memory>
 #include <sys/time.h>
 
@@ -131,16 +133,66 @@ QStringList LdapConnection::Uris() const {
     return uris;
 }
 
-void LdapConnection::Fail(const QString& what, int code, const QString& server) const {
+void LdapConnection::Fail(const QString& what, int code, const QString& server,
+                          const QString& advice) const {
     throw OrvError(
         1722,
-        QStringLiteral("The directory of the domain \"%1\" at %2 %3: %4. Check that the server "
-                       "is running and reachable, and the directory settings (LdapUri, "
-                       "LdapBindDn, LdapPasswordFile, LdapTls) in the machine-wide settings.")
+        QStringLiteral("The directory of the domain \"%1\" at %2 %3: %4. %5")
             .arg(mSettings.domain,
                  server.isEmpty() ? QStringLiteral("(no server found in DNS)") : server, what,
-                 code == 0 ? QStringLiteral("no server") : ErrorText(code)),
+                 code == 0 ? QStringLiteral("no server") : ErrorText(code),
+                 advice.isEmpty()
+                     ? QStringLiteral("Check that the server is running and reachable, and the "
+                                      "directory settings (LdapUri, LdapBindDn, LdapPasswordFile, "
+                                      "LdapTls) in %1.")
+                           .arg(mSettings.settingsFile)
+                     : advice),
         kSource);
+}
+
+bool LdapConnection::UsesTls(const QString& uri) const {
+    return uri.startsWith(QLatin1String("ldaps://"), Qt::CaseInsensitive) || mSettings.startTls;
+}
+
+LDAP* LdapConnection::Open(const QString& uri, int requireCertificate) const {
+    LDAP* ld = nullptr;
+    if (Api().ldap_initialize(&ld, uri.toUtf8().constData()) != LDAP_SUCCESS)
+        return nullptr;
+    const int version = LDAP_VERSION3;
+    timeval timeout{mSettings.timeoutSeconds, 0};
+    Api().ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
+    Api().ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+    Api().ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+    Api().ldap_set_option(ld, LDAP_OPT_TIMEOUT, &timeout);
+    if (UsesTls(uri)) {
+        const int server = 0;
+        Api().ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &requireCertificate);
+        if (!mSettings.caFile.isEmpty())
+            Api().ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE,
+                                  QFile::encodeName(mSettings.caFile).constData());
+        Api().ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &server);
+    }
+    return ld;
+}
+
+int LdapConnection::StartSession(LDAP* ld, const QString& uri) const {
+    if (uri.startsWith(QLatin1String("ldaps://"), Qt::CaseInsensitive))
+        return Api().ldap_connect(ld);
+    return mSettings.startTls ? Api().ldap_start_tls_s(ld, nullptr, nullptr) : LDAP_SUCCESS;
+}
+
+QString LdapConnection::CertificateProblemAt(const QString& uri) const {
+    // A second session that takes any certificate, only to read the server's and say what is
+    // wrong with it: it ends before a bind, so nothing but the TLS handshake crosses it.
+    const Handle ld(Open(uri, LDAP_OPT_X_TLS_ALLOW));
+    if (!ld || StartSession(ld.get(), uri) != LDAP_SUCCESS)
+        return {};
+    berval der{0, nullptr};
+    if (Api().ldap_get_option(ld.get(), LDAP_OPT_X_TLS_PEERCERT, &der) != LDAP_OPT_SUCCESS)
+        return {};
+    const QByteArray bytes(der.bv_val, static_cast<qsizetype>(der.bv_len));
+    Api().ber_memfree(der.bv_val);
+    return CertificateProblem(bytes, mSettings.caFile, QUrl(uri).host());
 }
 
 void LdapConnection::Connect() {
@@ -150,45 +202,22 @@ void LdapConnection::Connect() {
     if (uris.isEmpty())
         Fail(QStringLiteral("cannot be found"), 0, {});
 
-    const int version = LDAP_VERSION3;
-    timeval timeout{mSettings.timeoutSeconds, 0};
     int lastCode = LDAP_SERVER_DOWN;
     QString lastServer;
     QString lastWhat = QStringLiteral("cannot be reached");
+    QString lastAdvice;
     for (const QString& uri : uris) {
-        LDAP* raw = nullptr;
         lastServer = uri;
-        int rc = Api().ldap_initialize(&raw, uri.toUtf8().constData());
-        Handle handle(raw); // unbound on every way out, a throwing bind included
-        LDAP* ld = raw;
-        if (rc != LDAP_SUCCESS) {
-            lastCode = rc;
+        lastAdvice.clear();
+        // The server's certificate is always checked, against the given CAs if any.
+        Handle handle(Open(uri, LDAP_OPT_X_TLS_DEMAND)); // unbound on every way out
+        LDAP* ld = handle.get();
+        if (!ld) {
+            lastCode = LDAP_PARAM_ERROR;
             lastWhat = QStringLiteral("is not a valid server address");
             continue;
         }
-        Api().ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
-        Api().ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-        Api().ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
-        Api().ldap_set_option(ld, LDAP_OPT_TIMEOUT, &timeout);
-        const bool ldaps = uri.startsWith(QLatin1String("ldaps://"), Qt::CaseInsensitive);
-        if (ldaps || mSettings.startTls) {
-            // The server's certificate is always checked, against the given CAs if any.
-            const int demand = LDAP_OPT_X_TLS_DEMAND;
-            const int server = 0;
-            Api().ldap_set_option(ld, LDAP_OPT_X_TLS_REQUIRE_CERT, &demand);
-            if (!mSettings.caFile.isEmpty())
-                Api().ldap_set_option(ld, LDAP_OPT_X_TLS_CACERTFILE,
-                                      QFile::encodeName(mSettings.caFile).constData());
-            Api().ldap_set_option(ld, LDAP_OPT_X_TLS_NEWCTX, &server);
-        }
-
-        rc = LDAP_SUCCESS;
-        if (!ldaps && mSettings.startTls) {
-            rc = Api().ldap_start_tls_s(ld, nullptr, nullptr);
-            if (rc != LDAP_SUCCESS)
-                lastWhat = QStringLiteral("gave no checked TLS session (StartTLS; is the "
-                                          "server's certificate signed by a CA in LdapCaFile?)");
-        }
+        int rc = StartSession(ld, uri);
         if (rc == LDAP_SUCCESS) {
             rc = Bind(ld);
             if (rc != LDAP_SUCCESS)
@@ -200,17 +229,34 @@ void LdapConnection::Connect() {
             mServer = uri;
             return;
         }
+        lastCode = rc;
+        QString certificate;
+        if (UsesTls(uri) && (rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR))
+            certificate = CertificateProblemAt(uri);
+        if (!certificate.isEmpty()) {
+            lastWhat = QStringLiteral("presented a certificate that was not accepted (%1); "
+                                      "nothing was sent to it")
+                           .arg(certificate);
+            lastAdvice =
+                QStringLiteral("Name the CA that signed the server's certificate in the setting "
+                               "LdapCaFile of %1 (now %2), or have the server's certificate "
+                               "renewed for the name %3.")
+                    .arg(mSettings.settingsFile,
+                         mSettings.caFile.isEmpty() ? QStringLiteral("the system's CAs")
+                                                    : mSettings.caFile,
+                         QUrl(uri).host());
+            continue;
+        }
         if (rc == LDAP_SERVER_DOWN || rc == LDAP_TIMEOUT || rc == LDAP_CONNECT_ERROR)
             lastWhat = rc == LDAP_TIMEOUT ? QStringLiteral("did not answer in time")
                                           : QStringLiteral("cannot be reached");
-        lastCode = rc;
         if (const QString diagnostic = Diagnostic(ld); !diagnostic.isEmpty())
             lastWhat += QStringLiteral(" (%1)").arg(diagnostic);
         // A refused bind is the same everywhere: do not try the other servers with it.
         if (rc == LDAP_INVALID_CREDENTIALS)
             break;
     }
-    Fail(lastWhat, lastCode, lastServer);
+    Fail(lastWhat, lastCode, lastServer, lastAdvice);
 }
 
 QByteArray LdapConnection::BindPassword() const {
@@ -260,7 +306,31 @@ int LdapConnection::Bind(LDAP* ld) const {
 QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope scope,
                                                     const QByteArray& filter,
                                                     const QStringList& attributes) {
+    // A connection kept from an earlier call may have been dropped meanwhile (an idle timeout,
+    // a restarted server): it is opened again once and the search asked again. Searches only
+    // read, so asking twice changes nothing.
+    const bool kept = mLd != nullptr;
     Connect();
+    QList<Entry> entries;
+    int code = SearchOnce(base, scope, filter, attributes, entries);
+    if (code != LDAP_SUCCESS && kept && code != LDAP_TIMEOUT) {
+        Disconnect();
+        Connect();
+        entries.clear();
+        code = SearchOnce(base, scope, filter, attributes, entries);
+    }
+    if (code != LDAP_SUCCESS) {
+        const QString server = mServer;
+        Disconnect();
+        Fail(code == LDAP_TIMEOUT ? QStringLiteral("did not answer in time")
+                                  : QStringLiteral("stopped answering"),
+             code, server);
+    }
+    return entries;
+}
+
+int LdapConnection::SearchOnce(const QString& base, Scope scope, const QByteArray& filter,
+                               const QStringList& attributes, QList<Entry>& entries) {
     QList<QByteArray> names;
     for (const QString& a : attributes)
         names.append(a.toUtf8());
@@ -271,7 +341,6 @@ QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope s
     const QByteArray baseDn = base.toUtf8();
     timeval timeout{mSettings.timeoutSeconds, 0};
 
-    QList<Entry> entries;
     berval cookie{0, nullptr};
     QByteArray cookieBytes;
     const bool paged = scope == Subtree;
@@ -290,16 +359,11 @@ QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope s
         int rc = Api().ldap_search_ext_s(mLd, baseDn.constData(), scope, filter.constData(),
                                          attrs.data(), 0, paged ? controls : nullptr, nullptr,
                                          &timeout, LDAP_NO_LIMIT, &result.message);
-        if (rc == LDAP_SERVER_DOWN || rc == LDAP_TIMEOUT || rc == LDAP_CONNECT_ERROR) {
-            const QString server = mServer;
-            Disconnect();
-            Fail(rc == LDAP_TIMEOUT ? QStringLiteral("did not answer in time")
-                                    : QStringLiteral("stopped answering"),
-                 rc, server);
-        }
+        if (rc == LDAP_SERVER_DOWN || rc == LDAP_TIMEOUT || rc == LDAP_CONNECT_ERROR)
+            return rc;
         // A base that does not exist means nothing matches; a referral is another domain's.
         if (rc == LDAP_NO_SUCH_OBJECT || rc == LDAP_REFERRAL)
-            return entries;
+            return LDAP_SUCCESS;
         if (rc != LDAP_SUCCESS && rc != LDAP_SIZELIMIT_EXCEEDED && rc != LDAP_PARTIAL_RESULTS)
             Fail(QStringLiteral("refused a search (%1)").arg(QString::fromUtf8(filter.left(200))),
                  rc, mServer);
@@ -326,5 +390,5 @@ QList<LdapConnection::Entry> LdapConnection::Search(const QString& base, Scope s
             }
         }
     } while (!cookieBytes.isEmpty());
-    return entries;
+    return LDAP_SUCCESS;
 }

@@ -11,7 +11,8 @@ typedef struct ldap LDAP;
 // One bound connection to a domain's directory server through OpenLDAP's libldap: the first
 // reachable server of the settings, TLS with certificate checks unless turned off, referrals
 // not chased, every wait bounded by the settings' timeout. A failure throws OrvError naming
-// the server and the domain; the next call after a lost connection connects again.
+// the server and the domain. A connection found dropped (an idle timeout, a restarted server)
+// is opened again once within the same call.
 class LdapConnection {
 public:
     struct Entry {
@@ -37,13 +38,27 @@ public:
     QString Server() const;
 
 private:
+    // One search on the open connection into `entries`: LDAP_SUCCESS, or the code of a lost
+    // connection or a timeout (other failures throw).
+    int SearchOnce(const QString& base, Scope scope, const QByteArray& filter,
+                   const QStringList& attributes, QList<Entry>& entries);
     void Connect();
     void Disconnect();
     // Binds as the settings say; returns libldap's result code.
     int Bind(LDAP* ld) const;
     QByteArray BindPassword() const;
     QStringList Uris() const;
-    [[noreturn]] void Fail(const QString& what, int code, const QString& server) const;
+    // A session to `uri` with the settings' options, certificates checked as
+    // `requireCertificate` says; null when the address is not valid.
+    LDAP* Open(const QString& uri, int requireCertificate) const;
+    bool UsesTls(const QString& uri) const;
+    // TLS as the address and the settings say (LDAPS connects, StartTLS asks for it).
+    int StartSession(LDAP* ld, const QString& uri) const;
+    // Why the server at `uri` failed the certificate check, or empty when it did not.
+    QString CertificateProblemAt(const QString& uri) const;
+    // `advice` empty: check the server and the directory settings.
+    [[noreturn]] void Fail(const QString& what, int code, const QString& server,
+                           const QString& advice = {}) const;
 
     LdapSettings mSettings;
     LDAP* mLd = nullptr;

@@ -163,31 +163,77 @@ QList<DirectoryAccount> LdapDirectory::GetUsersWithSids(const QString&, bool) {
     return accounts;
 }
 
+std::optional<LdapConnection::Entry> LdapDirectory::Pick(const QList<LdapConnection::Entry>& found,
+                                                         const QString& nameAttribute,
+                                                         const QString& name) const {
+    // The server's equality match ignores letter case and repeated or outer blanks: of what it
+    // found, the entry spelled exactly so, else the only one that differs in letter case alone.
+    const QString folded = name.toCaseFolded();
+    QList<const LdapConnection::Entry*> inCase;
+    QStringList spellings;
+    for (const auto& entry : found) {
+        for (const QByteArray& value : entry.Values(nameAttribute)) {
+            const QString spelled = QString::fromUtf8(value);
+            if (spelled == name)
+                return entry;
+            if (spelled.toCaseFolded() == folded && !inCase.contains(&entry)) {
+                inCase.append(&entry);
+                spellings.append(spelled);
+            }
+        }
+    }
+    if (inCase.size() == 1)
+        return *inCase.first();
+    if (inCase.size() > 1)
+        throw OrvError(ErrorNumber::NoMapping,
+                       QStringLiteral("The name \"%1\" matches %2 accounts of the domain \"%3\" "
+                                      "that differ from it only in letter case (%4), and none is "
+                                      "spelled exactly so. Give the name as the directory "
+                                      "spells it.")
+                           .arg(name)
+                           .arg(inCase.size())
+                           .arg(Domain(), spellings.join(QStringLiteral(", "))),
+                       kSource);
+    return std::nullopt;
+}
+
+QString LdapDirectory::UserNameAttribute() {
+    return IsActiveDirectory() ? QStringLiteral("sAMAccountName") : QStringLiteral("uid");
+}
+
 std::optional<LdapConnection::Entry> LdapDirectory::FindUser(const QString& account,
-                                                             const QStringList& attributes) {
+                                                             QStringList attributes) {
     const QString name = LdapText::AccountName(account);
     if (name.isEmpty())
         return std::nullopt;
+    const QString nameAttribute = UserNameAttribute();
+    attributes.append(nameAttribute);
     const QByteArray filter = IsActiveDirectory()
                                   ? "(&" + kAdUsers + Equals("sAMAccountName", name) + ')'
                                   : "(&" + kPosixUsers + Equals("uid", name) + ')';
-    const auto found = mConnection.Search(Info().base, LdapConnection::Subtree, filter, attributes);
-    if (found.isEmpty())
-        return std::nullopt;
-    return found.first();
+    return Pick(mConnection.Search(Info().base, LdapConnection::Subtree, filter, attributes),
+                nameAttribute, name);
 }
 
 std::optional<LdapConnection::Entry> LdapDirectory::FindGroup(const QString& account,
-                                                              const QStringList& attributes) {
+                                                              QStringList attributes) {
     if (account.isEmpty())
         return std::nullopt;
+    const QString nameAttribute =
+        IsActiveDirectory() ? QStringLiteral("sAMAccountName") : QStringLiteral("cn");
+    attributes.append(nameAttribute);
     const QByteArray filter = IsActiveDirectory()
                                   ? "(&" + kAdGroups + Equals("sAMAccountName", account) + ')'
                                   : "(&" + kPosixGroups + Equals("cn", account) + ')';
-    const auto found = mConnection.Search(Info().base, LdapConnection::Subtree, filter, attributes);
-    if (found.isEmpty())
-        return std::nullopt;
-    return found.first();
+    return Pick(mConnection.Search(Info().base, LdapConnection::Subtree, filter, attributes),
+                nameAttribute, account);
+}
+
+QString LdapDirectory::GetAccountName(const QString&, const QString& logonName, bool) {
+    const auto entry = FindUser(logonName, {});
+    if (!entry)
+        Unknown(logonName);
+    return entry->First(UserNameAttribute());
 }
 
 QStringList LdapDirectory::GetUserGroups(const QString&, const QString& user, bool) {
@@ -196,7 +242,9 @@ QStringList LdapDirectory::GetUserGroups(const QString&, const QString& user, bo
                                          : QStringList{QStringLiteral("gidNumber")});
     if (!entry)
         Unknown(user);
-    return ad ? ActiveDirectoryGroups(*entry) : PosixGroups(*entry, LdapText::AccountName(user));
+    // memberUid compares exactly: the uid as the directory spells it.
+    return ad ? ActiveDirectoryGroups(*entry)
+              : PosixGroups(*entry, entry->First(UserNameAttribute()));
 }
 
 QStringList LdapDirectory::ActiveDirectoryGroups(const LdapConnection::Entry& user) {
@@ -252,15 +300,16 @@ QStringList LdapDirectory::PosixGroups(const LdapConnection::Entry& user, const 
 
 QString LdapDirectory::GetAccountSid(const QString&, const QString& account, bool) {
     if (IsActiveDirectory()) {
+        // Users, groups and computers share one name space.
         const QString name = LdapText::AccountName(account);
-        const auto found = mConnection.Search(Info().base, LdapConnection::Subtree,
-                                              Equals("sAMAccountName", name), SidAttributes());
-        for (const auto& entry : found) {
-            const QString sid = SidOf(entry, false);
-            if (!sid.isEmpty())
-                return sid;
-        }
-        Unknown(account);
+        const auto found = Pick(mConnection.Search(Info().base, LdapConnection::Subtree,
+                                                   Equals("sAMAccountName", name),
+                                                   SidAttributes() << UserNameAttribute()),
+                                UserNameAttribute(), name);
+        const QString sid = found ? SidOf(*found, false) : QString();
+        if (sid.isEmpty())
+            Unknown(account);
+        return sid;
     }
     if (const auto user = FindUser(account, SidAttributes())) {
         const QString sid = SidOf(*user, false);

@@ -25,6 +25,7 @@ public:
     QList<DirectoryAccount> GetUsersWithSids(const QString& domain, bool flag) override;
     QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) override;
     QString GetAccountSid(const QString& domain, const QString& account, bool flag) override;
+    QString GetAccountName(const QString& domain, const QString& logonName, bool flag) override;
 
     bool IsActiveDirectory();
     const QString& Domain() const { return mConnection.Settings().domain; }
@@ -36,10 +37,16 @@ private:
         QString configuration;
     };
     const ServerInfo& Info();
-    std::optional<LdapConnection::Entry> FindUser(const QString& account,
-                                                  const QStringList& attributes);
-    std::optional<LdapConnection::Entry> FindGroup(const QString& account,
-                                                   const QStringList& attributes);
+    // The account named `account` (see Pick), read with `attributes` and its name.
+    std::optional<LdapConnection::Entry> FindUser(const QString& account, QStringList attributes);
+    std::optional<LdapConnection::Entry> FindGroup(const QString& account, QStringList attributes);
+    // Of the entries an equality search found, the one whose `nameAttribute` is `name`
+    // exactly, else the only one that differs in letter case alone; throws OrvError when
+    // several differ in letter case alone.
+    std::optional<LdapConnection::Entry> Pick(const QList<LdapConnection::Entry>& found,
+                                              const QString& nameAttribute,
+                                              const QString& name) const;
+    QString UserNameAttribute();
     QStringList ActiveDirectoryGroups(const LdapConnection::Entry& user);
     QStringList PosixGroups(const LdapConnection::Entry& user, const QString& name);
     [[noreturn]] void Unknown(const QString& account) const;

@@ -25,6 +25,7 @@
     X(ldap_initialize) \
     X(ldap_set_option) \
     X(ldap_start_tls_s) \
+    X(ldap_connect) \
     X(ldap_sasl_bind_s) \
     X(ldap_sasl_interactive_bind_s) \
     X(ldap_create_page_control) \

@@ -52,6 +52,7 @@ template <class Entry, class Lookup, class Read> bool Find(Lookup lookup, Read r
 struct UserEntry {
     uid_t uid = 0;
     gid_t primaryGid = 0;
+    QString name; // as the name service spells it
 };
 
 std::optional<UserEntry> FindUser(const QString& name) {
@@ -61,7 +62,7 @@ std::optional<UserEntry> FindUser(const QString& name) {
         Find<passwd>([&](passwd* e, char* b, size_t n,
                          passwd** r) { return getpwnam_r(encoded.constData(), e, b, n, r); },
                      [&](const passwd& e) {
-                         user = {e.pw_uid, e.pw_gid};
+                         user = {e.pw_uid, e.pw_gid, QString::fromLocal8Bit(e.pw_name)};
                      });
     return found ? std::optional(user) : std::nullopt;
 }
@@ -165,4 +166,13 @@ QString LocalDirectory::GetAccountSid(const QString&, const QString& account, bo
     if (const auto gid = FindGroup(account))
         return QStringLiteral("S-1-22-2-%1").arg(*gid);
     throw UnknownAccount(account);
+}
+
+QString LocalDirectory::GetAccountName(const QString&, const QString& logonName, bool) {
+    // The name service answers for every form it knows ("kim@corp.example" with sssd's fully
+    // qualified names, "CORP\\kim" with winbind, "KIM" where it ignores letter case) with the
+    // entry's own name, which is what its listings, and so the rules, hold.
+    if (const auto user = FindUser(logonName))
+        return user->name;
+    throw UnknownAccount(logonName);
 }

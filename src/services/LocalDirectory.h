@@ -15,4 +15,5 @@ public:
     QList<DirectoryAccount> GetUsersWithSids(const QString& domain, bool flag) override;
     QStringList GetUserGroups(const QString& domain, const QString& user, bool flag) override;
     QString GetAccountSid(const QString& domain, const QString& account, bool flag) override;
+    QString GetAccountName(const QString& domain, const QString& logonName, bool flag) override;
 };

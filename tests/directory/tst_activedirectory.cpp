@@ -120,7 +120,16 @@ private Q_SLOTS:
         }
         QCOMPARE(directory.GetAccountSid(SambaDcServer::kDomain, "Administrator", false),
                  domainSid + "-500");
-        for (const QString& unknown : {u"nobody-here"_s, u"*"_s, u"alice)(sAMAccountName=*"_s}) {
+        // One account whatever the letter case or logon form; the directory's spelling is the
+        // name the rules know.
+        const QString alice = directory.GetAccountSid(SambaDcServer::kDomain, "alice", false);
+        for (const QString& form : {u"ALICE"_s, u"Alice@ORVANE.AD"_s, u"orvane\\ALICE"_s}) {
+            QCOMPARE(directory.GetAccountSid(SambaDcServer::kDomain, form, false), alice);
+            QCOMPARE(directory.GetAccountName(SambaDcServer::kDomain, form, false), u"alice"_s);
+        }
+        // A name with a blank more is another name, though the server's match ignores it.
+        for (const QString& unknown :
+             {u"nobody-here"_s, u"*"_s, u"alice)(sAMAccountName=*"_s, u"alice "_s}) {
             try {
                 directory.GetAccountSid(SambaDcServer::kDomain, unknown, false);
                 QFAIL(qPrintable("no error for " + unknown));

@@ -1,5 +1,6 @@
 #include "app/modMain.h"
 #include "launcher/frmMain.h"
+#include "platform/BrokenPipes.h"
 #include "platform/OrvError.h"
 #include "services/DomainDirectory.h"
 #include "services/LdapDirectory.h"
@@ -13,7 +14,11 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTest>
+#include <netinet/in.h>
 #include <optional>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -36,7 +41,8 @@ QString GroupDn(const QString& cn) {
     return u"cn="_s + LdapText::DnValue(cn) + u',' + kGroups;
 }
 
-QByteArray User(const QString& uid, int number, int gid, const QString& sambaSid = {}) {
+QByteArray User(const QString& uid, int number, int gid, const QString& sambaSid = {},
+                const QString& dn = {}) {
     Values v{{"objectClass", "inetOrgPerson"}, {"objectClass", "posixAccount"}};
     if (!sambaSid.isEmpty())
         v << std::pair<QString, QString>{"objectClass", "sambaSamAccount"}
@@ -47,14 +53,15 @@ QByteArray User(const QString& uid, int number, int gid, const QString& sambaSid
                 {"uidNumber", QString::number(number)},
                 {"gidNumber", QString::number(gid)},
                 {"homeDirectory", "/home/" + uid}};
-    return SlapdServer::Record(UserDn(uid), v);
+    return SlapdServer::Record(dn.isEmpty() ? UserDn(uid) : dn, v);
 }
 
-QByteArray PosixGroup(const QString& cn, int gid, const QStringList& memberUids) {
+QByteArray PosixGroup(const QString& cn, int gid, const QStringList& memberUids,
+                      const QString& dn = {}) {
     Values v{{"objectClass", "posixGroup"}, {"cn", cn}, {"gidNumber", QString::number(gid)}};
     for (const QString& uid : memberUids)
         v.append({"memberUid", uid});
-    return SlapdServer::Record(GroupDn(cn), v);
+    return SlapdServer::Record(dn.isEmpty() ? GroupDn(cn) : dn, v);
 }
 
 QByteArray NamesGroup(const QString& cn, const QStringList& memberDns) {
@@ -96,6 +103,51 @@ std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
     return std::nullopt;
 }
 
+// A server that breaks off every connection, from a thread of its own (the test's thread waits
+// in the directory call): after half a reply, or with a reset as soon as a TLS client greets.
+class FaultyServer {
+public:
+    explicit FaultyServer(bool reset) {
+        mListener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        bind(mListener, reinterpret_cast<sockaddr*>(&address), size);
+        listen(mListener, 8);
+        getsockname(mListener, reinterpret_cast<sockaddr*>(&address), &size);
+        mPort = ntohs(address.sin_port);
+        mThread = std::thread([this, reset] {
+            for (;;) {
+                const int client = accept(mListener, nullptr, nullptr);
+                if (client < 0)
+                    return;
+                char request[512];
+                (void)recv(client, request, sizeof request, 0);
+                if (reset) {
+                    const linger abort{1, 0};
+                    setsockopt(client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+                } else {
+                    // The start of a BindResponse that promises more than comes.
+                    (void)send(client, "\x30\x0c\x02\x01\x01\x61", 6, MSG_NOSIGNAL);
+                }
+                close(client);
+            }
+        });
+    }
+    ~FaultyServer() {
+        shutdown(mListener, SHUT_RDWR);
+        close(mListener);
+        mThread.join();
+    }
+    quint16 Port() const { return mPort; }
+
+private:
+    int mListener = -1;
+    quint16 mPort = 0;
+    std::thread mThread;
+};
+
 } // namespace
 
 class tst_ldapdirectory : public QObject {
@@ -114,12 +166,24 @@ class tst_ldapdirectory : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
+        IgnoreBrokenPipes(); // as every program does first
         QString error;
         QVERIFY2(mServer.Start(Directory(), error), qPrintable(error));
+        // Names that the server's equality match takes for one another (letter case, blanks),
+        // in two branches, as the directory allows: each is still its own account.
+        const QString other = u"ou=other,"_s + SlapdServer::kBase;
         const QByteArray tlsDirectory =
             SlapdServer::Record(kPeople,
                                 {{"objectClass", "organizationalUnit"}, {"ou", "people"}}) +
-            User("tls-user", 4000, 4000);
+            SlapdServer::Record(kGroups,
+                                {{"objectClass", "organizationalUnit"}, {"ou", "groups"}}) +
+            SlapdServer::Record(other, {{"objectClass", "organizationalUnit"}, {"ou", "other"}}) +
+            User("tls-user", 4000, 4000) + User("carol", 4101, 4000) + User("kim", 4103, 4000) +
+            User("dave", 4105, 4000) + User("CAROL", 4102, 4000, {}, u"uid=CAROL,"_s + other) +
+            User("kim ", 4104, 4000, {}, u"uid=kim\\20,"_s + other) +
+            PosixGroup("Finance", 4201, {"carol", "dave"}) +
+            PosixGroup("FINANCE", 4202, {}, u"cn=FINANCE,"_s + other);
+        mTlsServer.SetIdleTimeout(2);
         QVERIFY2(mTlsServer.Start(tlsDirectory, error, true), qPrintable(error));
     }
 
@@ -247,6 +311,51 @@ private Q_SLOTS:
         QVERIFY(ErrorOf([&] { directory.GetUserGroups(SlapdServer::kDomain, account, false); }));
     }
 
+    // Among the accounts the server's case- and blank-blind match finds, the one spelled
+    // exactly so wins; else the only one that differs in letter case alone; several of those
+    // are an error, never a guess. The logon name becomes the directory's spelling.
+    void exactAccounts_data() {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("sid"); // empty: an error that says why
+        // GetAccountName; empty: not asked (a group); <ambiguous>: refused as for the SID
+        QTest::addColumn<QString>("name");
+        AddRow("group spelled exactly", "Finance", "S-1-22-2-4201", "");
+        AddRow("its upper-case twin", "FINANCE", "S-1-22-2-4202", "");
+        AddRow("neither spelling", "finance", "", "");
+        AddRow("user spelled exactly", "carol", "S-1-22-1-4101", "carol");
+        AddRow("its upper-case twin", "CAROL", "S-1-22-1-4102", "CAROL");
+        AddRow("neither spelling of the user", "Carol", "", "<ambiguous>");
+        AddRow("without the blank", "kim", "S-1-22-1-4103", "kim");
+        AddRow("with the blank", "kim ", "S-1-22-1-4104", "kim ");
+        AddRow("one account, other case", "DAVE", "S-1-22-1-4105", "dave");
+        AddRow("realm and other case", "DAVE@ORVANE.TEST", "S-1-22-1-4105", "dave");
+        AddRow("domain prefix", "ORVANE\\carol", "S-1-22-1-4101", "carol");
+    }
+    void exactAccounts() {
+        QFETCH(QString, asked);
+        QFETCH(QString, sid);
+        QFETCH(QString, name);
+        LdapSettings s = Settings();
+        s.uris = {mTlsServer.Uri()};
+        LdapDirectory directory(s);
+        if (sid.isEmpty()) {
+            QList<std::function<void()>> calls{
+                [&] { directory.GetAccountSid(SlapdServer::kDomain, asked, false); }};
+            if (name == "<ambiguous>")
+                calls.append([&] { directory.GetAccountName(SlapdServer::kDomain, asked, false); });
+            for (const auto& call : calls) {
+                const auto error = ErrorOf(call);
+                QVERIFY(error);
+                QVERIFY2(error->Description().contains(u"differ from it only in letter case"_s),
+                         qPrintable(error->Description()));
+            }
+            return;
+        }
+        QCOMPARE(directory.GetAccountSid(SlapdServer::kDomain, asked, false), sid);
+        if (!name.isEmpty())
+            QCOMPARE(directory.GetAccountName(SlapdServer::kDomain, asked, false), name);
+    }
+
     // A refused bind, a closed port and a server that never answers: each a clear message
     // naming the server and the domain, within the timeout. The right password binds.
     void faults_data() {
@@ -256,6 +365,8 @@ private Q_SLOTS:
         AddRow("no password file", "no file", "cannot be read");
         AddRow("closed port", "closed", "cannot be reached");
         AddRow("silent server", "silent", "did not answer in time");
+        AddRow("half a reply, then closed", "half", "cannot be reached");
+        AddRow("TLS handshake reset", "reset", "cannot be reached");
         AddRow("right password", "right", "");
     }
     void faults() {
@@ -264,6 +375,7 @@ private Q_SLOTS:
         LdapSettings s = Settings();
         s.timeoutSeconds = 2;
         QTcpServer silent;
+        std::optional<FaultyServer> faulty;
         QTemporaryDir dir;
         if (kind == "password" || kind == "no file" || kind == "right") {
             s.bindDn = SlapdServer::kAdminDn;
@@ -276,6 +388,10 @@ private Q_SLOTS:
             file.close();
         } else if (kind == "closed") {
             s.uris = {u"ldap://127.0.0.1:%1"_s.arg(FreeLoopbackPort())};
+        } else if (kind == "half" || kind == "reset") {
+            faulty.emplace(kind == "reset");
+            s.uris = {(kind == "reset" ? u"ldaps"_s : u"ldap"_s) +
+                      u"://127.0.0.1:%1"_s.arg(faulty->Port())};
         } else {
             QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
             s.uris = {u"ldap://127.0.0.1:%1"_s.arg(silent.serverPort())};
@@ -306,26 +422,37 @@ private Q_SLOTS:
     void tls_data() {
         QTest::addColumn<bool>("ldaps");
         QTest::addColumn<bool>("withCa");
-        AddRow("StartTLS, CA given", false, true);
-        AddRow("LDAPS, CA given", true, true);
-        AddRow("StartTLS, unknown CA", false, false);
-        AddRow("LDAPS, unknown CA", true, false);
+        QTest::addColumn<QString>("host");    // the certificate names 127.0.0.1
+        QTest::addColumn<QString>("problem"); // empty: connected
+        AddRow("StartTLS, CA given", false, true, u"127.0.0.1"_s, QString());
+        AddRow("LDAPS, CA given", true, true, u"127.0.0.1"_s, QString());
+        AddRow("StartTLS, unknown CA", false, false, u"127.0.0.1"_s,
+               u"The certificate issuer is unknown"_s);
+        AddRow("LDAPS, unknown CA", true, false, u"127.0.0.1"_s,
+               u"The certificate issuer is unknown"_s);
+        AddRow("StartTLS, another name", false, true, u"localhost"_s,
+               u"The name in the certificate does not match"_s);
     }
     void tls() {
         QFETCH(bool, ldaps);
         QFETCH(bool, withCa);
+        QFETCH(QString, host);
+        QFETCH(QString, problem);
         LdapSettings s = Settings();
-        s.uris = {ldaps ? mTlsServer.TlsUri() : mTlsServer.Uri()};
+        s.uris = {
+            QString(ldaps ? mTlsServer.TlsUri() : mTlsServer.Uri()).replace(u"127.0.0.1"_s, host)};
         s.startTls = true;
+        s.settingsFile = u"/etc/orvane-test.ini"_s;
         if (withCa)
             s.caFile = mTlsServer.CaFile();
         LdapDirectory directory(s);
-        const auto error = ErrorOf([&] {
-            QCOMPARE(directory.GetUsers(SlapdServer::kDomain, false), QStringList{"tls-user"});
-        });
-        QCOMPARE(error.has_value(), !withCa);
+        const auto error = ErrorOf(
+            [&] { QVERIFY(directory.GetUsers(SlapdServer::kDomain, false).contains("tls-user")); });
+        QCOMPARE(error.has_value(), !problem.isEmpty());
         if (error)
-            QVERIFY2(error->Description().contains(s.uris.first()),
+            QVERIFY2(error->Description().contains(s.uris.first()) &&
+                         error->Description().contains(problem) &&
+                         error->Description().contains(u"LdapCaFile of /etc/orvane-test.ini"_s),
                      qPrintable(error->Description()));
     }
 
@@ -390,15 +517,100 @@ private Q_SLOTS:
         QVERIFY(domains.IsLocal("WORKSTATION") && !domains.IsLocal(SlapdServer::kDomain));
     }
 
-    // Runs last: the server goes away under a connected directory.
+    // A server that closes an idle connection (here after 2 s, Active Directory after 15
+    // minutes): the next question connects again and is answered, over TLS too, where closing
+    // the dead session would raise SIGPIPE.
+    void droppedConnectionIsOpenedAgain_data() {
+        QTest::addColumn<QString>("how");
+        AddRow("plain", u"plain"_s);
+        AddRow("StartTLS", u"starttls"_s);
+        AddRow("LDAPS", u"ldaps"_s);
+    }
+    void droppedConnectionIsOpenedAgain() {
+        QFETCH(QString, how);
+        LdapSettings s = Settings();
+        s.uris = {how == "ldaps" ? mTlsServer.TlsUri() : mTlsServer.Uri()};
+        s.startTls = how != "plain";
+        s.caFile = mTlsServer.CaFile();
+        LdapDirectory directory(s);
+        for (int round = 0; round < 2; ++round) {
+            if (round > 0)
+                QTest::qWait(4500); // past the idle timeout and slapd's check of it
+            const auto error = ErrorOf([&] {
+                QVERIFY(directory.GetUsers(SlapdServer::kDomain, false).contains("tls-user"));
+            });
+            QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
+        }
+    }
+
+    // However the workstation names the user at logon, his own rules and his groups' apply to
+    // him: his own Deny hides Editor, his own Allow shows Mail, his group's Allow shows Web.
+    void logonFormsGetTheirOwnRules_data() {
+        QTest::addColumn<QString>("logon");
+        for (const char* logon : {"dave", "dave@ORVANE.TEST", "ORVANE\\dave", "DAVE",
+                                  "Dave@orvane.test", "orvane\\DAVE"})
+            AddRow(logon, QString::fromLatin1(logon));
+    }
+    void logonFormsGetTheirOwnRules() {
+        QFETCH(QString, logon);
+        TestContext t;
+        t.ctx.account = std::make_unique<FixedAccount>(logon);
+        const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+        RegistryStore& settings = *t.ctx.registry;
+        QVERIFY(settings.CreateKey(root, RegistryStore::kSettingsKey));
+        for (const auto& [name, value] :
+             QList<std::pair<QString, QString>>{{"5", SlapdServer::kDomain},
+                                                {"6", "nobody"},
+                                                {"LdapUri", mTlsServer.Uri()},
+                                                {"LdapTls", "none"}})
+            QVERIFY(settings.SetValue(root, RegistryStore::kSettingsKey, name, value));
+        t.ctx.directory = std::make_unique<DomainDirectory>(
+            settings, std::make_unique<LocalDirectory>(), u"workstation"_s);
+        CatalogStore& catalog = t.ctx.Catalog();
+        for (const QString program : {"Editor", "Mail", "Web"})
+            QVERIFY(catalog.AddProgram(program, {}, "/usr/bin/true", {}, {}, {}));
+        QVERIFY(catalog.AddGroup("Finance"));
+        QVERIFY(catalog.AddUser("dave", u"S-1-22-1-4105"_s));
+        QVERIFY(catalog.AddPermission("Finance", 1, "Editor", CatalogStore::KindGroup));
+        QVERIFY(catalog.AddPermission("Finance", 1, "Web", CatalogStore::KindGroup));
+        QVERIFY(catalog.AddPermission("dave", 0, "Editor", CatalogStore::KindUser));
+        QVERIFY(catalog.AddPermission("dave", 1, "Mail", CatalogStore::KindUser));
+
+        const modMain::StartupOutcome outcome = modMain::Main(t.ctx);
+        QVERIFY2(outcome.mainWindowShown, qPrintable(t.prompt->transcript.value(0).text));
+        QCOMPARE(t.ctx.gUserName.toString(), u"dave"_s);
+        auto* form = qobject_cast<frmMain*>(t.ctx.mainWindow.data());
+        QVERIFY(form);
+        QStringList shown;
+        for (int i = 1; i <= form->ListView1->Count(); ++i)
+            shown << form->ListView1->Text(i);
+        QCOMPARE(shown, (QStringList{"Web", "Mail"}));
+        form->EndProgram = [] {};
+        delete form;
+    }
+
+    // Runs last: the server goes away under a connected directory, which says so (the process
+    // lives on, TLS or not).
+    void serverStoppedMidRun_data() {
+        QTest::addColumn<bool>("tls");
+        AddRow("plain", false);
+        AddRow("StartTLS", true);
+    }
     void serverStoppedMidRun() {
-        LdapDirectory directory(Settings());
-        QVERIFY(directory.GetUsers(SlapdServer::kDomain, false).contains("alice"));
-        mServer.Stop();
-        const auto error =
-            ErrorOf([&] { directory.GetUserGroups(SlapdServer::kDomain, "alice", false); });
+        QFETCH(bool, tls);
+        SlapdServer& server = tls ? mTlsServer : mServer;
+        LdapSettings s = Settings();
+        s.uris = {server.Uri()};
+        s.startTls = tls;
+        s.caFile = mTlsServer.CaFile();
+        LdapDirectory directory(s);
+        QVERIFY(!directory.GetUsers(SlapdServer::kDomain, false).isEmpty());
+        server.Stop();
+        const auto error = ErrorOf([&] { directory.GetUsers(SlapdServer::kDomain, false); });
         QVERIFY(error);
-        QVERIFY2(error->Description().contains(mServer.Uri()), qPrintable(error->Description()));
+        QVERIFY2(error->Description().contains(server.Uri()) &&
+                     error->Description().contains(u"cannot be reached"_s),
+                 qPrintable(error->Description()));
     }
 };
 

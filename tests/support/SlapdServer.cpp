@@ -137,8 +137,9 @@ bool SlapdServer::Start(const QByteArray& ldif, QString& error, bool tls) {
         dir.toUtf8() +
         "/samba.schema\n"
         "pidfile " +
-        dir.toUtf8() +
-        "/slapd.pid\n"
+        dir.toUtf8() + "/slapd.pid\n" +
+        (mIdleSeconds > 0 ? "idletimeout " + QByteArray::number(mIdleSeconds) + "\n"
+                          : QByteArray()) +
         "modulepath /usr/lib/ldap\n"
         "moduleload back_mdb\n"
         // As Active Directory does: at most 1000 entries unless the search is paged.

@@ -21,6 +21,9 @@ public:
     // With `tls`, the server also speaks StartTLS and LDAPS (TlsUri) with a certificate for
     // 127.0.0.1 signed by a throwaway CA (CaFile).
     bool Start(const QByteArray& ldif, QString& error, bool tls = false);
+    // Before Start: the server closes connections idle for this long, as Active Directory
+    // does after 15 minutes.
+    void SetIdleTimeout(int seconds) { mIdleSeconds = seconds; }
     void Stop();
     QString Uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(mPort); }
     QString TlsUri() const { return QStringLiteral("ldaps://127.0.0.1:%1").arg(mTlsPort); }
@@ -36,6 +39,7 @@ private:
     QProcess mSlapd;
     quint16 mPort = 0;
     quint16 mTlsPort = 0;
+    int mIdleSeconds = 0;
 };
 
 // A free TCP port on the loopback interface.

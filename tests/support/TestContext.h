@@ -32,6 +32,10 @@ public:
     QList<DirectoryAccount> GetUsersWithSids(const QString& domain, bool) override;
     QStringList GetUserGroups(const QString&, const QString& user, bool) override;
     QString GetAccountSid(const QString&, const QString& account, bool) override;
+    // The logon name as it is: names in memory have one form.
+    QString GetAccountName(const QString&, const QString& logonName, bool) override {
+        return logonName;
+    }
 };
 
 class FixedAccount : public Account {
