@@ -17,6 +17,7 @@ void AppContext::OpenCatalogue() {
         registry = RegistryStore::ForAppDir(paths.AppDir());
     const CatalogAddress address = ResolveCatalogAddress(*registry, paths.DatabaseFile());
     CatalogStore& catalog = Catalog();
+    catalog.SetServerTimeout(address.timeoutSeconds);
     catalog.OpenDatabase(address.path, address.password);
     catalog.SetAppPath(paths.PictureDir());
     catalog.SetDefaultIcon(paths.DefaultIcon());

@@ -88,13 +88,27 @@ CatalogAddress ResolveCatalogAddress(RegistryStore& settings, const QString& sql
                                 url.toString(QUrl::RemovePassword),
                                 QString::fromLatin1(kCatalogPasswordFileValue)),
                        kSource);
+    const QString timeout =
+        settings
+            .GetValue(root, RegistryStore::kSettingsKey, QString::fromLatin1(kCatalogTimeoutValue))
+            .toString()
+            .trimmed();
+    bool number = true;
+    const int seconds = timeout.isEmpty() ? 30 : timeout.toInt(&number);
+    if (!number || seconds < 1 || seconds > 3600)
+        throw OrvError(
+            ErrorNumber::DatabaseOpen,
+            QStringLiteral("The setting %1 in %2 (%3) must be a number of seconds from "
+                           "1 to 3600.")
+                .arg(QString::fromLatin1(kCatalogTimeoutValue), settings.File(), timeout),
+            kSource);
     const QString passwordFile = settings
                                      .GetValue(root, RegistryStore::kSettingsKey,
                                                QString::fromLatin1(kCatalogPasswordFileValue))
                                      .toString()
                                      .trimmed();
     if (passwordFile.isEmpty())
-        return {uri, {}};
+        return {uri, {}, seconds};
     const QString untrusted = UntrustedPasswordFileReason(passwordFile);
     if (!untrusted.isEmpty())
         throw OrvError(ErrorNumber::PermissionDenied, untrusted, kSource);
@@ -112,5 +126,5 @@ CatalogAddress ResolveCatalogAddress(RegistryStore& settings, const QString& sql
             ErrorNumber::DatabaseOpen,
             QStringLiteral("The catalogue's password file %1 is empty.").arg(passwordFile),
             kSource);
-    return {uri, password};
+    return {uri, password, seconds};
 }

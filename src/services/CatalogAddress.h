@@ -12,9 +12,12 @@ class RegistryStore;
 struct CatalogAddress {
     QString path;     // file or address, for CatalogStore::OpenDatabase
     QString password; // empty unless CatalogPasswordFile gave one
+    // CatalogTimeout: seconds a statement may take on the server (CatalogStore::SetServerTimeout)
+    int timeoutSeconds = 30;
 };
 
 inline constexpr char kCatalogUriValue[] = "CatalogUri";
+inline constexpr char kCatalogTimeoutValue[] = "CatalogTimeout";
 inline constexpr char kCatalogPasswordFileValue[] = "CatalogPasswordFile";
 
 // Throws OrvError when the address holds a password or the password file cannot be trusted

@@ -117,21 +117,6 @@ OrvError OpenFailure(const QString& label, const QString& file, const QSqlError&
     return OrvError(ErrorNumber::DatabaseOpen, text, kSource);
 }
 
-// The libpq parameters a catalogue address may carry in its query ("?sslmode=verify-full"):
-// TLS and time-outs. Others (a password, a service file, host overrides) are refused so that
-// the address says everything about where the catalogue is.
-const QStringList kPostgresOptions = {QStringLiteral("sslmode"),
-                                      QStringLiteral("sslrootcert"),
-                                      QStringLiteral("sslcert"),
-                                      QStringLiteral("sslkey"),
-                                      QStringLiteral("sslcrl"),
-                                      QStringLiteral("connect_timeout"),
-                                      QStringLiteral("application_name"),
-                                      QStringLiteral("passfile"),
-                                      QStringLiteral("target_session_attrs")};
-
-// A server that does not answer is given up after this long.
-constexpr int kConnectTimeoutSeconds = 5;
 // Every writer of a PostgreSQL catalogue holds this transaction-scoped advisory lock.
 constexpr qint64 kWriteLockKey = 0x4f52564e43415400; // "ORVNCAT"
 
@@ -145,11 +130,15 @@ CatalogStore::State::Transaction::Transaction(State& state, QString what)
     : mState(state), mWhat(std::move(what)) {
     if (mState.broken && mState.openTransactions == 0)
         mState.Reconnect();
+    const WatchedStatement watched = mState.Watch();
     QSqlDatabase db = mState.Db();
     QSqlQuery begin(db);
     const bool sqlite = mState.engine == CatalogEngine::Sqlite;
     if (!begin.exec(sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"))) {
-        if (FaultOf(mState.engine, begin.lastError()) != Fault::Connection)
+        const bool lost = FaultOf(mState.engine, begin.lastError()) == Fault::Connection;
+        mState.broken = lost;
+        // A server that stopped answering is not asked again: it would take as long again.
+        if (!lost || (mState.watchdog && mState.watchdog->Fired()))
             mState.Fail(ErrorNumber::DatabaseWrite, mWhat, begin.lastError());
         // A connection lost since the last call: nothing of ours was open; try once more.
         mState.Reconnect();
@@ -182,6 +171,7 @@ void CatalogStore::State::Transaction::Rollback() {
         return;
     mDone = true;
     --mState.openTransactions;
+    const WatchedStatement watched = mState.Watch();
     QSqlQuery rollback(mState.Db());
     if (!rollback.exec(QStringLiteral("ROLLBACK")) &&
         FaultOf(mState.engine, rollback.lastError()) == Fault::Connection)
@@ -189,16 +179,44 @@ void CatalogStore::State::Transaction::Rollback() {
 }
 
 void CatalogStore::State::Transaction::Commit() {
-    QSqlQuery commit(mState.Db());
-    if (!commit.exec(QStringLiteral("COMMIT"))) {
-        const QSqlError error = commit.lastError();
-        if (FaultOf(mState.engine, error) == Fault::Connection)
-            mState.broken = true;
-        Rollback();
-        mState.Fail(ErrorNumber::DatabaseWrite, mWhat, error);
+    std::optional<QSqlError> failed;
+    {
+        const WatchedStatement watched = mState.Watch();
+        QSqlQuery commit(mState.Db());
+        if (!commit.exec(QStringLiteral("COMMIT")))
+            failed = commit.lastError();
     }
-    mDone = true;
-    --mState.openTransactions;
+    if (!failed) {
+        mDone = true;
+        --mState.openTransactions;
+        return;
+    }
+    const bool lost = FaultOf(mState.engine, *failed) == Fault::Connection;
+    if (lost)
+        mState.broken = true;
+    Rollback();
+    if (!lost)
+        mState.Fail(ErrorNumber::DatabaseWrite, mWhat, *failed);
+    // The server either committed the whole change or nothing of it; which, the lost answer
+    // would have said.
+    mState.Fail(ErrorNumber::DatabaseWrite, mWhat,
+                QStringLiteral("the connection to the server was lost while the change was being "
+                               "saved (%1), so whether it was saved cannot be told; nothing was "
+                               "saved in part. Reload the list to see, and make the change again "
+                               "if it is not there.")
+                    .arg(mState.LostConnectionText(*failed)));
+}
+
+std::optional<qint64>
+CatalogStore::State::InTransaction(const QString& what,
+                                   const std::function<std::optional<qint64>()>& write) {
+    if (openTransactions > 0)
+        return write();
+    Transaction transaction(*this, what);
+    const std::optional<qint64> changed = write();
+    if (changed)
+        transaction.Commit();
+    return changed;
 }
 
 // The database's own tables, in lower case. On SQLite through a statement of ours, so that a
@@ -220,14 +238,6 @@ QStringList CatalogStore::State::Tables() {
     return tables;
 }
 
-void CatalogStore::State::SetUpPostgresSession() {
-    QSqlQuery query(Db());
-    // A writer waits for another writer's lock as long as SQLite's busy timeout.
-    if (!query.exec(QStringLiteral("SET lock_timeout = '%1s'").arg(kBusyTimeoutSeconds)))
-        Fail(ErrorNumber::DatabaseOpen, QStringLiteral("Setting up the connection"),
-             query.lastError());
-}
-
 // SQLite's AUTOINCREMENT follows the largest key inserted by itself; a PostgreSQL identity
 // column's sequence has to be told.
 void CatalogStore::State::KeysCopied(const QString& table, const QString& key,
@@ -239,75 +249,6 @@ void CatalogStore::State::KeysCopied(const QString& table, const QString& key,
                          " COALESCE((SELECT max(%2) FROM %1), 0) + 1, false)")
               .arg(table, key),
           {}, what);
-}
-
-void CatalogStore::State::Reconnect() {
-    statements.clear(); // prepared on the old connection
-    openTransactions = 0;
-    QSqlDatabase db = Db();
-    db.close();
-    if (!db.open())
-        throw OrvError(ErrorNumber::DatabaseOpen,
-                       QStringLiteral("The catalogue server of %1 cannot be reached: %2. Check "
-                                      "that the server runs and this computer may connect to "
-                                      "it, then try again.")
-                           .arg(label, ErrorText(db.lastError())),
-                       kSource);
-    broken = false;
-    if (engine == CatalogEngine::Postgres)
-        SetUpPostgresSession();
-}
-
-void CatalogStore::State::OpenPostgres(const QString& address, const QString& password) {
-    const QUrl url(address);
-    engine = CatalogEngine::Postgres;
-    label = url.toString(QUrl::RemovePassword | QUrl::RemoveQuery);
-    if (!url.isValid() || url.host().isEmpty() || url.path().size() < 2)
-        throw OrvError(ErrorNumber::DatabaseOpen,
-                       QStringLiteral("The catalogue address %1 is not valid: it must read "
-                                      "postgresql://user@host:port/database.")
-                           .arg(label),
-                       kSource);
-    QStringList options;
-    bool timeout = false;
-    for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
-        // libpq takes "key=value" pairs separated by spaces: a value with a space or a quote
-        // could add parameters of its own.
-        static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:@+-]*$"));
-        if (!kPostgresOptions.contains(key) || !plain.match(value).hasMatch())
-            throw OrvError(ErrorNumber::DatabaseOpen,
-                           QStringLiteral("The catalogue address %1 has a parameter that is not "
-                                          "allowed (%2). Allowed: %3.")
-                               .arg(label, key, kPostgresOptions.join(u", ")),
-                           kSource);
-        timeout = timeout || key == QLatin1String("connect_timeout");
-        options.append(key + u'=' + value);
-    }
-    if (!timeout)
-        options.append(QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
-    if (!db.isValid())
-        throw OrvError(ErrorNumber::DatabaseOpen,
-                       QStringLiteral("The catalogue %1 cannot be opened: the PostgreSQL "
-                                      "driver of Qt (QPSQL) is not installed.")
-                           .arg(label),
-                       kSource);
-    db.setHostName(url.host());
-    db.setPort(url.port(5432));
-    db.setUserName(url.userName(QUrl::FullyDecoded));
-    db.setPassword(password.isEmpty() ? url.password(QUrl::FullyDecoded) : password);
-    db.setDatabaseName(url.path(QUrl::FullyDecoded).mid(1));
-    db.setConnectOptions(options.join(u';'));
-    if (!db.open())
-        throw OrvError(ErrorNumber::DatabaseOpen,
-                       QStringLiteral("The catalogue server %1:%2 cannot be reached (catalogue "
-                                      "%3): %4. Check that the server runs and this computer "
-                                      "may connect to it.")
-                           .arg(url.host())
-                           .arg(url.port(5432))
-                           .arg(label, ErrorText(db.lastError())),
-                       kSource);
-    SetUpPostgresSession();
 }
 
 void CatalogStore::State::OpenSqlite(const QString& path, bool fresh) {

@@ -59,10 +59,18 @@ void CatalogStore::State::Fail(long number, const QString& what, const QSqlError
         Fail(number, what,
              QStringLiteral("the connection to the server was lost (%1). Check that the server "
                             "runs and can be reached, then try again.")
-                 .arg(ErrorText(error)));
+                 .arg(LostConnectionText(error)));
     default:
         Fail(number, what, ErrorText(error));
     }
+}
+
+QString CatalogStore::State::LostConnectionText(const QSqlError& error) const {
+    if (watchdog && watchdog->Fired())
+        return QStringLiteral("it did not answer within %1 seconds: it may be stopped, or the "
+                              "network to it cut")
+            .arg(std::chrono::duration_cast<std::chrono::seconds>(watchdog->Limit()).count());
+    return ErrorText(error);
 }
 
 QSqlQuery* CatalogStore::State::TryPrepare(const QString& sql, QSqlError& error) {
@@ -93,6 +101,7 @@ bool CatalogStore::State::Exec(const QString& sql, const QVariantList& values, c
     if (broken && openTransactions == 0)
         Reconnect();
     for (int attempt = 0;; ++attempt) {
+        const WatchedStatement watched = Watch();
         // PostgreSQL prepares on the server, so preparing is the first to meet a lost
         // connection.
         QSqlQuery* query = TryPrepare(sql, error);
@@ -110,7 +119,9 @@ bool CatalogStore::State::Exec(const QString& sql, const QVariantList& values, c
             return false;
         }
         broken = true;
-        if (attempt > 0 || openTransactions > 0)
+        // Asked once more only when the connection was found dropped: a server that stopped
+        // answering would make the caller wait as long again.
+        if (attempt > 0 || openTransactions > 0 || (watchdog && watchdog->Fired()))
             return false;
         Reconnect();
     }

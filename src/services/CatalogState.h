@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "services/CatalogSchema.h"
 #include "services/CatalogStore.h"
+#include "services/StatementWatchdog.h"
 
 #include <QByteArray>
 #include <QSqlDatabase>
@@ -14,6 +15,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <map>
 #include <memory>
@@ -83,6 +85,15 @@ struct CatalogStore::State {
     QString connection;
     CatalogEngine engine = CatalogEngine::Sqlite;
     QString label; // the file, or the server URL without its password
+    QUrl address;  // the server's address without its password
+    // How long a statement may take on a server, and after how long more an unanswered one
+    // ends its connection (CatalogPostgres.cpp).
+    int timeoutSeconds = CatalogStore::kDefaultServerTimeoutSeconds;
+    std::unique_ptr<StatementWatchdog> watchdog;
+    // The server connection's socket, -1 on SQLite. (CatalogPostgres.cpp)
+    int Socket() const;
+    // Watches the statements of the calling scope for a server that stops answering.
+    WatchedStatement Watch() const;
     // Prepared statements by SQL text, reused by every call.
     std::map<QString, std::unique_ptr<QSqlQuery>> statements;
 
@@ -105,6 +116,9 @@ struct CatalogStore::State {
     [[noreturn]] void Fail(long number, const QString& what, const QString& detail) const;
     // Fail with the engine's error, in words that say what to do about it.
     [[noreturn]] void Fail(long number, const QString& what, const QSqlError& error) const;
+    // What became of a lost connection: the watchdog's limit when it ended it, else the
+    // client library's words.
+    QString LostConnectionText(const QSqlError& error) const;
 
     QSqlQuery& Prepared(const QString& sql, const QString& what, long number);
     // The prepared statement, or null with `error` set.
@@ -134,6 +148,7 @@ struct CatalogStore::State {
     Recordset Select(const QString& sql, const QVariantList& values, const QStringList& fields,
                      const QList<Col>& cols, const QString& what,
                      const std::function<void(const QSqlQuery&)>& extra = {}) {
+        const WatchedStatement watched = Watch(); // the rows may come while they are read
         QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseOpen);
         QList<QVariantList> rows;
         while (query.next()) {
@@ -155,6 +170,7 @@ struct CatalogStore::State {
     // The first row's values, raw, or nothing.
     std::optional<QVariantList> First(const QString& sql, const QVariantList& values,
                                       const QString& what) {
+        const WatchedStatement watched = Watch();
         QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseOpen);
         std::optional<QVariantList> row;
         if (query.next()) {
@@ -171,12 +187,11 @@ struct CatalogStore::State {
         return row;
     }
 
-    // Runs a writing statement; the number of rows it changed.
+    // Runs a writing statement; the number of rows it changed. Outside a transaction it makes
+    // one of its own: a lost connection is then found at BEGIN and opened again, and the
+    // statement never runs twice (whether a lost reply's change was committed is unknown).
     qint64 Write(const QString& sql, const QVariantList& values, const QString& what) {
-        QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseWrite);
-        const qint64 changed = query.numRowsAffected();
-        query.finish();
-        return changed;
+        return *InTransaction(what, [&] { return std::optional(WriteNow(sql, values, what)); });
     }
 
     // As Write, for a change that the catalogue's own rules may refuse because another
@@ -184,6 +199,18 @@ struct CatalogStore::State {
     // then. Inside a transaction, the caller then lets it roll back.
     std::optional<qint64> TryWrite(const QString& sql, const QVariantList& values,
                                    const QString& what) {
+        return InTransaction(what, [&] { return TryWriteNow(sql, values, what); });
+    }
+
+    qint64 WriteNow(const QString& sql, const QVariantList& values, const QString& what) {
+        QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseWrite);
+        const qint64 changed = query.numRowsAffected();
+        query.finish();
+        return changed;
+    }
+
+    std::optional<qint64> TryWriteNow(const QString& sql, const QVariantList& values,
+                                      const QString& what) {
         QSqlError error;
         if (!Exec(sql, values, what, ErrorNumber::DatabaseWrite, error)) {
             if (catalog::FaultOf(engine, error) == Fault::Constraint)
@@ -195,6 +222,11 @@ struct CatalogStore::State {
         query.finish();
         return changed;
     }
+
+    // Runs `write` in the open transaction, or in one of its own committed when it returns
+    // a value.
+    std::optional<qint64> InTransaction(const QString& what,
+                                        const std::function<std::optional<qint64>()>& write);
 
     qint64 ProgramId(const QString& name) {
         const QString key = catalog::ProgramKey(name);

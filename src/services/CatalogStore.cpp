@@ -120,6 +120,7 @@ QVariant CatalogStore::OpenDatabase(const QString& path, const QString& password
     mConnectionName = QStringLiteral("orv-catalog-%1").arg(++gConnectionSerial);
     auto state = std::make_unique<State>();
     state->connection = mConnectionName;
+    state->timeoutSeconds = mServerTimeoutSeconds;
     try {
         if (IsPostgresUrl(path))
             state->OpenPostgres(path, password);

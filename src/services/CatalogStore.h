@@ -57,6 +57,7 @@ class CatalogStore {
 public:
     enum PrincipalKind { KindUser = 1, KindGroup = 2 };
     enum RuleStatus { StatusDeny = 0, StatusAllow = 1 };
+    static constexpr int kDefaultServerTimeoutSeconds = 30;
 
     CatalogStore();
     ~CatalogStore();
@@ -71,6 +72,10 @@ public:
     QVariant OpenDatabase(const QString& path);
     // As OpenDatabase; `password` (when not empty) signs in to a PostgreSQL server.
     QVariant OpenDatabase(const QString& path, const QString& password);
+    // Before OpenDatabase: how long a statement may take on a PostgreSQL server. A server that
+    // stays silent a few seconds longer (stopped, unreachable) is given up and its connection
+    // closed; a dead connection is noticed within this time too.
+    void SetServerTimeout(int seconds) { mServerTimeoutSeconds = seconds; }
     // The directory that receives exported pictures.
     void SetAppPath(const QString& pictureDir);
     // The picture exported for a program that has no icon of its own.
@@ -200,6 +205,7 @@ private:
     void RemovePictures(const QStringList& names) const;
 
     QString mConnectionName;
+    int mServerTimeoutSeconds = kDefaultServerTimeoutSeconds;
     QString mPictureDir;
     QString mDefaultIcon;
     std::unique_ptr<State> mState;

@@ -1,18 +1,45 @@
 // A PostgreSQL catalogue whose server ends the store's connection (a restart, a network
-// drop): the next call connects again and answers. Runs only against the test server.
+// drop): the next call connects again and answers. A server that stops answering, crashes
+// in the middle of a change or refuses the connection: a message that says which, within the
+// time limits, and no change saved in part. Runs only against PostgreSQL test servers.
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
 #include "support/PostgresTest.h"
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QUrl>
+#include <list>
+#include <optional>
+#include <thread>
+
+namespace {
+
+std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const OrvError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+// Every writer of a catalogue takes this lock (CatalogEngine.cpp); holding it keeps a write
+// waiting.
+const qint64 kWriteLockKey = 0x4f52564e43415400;
+
+} // namespace
 
 class tst_catalogreconnect : public QObject {
     Q_OBJECT
 
 private:
     QString mCatalogue;
+    // Fewer connections than the shared server has, to run out of them; a password user.
+    PrivatePostgresServer mServer;
+    QString mWorker; // the private server's catalogue as the password user "worker"
 
     // Ends every other connection to the catalogue's database; how many it ended.
     int DropOtherConnections() const {
@@ -39,6 +66,137 @@ private slots:
         QString error;
         QVERIFY2(FreshPostgresDatabase(QStringLiteral("orv_catalogreconnect"), mCatalogue, error),
                  qPrintable(error));
+        QVERIFY2(mServer.Start(QStringLiteral("-c max_connections=8 "
+                                              "-c superuser_reserved_connections=2"),
+                               error),
+                 qPrintable(error));
+        QVERIFY2(mServer.Run({QStringLiteral("CREATE ROLE worker LOGIN PASSWORD 'right'"),
+                              QStringLiteral("CREATE DATABASE faults OWNER worker")},
+                             error),
+                 qPrintable(error));
+        // The password user signs in with it; the superuser stays trusted.
+        QFile hba(mServer.DataDir() + QStringLiteral("/pg_hba.conf"));
+        QVERIFY(hba.open(QIODevice::ReadOnly));
+        const QByteArray rules = "host all worker 127.0.0.1/32 scram-sha-256\n" + hba.readAll();
+        hba.close();
+        QVERIFY(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hba.write(rules);
+        hba.close();
+        QVERIFY2(mServer.Run({QStringLiteral("SELECT pg_reload_conf()")}, error),
+                 qPrintable(error));
+        QUrl worker(mServer.Url());
+        worker.setUserName(QStringLiteral("worker"));
+        worker.setPath(QStringLiteral("/faults"));
+        mWorker = worker.toString();
+    }
+
+    // A refused connection says why: each cause its own words and what to do.
+    void refusedConnectionsSayWhy_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("says");
+        QUrl unknownDb(mWorker);
+        unknownDb.setPath(QStringLiteral("/nosuchdb"));
+        QUrl closed(mWorker);
+        closed.setPort(1);
+        QTest::newRow("wrong password") << mWorker << "wrong"
+                                        << "refused the password";
+        QTest::newRow("no password") << mWorker << ""
+                                     << "refused the password";
+        QTest::newRow("unknown database") << unknownDb.toString() << "right"
+                                          << "has no database \"nosuchdb\"";
+        QTest::newRow("nothing listens") << closed.toString() << "right"
+                                         << "cannot be reached";
+        QTest::newRow("too many clients") << mWorker << "right"
+                                          << "has no connection free";
+    }
+    void refusedConnectionsSayWhy() {
+        QFETCH(QString, url);
+        QFETCH(QString, password);
+        QFETCH(QString, says);
+        // The user's own connections fill what the server has for him.
+        std::list<CatalogStore> others;
+        if (QByteArray(QTest::currentDataTag()) == "too many clients")
+            for (int i = 0; i < 6; ++i)
+                others.emplace_back().OpenDatabase(url, password);
+        CatalogStore store;
+        const auto error = ErrorOf([&] { store.OpenDatabase(url, password); });
+        QVERIFY(error);
+        QVERIFY2(error->Description().contains(says), qPrintable(error->Description()));
+        QVERIFY2(error->Description().contains(QUrl(url).host()), qPrintable(error->Description()));
+    }
+
+    // A server that stops answering (frozen; on a network, a cable cut) is given up a few
+    // seconds after the statement timeout, with a message, reading or writing; nothing is
+    // saved, and once it answers again the catalogue is as it was.
+    void frozenServerIsGivenUp_data() {
+        QTest::addColumn<bool>("write");
+        QTest::newRow("a read") << false;
+        QTest::newRow("a write") << true;
+    }
+    void frozenServerIsGivenUp() {
+        QFETCH(bool, write);
+        CatalogStore store;
+        store.SetServerTimeout(2);
+        store.OpenDatabase(mWorker, QStringLiteral("right"));
+        const int before = store.GetPrograms().RecordCount();
+        mServer.Freeze(true);
+        QElapsedTimer waited;
+        waited.start();
+        const auto error = ErrorOf([&] {
+            if (write)
+                store.AddProgram(QStringLiteral("Frozen"), {}, QStringLiteral("/bin/true"), {}, {},
+                                 {});
+            else
+                store.GetPrograms();
+        });
+        const qint64 elapsed = waited.elapsed();
+        mServer.Freeze(false);
+        QVERIFY(error);
+        QVERIFY2(error->Description().contains(QStringLiteral("did not answer within 7 seconds")),
+                 qPrintable(error->Description()));
+        QVERIFY2(elapsed >= 6000 && elapsed < 15000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(store.GetPrograms().RecordCount(), before); // answered again, nothing saved
+    }
+
+    // The server crashes while a change waits for the catalogue's write lock: the change is
+    // reported lost, nothing of it is saved, and once the server is back the next call works.
+    void serverCrashDuringAWrite() {
+        CatalogStore store;
+        store.OpenDatabase(mWorker, QStringLiteral("right"));
+        QVERIFY(
+            store.AddProgram(QStringLiteral("Kept"), {}, QStringLiteral("/bin/true"), {}, {}, {}));
+        std::optional<OrvError> error;
+        {
+            QSqlDatabase holder = PostgresConnection(mServer.Url(), QStringLiteral("holder"));
+            holder.setDatabaseName(QStringLiteral("faults"));
+            QVERIFY(holder.open());
+            QSqlQuery lock(holder);
+            QVERIFY(lock.exec(QStringLiteral("BEGIN")));
+            QVERIFY(
+                lock.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteLockKey)));
+            std::thread crash([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(800));
+                mServer.Crash();
+            });
+            error = ErrorOf([&] {
+                store.AddProgram(QStringLiteral("Lost"), {}, QStringLiteral("/bin/true"), {}, {},
+                                 {});
+            });
+            crash.join();
+            holder.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        QVERIFY(error);
+        QVERIFY2(error->Description().contains(QStringLiteral("connection to the server was lost")),
+                 qPrintable(error->Description()));
+        QVERIFY(mServer.Resume());
+        const Recordset programs = store.GetPrograms();
+        QStringList names;
+        for (const QVariantList& row : programs.Rows())
+            names << row.at(0).toString();
+        QVERIFY2(names.contains(QStringLiteral("Kept")) && !names.contains(QStringLiteral("Lost")),
+                 qPrintable(names.join(u", ")));
     }
 
     void droppedConnectionIsReopenedOnce_data() {

@@ -1,10 +1,15 @@
 #include "support/PostgresTest.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <QUuid>
+#include <csignal>
+#include <sys/types.h>
 
 namespace {
 
@@ -76,4 +81,87 @@ bool FreshPostgresDatabase(const QString& name, QString& url, QString& error) {
     address.setPath(u'/' + name);
     url = address.toString();
     return true;
+}
+
+PrivatePostgresServer::~PrivatePostgresServer() {
+    if (!mDir.isEmpty()) {
+        Freeze(false);
+        Script(QStringLiteral("stop"));
+    }
+}
+
+bool PrivatePostgresServer::Script(const QString& action, const QString& options) {
+    QProcess script;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ORV_PG_OPTIONS"), options);
+    script.setProcessEnvironment(env);
+    script.setProcessChannelMode(QProcess::MergedChannels);
+    script.start(qEnvironmentVariable("ORV_SOURCE_DIR") +
+                     QStringLiteral("/scripts/postgres-test-server"),
+                 {action, mDir});
+    return script.waitForFinished(120000) && script.exitStatus() == QProcess::NormalExit &&
+           script.exitCode() == 0;
+}
+
+bool PrivatePostgresServer::Start(const QString& options, QString& error) {
+    mDir = QDir::tempPath() + QStringLiteral("/orvane-pg-private-") +
+           QUuid::createUuid().toString(QUuid::Id128).left(12);
+    if (!Script(QStringLiteral("start"), options)) {
+        error = QStringLiteral("the private PostgreSQL server in %1 did not start").arg(mDir);
+        return false;
+    }
+    QFile url(mDir + QStringLiteral("/url"));
+    if (!url.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("the private PostgreSQL server wrote no address");
+        return false;
+    }
+    mUrl = QString::fromUtf8(url.readAll()).trimmed();
+    return true;
+}
+
+bool PrivatePostgresServer::Crash() {
+    return Script(QStringLiteral("crash"));
+}
+
+bool PrivatePostgresServer::Resume() {
+    return Script(QStringLiteral("resume"));
+}
+
+void PrivatePostgresServer::Freeze(bool frozen) {
+    QFile pidFile(DataDir() + QStringLiteral("/postmaster.pid"));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return;
+    const QString postmaster = QString::fromLatin1(pidFile.readLine()).trimmed();
+    // The postmaster and its children: the backends, the writer, the checkpointer.
+    QStringList pids{postmaster};
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromLatin1(stat.readAll());
+        const QStringList fields = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
+        if (fields.size() > 1 && fields.at(1) == postmaster)
+            pids.append(entry);
+    }
+    for (const QString& pid : pids)
+        ::kill(static_cast<pid_t>(pid.toLongLong()), frozen ? SIGSTOP : SIGCONT);
+}
+
+bool PrivatePostgresServer::Run(const QStringList& statements, QString& error) {
+    bool ok = true;
+    {
+        QSqlDatabase db = PostgresConnection(mUrl, QStringLiteral("orv-private-admin"));
+        QSqlQuery query(db);
+        ok = db.open();
+        for (const QString& sql : statements)
+            if (ok && !query.exec(sql)) {
+                error = query.lastError().text();
+                ok = false;
+            }
+        if (!db.isOpen())
+            error = db.lastError().text();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("orv-private-admin"));
+    return ok;
 }
