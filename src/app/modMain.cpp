@@ -9,6 +9,7 @@
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "launcher/Launching.h"
+#include "launcher/LiveList.h"
 #include "launcher/frmMain.h"
 #include "platform/FatalError.h"
 #include "platform/OrvError.h"
@@ -23,6 +24,7 @@
 #include <QScopeGuard>
 #include <QSysInfo>
 #include <cstdio>
+#include <optional>
 
 namespace modMain {
 namespace {
@@ -98,6 +100,8 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
     ctx.gIsAdmin = IsAdministrator(ctx);
     splash->ChangeImages(4);
 
+    // The permission set and the list read each principal's rules once.
+    auto scope = std::make_optional<CatalogStore::ReadScope>(ctx.Catalog());
     if (!LoadPermissions(ctx)) {
         ShowStartupFailure(ctx, QStringLiteral("Unable to complete start up, closing out"));
         return {false, 1};
@@ -109,11 +113,13 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
         ShowStartupFailure(ctx, QStringLiteral("Unable to complete the start up, closing out"));
         return {false, 1};
     }
+    scope.reset();
     splash->ChangeImages(6);
     frmMain& form = MainForm(ctx);
     RegisterAdministrationWindows(ctx, form);
     splash.reset();
     form.show();
+    StartLiveList(ctx, form);
     return {true, 0};
 }
 

@@ -4,11 +4,12 @@
 #include "services/AppContext.h"
 
 namespace modMain {
-namespace {
 
 QStringList CurrentUserGroups(AppContext& ctx) {
     return ctx.directory->GetUserGroups(GetDomain(ctx), ctx.gUserName.toString(), false);
 }
+
+namespace {
 
 bool ListsExactly(const QStringList& groups, const QString& name) {
     for (qsizetype i = 1; i <= Count(groups); ++i)
@@ -46,6 +47,9 @@ bool LoadPermissions(AppContext& ctx) {
     if (ctx.gIsAdmin)
         return true;
     const QStringList groups = CurrentUserGroups(ctx);
+    // Within a start's read scope, all of them in one read, with the user's own name, which
+    // the list looks up as a group for the programs his own rules allow.
+    ctx.Catalog().PrefetchGroupPermissions(groups + QStringList{ctx.gUserName.toString()});
     for (qsizetype g = 1; g <= Count(groups); ++g) {
         const QString& group = Item(groups, g);
         Recordset rs = ctx.Catalog().GetGroupPermissions(group);

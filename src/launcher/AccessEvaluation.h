@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class AppContext;
 
@@ -16,6 +17,8 @@ bool IsAdministrator(AppContext& ctx);
 // Collects the current user's group and user rules into the PermissionSet; nothing for an
 // administrator. Returns true.
 bool LoadPermissions(AppContext& ctx);
+// The directory's groups of the current user in the configured domain.
+QStringList CurrentUserGroups(AppContext& ctx);
 // True when the directory lists `group` among the current user's groups, asked afresh.
 bool IsUserInGroup(AppContext& ctx, const QString& group);
 

@@ -16,6 +16,7 @@ void AppContext::OpenCatalogue() {
     if (!registry)
         registry = RegistryStore::ForAppDir(paths.AppDir());
     const CatalogAddress address = ResolveCatalogAddress(*registry, paths.DatabaseFile());
+    catalogAddress = address;
     CatalogStore& catalog = Catalog();
     catalog.SetServerTimeout(address.timeoutSeconds);
     catalog.OpenDatabase(address.path, address.password);

@@ -5,6 +5,7 @@
 #include "platform/DisplayInfo.h"
 #include "platform/Prompt.h"
 #include "platform/Shell.h"
+#include "services/CatalogAddress.h"
 #include "services/CatalogStore.h"
 #include "services/DirectoryService.h"
 #include "services/PermissionSet.h"
@@ -31,6 +32,8 @@ public:
     std::unique_ptr<RegistryStore> registry;
     std::unique_ptr<DirectoryService> directory;
     std::unique_ptr<PermissionSet> permissions;
+    // Where OpenCatalogue found the catalogue, for what watches it while the launcher runs.
+    CatalogAddress catalogAddress;
 
     // Shared state of the run.
     QVariant gUserName;

@@ -63,6 +63,17 @@ QString UntrustedPasswordFileReason(const QString& file) {
 #endif
 }
 
+QString PasswordInAddressProblem(const QString& uri, const QString& where) {
+    const QUrl url(uri);
+    if (url.password().isEmpty())
+        return {};
+    return QStringLiteral("%1 (%2) holds a password, which anyone who may read it could see. "
+                          "Remove it and give the password in the file named by %3 or in "
+                          "libpq's password file.")
+        .arg(where, url.toString(QUrl::RemovePassword),
+             QString::fromLatin1(kCatalogPasswordFileValue));
+}
+
 CatalogAddress ResolveCatalogAddress(RegistryStore& settings, const QString& sqliteFile) {
     const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
     const QString uri = settings.KeyExists(root, RegistryStore::kSettingsKey)
@@ -77,17 +88,10 @@ CatalogAddress ResolveCatalogAddress(RegistryStore& settings, const QString& sql
             RequirePersonalCatalogueTrusted(settings, sqliteFile);
         return {sqliteFile, {}};
     }
-    const QUrl url(uri);
-    if (!url.password().isEmpty())
-        throw OrvError(ErrorNumber::DatabaseOpen,
-                       QStringLiteral("The setting %1 (%2) holds a password, which anyone who "
-                                      "may read the settings could see. Remove it and give the "
-                                      "password in the file named by %3 or in libpq's password "
-                                      "file.")
-                           .arg(QString::fromLatin1(kCatalogUriValue),
-                                url.toString(QUrl::RemovePassword),
-                                QString::fromLatin1(kCatalogPasswordFileValue)),
-                       kSource);
+    if (const QString problem = PasswordInAddressProblem(
+            uri, QStringLiteral("The setting %1").arg(QString::fromLatin1(kCatalogUriValue)));
+        !problem.isEmpty())
+        throw OrvError(ErrorNumber::DatabaseOpen, problem, kSource);
     const QString timeout =
         settings
             .GetValue(root, RegistryStore::kSettingsKey, QString::fromLatin1(kCatalogTimeoutValue))

@@ -20,6 +20,10 @@ inline constexpr char kCatalogUriValue[] = "CatalogUri";
 inline constexpr char kCatalogTimeoutValue[] = "CatalogTimeout";
 inline constexpr char kCatalogPasswordFileValue[] = "CatalogPasswordFile";
 
+// Why `uri` (a postgresql:// address) may not be used: it holds a password, which anyone who
+// may read the settings or see the command line could see. Empty when it holds none.
+QString PasswordInAddressProblem(const QString& uri, const QString& where);
+
 // Throws OrvError when the address holds a password or the password file cannot be trusted
 // or read. A machine without the settings key uses `sqliteFile`.
 CatalogAddress ResolveCatalogAddress(RegistryStore& settings, const QString& sqliteFile);

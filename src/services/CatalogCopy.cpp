@@ -85,9 +85,13 @@ void CatalogStore::CopyInto(CatalogStore& target) {
     to.Write(QStringLiteral("DELETE FROM themes"), {}, what);
     for (const TableCopy& t : kTables) {
         const QString columns = QLatin1String(t.columns);
+        // A source of the first schema is read as it is: its programs are at their first version.
+        QString read = columns;
+        if (from.schemaVersion < 2)
+            read.replace(QStringLiteral("row_version"), QStringLiteral("1"));
         const Recordset rows =
             from.Select(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                            .arg(columns, QLatin1String(t.table), QLatin1String(t.key)),
+                            .arg(read, QLatin1String(t.table), QLatin1String(t.key)),
                         {}, columns.split(QStringLiteral(", ")), t.cols,
                         QStringLiteral("Reading the %1 to copy").arg(QLatin1String(t.table)));
         QStringList marks;

@@ -179,6 +179,9 @@ void CatalogStore::State::Transaction::Rollback() {
 }
 
 void CatalogStore::State::Transaction::Commit() {
+    // Whatever this change touched is read again; other launchers see the stamp move.
+    mState.rulesRead.clear();
+    mState.BumpChangeStamp(mWhat);
     std::optional<QSqlError> failed;
     {
         const WatchedStatement watched = mState.Watch();
@@ -205,6 +208,16 @@ void CatalogStore::State::Transaction::Commit() {
                                "saved in part. Reload the list to see, and make the change again "
                                "if it is not there.")
                     .arg(mState.LostConnectionText(*failed)));
+}
+
+void CatalogStore::State::BumpChangeStamp(const QString& what) {
+    const QString key = QString::fromLatin1(kCatalogChangeKey);
+    if (WriteNow(QStringLiteral("UPDATE catalog_meta"
+                                " SET meta_value = CAST(CAST(meta_value AS BIGINT) + 1 AS TEXT)"
+                                " WHERE meta_key = ?"),
+                 {key}, what) == 0)
+        WriteNow(QStringLiteral("INSERT INTO catalog_meta (meta_key, meta_value) VALUES (?, '1')"),
+                 {key}, what);
 }
 
 std::optional<qint64>
@@ -290,7 +303,9 @@ void CatalogStore::State::OpenSqlite(const QString& path, bool fresh) {
                            .arg(label),
                        kSource);
     db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutSeconds * 1000));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
+                             .arg(kBusyTimeoutSeconds * 1000)
+                             .arg(readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
     // SQLite opens a file it may not write read-only by itself; reading then works and
     // the first write fails with "attempt to write a readonly database".
     if (!db.open())

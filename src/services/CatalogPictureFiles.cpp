@@ -102,14 +102,14 @@ bool CatalogStore::SetProgramIcon(const QString& name, const QString& pictureFil
                                    {key}, QStringLiteral("Looking up a program"));
     if (!row)
         return false;
-    const qint64 version = row->at(2).toLongLong();
-    mState->RequireUnchanged(key, version, row->at(1).toString());
+    const State::SeenRow now{row->at(0).toLongLong(), row->at(2).toLongLong()};
+    mState->RequireUnchanged(key, now, row->at(1).toString());
     mState->Write(QStringLiteral("UPDATE programs SET icon = ?, row_version = row_version + 1"
                                  " WHERE program_id = ?"),
                   {icon, row->at(0)}, what);
     transaction.Commit();
     if (mState->seenPrograms.count(key) != 0)
-        mState->seenPrograms[key] = version + 1;
+        mState->seenPrograms[key] = {now.id, now.version + 1};
     return true;
 }
 

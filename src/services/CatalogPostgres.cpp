@@ -1,10 +1,12 @@
 #include "services/CatalogState.h"
 
 #include <QLibrary>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QUrl>
 #include <QUrlQuery>
+#include <thread>
 
 // The connection to a PostgreSQL catalogue: the address's parameters, time limits that hold
 // when the server or the network stops answering, and messages that tell the causes of a
@@ -54,6 +56,32 @@ int SocketOf(const QSqlDatabase& db) {
     return connection ? socketOf(connection) : -1;
 }
 
+// The server has no connection slot left for this user ("too many clients").
+bool ServerFull(const QString& reason) {
+    return reason.contains(QLatin1String("too many clients"), Qt::CaseInsensitive) ||
+           reason.contains(QLatin1String("too many connections"), Qt::CaseInsensitive) ||
+           reason.contains(QLatin1String("remaining connection slots"), Qt::CaseInsensitive);
+}
+
+// Opens `db`; a server that has no connection free (a site whose workstations all start at
+// nine) is asked again after a growing, randomised pause, for at most `patience`. False, with
+// the last refusal in `reason`, when it could not be opened.
+bool OpenPatiently(QSqlDatabase& db, std::chrono::seconds patience, QString& reason) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    auto pause = std::chrono::milliseconds(50);
+    for (;;) {
+        if (db.open())
+            return true;
+        reason = ErrorText(db.lastError());
+        if (!ServerFull(reason) || std::chrono::steady_clock::now() + pause > deadline)
+            return false;
+        const auto jitter = std::chrono::milliseconds(
+            QRandomGenerator::global()->bounded(static_cast<int>(pause.count()) + 1));
+        std::this_thread::sleep_for(pause + jitter);
+        pause = std::min(pause * 2, std::chrono::milliseconds(2000));
+    }
+}
+
 // Why the server refused a connection, from libpq's and the server's words (the server sends
 // no error code before the connection stands): each cause with what to do about it.
 QString RefusedConnection(const QUrl& url, const QString& label, const QString& reason) {
@@ -79,12 +107,11 @@ QString RefusedConnection(const QUrl& url, const QString& label, const QString& 
         return QStringLiteral("The catalogue server %1 knows no user \"%2\" (catalogue %3): %4. "
                               "Check the address in CatalogUri.")
             .arg(server, user, label, words);
-    if (says("too many clients") || says("too many connections") ||
-        says("remaining connection slots"))
-        return QStringLiteral("The catalogue server %1 has no connection free for this computer "
-                              "(catalogue %2): %3. Try again in a moment; if it lasts, ask the "
-                              "server's administrator to raise max_connections or to put a "
-                              "connection pooler in front of it.")
+    if (ServerFull(words))
+        return QStringLiteral("The catalogue server %1 had no connection free for this computer "
+                              "however long it was asked (catalogue %2): %3. Try again in a "
+                              "moment; if it lasts, ask the server's administrator to raise "
+                              "max_connections or to put a connection pooler in front of it.")
             .arg(server, label, words);
     if (says("certificate") || says("SSL"))
         return QStringLiteral("The catalogue server %1 gave no checked TLS connection (catalogue "
@@ -109,8 +136,13 @@ void CatalogStore::State::SetUpPostgresSession() {
     QSqlQuery query(Db());
     // A writer waits for another writer's lock as long as SQLite's busy timeout; no statement
     // runs longer than the catalogue's time limit.
-    if (!query.exec(QStringLiteral("SET lock_timeout = '%1s'").arg(kBusyTimeoutSeconds)) ||
-        !query.exec(QStringLiteral("SET statement_timeout = '%1s'").arg(timeoutSeconds)))
+    // Both in one round trip.
+    // A store opened to read only cannot write by mistake.
+    if (!query.exec(QStringLiteral("SET lock_timeout = '%1s'; SET statement_timeout = '%2s'%3")
+                        .arg(kBusyTimeoutSeconds)
+                        .arg(timeoutSeconds)
+                        .arg(readOnly ? QStringLiteral("; SET default_transaction_read_only = on")
+                                      : QString())))
         Fail(ErrorNumber::DatabaseOpen, QStringLiteral("Setting up the connection"),
              query.lastError());
 }
@@ -120,9 +152,10 @@ void CatalogStore::State::Reconnect() {
     openTransactions = 0;
     QSqlDatabase db = Db();
     db.close();
-    if (!db.open())
+    QString reason;
+    if (!OpenPatiently(db, std::chrono::seconds(timeoutSeconds), reason))
         throw OrvError(ErrorNumber::DatabaseOpen,
-                       RefusedConnection(address, label, ErrorText(db.lastError())) +
+                       RefusedConnection(address, label, reason) +
                            QStringLiteral(" Then try again."),
                        kSource);
     broken = false;
@@ -186,8 +219,8 @@ void CatalogStore::State::OpenPostgres(const QString& text, const QString& passw
     db.setPassword(password.isEmpty() ? url.password(QUrl::FullyDecoded) : password);
     db.setDatabaseName(url.path(QUrl::FullyDecoded).mid(1));
     db.setConnectOptions(options.join(u';'));
-    if (!db.open())
-        throw OrvError(ErrorNumber::DatabaseOpen,
-                       RefusedConnection(url, label, ErrorText(db.lastError())), kSource);
+    QString reason;
+    if (!OpenPatiently(db, std::chrono::seconds(timeoutSeconds), reason))
+        throw OrvError(ErrorNumber::DatabaseOpen, RefusedConnection(url, label, reason), kSource);
     SetUpPostgresSession();
 }

@@ -22,36 +22,39 @@ const QList<Col> kProgramCols = {Col::Text, Col::Text, Col::Text, Col::Text, Col
 Recordset CatalogStore::GetPrograms() {
     Db();
     mState->seenPrograms.clear();
-    return mState->Select(QStringLiteral("SELECT %1, name_key, row_version FROM programs"
-                                         " ORDER BY name_key, program_id")
-                              .arg(kProgramColumns),
-                          {}, kProgramFields, kProgramCols, QStringLiteral("Listing the programs"),
-                          [this](const QSqlQuery& row) { mState->RememberProgramVersion(row); });
+    return mState->Select(
+        QStringLiteral("SELECT %1, name_key, program_id, row_version FROM programs"
+                       " ORDER BY name_key, program_id")
+            .arg(kProgramColumns),
+        {}, kProgramFields, kProgramCols, QStringLiteral("Listing the programs"),
+        [this](const QSqlQuery& row) { mState->RememberProgramVersion(row); });
 }
 
 Recordset CatalogStore::GetProgram(const QString& name) {
     Db();
     mState->seenPrograms.erase(ProgramKey(name));
     return mState->Select(
-        QStringLiteral("SELECT %1, name_key, row_version FROM programs WHERE name_key = ?")
+        QStringLiteral("SELECT %1, name_key, program_id, row_version FROM programs"
+                       " WHERE name_key = ?")
             .arg(kProgramColumns),
         {ProgramKey(name)}, kProgramFields, kProgramCols, QStringLiteral("Reading a program"),
         [this](const QSqlQuery& row) { mState->RememberProgramVersion(row); });
 }
 
-// The version a listing just read; the columns after the program's fields.
+// The row a listing just read; the columns after the program's fields.
 void CatalogStore::State::RememberProgramVersion(const QSqlQuery& row) {
     const int first = static_cast<int>(kProgramCols.size());
-    seenPrograms[row.value(first).toString()] = row.value(first + 1).toLongLong();
+    seenPrograms[row.value(first).toString()] = {row.value(first + 1).toLongLong(),
+                                                 row.value(first + 2).toLongLong()};
 }
 
 // Two administrators who opened the same program each save what they saw: the second save
 // would silently undo the first, so it is refused and he reloads. A program this store never
 // read is changed as asked.
-void CatalogStore::State::RequireUnchanged(const QString& key, qint64 version,
-                                           const QString& name) {
+void CatalogStore::State::RequireUnchanged(const QString& key, SeenRow now, const QString& name) {
     const auto seen = seenPrograms.find(key);
-    if (seen == seenPrograms.end() || seen->second == version)
+    if (seen == seenPrograms.end() ||
+        (seen->second.id == now.id && seen->second.version == now.version))
         return;
     throw OrvError(ErrorNumber::DatabaseWrite,
                    QStringLiteral("The program %1 was changed by someone else after you opened it. "
@@ -138,7 +141,7 @@ bool CatalogStore::ModifyProgram(const QString& oldName, const QString& newName,
     const qint64 id = row->at(0).toLongLong();
     const QString storedName = row->at(1).toString();
     const qint64 version = row->at(2).toLongLong();
-    mState->RequireUnchanged(oldKey, version, storedName);
+    mState->RequireUnchanged(oldKey, {id, version}, storedName);
     const qint64 other = mState->ProgramId(trimmed);
     if (other != 0 && other != id)
         return false;
@@ -153,7 +156,7 @@ bool CatalogStore::ModifyProgram(const QString& oldName, const QString& newName,
     transaction.Commit();
     // This store's own change is not someone else's: a further edit of it goes through.
     mState->seenPrograms.erase(oldKey);
-    mState->seenPrograms[trimmed.toUpper()] = version + 1;
+    mState->seenPrograms[trimmed.toUpper()] = {id, version + 1};
     if (storedName != trimmed)
         RemovePictures({storedName, TrimSpaces(oldName), oldName});
     return true;

@@ -2,6 +2,9 @@
 
 #include "services/CatalogState.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 using namespace catalog;
 
 // ---------------------------------------------------------------------------------------------
@@ -9,19 +12,8 @@ using namespace catalog;
 
 Recordset CatalogStore::State::CachedRules(const QString& key,
                                            const std::function<Recordset()>& read) {
-    if (engine != CatalogEngine::Sqlite)
+    if (readScopes == 0)
         return read();
-    // Two plain statements: the pragma's table-valued form sets up a virtual table on first
-    // use, about 0.1 ms of every start.
-    const QString what = QStringLiteral("Reading the catalogue's change count");
-    const auto others = First(QStringLiteral("PRAGMA data_version"), {}, what);
-    const auto own = First(QStringLiteral("SELECT total_changes()"), {}, what);
-    const QString now =
-        others && own ? others->value(0).toString() + u'/' + own->value(0).toString() : QString();
-    if (now != rulesVersion) {
-        rulesRead.clear();
-        rulesVersion = now;
-    }
     if (const auto found = rulesRead.find(key); found != rulesRead.end())
         return found->second;
     Recordset rs = read();
@@ -29,16 +21,69 @@ Recordset CatalogStore::State::CachedRules(const QString& key,
     return rs;
 }
 
+namespace {
+const QString kGroupRules = QStringLiteral("SELECT p.program_name, r.status FROM principals o"
+                                           " JOIN permissions r ON r.object_id = o.object_id"
+                                           " JOIN programs p ON p.program_id = r.program_id"
+                                           " WHERE o.object_kind = 2 AND o.object_name = ?"
+                                           " ORDER BY r.permission_id");
+const QStringList kGroupRuleFields = {QStringLiteral("Program_Name"), QStringLiteral("Status")};
+} // namespace
+
+void CatalogStore::PrefetchGroupPermissions(const QStringList& groups) {
+    Db();
+    if (mState->readScopes == 0 || groups.isEmpty())
+        return;
+    QStringList unread;
+    for (const QString& group : groups)
+        if (mState->rulesRead.count(QStringLiteral("group:") + group) == 0 &&
+            !unread.contains(group))
+            unread.append(group);
+    if (unread.isEmpty())
+        return;
+    // One statement for all of them: a user of a large domain is in dozens of groups, and each
+    // statement is a round trip to a shared server. Engines differ in how a list is bound: the
+    // names go in as one bound text, split again by the engine.
+    const bool sqlite = mState->engine == CatalogEngine::Sqlite;
+    const QString names = sqlite ? QStringLiteral("SELECT value FROM json_each(?)")
+                                 : QStringLiteral("SELECT unnest(CAST(? AS text[]))");
+    QString bound;
+    if (sqlite) {
+        QJsonArray list;
+        for (const QString& group : unread)
+            list.append(group);
+        bound = QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
+    } else {
+        // A text[] literal: {"a","b"}, with backslashes and quotes escaped in each element.
+        QStringList elements;
+        for (QString group : unread)
+            elements.append(
+                u'"' +
+                group.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\"")) +
+                u'"');
+        bound = u'{' + elements.join(u',') + u'}';
+    }
+    std::map<QString, QList<QVariantList>> rows;
+    const Recordset all = mState->Select(
+        QStringLiteral("SELECT p.program_name, r.status, o.object_name FROM principals o"
+                       " JOIN permissions r ON r.object_id = o.object_id"
+                       " JOIN programs p ON p.program_id = r.program_id"
+                       " WHERE o.object_kind = 2 AND o.object_name IN (%1)"
+                       " ORDER BY o.object_name, r.permission_id")
+            .arg(names),
+        {bound}, kGroupRuleFields + QStringList{QStringLiteral("Group")},
+        {Col::Text, Col::Int, Col::Text}, QStringLiteral("Reading the rules of a user's groups"));
+    for (const QVariantList& row : all.Rows())
+        rows[row.at(2).toString()].append({row.at(0), row.at(1)});
+    for (const QString& group : unread)
+        mState->rulesRead.emplace(QStringLiteral("group:") + group,
+                                  Recordset(kGroupRuleFields, rows[group]));
+}
+
 Recordset CatalogStore::GetGroupPermissions(const QString& group) {
     Db();
     return mState->CachedRules(QStringLiteral("group:") + group, [&] {
-        return mState->Select(QStringLiteral("SELECT p.program_name, r.status FROM principals o"
-                                             " JOIN permissions r ON r.object_id = o.object_id"
-                                             " JOIN programs p ON p.program_id = r.program_id"
-                                             " WHERE o.object_kind = 2 AND o.object_name = ?"
-                                             " ORDER BY r.permission_id"),
-                              {group}, {QStringLiteral("Program_Name"), QStringLiteral("Status")},
-                              {Col::Text, Col::Int},
+        return mState->Select(kGroupRules, {group}, kGroupRuleFields, {Col::Text, Col::Int},
                               QStringLiteral("Reading the rules of a group"));
     });
 }

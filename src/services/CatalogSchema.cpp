@@ -94,8 +94,40 @@ QStringList CatalogUpgradeStatements(CatalogEngine /*engine*/, int from) {
 
 using namespace catalog;
 
+// A catalogue of this version with its default theme, told by one statement: opening is part
+// of every start, and each statement a round trip to a shared server. Anything else (no such
+// table, another version, a damaged catalogue) takes the careful way below.
+bool CatalogStore::State::IsCurrentCatalogue() {
+    QSqlQuery query(Db());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT meta_key, meta_value FROM catalog_meta"
+                                   " UNION ALL SELECT 'default theme', theme_name FROM themes"
+                                   " WHERE is_default = 1"))) {
+        if (FaultOf(engine, query.lastError()) == Fault::Connection ||
+            FaultOf(engine, query.lastError()) == Fault::Busy)
+            Fail(ErrorNumber::DatabaseOpen, QStringLiteral("Reading the catalogue's format"),
+                 query.lastError());
+        return false;
+    }
+    bool format = false, version = false, theme = false;
+    while (query.next()) {
+        const QString key = query.value(0).toString();
+        const QString value = query.value(1).toString();
+        format = format || (key == QLatin1String(kCatalogFormatKey) &&
+                            value == QLatin1String(kCatalogFormatValue));
+        version = version || (key == QLatin1String(kCatalogVersionKey) &&
+                              value == QString::number(kCatalogSchemaVersion));
+        theme = theme || key == QLatin1String("default theme");
+        if (key == QLatin1String(kCatalogChangeKey))
+            openedStamp = value.toLongLong();
+    }
+    return format && version && theme;
+}
+
 void CatalogStore::State::CheckOrCreateSchema() {
-    if (CreateSchemaIfEmpty())
+    if (IsCurrentCatalogue())
+        return;
+    if (!readOnly && CreateSchemaIfEmpty())
         return;
     const QStringList tables = Tables();
     const auto notCatalogue = [this](const QString& why) {
@@ -127,8 +159,12 @@ void CatalogStore::State::CheckOrCreateSchema() {
             missing.append(table);
     if (!missing.isEmpty())
         throw notCatalogue(QStringLiteral("the tables %1 are missing").arg(missing.join(u", ")));
+    schemaVersion = schema;
+    if (readOnly)
+        return; // read as it is
     if (schema < kCatalogSchemaVersion)
         Upgrade(schema);
+    schemaVersion = kCatalogSchemaVersion;
     EnsureDefaultTheme();
 }
 

@@ -5,7 +5,7 @@
 
 // The catalogue's schema, private to CatalogStore.
 //
-//   catalog_meta  (meta_key PK, meta_value)         format marker and schema version
+//   catalog_meta  (meta_key PK, meta_value)         format marker, schema version, change stamp
 //   programs      (program_id PK, program_name, name_key UNIQUE = upper-cased trimmed name,
 //                  description, exe_path, start_in_dir, startup_parms, icon blob or NULL,
 //                  added_date = ISO-8601 UTC text, row_version: +1 on every change)
@@ -28,6 +28,8 @@ constexpr int kCatalogSchemaVersion = 2;
 inline constexpr char kCatalogFormatKey[] = "format";
 inline constexpr char kCatalogFormatValue[] = "Tessaro Orvane catalogue";
 inline constexpr char kCatalogVersionKey[] = "schema_version";
+// Made larger by every writing transaction (CatalogEngine.cpp), in the same transaction.
+inline constexpr char kCatalogChangeKey[] = "change_stamp";
 inline constexpr char kCatalogMetaTable[] = "catalog_meta";
 
 // The tables every catalogue has.

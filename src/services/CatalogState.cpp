@@ -86,6 +86,16 @@ QSqlQuery* CatalogStore::State::TryPrepare(const QString& sql, QSqlError& error)
     return statements.emplace(sql, std::move(query)).first->second.get();
 }
 
+QSqlQuery* CatalogStore::State::Unprepared(const QString& sql) {
+    auto found = statements.find(sql);
+    if (found == statements.end()) {
+        auto query = std::make_unique<QSqlQuery>(Db());
+        query->setForwardOnly(true);
+        found = statements.emplace(sql, std::move(query)).first;
+    }
+    return found->second.get();
+}
+
 QSqlQuery& CatalogStore::State::Prepared(const QString& sql, const QString& what, long number) {
     QSqlError error;
     QSqlQuery* query = TryPrepare(sql, error);
@@ -102,13 +112,16 @@ bool CatalogStore::State::Exec(const QString& sql, const QVariantList& values, c
         Reconnect();
     for (int attempt = 0;; ++attempt) {
         const WatchedStatement watched = Watch();
+        // A statement without values goes to a server as it is: prepared there, it would cost
+        // two more round trips (PREPARE, and DEALLOCATE when the connection is let go).
         // PostgreSQL prepares on the server, so preparing is the first to meet a lost
         // connection.
-        QSqlQuery* query = TryPrepare(sql, error);
+        const bool plain = values.isEmpty() && engine == CatalogEngine::Postgres;
+        QSqlQuery* query = plain ? Unprepared(sql) : TryPrepare(sql, error);
         if (query != nullptr) {
             for (qsizetype i = 0; i < values.size(); ++i)
                 query->bindValue(static_cast<int>(i), values.at(i));
-            if (query->exec())
+            if (plain ? query->exec(sql) : query->exec())
                 return true;
             error = query->lastError();
             query->finish();

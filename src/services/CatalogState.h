@@ -100,16 +100,23 @@ struct CatalogStore::State {
     QSqlDatabase Db() const { return QSqlDatabase::database(connection, false); }
 
     int openTransactions = 0;
-    // The row version of each program (by name key) as this store last read it: an edit of a
-    // program that someone else changed since is refused (CatalogPrograms.cpp).
-    std::map<QString, qint64> seenPrograms;
+    // The row of each program (by name key) as this store last read it, its key and version:
+    // an edit of a program that someone else changed since, or removed and added again under
+    // the same name (another row), is refused (CatalogPrograms.cpp).
+    struct SeenRow {
+        qint64 id = 0;
+        qint64 version = 0;
+    };
+    std::map<QString, SeenRow> seenPrograms;
     // The server connection failed: the next statement reconnects first.
     bool broken = false;
-    // The rules of each principal as last read, kept while the catalogue's content stays the
-    // same: a start reads a user's group rules for his permission set and again for his list.
-    // SQLite only, which tells a change by its data_version (commits of other connections) and
-    // this connection's own change count. (CatalogRules.cpp)
-    QString rulesVersion;
+    // Within a read scope (CatalogStore::ReadScope) the rules of each principal are read once:
+    // a start asks for a user's group rules for his permission set and again for his list.
+    // Outside one every read goes to the catalogue. A change made here forgets them.
+    bool readOnly = false; // opened by OpenReadOnly
+    int schemaVersion = kCatalogSchemaVersion;
+    int readScopes = 0;
+    qint64 openedStamp = 0; // the change stamp when the catalogue was opened
     std::map<QString, Recordset> rulesRead;
     Recordset CachedRules(const QString& key, const std::function<Recordset()>& read);
 
@@ -123,6 +130,8 @@ struct CatalogStore::State {
     QSqlQuery& Prepared(const QString& sql, const QString& what, long number);
     // The prepared statement, or null with `error` set.
     QSqlQuery* TryPrepare(const QString& sql, QSqlError& error);
+    // A query object for a statement without values, run as it is each time.
+    QSqlQuery* Unprepared(const QString& sql);
 
     // Runs a statement with its values bound by position; the query is positioned before
     // its first row. False, with the query finished and `error` set, when it failed. A lost
@@ -223,6 +232,9 @@ struct CatalogStore::State {
         return changed;
     }
 
+    // Makes the catalogue's change stamp larger, in the open transaction.
+    void BumpChangeStamp(const QString& what);
+
     // Runs `write` in the open transaction, or in one of its own committed when it returns
     // a value.
     std::optional<qint64> InTransaction(const QString& what,
@@ -249,7 +261,7 @@ struct CatalogStore::State {
     QStringList Tables();
     QString ProgramText(const char* column, const QString& name);
     void RememberProgramVersion(const QSqlQuery& row);
-    void RequireUnchanged(const QString& key, qint64 version, const QString& name);
+    void RequireUnchanged(const QString& key, SeenRow now, const QString& name);
     Recordset ProgramRules(const QString& program, int kind, const QString& nameField);
     bool AddPrincipal(const QString& name, int kind, const QString& sid);
     Recordset RulesReport(int kind);
@@ -264,6 +276,7 @@ struct CatalogStore::State {
 
     // CatalogSchema.cpp
     void CheckOrCreateSchema();
+    bool IsCurrentCatalogue();
     bool CreateSchemaIfEmpty();
     int SchemaVersion();
     void Upgrade(int from);

@@ -112,15 +112,25 @@ void CatalogStore::CreateSqliteCatalogue(const QString& file) {
         CannotCreate(file, QString::fromLocal8Bit(std::strerror(errno)));
 }
 
+void CatalogStore::OpenReadOnly(const QString& path, const QString& password) {
+    Open(path, password, true);
+}
+
 QVariant CatalogStore::OpenDatabase(const QString& path, const QString& password) {
+    Open(path, password, false);
+    return true;
+}
+
+void CatalogStore::Open(const QString& path, const QString& password, bool readOnly) {
     CloseConnection();
-    if (!IsPostgresUrl(path) && !path.isEmpty() && !QFileInfo(path).exists() &&
+    if (!readOnly && !IsPostgresUrl(path) && !path.isEmpty() && !QFileInfo(path).exists() &&
         !QFileInfo(path).isSymLink())
         CreateSqliteCatalogue(QFileInfo(path).absoluteFilePath());
     mConnectionName = QStringLiteral("orv-catalog-%1").arg(++gConnectionSerial);
     auto state = std::make_unique<State>();
     state->connection = mConnectionName;
     state->timeoutSeconds = mServerTimeoutSeconds;
+    state->readOnly = readOnly;
     try {
         if (IsPostgresUrl(path))
             state->OpenPostgres(path, password);
@@ -133,7 +143,6 @@ QVariant CatalogStore::OpenDatabase(const QString& path, const QString& password
         throw;
     }
     mState = std::move(state);
-    return true;
 }
 
 void CatalogStore::SetAppPath(const QString& pictureDir) {
@@ -142,4 +151,45 @@ void CatalogStore::SetAppPath(const QString& pictureDir) {
 
 void CatalogStore::SetDefaultIcon(const QString& iconFile) {
     mDefaultIcon = iconFile;
+}
+
+CatalogStore::ReadScope::ReadScope(CatalogStore& store) : mStore(store) {
+    mStore.Db();
+    ++mStore.mState->readScopes;
+}
+
+CatalogStore::ReadScope::~ReadScope() {
+    if (mStore.mState && --mStore.mState->readScopes == 0)
+        mStore.mState->rulesRead.clear();
+}
+
+qint64 CatalogStore::ChangeStamp() {
+    QSqlDatabase db = Db();
+    // Asked every second or two by every open launcher: one round trip, no statement to
+    // prepare (it binds nothing, the key is the program's own).
+    const WatchedStatement watched = mState->Watch();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT meta_value FROM catalog_meta WHERE meta_key = '%1'")
+                        .arg(QLatin1String(kCatalogChangeKey)))) {
+        if (FaultOf(mState->engine, query.lastError()) == Fault::Connection)
+            mState->broken = true;
+        mState->Fail(ErrorNumber::DatabaseOpen,
+                     QStringLiteral("Reading the catalogue's change stamp"), query.lastError());
+    }
+    return query.next() ? query.value(0).toString().toLongLong() : 0;
+}
+
+qint64 CatalogStore::StampWhenOpened() const {
+    return mState ? mState->openedStamp : 0;
+}
+
+void CatalogStore::ReleaseConnection() {
+    if (!mState || mState->engine != CatalogEngine::Postgres || mState->openTransactions > 0 ||
+        mState->readScopes > 0)
+        return;
+    mState->statements.clear(); // prepared on this connection
+    QSqlDatabase db = mState->Db();
+    db.close();
+    mState->broken = false;
 }

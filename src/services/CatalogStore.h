@@ -72,6 +72,10 @@ public:
     QVariant OpenDatabase(const QString& path);
     // As OpenDatabase; `password` (when not empty) signs in to a PostgreSQL server.
     QVariant OpenDatabase(const QString& path, const QString& password);
+    // Opens an existing catalogue only to read it, as the copy tool reads its source: nothing
+    // is created, upgraded or repaired, a missing file stays missing, and every write fails.
+    // A catalogue of an older schema is read as it is.
+    void OpenReadOnly(const QString& path, const QString& password = {});
     // Before OpenDatabase: how long a statement may take on a PostgreSQL server. A server that
     // stays silent a few seconds longer (stopped, unreachable) is given up and its connection
     // closed; a dead connection is noticed within this time too.
@@ -129,6 +133,34 @@ public:
     // empty SID matches only a user stored with an empty SID).
     Recordset GetGroupPermissions(const QString& group);
     Recordset GetUserPermissions(const QString& user, const QString& userSid);
+    // Within a ReadScope: reads the rules of all `groups` in one statement, so that the
+    // GetGroupPermissions that follow answer from them. Outside one it does nothing.
+    void PrefetchGroupPermissions(const QStringList& groups);
+
+    // Between its start and its end, the rules of each principal are read from the catalogue
+    // once (a start asks for a user's rules for his permission set and again for his list);
+    // a change made through this store meanwhile is seen all the same. Scopes nest.
+    class ReadScope {
+    public:
+        explicit ReadScope(CatalogStore& store);
+        ~ReadScope();
+        ReadScope(const ReadScope&) = delete;
+        ReadScope& operator=(const ReadScope&) = delete;
+
+    private:
+        CatalogStore& mStore;
+    };
+
+    // A number that every change of the catalogue, by any program, makes larger: a launcher
+    // compares it to see whether its list must be built again. 0 for a catalogue never changed
+    // since it was made.
+    qint64 ChangeStamp();
+    // The change stamp as the catalogue was opened, read with its format (no statement).
+    qint64 StampWhenOpened() const;
+    // Closes the connection to a catalogue server while the program has nothing to ask it
+    // (no open change, no read scope); the next call connects again. A launcher left open all
+    // day then holds no connection. Nothing on SQLite.
+    void ReleaseConnection();
     // The status of the rule of that group / that user (name and SID as above) for that
     // program, or nothing when there is none: in one indexed lookup, the same answer as the
     // first record of GetGroupPermissions / GetUserPermissions whose program name matches
@@ -201,6 +233,7 @@ private:
     QSqlDatabase Db() const;
     void CloseConnection();
     static void CreateSqliteCatalogue(const QString& file);
+    void Open(const QString& path, const QString& password, bool readOnly);
     QString PictureFileOf(const QString& name) const;
     void RemovePictures(const QStringList& names) const;
 

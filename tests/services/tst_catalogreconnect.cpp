@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <QUrl>
+#include <atomic>
 #include <list>
 #include <optional>
 #include <thread>
@@ -108,7 +109,7 @@ private slots:
         QTest::newRow("nothing listens") << closed.toString() << "right"
                                          << "cannot be reached";
         QTest::newRow("too many clients") << mWorker << "right"
-                                          << "has no connection free";
+                                          << "had no connection free";
     }
     void refusedConnectionsSayWhy() {
         QFETCH(QString, url);
@@ -120,10 +121,33 @@ private slots:
             for (int i = 0; i < 6; ++i)
                 others.emplace_back().OpenDatabase(url, password);
         CatalogStore store;
+        store.SetServerTimeout(2); // how long a full server is asked again
         const auto error = ErrorOf([&] { store.OpenDatabase(url, password); });
         QVERIFY(error);
         QVERIFY2(error->Description().contains(says), qPrintable(error->Description()));
         QVERIFY2(error->Description().contains(QUrl(url).host()), qPrintable(error->Description()));
+    }
+
+    // A server with no connection free is asked again, with pauses, until one is: a site whose
+    // workstations all start at once gets through.
+    void fullServerIsAskedAgain() {
+        std::atomic<bool> full = false;
+        std::thread holder([&] {
+            std::list<CatalogStore> others;
+            for (int i = 0; i < 6; ++i)
+                others.emplace_back().OpenDatabase(mWorker, QStringLiteral("right"));
+            full = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        }); // its connections close as it ends
+        while (!full)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        CatalogStore store;
+        QElapsedTimer waited;
+        waited.start();
+        const auto error = ErrorOf([&] { store.OpenDatabase(mWorker, QStringLiteral("right")); });
+        holder.join();
+        QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
+        QVERIFY(waited.elapsed() >= 500);
     }
 
     // A server that stops answering (frozen; on a network, a cable cut) is given up a few

@@ -151,6 +151,23 @@ private slots:
         QCOMPARE(store->GetProgram(u"Editor"_s).Fields("Program_Desc").toString(), u"New"_s);
     }
 
+    // A source read to be copied is read as it is: an older catalogue stays older, and its
+    // content reaches the copy whole.
+    void olderCatalogueIsCopiedWithoutUpgrade() {
+        QCOMPARE(MakeVersion1Catalogue(), QString());
+        CatalogStore source;
+        source.OpenReadOnly(mCatalogue);
+        CatalogStore target;
+        target.OpenDatabase(mDir->filePath(u"copy.mdb"_s));
+        source.CopyInto(target);
+        QCOMPARE(SchemaVersion(), u"1"_s);
+        QCOMPARE(target.GetProgram(u"Editor"_s).Fields("Program_Desc").toString(), u"Writes"_s);
+        QCOMPARE(target.GetGroupPermissions(u"Staff"_s).RecordCount(), 1);
+        // Read only: a write is refused, and nothing of it is there.
+        QVERIFY(ErrorOf([&] { source.AddFolder(u"More"_s, {}); }));
+        QCOMPARE(RawValue(u"SELECT count(*) FROM folders"_s), u"1"_s);
+    }
+
     // An upgrade that fails half-way leaves the catalogue at its old version, as it was.
     void failedUpgradeChangesNothing() {
         QCOMPARE(MakeVersion1Catalogue(), QString());

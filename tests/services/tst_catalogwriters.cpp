@@ -1,6 +1,7 @@
 // Several programs change one catalogue at once: every change one of them was told it made is
 // there afterwards, and nothing else. Runs against SQLite and, as tst_catalogwriters_postgres,
 // PostgreSQL.
+#include "platform/OrvError.h"
 #include "services/CatalogStore.h"
 #include "support/PostgresTest.h"
 
@@ -69,6 +70,40 @@ private slots:
             QCOMPARE(rules(), QString::fromLatin1(step.expected));
             QCOMPARE(rules(), QString::fromLatin1(step.expected)); // read again, unchanged
         }
+    }
+
+    // An edit remembers the row it read: after another administrator removed the program and
+    // added a new one of the same name, saving the old reading is refused, and the new program
+    // stays as he made it.
+    void removedAndAddedAgainIsAnotherProgram() {
+        QTemporaryDir dir;
+        QString catalogue;
+        QString error;
+        QVERIFY2(FreshPostgresDatabase(u"orv_catalogreadd"_s, catalogue, error), qPrintable(error));
+        if (catalogue.isEmpty())
+            catalogue = dir.filePath(u"Orvane.mdb"_s);
+        CatalogStore editor;
+        CatalogStore other;
+        editor.OpenDatabase(catalogue);
+        other.OpenDatabase(catalogue);
+        QVERIFY(other.AddProgram("Editor", "old", "/bin/ed", {}, {}, {}));
+        QCOMPARE(editor.GetProgram("Editor").RecordCount(), 1); // the editor's window opens
+        QVERIFY(other.DeleteProgram("Editor"));
+        QVERIFY(other.AddProgram("EDITOR", "new", "/bin/vi", {}, {}, {}));
+        for (const auto& save : std::initializer_list<std::function<void()>>{
+                 [&] { editor.ModifyProgram("Editor", "Editor", "mine", "/bin/ed", {}, {}); },
+                 [&] { editor.SetProgramIcon("Editor", {}); }}) {
+            try {
+                save();
+                QFAIL("the stale save went through");
+            } catch (const OrvError& refused) {
+                QVERIFY2(refused.Description().contains(u"changed by someone else"_s),
+                         qPrintable(refused.Description()));
+            }
+        }
+        Recordset now = other.GetProgram("Editor");
+        QCOMPARE(now.Fields("Program_Name").toString(), u"EDITOR"_s);
+        QCOMPARE(now.Fields("Program_Desc").toString(), u"new"_s);
     }
 
     void acknowledgedChangesAreAllThere_data() {

@@ -1,9 +1,11 @@
 // tessaro-orvane-copy FROM TO: copies a whole catalogue into a new, empty one, for example
 // from the embedded SQLite file to a shared PostgreSQL server or back. FROM and TO are each a
 // catalogue file or a postgresql:// address; a server's password comes from libpq's password
-// file (~/.pgpass or PGPASSFILE).
+// file (~/.pgpass or PGPASSFILE), never from the address. The source is opened to be read
+// only.
 #include "platform/BrokenPipes.h"
 #include "platform/OrvError.h"
+#include "services/CatalogAddress.h"
 #include "services/CatalogStore.h"
 
 #include <QCoreApplication>
@@ -36,6 +38,15 @@ int main(int argc, char* argv[]) {
         return Usage();
     const QString from = args.at(1);
     const QString to = args.at(2);
+    for (const QString& catalogue : {from, to}) {
+        const QString problem =
+            IsServer(catalogue) ? PasswordInAddressProblem(catalogue, QStringLiteral("The address"))
+                                : QString();
+        if (!problem.isEmpty()) {
+            std::fprintf(stderr, "tessaro-orvane-copy: %s\n", qPrintable(problem));
+            return 1;
+        }
+    }
     // Opening a missing file would make it a new, empty catalogue.
     if (!IsServer(from) && !QFileInfo(from).isFile()) {
         std::fprintf(stderr, "tessaro-orvane-copy: the catalogue %s does not exist.\n",
@@ -44,8 +55,9 @@ int main(int argc, char* argv[]) {
     }
     const bool newFile = !IsServer(to) && !QFileInfo::exists(to);
     try {
+        // The source is only read: never created, upgraded or repaired by a copy.
         CatalogStore source;
-        source.OpenDatabase(from);
+        source.OpenReadOnly(from);
         CatalogStore target;
         target.OpenDatabase(to);
         source.CopyInto(target);
