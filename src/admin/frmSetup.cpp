@@ -110,8 +110,32 @@ void frmSetup::loadDomains() {
     cboDomains->addItem(QSysInfo::machineHostName());
     for (qsizetype i = 1; i <= Count(domains); ++i)
         cboDomains->addItem(TrimSpaces(Item(domains, i)));
-    // Nothing is chosen until the administrator picks a domain.
+    // The boxes open on what is set, so that Save without a change keeps it; nothing is
+    // chosen on a first run.
     cboDomains->setCurrentIndex(-1);
+    const QString domain = StoredValue(QStringLiteral("5"));
+    if (domain.isEmpty())
+        return;
+    const int known = cboDomains->findText(domain, Qt::MatchFixedString);
+    if (known >= 0)
+        cboDomains->setCurrentIndex(known);
+    else
+        cboDomains->setEditText(domain);
+    LoadGroups();
+    const QString group = StoredValue(QStringLiteral("6"));
+    const int listed = cboGroups->findText(group, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (listed >= 0)
+        cboGroups->setCurrentIndex(listed);
+    else
+        cboGroups->setEditText(group);
+}
+
+QString frmSetup::StoredValue(const QString& name) const {
+    RegistryStore& registry = *mCtx.registry;
+    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+    if (!registry.KeyExists(root, RegistryStore::kSettingsKey))
+        return {};
+    return registry.GetValue(root, RegistryStore::kSettingsKey, name).toString();
 }
 
 void frmSetup::cboDomains_Click() {
@@ -133,6 +157,8 @@ void frmSetup::cmdSave_Click() {
     // the program goes on with the settings it started with.
     try {
         if (registry.KeyExists(root, RegistryStore::kSettingsKey)) {
+            if (!ConfirmNoGroup())
+                return;
             registry.SetValue(root, RegistryStore::kSettingsKey, QStringLiteral("5"),
                               TrimSpaces(cboDomains->currentText()));
             registry.SetValue(root, RegistryStore::kSettingsKey, QStringLiteral("6"),
@@ -143,6 +169,20 @@ void frmSetup::cmdSave_Click() {
                             QStringLiteral("Error"));
     }
     accept();
+}
+
+bool frmSetup::ConfirmNoGroup() {
+    // Without a group nobody administers the launcher from its next start on: asked first.
+    if (!TrimSpaces(cboGroups->currentText()).isEmpty())
+        return true;
+    return mCtx.prompt->MsgBox(
+               QStringLiteral("No administrators' group is chosen. Saved so, nobody "
+                              "will see the administration menus from the next "
+                              "start on, until someone who may change the "
+                              "settings file %1 sets a group (orvanectl settings "
+                              "set admin-group GROUP). Save without a group?")
+                   .arg(mCtx.registry->File()),
+               PromptButtons::YesNo, PromptIcon::Exclamation) == PromptAnswer::Yes;
 }
 
 void frmSetup::cmdCancel_Click() {

@@ -36,6 +36,10 @@ public:
     QLabel* imgTable = nullptr;
 
 private:
+    // A stored value, or an empty string when there is none.
+    QString StoredValue(const QString& name) const;
+    // True unless no group is chosen and the administrator does not confirm saving so.
+    bool ConfirmNoGroup();
     void BuildControls();
     void Form_Load();
     void LoadGroups();

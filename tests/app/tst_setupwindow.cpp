@@ -17,20 +17,23 @@ const QString kKey = RegistryStore::kSettingsKey;
 class tst_setupwindow : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestContext> Context() {
+    // `stored`: the settings hold a domain and a group already; else a first run.
+    std::unique_ptr<TestContext> Context(bool stored = true) {
         auto t = std::make_unique<TestContext>();
         t->directory->domains = {" CORP ", "LAB"};
         t->directory->AddGroup("Domain Admins", {});
         t->directory->AddGroup(" Staff", {});
         t->ctx.registry->CreateKey(kRoot, kKey);
-        t->ctx.registry->SetValue(kRoot, kKey, "5", "OLD");
-        t->ctx.registry->SetValue(kRoot, kKey, "6", "OLD-ADMINS");
+        if (stored) {
+            t->ctx.registry->SetValue(kRoot, kKey, "5", "OLD");
+            t->ctx.registry->SetValue(kRoot, kKey, "6", "OLD-ADMINS");
+        }
         return t;
     }
 
 private Q_SLOTS:
     void showsCaptionsAndRefillsGroups() {
-        auto t = Context();
+        auto t = Context(false);
         frmSetup setup(t->ctx);
         setup.loadDomains();
         QCOMPARE(setup.windowTitle(), QStringLiteral("Tessaro Orvane Setup...."));
@@ -59,32 +62,54 @@ private Q_SLOTS:
         SaveToGallery(&setup, "frmSetup-domain-chosen");
     }
 
+    // The boxes open on what is set (-2: left so); Save writes the trimmed choices, and asks
+    // first when no group is chosen.
     void saveWritesTrimmedChoices_data() {
         QTest::addColumn<int>("domain");
         QTest::addColumn<int>("group");
         QTest::addColumn<bool>("cancel");
+        QTest::addColumn<int>("noGroupAnswer"); // -1: not asked; 0 No; 1 Yes
         QTest::addColumn<QString>("value5");
         QTest::addColumn<QString>("value6");
-        QTest::newRow("both chosen") << 1 << 1 << false << QStringLiteral("CORP") << "Staff";
-        QTest::newRow("no group") << 2 << -1 << false << QStringLiteral("LAB") << "";
-        QTest::newRow("nothing chosen") << -1 << -1 << false << QString() << "";
-        QTest::newRow("cancelled") << 1 << 1 << true << QStringLiteral("OLD") << "OLD-ADMINS";
+        QTest::newRow("opened on what is set, saved") << -2 << -2 << false << -1 << "OLD"
+                                                      << "OLD-ADMINS";
+        QTest::newRow("both chosen") << 1 << 1 << false << -1 << QStringLiteral("CORP") << "Staff";
+        QTest::newRow("no group, confirmed")
+            << 2 << -1 << false << 1 << QStringLiteral("LAB") << "";
+        QTest::newRow("no group, not confirmed") << 2 << -1 << false << 0 << "OLD"
+                                                 << "OLD-ADMINS";
+        QTest::newRow("nothing chosen, confirmed") << -1 << -1 << false << 1 << QString() << "";
+        QTest::newRow("cancelled") << 1 << 1 << true << -1 << QStringLiteral("OLD") << "OLD-ADMINS";
     }
     void saveWritesTrimmedChoices() {
         QFETCH(int, domain);
         QFETCH(int, group);
         QFETCH(bool, cancel);
+        QFETCH(int, noGroupAnswer);
         QFETCH(QString, value5);
         QFETCH(QString, value6);
         auto t = Context();
         frmSetup setup(t->ctx);
         setup.loadDomains();
-        setup.cboDomains->setCurrentIndex(domain);
-        if (domain >= 0)
-            setup.cboDomains_Click();
-        setup.cboGroups->setCurrentIndex(group);
+        QCOMPARE(setup.cboDomains->currentText(), QStringLiteral("OLD"));
+        QCOMPARE(setup.cboGroups->currentText(), QStringLiteral("OLD-ADMINS"));
+        if (domain > -2) {
+            setup.cboDomains->setCurrentIndex(domain);
+            if (domain >= 0)
+                setup.cboDomains_Click();
+        }
+        if (group > -2)
+            setup.cboGroups->setCurrentIndex(group);
+        if (noGroupAnswer >= 0)
+            t->prompt->answers.enqueue(noGroupAnswer ? PromptAnswer::Yes : PromptAnswer::No);
         cancel ? setup.cmdCancel_Click() : setup.cmdSave_Click();
-        QCOMPARE(setup.result(), int(cancel ? QDialog::Rejected : QDialog::Accepted));
+        QCOMPARE(t->prompt->transcript.size(), noGroupAnswer >= 0 ? 1 : 0);
+        if (noGroupAnswer >= 0) {
+            QCOMPARE(t->prompt->transcript.first().icon, PromptIcon::Exclamation);
+            QVERIFY(t->prompt->transcript.first().text.contains(t->ctx.registry->File()));
+        }
+        QCOMPARE(setup.result(),
+                 int(cancel || noGroupAnswer == 0 ? QDialog::Rejected : QDialog::Accepted));
         QCOMPARE(t->ctx.registry->GetValue(kRoot, kKey, "5").toString(), value5);
         QCOMPARE(t->ctx.registry->GetValue(kRoot, kKey, "6").toString(), value6);
     }
@@ -109,6 +134,8 @@ private Q_SLOTS:
         frmSetup setup(t->ctx);
         setup.loadDomains();
         setup.cboDomains->setCurrentIndex(1);
+        setup.cboDomains_Click();
+        setup.cboGroups->setCurrentIndex(1);
         setup.cmdSave_Click();
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(setup.result(), int(QDialog::Accepted));
