@@ -14,15 +14,12 @@
 #include "platform/FatalError.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
-#include "services/DomainDirectory.h"
-#include "services/LocalDirectory.h"
 #include "support/SupportMenu.h"
 #include "themes/ThemeMenu.h"
 #include "widgets/FirstPaint.h"
 
 #include <QApplication>
 #include <QScopeGuard>
-#include <QSysInfo>
 #include <cstdio>
 #include <optional>
 
@@ -31,16 +28,6 @@ namespace {
 
 void ShowStartupFailure(AppContext& ctx, const QString& text) {
     ctx.prompt->MsgBox(text, PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Error"));
-}
-
-void CreateExternalObjects(AppContext& ctx) {
-    if (!ctx.registry)
-        ctx.registry = RegistryStore::ForAppDir(ctx.paths.AppDir());
-    if (!ctx.directory)
-        ctx.directory = std::make_unique<DomainDirectory>(
-            *ctx.registry, std::make_unique<LocalDirectory>(), QSysInfo::machineHostName());
-    if (!ctx.permissions)
-        ctx.permissions = std::make_unique<PermissionSet>();
 }
 
 void AskFirstRunSettings(AppContext& ctx, const StartupHooks& hooks) {
@@ -86,7 +73,7 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
     QApplication::processEvents();
     splash->ChangeImages(1);
 
-    CreateExternalObjects(ctx);
+    ctx.UseRunServices();
     splash->ChangeImages(2);
 
     AskFirstRunSettings(ctx, hooks);
@@ -153,9 +140,36 @@ bool HasDisplay() {
 #endif
 }
 
+// --help and --version answer at once, without a display or a catalogue.
+std::optional<int> AnswerAtOnce(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray option = argv[i];
+        if (option == "--version") {
+            std::printf("tessaro-orvane %d.%d\n", ORV_VERSION_MAJOR, ORV_VERSION_MINOR);
+            return 0;
+        }
+        if (option == "--help" || option == "-h") {
+            std::printf("Usage: %s [--app-dir DIR] [--exit-after-first-paint]\n"
+                        "Starts the programs the catalogue's rules allow you, in one window.\n"
+                        "  --app-dir DIR              the application folder: the catalogue in\n"
+                        "                             DIR/database/Orvane.mdb (default: %s for an\n"
+                        "                             installed launcher, else its own folder)\n"
+                        "  --exit-after-first-paint   end once the window has been drawn\n"
+                        "  --help, --version          this text, the version\n"
+                        "Who administers it is set in %s (see orvanectl settings).\n",
+                        argv[0], qPrintable(AppPaths::kSiteFolder),
+                        qPrintable(RegistryStore::MachineFile()));
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int Run(int argc, char* argv[]) {
+    if (const std::optional<int> answered = AnswerAtOnce(argc, argv))
+        return *answered;
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "Tessaro Orvane needs a display. Without one, run it under a "

@@ -1,7 +1,8 @@
 #include "ctl/CtlArgs.h"
 
 CtlArgs CtlArgs::Parse(const QStringList& arguments) {
-    static const QSet<QString> kFlags{QStringLiteral("--json"), QStringLiteral("--help")};
+    static const QSet<QString> kFlags{QStringLiteral("--json"), QStringLiteral("--help"),
+                                      QStringLiteral("--version")};
     CtlArgs args;
     bool operandsOnly = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {

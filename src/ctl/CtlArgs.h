@@ -15,7 +15,7 @@ struct UsageError {
 };
 
 // The command line after the program's name: words (subcommand and operands) and options.
-// "--json" and "--help" stand alone; every other option takes a value, as "--opt VALUE" or
+// "--json", "--help" and "--version" stand alone; every other option takes a value, as "--opt VALUE" or
 // "--opt=VALUE". Throws UsageError for an option without its value or given twice.
 struct CtlArgs {
     QStringList words;

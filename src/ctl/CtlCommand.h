@@ -30,6 +30,12 @@ struct CtlCommand {
     QStringList required = {};
     // Further checks of the command line, made before anything is opened; throws UsageError.
     std::function<void(const CtlArgs&)> validate = {};
+    // Run before the application folder is opened, given it (a command that makes it);
+    // throws Refusal.
+    std::function<void(const CtlArgs&, const QString& appDir)> prepare = {};
+    // The folder the command works on when --app-dir does not name one; empty: the program's
+    // own.
+    QString defaultAppDir = {};
 
     // "--path" out of "--path PATH".
     QStringList OptionNames() const;
@@ -41,3 +47,4 @@ QList<CtlCommand> RuleCommands();
 QList<CtlCommand> SettingsCommands();
 QList<CtlCommand> ListCommands();
 QList<CtlCommand> ReportCommands();
+QList<CtlCommand> SiteCommands();

@@ -8,22 +8,51 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSysInfo>
+#include <optional>
+#include <vector>
 
 #ifndef _WIN32
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
-CtlSession::CtlSession(const QString& appDir) {
+namespace {
+
+// The id of the local (NSS) account `name`, if there is one.
+std::optional<unsigned> LocalUid(const QString& name) {
+#ifdef _WIN32
+    Q_UNUSED(name);
+    return std::nullopt;
+#else
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwnam_r(name.toLocal8Bit().constData(), &entry, buffer.data(), buffer.size(), &found) !=
+            0 ||
+        found == nullptr)
+        return std::nullopt;
+    return found->pw_uid;
+#endif
+}
+
+} // namespace
+
+CtlSession::CtlSession(const QString& appDir, AppContext::CatalogueUse use) : mUse(use) {
     const QFileInfo folder(appDir);
     if (!folder.isDir())
         throw Refusal{QStringLiteral("the application folder %1 does not exist").arg(appDir)};
     mCtx.paths = AppPaths::FromArguments(
         {QString(), QStringLiteral("--app-dir"), folder.absoluteFilePath()});
     mCtx.account = std::make_unique<OsAccount>();
-    mCtx.OpenCatalogue();
-    mCtx.directory = std::make_unique<DomainDirectory>(
-        *mCtx.registry, std::make_unique<LocalDirectory>(), QSysInfo::machineHostName());
-    mCtx.permissions = std::make_unique<PermissionSet>();
+    mCtx.UseRunServices();
+}
+
+CatalogStore& CtlSession::Catalog() {
+    if (!mCatalogueOpen) {
+        mCtx.OpenCatalogue(mUse);
+        mCatalogueOpen = true;
+    }
+    return mCtx.Catalog();
 }
 
 QString CtlSession::Domain() {
@@ -68,7 +97,19 @@ void CtlSession::RequireAdministrator() {
                   .arg(CallerName(), group)};
 }
 
+void CtlSession::UseSettingsOf(const QString& user) {
+    std::unique_ptr<RegistryStore> his =
+        RegistryStore::ForAppDirOf(mCtx.paths.AppDir(), LocalUid(user).value_or(0));
+    if (his->File() == Registry().File() && his->OwnerUid() == Registry().OwnerUid())
+        return;
+    mCtx.registry = std::move(his);
+    mCtx.directory = std::make_unique<DomainDirectory>(
+        *mCtx.registry, std::make_unique<LocalDirectory>(), QSysInfo::machineHostName());
+}
+
 void CtlSession::ActAs(const QString& user) {
+    UseSettingsOf(user);
+    Catalog(); // where his settings say
     mCtx.gUserName = Directory().GetAccountName(Domain(), user, false);
     mCtx.gUserSid = Directory().GetAccountSid(Domain(), mCtx.gUserName.toString(), false);
     mCtx.gIsAdmin = modMain::IsAdministrator(mCtx);

@@ -4,15 +4,21 @@
 
 #include <QString>
 
-// The catalogue, settings and directory of one application folder, as the launcher reaches
-// them, and the identity of the person running the command, from the operating system.
+// The catalogue, settings and directory of one application folder, built as the launcher
+// builds its run, and the identity of the person running the command, from the operating
+// system. The catalogue is opened when a command first asks for it, to be read only by the
+// commands that only read.
 class CtlSession {
 public:
-    // Opens the catalogue of `appDir` (refuses a folder that does not exist).
-    explicit CtlSession(const QString& appDir);
+    // Refuses a folder that does not exist.
+    CtlSession(const QString& appDir, AppContext::CatalogueUse use);
 
-    AppContext& Context() { return mCtx; }
-    CatalogStore& Catalog() { return mCtx.Catalog(); }
+    // The run's context with its catalogue open.
+    AppContext& Context() {
+        Catalog();
+        return mCtx;
+    }
+    CatalogStore& Catalog();
     RegistryStore& Registry() { return *mCtx.registry; }
     DirectoryService& Directory() { return *mCtx.directory; }
     QString Domain();
@@ -25,11 +31,18 @@ public:
     // Refusal unless CallerIsAdministrator.
     void RequireAdministrator();
 
-    // Puts `user` in the seat of the launcher's user: his SID, whether he administers the
-    // launcher and the rules collected for him, as start-up does.
+    // Puts `user` in the seat of the launcher's user: the settings his own launcher reads for
+    // this folder (beside it when the folder is his, else the machine's) with their directory,
+    // his SID, whether he administers the launcher and the rules collected for him, as his
+    // start-up does.
     void ActAs(const QString& user);
 
 private:
+    // The settings and directory `user`'s own launcher reads for this folder.
+    void UseSettingsOf(const QString& user);
+
     AppContext mCtx;
+    AppContext::CatalogueUse mUse;
+    bool mCatalogueOpen = false;
     QString mCallerName;
 };

@@ -9,6 +9,15 @@
 
 namespace {
 
+// Which settings decided the answer: those the user's own launcher reads for this folder.
+QJsonObject WithDecidingSettings(CtlSession& s, QJsonObject json, CtlResult& result) {
+    json.insert(QStringLiteral("settings"), s.Registry().File());
+    json.insert(QStringLiteral("adminGroup"), s.AdminGroup());
+    result.lines.append(QStringLiteral("(as the settings in %1 say; administrators' group \"%2\")")
+                            .arg(s.Registry().File(), s.AdminGroup()));
+    return json;
+}
+
 QString UserOf(CtlSession& s, const CtlArgs& a) {
     const QString user = a.Required(QStringLiteral("--user"));
     s.ActAs(user);
@@ -30,12 +39,15 @@ CtlResult LauncherList(CtlSession& s, const CtlArgs& a) {
         items.append(json);
         result.table.rows.append({QString::number(++number), kind, item.name, item.folderPath});
     }
-    result.json = QJsonObject{{QStringLiteral("user"), user},
-                              {QStringLiteral("administrator"), s.Context().gIsAdmin},
-                              {QStringLiteral("items"), items}};
     if (s.Context().gIsAdmin)
         result.lines.append(
             QStringLiteral("%1 administers the launcher: every program is listed").arg(user));
+    result.json = WithDecidingSettings(s,
+                                       QJsonObject{{QStringLiteral("user"), user},
+                                                   {QStringLiteral("administrator"),
+                                                    s.Context().gIsAdmin},
+                                                   {QStringLiteral("items"), items}},
+                                       result);
     return result;
 }
 
@@ -156,9 +168,11 @@ CtlResult WhyCommand(CtlSession& s, const CtlArgs& a) {
         answers.append(json);
         result.table.rows.append(row);
     }
-    result.json = QJsonObject{{QStringLiteral("user"), user},
-                              {QStringLiteral("administrator"), ctx.gIsAdmin},
-                              {QStringLiteral("programs"), answers}};
+    result.json = WithDecidingSettings(s,
+                                       QJsonObject{{QStringLiteral("user"), user},
+                                                   {QStringLiteral("administrator"), ctx.gIsAdmin},
+                                                   {QStringLiteral("programs"), answers}},
+                                       result);
     return result;
 }
 

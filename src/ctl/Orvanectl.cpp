@@ -17,12 +17,14 @@ const QString kGlobalOptions =
                    "orvanectl)\n"
                    "  --json         print JSON for scripts instead of tables\n"
                    "  --help         describe the command\n"
+                   "  --version      print orvanectl's version\n"
                    "Exit status: 0 done, 1 refused (the reason on stderr), 2 bad usage.\n"
                    "Changing commands need an administrator of the launcher: root or a member of "
                    "the administrators' group.\n");
 
 QList<CtlCommand> AllCommands() {
-    return CatalogCommands() + RuleCommands() + SettingsCommands() + ListCommands() +
+    return CatalogCommands() + RuleCommands() + SettingsCommands() + SiteCommands() +
+           ListCommands() +
            ReportCommands();
 }
 
@@ -83,6 +85,10 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         return Usage(err, e.reason, tryHelp);
     }
     const bool help = args.Flag(QStringLiteral("--help"));
+    if (args.Flag(QStringLiteral("--version")) && args.words.isEmpty()) {
+        out << "orvanectl " << ORV_VERSION_MAJOR << '.' << ORV_VERSION_MINOR << '\n';
+        return kOk;
+    }
     if (args.words.isEmpty()) {
         if (help) {
             out << Help(commands);
@@ -143,10 +149,18 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
         const QString appDir = args.Has(QStringLiteral("--app-dir"))
                                    ? args.Value(QStringLiteral("--app-dir"))
-                                   : QCoreApplication::applicationDirPath();
+                               : command->defaultAppDir.isEmpty()
+                                   ? QCoreApplication::applicationDirPath()
+                                   : command->defaultAppDir;
         if (appDir.isEmpty())
             return Usage(err, QStringLiteral("--app-dir needs a folder"), usage);
-        CtlSession session(appDir);
+        if (command->prepare)
+            command->prepare(operands, appDir);
+        // Commands that only read open the catalogue to read it: a mistyped folder is an error,
+        // never a new empty catalogue.
+        CtlSession session(appDir, command->rights == CtlCommand::Rights::Anyone
+                                       ? AppContext::CatalogueUse::Read
+                                       : AppContext::CatalogueUse::Change);
         CheckRights(session, command->rights);
         const CtlResult result = command->run(session, operands);
         out << FormatResult(result, args.Flag(QStringLiteral("--json")));

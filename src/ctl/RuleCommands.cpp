@@ -127,53 +127,6 @@ CtlResult RulesList(CtlSession& s, const CtlArgs& a) {
     return result;
 }
 
-// The names of the two settings and their values in the settings key.
-QString ValueName(const QString& setting) {
-    if (setting == QStringLiteral("domain"))
-        return QStringLiteral("5");
-    if (setting == QStringLiteral("admin-group"))
-        return QStringLiteral("6");
-    throw UsageError{QStringLiteral("unknown setting \"%1\": domain or admin-group").arg(setting)};
-}
-
-CtlResult SettingsGet(CtlSession& s, const CtlArgs& a) {
-    const QStringList names =
-        a.words.isEmpty() ? QStringList{QStringLiteral("domain"), QStringLiteral("admin-group")}
-                          : a.words;
-    CtlResult result;
-    QJsonObject json{{QStringLiteral("file"), s.Registry().File()}};
-    result.table.headers = {QStringLiteral("Setting"), QStringLiteral("Value")};
-    for (const QString& name : names) {
-        const QString value = s.Registry()
-                                  .GetValue(RegistryStore::HKEY_LOCAL_MACHINE_,
-                                            RegistryStore::kSettingsKey, ValueName(name))
-                                  .toString();
-        json.insert(name, value);
-        result.table.rows.append({name, value});
-    }
-    result.lines.append(QStringLiteral("(from %1)").arg(s.Registry().File()));
-    result.json = json;
-    return result;
-}
-
-CtlResult SettingsSet(CtlSession& s, const CtlArgs& a) {
-    const QString valueName = ValueName(a.words.at(0));
-    const QString value = TrimSpaces(a.words.at(1));
-    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
-    if (!s.Registry().CreateKey(root, RegistryStore::kSettingsKey) ||
-        !s.Registry().SetValue(root, RegistryStore::kSettingsKey, valueName, value))
-        throw Refusal{QStringLiteral("the settings file %1 cannot be written by %2: only %3 may "
-                                     "change it")
-                          .arg(s.Registry().File(), s.CallerName(),
-                               s.Registry().IsPersonal() ? QStringLiteral("its owner")
-                                                         : QStringLiteral("root"))};
-    return {QJsonObject{{QStringLiteral("ok"), true},
-                        {QStringLiteral("file"), s.Registry().File()},
-                        {a.words.at(0), value}},
-            {},
-            {QStringLiteral("%1 = %2 (in %3)").arg(a.words.at(0), value, s.Registry().File())}};
-}
-
 } // namespace
 
 QList<CtlCommand> RuleCommands() {
@@ -220,34 +173,5 @@ QList<CtlCommand> RuleCommands() {
          RulesRevoke,
          {"--program"},
          PrincipalOf},
-    };
-}
-
-QList<CtlCommand> SettingsCommands() {
-    using R = CtlCommand::Rights;
-    return {
-        {{"settings", "get"},
-         "[domain|admin-group]",
-         0,
-         1,
-         {},
-         R::Anyone,
-         "the domain and the administrators' group",
-         SettingsGet,
-         {},
-         [](const CtlArgs& a) {
-             for (const QString& name : a.words)
-                 ValueName(name);
-         }},
-        {{"settings", "set"},
-         "domain|admin-group VALUE",
-         2,
-         2,
-         {},
-         R::Settings,
-         "changes a machine-wide setting",
-         SettingsSet,
-         {},
-         [](const CtlArgs& a) { ValueName(a.words.at(0)); }},
     };
 }

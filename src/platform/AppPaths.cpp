@@ -159,7 +159,9 @@ QString AppPaths::EnsureFiles() const {
     for (const auto& file : fixed) {
         // Where the application folder cannot be written, DefaultIcon and FolderIcon give
         // the built-in pictures instead.
-        if (!QFileInfo::exists(file.target) && MakeDirectories(mAppDir, FileMode::kSharedDir))
+        // The application folder itself is never made here: a mistyped --app-dir must not
+        // become a new, empty site.
+        if (!QFileInfo::exists(file.target) && QFileInfo(mAppDir).isDir())
             WriteFixedPicture(file.resource, file.target);
     }
     return {};

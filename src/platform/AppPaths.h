@@ -13,6 +13,9 @@
 // `logos/`, the picked icon directly in the picture directory.
 class AppPaths {
 public:
+    // The application folder of an installed launcher: a site's catalogue and pictures.
+    static inline const QString kSiteFolder = QStringLiteral("/var/lib/tessaro-orvane");
+
     AppPaths() = default;
     AppPaths(QString appDir, QString pictureDir);
 

@@ -53,10 +53,21 @@ public:
 
     // The catalogue, created on first use.
     CatalogStore& Catalog();
-    // Opens the run's catalogue where its settings say (the file of the application folder,
-    // or CatalogUri), after the settings and a personal catalogue were found trustworthy;
-    // the settings of the application folder are made first when missing. Throws OrvError.
-    void OpenCatalogue();
+
+    // Every program (the launcher, orvanectl) builds its run the same way: UseRunServices
+    // makes the settings its application folder's runs read (beside a folder of the user's
+    // own, else machine-wide; with their trust rules), the directory they name and an empty
+    // permission set, keeping any already set (a test's); OpenCatalogue then opens the
+    // catalogue where those settings say.
+    void UseRunServices();
+    enum class CatalogueUse {
+        Launcher, // a catalogue file missing from the (existing) folder is made
+        Change,   // the same, for a command that changes the catalogue
+        Read,     // the catalogue must be there; it is opened to be read only
+    };
+    // Throws OrvError when the application folder does not exist, the settings or a personal
+    // catalogue cannot be trusted, or (Read) there is no catalogue.
+    void OpenCatalogue(CatalogueUse use = CatalogueUse::Launcher);
     // Fills the platform services that are still empty with the real ones.
     void UsePlatformDefaults();
 };

@@ -32,6 +32,14 @@ QImage DefaultIconPicture(const QString& file) {
         QImage picture;
     };
     thread_local Decoded last;
+    // The built-in picture, where the application folder has none of its own.
+    if (file.startsWith(u':')) {
+        if (file != last.file) {
+            QFile in(file);
+            last = {file, {}, in.open(QIODevice::ReadOnly) ? DecodeCatalogPicture(in.readAll()) : QImage()};
+        }
+        return last.picture;
+    }
     struct stat info {};
     if (file.isEmpty() || ::stat(QFile::encodeName(file).constData(), &info) != 0)
         return {};

@@ -112,6 +112,10 @@ void CatalogStore::CreateSqliteCatalogue(const QString& file) {
         CannotCreate(file, QString::fromLocal8Bit(std::strerror(errno)));
 }
 
+bool CatalogStore::IsServerAddress(const QString& path) {
+    return IsPostgresUrl(path);
+}
+
 void CatalogStore::OpenReadOnly(const QString& path, const QString& password) {
     Open(path, password, true);
 }

@@ -72,6 +72,8 @@ public:
     QVariant OpenDatabase(const QString& path);
     // As OpenDatabase; `password` (when not empty) signs in to a PostgreSQL server.
     QVariant OpenDatabase(const QString& path, const QString& password);
+    // Whether `path` names a catalogue server ("postgresql://...") rather than a file.
+    static bool IsServerAddress(const QString& path);
     // Opens an existing catalogue only to read it, as the copy tool reads its source: nothing
     // is created, upgraded or repaired, a missing file stays missing, and every write fails.
     // A catalogue of an older schema is read as it is.

@@ -120,9 +120,13 @@ QString RegistryStore::MachineFile() {
 
 std::unique_ptr<RegistryStore> RegistryStore::ForAppDir(const QString& appDir,
                                                         const QString& machineFile) {
+    return ForAppDirOf(appDir, EffectiveUid(), machineFile);
+}
+
+std::unique_ptr<RegistryStore> RegistryStore::ForAppDirOf(const QString& appDir, unsigned uid,
+                                                          const QString& machineFile) {
 #ifndef _WIN32
     struct stat info {};
-    const unsigned uid = EffectiveUid();
     if (uid != 0 && stat(QFile::encodeName(appDir).constData(), &info) == 0 &&
         S_ISDIR(info.st_mode) && info.st_uid == uid)
         return std::make_unique<RegistryStore>(appDir + QStringLiteral("/settings.ini"), uid);

@@ -34,6 +34,10 @@ public:
     // folder that belongs to the (non-root) user of the process, else `machineFile`.
     static std::unique_ptr<RegistryStore> ForAppDir(const QString& appDir,
                                                     const QString& machineFile = MachineFile());
+    // The settings the runs of the user `uid` read for `appDir`, as ForAppDir gives them to
+    // that user's own programs.
+    static std::unique_ptr<RegistryStore> ForAppDirOf(const QString& appDir, unsigned uid,
+                                                      const QString& machineFile = MachineFile());
 
     // The settings in `file`, trusted when it belongs to `ownerUid` (or root).
     explicit RegistryStore(QString file, unsigned ownerUid = 0);

@@ -188,6 +188,15 @@ private Q_SLOTS:
         AddRow("extra operand", Args("programs show Editor More"), 2,
                "unexpected operand \"More\"");
         AddRow("unknown setting", Args("settings get colour"), 2, "unknown setting \"colour\"");
+        // A reading command never makes a catalogue where there is none.
+        AddRow("no catalogue to read", Args("programs list --app-dir <empty>"), 1,
+               "There is no catalogue in");
+        AddRow("timeout not a number", Args("settings set CatalogTimeout soon"), 2,
+               "must be a number of seconds");
+        AddRow("password in the address",
+               Args("settings set CatalogUri postgresql://a:secret@db/orvane"), 2,
+               "holds a password");
+        AddRow("TLS mode unknown", Args("settings set LdapTls maybe"), 2, "starttls or none");
     }
     void refusalsAndUsage() {
         ORV_AS_TEST_ACCOUNT();
@@ -200,11 +209,13 @@ private Q_SLOTS:
         { CTL_OK(hand, dir.path(), "settings", "set", "admin-group", kOtherGroup); }
         const QByteArray before = ReadAll(dir.filePath("database/Orvane.mdb"));
 
-        // A row that names its own folder runs there instead (--app-dir may be given once).
+        // A row that names its own folder runs there instead (--app-dir may be given once);
+        // <empty> is an empty folder of the account's.
         QStringList line = args;
         QString app = dir.path();
+        QTemporaryDir empty;
         if (const qsizetype at = line.indexOf("--app-dir"); at >= 0) {
-            app = line.at(at + 1);
+            app = QString(line.at(at + 1)).replace("<empty>", empty.path());
             line.remove(at, 2);
         }
         const CtlRun run = Ctl(app, line);
@@ -217,6 +228,8 @@ private Q_SLOTS:
                          (run.err.contains("Usage") || run.err.contains("--help")),
                      qPrintable(run.err));
         QCOMPARE(ReadAll(dir.filePath("database/Orvane.mdb")), before);
+        QCOMPARE(QDir(empty.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
         const CtlRun settings = Ctl(dir.path(), {"settings", "get", "admin-group", "--json"});
         QCOMPARE(settings.json.object()["admin-group"].toString(), kOtherGroup);
     }
@@ -251,6 +264,14 @@ private Q_SLOTS:
             CTL_OK(domain, app, "settings", "set", "domain", QSysInfo::machineHostName());
             CTL_OK(first, app, "settings", "set", "admin-group", kMe, "--json");
             QCOMPARE(first.json.object()["file"].toString(), app + "/settings.ini");
+            // Named values as written, commas and all; the listing shows what is set.
+            const QString dn = u"cn=reader,ou=Services,dc=example,dc=org"_s;
+            CTL_OK(bind, app, "settings", "set", "LdapBindDn", dn);
+            CTL_OK(read, app, "settings", "get", "LdapBindDn", "--json");
+            QCOMPARE(read.json.object()["LdapBindDn"].toString(), dn);
+            CTL_OK(all, app, "settings", "get", "--json");
+            QCOMPARE(all.json.object().keys(),
+                     (QStringList{"LdapBindDn", "admin-group", "domain", "file"}));
         }
         {
             CTL_OK(add, app, "programs", "add", "Editor", "--path", "/usr/bin/vi", "--description",
@@ -295,6 +316,9 @@ private Q_SLOTS:
             CTL_OK(member, app, "launcher-list", "--user", kMe, "--json");
             const QJsonObject root = member.json.object();
             QCOMPARE(root["administrator"].toBool(), false);
+            // What decided: the settings the user's own launcher reads for his folder.
+            QCOMPARE(root["settings"].toString(), app + "/settings.ini");
+            QCOMPARE(root["adminGroup"].toString(), kOtherGroup);
             QCOMPARE(root["items"].toArray(),
                      QJsonArray({QJsonObject{{"name", "Editor"}, {"kind", "program"}},
                                  QJsonObject{{"name", "Docs"},

@@ -16,8 +16,7 @@
 namespace {
 
 bool IsServer(const QString& catalogue) {
-    return catalogue.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive) ||
-           catalogue.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive);
+    return CatalogStore::IsServerAddress(catalogue);
 }
 
 int Usage() {
