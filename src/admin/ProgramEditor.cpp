@@ -203,6 +203,11 @@ std::optional<ProgramEditor::Fields> ProgramEditor::ValidatedFields() {
                             PromptIcon::Exclamation, QStringLiteral("Error"));
         return std::nullopt;
     }
+    if (const QString problem = ProgramNameProblem(fields.name); !problem.isEmpty()) {
+        mCtx.prompt->MsgBox(problem, PromptButtons::Ok, PromptIcon::Exclamation,
+                            QStringLiteral("Error"));
+        return std::nullopt;
+    }
     fields.description = TrimSpaces(txtProgramDescription->toPlainText());
     fields.startInDir = txtDropStartIn->text();
     fields.startUpParms = txtDropStartUp->text();

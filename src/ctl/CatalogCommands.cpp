@@ -70,6 +70,12 @@ CtlResult ProgramsShow(CtlSession& s, const CtlArgs& a) {
     return result;
 }
 
+// A name the tables and the window's list can show: a usage error otherwise.
+void RequireGoodName(const QString& name) {
+    if (const QString problem = ProgramNameProblem(name); !problem.isEmpty())
+        throw UsageError{problem};
+}
+
 CtlResult ProgramsAdd(CtlSession& s, const CtlArgs& a) {
     const QString name = TrimSpaces(a.words.at(0));
     if (name.isEmpty())
@@ -77,8 +83,14 @@ CtlResult ProgramsAdd(CtlSession& s, const CtlArgs& a) {
     if (!s.Catalog().AddProgram(
             name, a.Value(QStringLiteral("--description")), a.Required(QStringLiteral("--path")),
             a.Value(QStringLiteral("--icon")), a.Value(QStringLiteral("--start-in")),
-            a.Value(QStringLiteral("--parameters"))))
-        throw Refusal{QStringLiteral("a program named \"%1\" exists already").arg(name)};
+            a.Value(QStringLiteral("--parameters")))) {
+        // Names compare in upper case: the program that holds it, as it is spelled.
+        Recordset held = s.Catalog().GetProgram(name);
+        throw Refusal{QStringLiteral("a program named \"%1\" exists already")
+                          .arg(held.RecordCount() > 0
+                                   ? held.Fields(QStringLiteral("Program_Name")).toString()
+                                   : name)};
+    }
     return Done({{QStringLiteral("program"), name}}, QStringLiteral("Added %1").arg(name));
 }
 
@@ -218,7 +230,8 @@ QList<CtlCommand> CatalogCommands() {
          R::Administrator,
          "adds a program",
          ProgramsAdd,
-         {"--path"}},
+         {"--path"},
+         [](const CtlArgs& a) { RequireGoodName(a.words.at(0)); }},
         {{"programs", "set"},
          "NAME",
          1,
@@ -226,7 +239,12 @@ QList<CtlCommand> CatalogCommands() {
          QStringList{"--name NEW"} + fields,
          R::Administrator,
          "changes a program; what is not given stays",
-         ProgramsSet},
+         ProgramsSet,
+         {},
+         [](const CtlArgs& a) {
+             if (a.Has(QStringLiteral("--name")))
+                 RequireGoodName(a.Value(QStringLiteral("--name")));
+         }},
         {{"programs", "remove"},
          "NAME",
          1,

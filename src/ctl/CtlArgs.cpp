@@ -31,8 +31,12 @@ CtlArgs CtlArgs::Parse(const QStringList& arguments) {
             continue;
         }
         if (!hasValue) {
-            if (i + 1 >= arguments.size())
-                throw UsageError{QStringLiteral("%1 needs a value").arg(name)};
+            // Told once the command is known: an unknown option, or a known one without its
+            // value.
+            if (i + 1 >= arguments.size()) {
+                args.withoutValue.append(name);
+                continue;
+            }
             value = arguments.at(++i);
         }
         if (args.options.contains(name))

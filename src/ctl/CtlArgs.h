@@ -15,12 +15,16 @@ struct UsageError {
 };
 
 // The command line after the program's name: words (subcommand and operands) and options.
-// "--json", "--help" and "--version" stand alone; every other option takes a value, as "--opt VALUE" or
-// "--opt=VALUE". Throws UsageError for an option without its value or given twice.
+// "--json", "--help" and "--version" stand alone; every other option takes a value, as "--opt
+// VALUE" or
+// "--opt=VALUE". Throws UsageError for an option given twice; one at the end without its value
+// is kept in `withoutValue`.
 struct CtlArgs {
     QStringList words;
     QHash<QString, QString> options;
     QSet<QString> flags;
+    // Options at the end of the line, with no value after them.
+    QStringList withoutValue;
 
     static CtlArgs Parse(const QStringList& arguments);
 

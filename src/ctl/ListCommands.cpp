@@ -2,6 +2,7 @@
 #include "ctl/CtlSession.h"
 #include "launcher/Candidates.h"
 #include "launcher/LauncherItems.h"
+#include "platform/OrvError.h"
 #include "platform/Text.h"
 
 #include <QJsonArray>
@@ -18,9 +19,27 @@ QJsonObject WithDecidingSettings(CtlSession& s, QJsonObject json, CtlResult& res
     return json;
 }
 
+bool IsGroup(CtlSession& s, const QString& name) {
+    try {
+        s.Directory().GetAccountSid(s.Domain(), name, false);
+        return true; // an account of the directory, but not a user
+    } catch (const OrvError&) {
+        return false;
+    }
+}
+
 QString UserOf(CtlSession& s, const CtlArgs& a) {
     const QString user = a.Required(QStringLiteral("--user"));
-    s.ActAs(user);
+    try {
+        s.ActAs(user);
+    } catch (const OrvError& unknown) {
+        // No such user; a group of that name is told apart from a name nobody has.
+        if (unknown.Number() == ErrorNumber::NoMapping && IsGroup(s, user))
+            throw Refusal{QStringLiteral("\"%1\" is a group, not a user: name a user with --user; "
+                                         "the rules of his groups are taken in with his own")
+                              .arg(user)};
+        throw;
+    }
     return user;
 }
 
@@ -33,21 +52,23 @@ CtlResult LauncherList(CtlSession& s, const CtlArgs& a) {
     int number = 0;
     for (const modMain::LauncherItem& item : modMain::LauncherItems(s.Context())) {
         const QString kind = item.isFolder ? QStringLiteral("folder") : QStringLiteral("program");
-        QJsonObject json{{QStringLiteral("name"), item.name}, {QStringLiteral("kind"), kind}};
-        if (item.isFolder)
-            json.insert(QStringLiteral("path"), item.folderPath);
+        // Every item has every key: a program's path is null.
+        const QJsonObject json{
+            {QStringLiteral("name"), item.name},
+            {QStringLiteral("kind"), kind},
+            {QStringLiteral("path"), item.isFolder ? QJsonValue(item.folderPath) : QJsonValue()}};
         items.append(json);
         result.table.rows.append({QString::number(++number), kind, item.name, item.folderPath});
     }
     if (s.Context().gIsAdmin)
         result.lines.append(
             QStringLiteral("%1 administers the launcher: every program is listed").arg(user));
-    result.json = WithDecidingSettings(s,
-                                       QJsonObject{{QStringLiteral("user"), user},
-                                                   {QStringLiteral("administrator"),
-                                                    s.Context().gIsAdmin},
-                                                   {QStringLiteral("items"), items}},
-                                       result);
+    result.json =
+        WithDecidingSettings(s,
+                             QJsonObject{{QStringLiteral("user"), user},
+                                         {QStringLiteral("administrator"), s.Context().gIsAdmin},
+                                         {QStringLiteral("items"), items}},
+                             result);
     return result;
 }
 
@@ -160,7 +181,11 @@ CtlResult WhyCommand(CtlSession& s, const CtlArgs& a) {
                        .arg(modMain::VerdictName(e.group), why.candidate->ObjectName())
                 << MemberText(e.decision.member);
         } else {
+            // Every answer has every key: null where there is nothing to say.
             json.insert(QStringLiteral("candidate"), QJsonValue::Null);
+            json.insert(QStringLiteral("userRule"), QJsonValue::Null);
+            json.insert(QStringLiteral("groupRule"), QJsonValue::Null);
+            json.insert(QStringLiteral("member"), QJsonValue::Null);
             row << QStringLiteral("-") << QStringLiteral("-") << QStringLiteral("-")
                 << QStringLiteral("-");
         }

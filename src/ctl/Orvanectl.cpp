@@ -6,8 +6,11 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QJsonObject>
 #include <QTextStream>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace orvanectl {
 namespace {
@@ -24,8 +27,7 @@ const QString kGlobalOptions =
 
 QList<CtlCommand> AllCommands() {
     return CatalogCommands() + RuleCommands() + SettingsCommands() + SiteCommands() +
-           ListCommands() +
-           ReportCommands();
+           ListCommands() + ReportCommands();
 }
 
 QString Help(const QList<CtlCommand>& commands) {
@@ -66,6 +68,19 @@ void CheckRights(CtlSession& session, CtlCommand::Rights rights) {
         session.RequireAdministrator();
         return;
     }
+}
+
+// A refusal: the reason on stderr, and for a script asking for JSON an error object on stdout,
+// so that it never has to parse a table or find nothing.
+int Refuse(const CtlArgs& args, QTextStream& out, QTextStream& err, const QString& reason) {
+    err << "orvanectl: " << TerminalText(reason) << '\n';
+    if (args.Flag(QStringLiteral("--json")))
+        out << FormatResult(CtlResult{QJsonObject{{QStringLiteral("error"), reason},
+                                                  {QStringLiteral("status"), kRefused}},
+                                      {},
+                                      {}},
+                            true);
+    return kRefused;
 }
 
 int Usage(QTextStream& err, const QString& reason, const QString& usage) {
@@ -136,6 +151,11 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     for (auto it = args.options.cbegin(); it != args.options.cend(); ++it)
         if (!allowed.contains(it.key()))
             return Usage(err, QStringLiteral("unknown option %1").arg(it.key()), usage);
+    for (const QString& option : args.withoutValue)
+        return Usage(err,
+                     allowed.contains(option) ? QStringLiteral("%1 needs a value").arg(option)
+                                              : QStringLiteral("unknown option %1").arg(option),
+                     usage);
 
     try {
         for (const QString& option : command->required)
@@ -147,11 +167,10 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
 
     try {
-        const QString appDir = args.Has(QStringLiteral("--app-dir"))
-                                   ? args.Value(QStringLiteral("--app-dir"))
-                               : command->defaultAppDir.isEmpty()
-                                   ? QCoreApplication::applicationDirPath()
-                                   : command->defaultAppDir;
+        const QString appDir =
+            args.Has(QStringLiteral("--app-dir")) ? args.Value(QStringLiteral("--app-dir"))
+            : command->defaultAppDir.isEmpty()    ? QCoreApplication::applicationDirPath()
+                                                  : command->defaultAppDir;
         if (appDir.isEmpty())
             return Usage(err, QStringLiteral("--app-dir needs a folder"), usage);
         if (command->prepare)
@@ -168,13 +187,12 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     } catch (const UsageError& e) {
         return Usage(err, e.reason, usage);
     } catch (const Refusal& e) {
-        err << "orvanectl: " << TerminalText(e.reason) << '\n';
+        return Refuse(args, out, err, e.reason);
     } catch (const OrvError& e) {
-        err << "orvanectl: " << TerminalText(e.Description()) << '\n';
+        return Refuse(args, out, err, e.Description());
     } catch (const std::exception& e) {
-        err << "orvanectl: " << TerminalText(QString::fromLocal8Bit(e.what())) << '\n';
+        return Refuse(args, out, err, QString::fromLocal8Bit(e.what()));
     }
-    return kRefused;
 }
 
 namespace {
@@ -205,8 +223,15 @@ int Main(int argc, char* argv[]) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int status = Run(arguments, out, err);
+    int status = Run(arguments, out, err);
     out.flush();
+    // Output that could not be written (a full disk, a closed pipe) is no success.
+    if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        err << "orvanectl: the output could not be written: "
+            << QString::fromLocal8Bit(std::strerror(errno)) << '\n';
+        if (status == kOk)
+            status = kRefused;
+    }
     err.flush();
     return status;
 }

@@ -42,3 +42,13 @@ void UpperProgramName(QStringView name, QString& into) {
         out[i] = QChar(c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c);
     }
 }
+
+QString ProgramNameProblem(const QString& name) {
+    for (const QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f ||
+            (c.unicode() >= 0x80 && c.unicode() < 0xa0))
+            return QStringLiteral("A program name cannot hold a control character such as a line "
+                                  "break or a tab: remove it from \"%1\".")
+                .arg(QString(name).replace(u'\n', u' ').replace(u'\r', u' ').replace(u'\t', u' '));
+    return {};
+}

@@ -8,6 +8,10 @@
 // tabs and line breaks stay.
 QString TrimSpaces(const QString& text);
 
+// Why `name` cannot name a program, or an empty string: a name with a control character (a
+// line break, a tab) would break every list and table that shows it.
+QString ProgramNameProblem(const QString& name);
+
 // Program names compare in upper case after trimming.
 bool SameProgramName(const QString& a, const QString& b);
 // The form in which program names compare: trimmed, in upper case.

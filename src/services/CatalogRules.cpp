@@ -180,6 +180,14 @@ bool CatalogStore::AddPermission(const QString& principal, int status, const QSt
     const qint64 programId = mState->ProgramId(program);
     if (objectId == 0 || programId == 0)
         return false;
+    // The same rule again is left where it is: its place in the listings (the order rules
+    // were added) stays, and a provisioning script that applies its rules every night
+    // changes nothing.
+    const auto existing = mState->First(QStringLiteral("SELECT status FROM permissions"
+                                                       " WHERE object_id = ? AND program_id = ?"),
+                                        {objectId, programId}, what);
+    if (existing && existing->at(0).toInt() == status && !existing->at(0).isNull())
+        return true;
     mState->Write(QStringLiteral("DELETE FROM permissions WHERE object_id = ? AND program_id = ?"),
                   {objectId, programId}, what);
     if (!mState->TryWrite(QStringLiteral("INSERT INTO permissions (object_id, program_id, status)"

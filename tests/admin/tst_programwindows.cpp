@@ -311,6 +311,10 @@ private Q_SLOTS:
         AddRow("letter case", "NOTEPAD", modified, "NOTEPAD");
         AddRow("taken", "calc", "Unable to modify program|Error|Critical", "");
         AddRow("blank", "   ", "Please fill all fields in.|Error|Exclamation", "");
+        AddRow("tab in the name", "Note\tpad",
+               "A program name cannot hold a control character such as a line break or a tab: "
+               "remove it from \"Note pad\".|Error|Exclamation",
+               "");
     }
     void modifySavesUnderTheOpenedName() {
         QFETCH(QString, newName);

@@ -197,6 +197,13 @@ private Q_SLOTS:
                Args("settings set CatalogUri postgresql://a:secret@db/orvane"), 2,
                "holds a password");
         AddRow("TLS mode unknown", Args("settings set LdapTls maybe"), 2, "starttls or none");
+        AddRow("unknown option last", Args("programs list --frob"), 2, "unknown option --frob");
+        AddRow("name with a line break",
+               QStringList{"programs", "add", "Ed\nit", "--path", "/bin/ed"}, 2,
+               "cannot hold a control character");
+        AddRow("a group for --user", Args("why --user nogroup"), 1, "is a group, not a user");
+        AddRow("refusal in JSON", Args("programs show Nothing --json"), 1,
+               "there is no program \"Nothing\"");
     }
     void refusalsAndUsage() {
         ORV_AS_TEST_ACCOUNT();
@@ -222,7 +229,13 @@ private Q_SLOTS:
         QVERIFY2(run.status == status, qPrintable(Describe(run)));
         QVERIFY2(run.err.startsWith(u"orvanectl: "_s) && run.err.contains(stderrHas),
                  qPrintable(Describe(run)));
-        QVERIFY2(run.out.isEmpty(), qPrintable(Describe(run)));
+        // A script asking for JSON gets an error object; nobody else anything on stdout.
+        if (line.contains(u"--json"_s))
+            QVERIFY2(run.json.object()["error"].toString().contains(stderrHas) &&
+                         run.json.object()["status"].toInt() == status,
+                     qPrintable(Describe(run)));
+        else
+            QVERIFY2(run.out.isEmpty(), qPrintable(Describe(run)));
         if (status == 2)
             QVERIFY2(run.err.contains(u"orvanectl"_s) &&
                          (run.err.contains("Usage") || run.err.contains("--help")),
@@ -232,6 +245,22 @@ private Q_SLOTS:
                  QStringList());
         const CtlRun settings = Ctl(dir.path(), {"settings", "get", "admin-group", "--json"});
         QCOMPARE(settings.json.object()["admin-group"].toString(), kOtherGroup);
+    }
+
+    // The version, and output that cannot be written (a full device): a script sees the
+    // failure in the exit status.
+    void versionAndUnwritableOutput() {
+        QProcess version;
+        version.start(QStringLiteral(ORV_CTL), {"--version"});
+        QVERIFY(version.waitForFinished(60000));
+        QCOMPARE(version.exitCode(), 0);
+        QVERIFY(version.readAllStandardOutput().startsWith("orvanectl 1."));
+        QProcess full;
+        full.setStandardOutputFile(u"/dev/full"_s);
+        full.start(QStringLiteral(ORV_CTL), {"--help"});
+        QVERIFY(full.waitForFinished(60000));
+        QCOMPARE(full.exitCode(), 1);
+        QVERIFY(full.readAllStandardError().contains("could not be written"));
     }
 
     // --help of every command answers on stdout with exit 0.
@@ -278,6 +307,18 @@ private Q_SLOTS:
                    "Text editor", "--parameters", "-R");
             CTL_OK(allow, app, "rules", "allow", "--program", "Editor", "--group", kMe);
             CTL_OK(folder, app, "folders", "add", "Docs", "/usr/share/doc");
+            // A name taken in another letter case is named as it is stored.
+            const CtlRun taken = Ctl(app, {"programs", "add", "EDITOR", "--path", "/usr/bin/vi"});
+            QVERIFY2(taken.status == 1 && taken.err.contains(u"\"Editor\" exists already"_s),
+                     qPrintable(Describe(taken)));
+            // A provisioning script applying its rules again changes nothing, not even their
+            // order.
+            CTL_OK(deny, app, "rules", "deny", "--program", "Editor", "--user", "nobody");
+            CTL_OK(before, app, "rules", "list", "--json");
+            CTL_OK(again, app, "rules", "allow", "--program", "Editor", "--group", kMe);
+            CTL_OK(after, app, "rules", "list", "--json");
+            QCOMPARE(after.json.array(), before.json.array());
+            CTL_OK(revoke, app, "rules", "revoke", "--program", "Editor", "--user", "nobody");
         }
         {
             CTL_OK(programs, app, "programs", "list", "--json");
@@ -320,7 +361,7 @@ private Q_SLOTS:
             QCOMPARE(root["settings"].toString(), app + "/settings.ini");
             QCOMPARE(root["adminGroup"].toString(), kOtherGroup);
             QCOMPARE(root["items"].toArray(),
-                     QJsonArray({QJsonObject{{"name", "Editor"}, {"kind", "program"}},
+                     QJsonArray({QJsonObject{{"name", "Editor"}, {"kind", "program"}, {"path", {}}},
                                  QJsonObject{{"name", "Docs"},
                                              {"kind", "folder"},
                                              {"path", "/usr/share/doc"}}}));
