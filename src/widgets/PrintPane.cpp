@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <dlfcn.h>
 
 namespace {
@@ -16,14 +17,14 @@ Factory LoadFactory(QString& error) {
     static Factory factory = nullptr;
     if (factory)
         return factory;
-    // Only the program's own folder is searched: the library comes with the program.
-    const QString file =
+    // A build tree has the library beside the executable. An installed program has it in a
+    // folder of its own that the executable's run path names, which a bare name searches; a
+    // program linked with the library (the tests) finds it loaded already under that name.
+    const QString beside =
         QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kLibrary));
+    const QString file = QFileInfo::exists(beside) ? beside : QLatin1String(kLibrary);
     void* library = dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
     const QString failure = library ? QString() : QString::fromLocal8Bit(dlerror());
-    // A program linked with the library (the tests) has it loaded already.
-    if (!library)
-        library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
     if (library)
         factory = reinterpret_cast<Factory>(dlsym(library, kFactory));
     if (!factory)
