@@ -2,6 +2,7 @@
 
 #include "ctl/CtlCommand.h"
 #include "ctl/CtlSession.h"
+#include "platform/AppPaths.h"
 #include "platform/OrvError.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,7 @@ namespace {
 
 const QString kGlobalOptions =
     QStringLiteral("  --app-dir DIR  the launcher's application folder (default: the folder of "
-                   "orvanectl)\n"
+                   "orvanectl, or " ORV_INSTALLED_APP_DIR " when it is installed)\n"
                    "  --json         print JSON for scripts instead of tables\n"
                    "  --help         describe the command\n"
                    "  --version      print orvanectl's version\n"
@@ -169,8 +170,9 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
         const QString appDir =
             args.Has(QStringLiteral("--app-dir")) ? args.Value(QStringLiteral("--app-dir"))
-            : command->defaultAppDir.isEmpty()    ? QCoreApplication::applicationDirPath()
-                                                  : command->defaultAppDir;
+            : command->defaultAppDir.isEmpty()
+                ? AppPaths::DefaultAppDir(QCoreApplication::applicationDirPath())
+                : command->defaultAppDir;
         if (appDir.isEmpty())
             return Usage(err, QStringLiteral("--app-dir needs a folder"), usage);
         if (command->prepare)

@@ -56,7 +56,7 @@ AppPaths::AppPaths(QString appDir, QString pictureDir)
       mPictureDir(QDir::cleanPath(std::move(pictureDir))) {}
 
 AppPaths AppPaths::FromArguments(const QStringList& arguments) {
-    QString appDir = QCoreApplication::applicationDirPath();
+    QString appDir = DefaultAppDir(QCoreApplication::applicationDirPath());
     const qsizetype option = arguments.indexOf(QStringLiteral("--app-dir"));
     if (option >= 0 && option + 1 < arguments.size())
         appDir = QDir(arguments.at(option + 1)).absolutePath();
@@ -70,6 +70,12 @@ AppPaths AppPaths::FromArguments(const QStringList& arguments) {
 #endif
     }
     return AppPaths(appDir, cache + u'/' + folder + QStringLiteral("/pictures"));
+}
+
+QString AppPaths::DefaultAppDir(const QString& executableDir) {
+    if (QDir::cleanPath(executableDir) == QDir::cleanPath(QStringLiteral(ORV_INSTALL_FULL_BINDIR)))
+        return QStringLiteral(ORV_INSTALLED_APP_DIR);
+    return executableDir;
 }
 
 QString AppPaths::DatabaseFile() const {

@@ -14,14 +14,18 @@
 class AppPaths {
 public:
     // The application folder of an installed launcher: a site's catalogue and pictures.
-    static inline const QString kSiteFolder = QStringLiteral("/var/lib/tessaro-orvane");
+    static inline const QString kSiteFolder = QStringLiteral(ORV_INSTALLED_APP_DIR);
 
     AppPaths() = default;
     AppPaths(QString appDir, QString pictureDir);
 
-    // The executable's directory unless `--app-dir DIR` names another; pictures go to the
-    // user's cache directory.
+    // DefaultAppDir unless `--app-dir DIR` names another; pictures go to the user's cache
+    // directory.
     static AppPaths FromArguments(const QStringList& arguments);
+    // The application directory of a program in `executableDir`: that folder itself (a build
+    // tree, a copy of its own), except for a program installed in the system's programs folder
+    // (ORV_INSTALL_FULL_BINDIR), which holds no catalogue: the site's folder then.
+    static QString DefaultAppDir(const QString& executableDir);
 
     const QString& AppDir() const { return mAppDir; }
     const QString& PictureDir() const { return mPictureDir; }

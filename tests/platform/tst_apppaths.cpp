@@ -111,6 +111,26 @@ private slots:
                  qPrintable(problem));
     }
 
+    // Only a program in the system's programs folder itself takes the site's folder: one
+    // beside it, below it or with a longer name keeps its own, as a build tree does.
+    void defaultAppDir_data() {
+        QTest::addColumn<QString>("executableDir");
+        QTest::addColumn<QString>("appDir");
+        const QString bin = QStringLiteral(ORV_INSTALL_FULL_BINDIR);
+        const QString site = QStringLiteral(ORV_INSTALLED_APP_DIR);
+        QTest::newRow("installed") << bin << site;
+        QTest::newRow("trailing slash") << bin + u'/' << site;
+        QTest::newRow("dotted path") << bin + u"/../"_s + QFileInfo(bin).fileName() << site;
+        QTest::newRow("longer name") << bin + u'2' << bin + u'2';
+        QTest::newRow("below it") << bin + u"/orvane"_s << bin + u"/orvane"_s;
+        QTest::newRow("build tree") << u"/home/me/orvane/build"_s << u"/home/me/orvane/build"_s;
+    }
+    void defaultAppDir() {
+        QFETCH(QString, executableDir);
+        QFETCH(QString, appDir);
+        QCOMPARE(AppPaths::DefaultAppDir(executableDir), appDir);
+    }
+
     void makeDirectories_data() {
         QTest::addColumn<QString>("path"); // below the temporary folder
         QTest::addColumn<bool>("made");
