@@ -17,6 +17,7 @@
 #include "support/SupportMenu.h"
 #include "themes/ThemeMenu.h"
 #include "widgets/FirstPaint.h"
+#include "widgets/ListView.h"
 
 #include <QApplication>
 #include <QScopeGuard>
@@ -140,6 +141,14 @@ bool HasDisplay() {
 #endif
 }
 
+// What the window's list shows, one item a line, for a site's checks from a script.
+void PrintList(AppContext& ctx) {
+    const ListView& list = *MainForm(ctx).ListView1;
+    for (int i = 1; i <= list.Count(); ++i)
+        std::printf("%s\n", qPrintable(list.Text(i)));
+    std::fflush(stdout);
+}
+
 // --help and --version answer at once, without a display or a catalogue.
 std::optional<int> AnswerAtOnce(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
@@ -149,12 +158,13 @@ std::optional<int> AnswerAtOnce(int argc, char* argv[]) {
             return 0;
         }
         if (option == "--help" || option == "-h") {
-            std::printf("Usage: %s [--app-dir DIR] [--exit-after-first-paint]\n"
+            std::printf("Usage: %s [--app-dir DIR] [--exit-after-first-paint [--print-list]]\n"
                         "Starts the programs the catalogue's rules allow you, in one window.\n"
                         "  --app-dir DIR              the application folder: the catalogue in\n"
                         "                             DIR/database/Orvane.mdb (default: %s for an\n"
                         "                             installed launcher, else its own folder)\n"
                         "  --exit-after-first-paint   end once the window has been drawn\n"
+                        "  --print-list               with it, print the list's items first\n"
                         "  --help, --version          this text, the version\n"
                         "Who administers it is set in %s (see orvanectl settings).\n",
                         argv[0], qPrintable(AppPaths::kSiteFolder),
@@ -198,9 +208,12 @@ int Run(int argc, char* argv[]) {
         const StartupOutcome outcome = Main(ctx);
         if (!outcome.mainWindowShown)
             return outcome.exitCode;
-        if (QApplication::arguments().contains(QStringLiteral("--exit-after-first-paint")) &&
-            ctx.mainWindow)
-            ExitAfterFirstPaint(*ctx.mainWindow);
+        const QStringList arguments = QApplication::arguments();
+        if (arguments.contains(QStringLiteral("--exit-after-first-paint")) && ctx.mainWindow)
+            ExitAfterFirstPaint(*ctx.mainWindow,
+                                arguments.contains(QStringLiteral("--print-list"))
+                                    ? std::function<void()>([&ctx] { PrintList(ctx); })
+                                    : std::function<void()>());
         return QApplication::exec();
     } catch (const OrvError& error) {
         ReportFatalError(error);
