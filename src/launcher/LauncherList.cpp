@@ -64,6 +64,7 @@ bool BuildLauncherList(AppContext& ctx, bool rebuild) {
         if (item.isFolder)
             items.append({item.name, folderPicture, folderPicture, item.folderPath});
     form.ListView1->AddItems(items);
+    form.ListRebuilt();
     return true;
 }
 

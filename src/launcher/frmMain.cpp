@@ -2,6 +2,8 @@
 
 #include "launcher/AccessEvaluation.h"
 #include "launcher/GeneralDate.h"
+#include "launcher/LauncherSearch.h"
+#include "launcher/LauncherSearchBar.h"
 #include "launcher/Launching.h"
 #include "launcher/MenuArt.h"
 #include "launcher/frmFolderMenu.h"
@@ -14,13 +16,16 @@
 #include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 #include "widgets/NavPane.h"
+#include "widgets/ScreenFit.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QShortcut>
 #include <QSplitter>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -30,13 +35,18 @@ const QStringList kAdministrationKeys = {
     QStringLiteral("H13"), QStringLiteral("H14"), QStringLiteral("H17"),
     QStringLiteral("H18"), QStringLiteral("H19"), QStringLiteral("H20")};
 
+// The window's size when the user has not chosen one, in logical pixels.
+constexpr QSize kDesignedSize(780, 500);
+
 } // namespace
 
-frmMain::frmMain(AppContext& ctx, QWidget* parent) : QWidget(parent), mCtx(ctx) {
+frmMain::frmMain(AppContext& ctx, QWidget* parent)
+    : QWidget(parent), mCtx(ctx), mState(UserState::Read(ctx.paths.StateFile())) {
     EndProgram = [] { QCoreApplication::quit(); };
     BuildControls();
     mCtx.mainWindow = this;
     Form_Load();
+    PlaceWindow();
 }
 
 frmMain::~frmMain() {
@@ -49,13 +59,20 @@ void frmMain::BuildControls() {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Brindlecove Tessaro"));
     setWindowIcon(ThemeIcon::ForWindow(MenuArt::Picture(MenuArt::Kind::Group, 2)));
-    resize(780, 500);
 
     NavPane1 = new NavPane(this);
     NavPane1->setObjectName(QStringLiteral("NavPane1"));
     ImageList3 = std::make_unique<ImageList>(QSize(32, 32));
-    ListView1 = new ListView(this);
+    auto* listSide = new QWidget(this);
+    searchBar = new LauncherSearchBar(listSide);
+    ListView1 = new ListView(listSide);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->SetAccessibleName(QStringLiteral("Programs"));
+    ListView1->SetTypeToSearch(true);
+    auto* listLayout = new QVBoxLayout(listSide);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addWidget(searchBar);
+    listLayout->addWidget(ListView1, 1);
     ListView1->SetColumnHeaders({QStringLiteral("Application Name"), QStringLiteral("Date Added")});
     ListView1->SetIcons(ImageList3.get());
     ListView1->SetSmallIcons(ImageList3.get());
@@ -66,7 +83,7 @@ void frmMain::BuildControls() {
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(NavPane1);
-    splitter->addWidget(ListView1);
+    splitter->addWidget(listSide);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({200, 580});
@@ -81,11 +98,23 @@ void frmMain::BuildControls() {
     mnuItem->setDefaultAction(open);
     QAction* properties = mnuItem->addAction(QStringLiteral("Properties"));
     properties->setObjectName(QStringLiteral("mnuProperties"));
+    QAction* favourite = mnuItem->addAction(QStringLiteral("Add to Favourites"));
+    favourite->setObjectName(QStringLiteral("mnuFavourite"));
     connect(open, &QAction::triggered, this, [this] { OpenSelected(); });
     connect(properties, &QAction::triggered, this, [this] { ShowSelectedProperties(); });
+    connect(favourite, &QAction::triggered, this, [this] { ToggleFavourite(); });
 
     auto* quit = new QShortcut(QKeySequence::Quit, this);
     connect(quit, &QShortcut::activated, this, [this] { CloseLauncher(); });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, searchBar, &LauncherSearchBar::FocusFind);
+
+    mSearch = new LauncherSearch(
+        mCtx, ListView1, searchBar, mState, [this] { SaveState(); }, this);
+    connect(ListView1, &ListView::TextTyped, searchBar, &LauncherSearchBar::StartTyping);
+    connect(searchBar, &LauncherSearchBar::Accepted, this, &frmMain::OpenFirstMatch);
+    connect(searchBar, &LauncherSearchBar::LeaveForList, this,
+            [this] { ListView1->CurrentView()->setFocus(Qt::TabFocusReason); });
 
     connect(NavPane1, &NavPane::ItemClick, this, &frmMain::NavPane1_ItemClick);
     connect(ListView1, &ListView::DblClick, this, &frmMain::ListView1_DblClick);
@@ -153,6 +182,48 @@ void frmMain::Form_Load() {
     NavPane1->SetSpeed(100);
 }
 
+void frmMain::PlaceWindow() {
+    mViewToRestore = mState.view;
+    if (mState.geometry.isValid()) {
+        resize(mState.geometry.size());
+        move(mState.geometry.topLeft());
+        ScreenFit::Keep(this);
+    } else {
+        resize(kDesignedSize);
+        ScreenFit::Keep(this, ScreenFit::Placement::CentredOnScreen);
+    }
+    if (mState.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void frmMain::SaveState() {
+    mState.Write(mCtx.paths.StateFile());
+}
+
+void frmMain::ListRebuilt() {
+    mSearch->Rebuilt();
+    if (mViewToRestore < 0)
+        return;
+    static const QString keys[] = {QStringLiteral("H8"), QStringLiteral("H9"),
+                                   QStringLiteral("H10"), QStringLiteral("H11")};
+    NavPane1_ItemClick(keys[std::clamp(mViewToRestore, 0, 3)]);
+    mViewToRestore = -1;
+}
+
+void frmMain::OpenFirstMatch() {
+    const int first = ListView1->ShownItem(1);
+    if (first == 0)
+        return;
+    ListView1->SelectItem(first);
+    OpenSelected();
+}
+
+void frmMain::ToggleFavourite() {
+    const int selected = ListView1->SelectedItem();
+    if (selected != 0)
+        mSearch->SetFavourite(selected, !mSearch->IsFavourite(selected));
+}
+
 void frmMain::SetMenuWindow(const QString& key, std::function<void()> open) {
     mMenuWindows.insert(key, std::move(open));
 }
@@ -218,12 +289,14 @@ void frmMain::ListView1_DblClick() {
         folder.show();
         folder.raise();
         folder.activateWindow();
+        mSearch->Used(selected);
         return;
     }
     const QString name = ListView1->Text(selected);
     const QString startIn = mCtx.Catalog().GetProgramStartInDir(name);
     const QString parameters = mCtx.Catalog().GetProgramStartUpParms(name);
-    modMain::LaunchProgram(mCtx, name, startIn, parameters);
+    if (modMain::LaunchProgram(mCtx, name, startIn, parameters))
+        mSearch->Used(selected);
 }
 
 void frmMain::OpenSelected() {
@@ -252,6 +325,9 @@ void frmMain::ShowItemMenu(const QPoint& globalPos) {
         return;
     const bool program = ListView1->Tag(selected).isEmpty();
     mnuItem->actions().at(1)->setEnabled(program);
+    mnuItem->actions().at(2)->setText(mSearch->IsFavourite(selected)
+                                          ? QStringLiteral("Remove from Favourites")
+                                          : QStringLiteral("Add to Favourites"));
     mnuItem->popup(globalPos);
 }
 
@@ -270,8 +346,16 @@ void frmMain::ShowSelectedProperties() {
     const int selected = ListView1->SelectedItem();
     if (selected == 0)
         return;
-    if (!mProperties || !mProperties->IsLoaded())
+    if (!mProperties || !mProperties->IsLoaded()) {
         mProperties = new frmProperties(mCtx, this);
+        connect(mProperties, &frmProperties::Launched, this, [this](const QString& name) {
+            for (int i = 1; i <= ListView1->Count(); ++i)
+                if (ListView1->Tag(i).isEmpty() && ListView1->Text(i).toUpper() == name.toUpper()) {
+                    mSearch->Used(i);
+                    return;
+                }
+        });
+    }
     frmProperties& properties = *mProperties;
     properties.SetProgram(ListView1->Text(selected));
     // An invalid name or a program without a catalogue row has closed the window already.
@@ -290,6 +374,10 @@ void frmMain::Form_Unload() {
     if (mUnloaded)
         return;
     mUnloaded = true;
+    mState.geometry = normalGeometry();
+    mState.maximized = isMaximized();
+    mState.view = ListView1->View();
+    SaveState();
     // Every other window goes with the main window: folder contents, properties, previews.
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {

@@ -8,10 +8,12 @@
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
+#include "widgets/ScreenFit.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -20,6 +22,7 @@ frmProperties::frmProperties(AppContext& ctx, QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
     Form_Load();
+    ScreenFit::Keep(this);
 }
 
 void frmProperties::BuildControls() {
@@ -41,7 +44,7 @@ void frmProperties::BuildControls() {
     lblDateAdded = PlainLabel(QStringLiteral("DateAdded"), this);
     cmdLaunch = new GlyphButton(QStringLiteral("Launch"), this);
     cmdOk = new GlyphButton(QStringLiteral("OK"), this);
-    cmdOk->setDefault(true);
+    cmdLaunch->setDefault(true);
 
     auto* heading = new QHBoxLayout;
     heading->addWidget(Image1);
@@ -108,7 +111,9 @@ void frmProperties::LoadProperties() {
 }
 
 void frmProperties::cmdLaunch_Click() {
-    modMain::LaunchProgram(mCtx, TrimSpaces(mStrProgramName), QString(), QString());
+    const QString name = TrimSpaces(mStrProgramName);
+    if (modMain::LaunchProgram(mCtx, name, QString(), QString()))
+        emit Launched(name);
     Unload();
 }
 
@@ -119,6 +124,21 @@ void frmProperties::cmdOk_Click() {
 void frmProperties::Unload() {
     mUnloaded = true;
     close();
+}
+
+void frmProperties::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        cmdOk_Click();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A focused button has taken its own Enter already.
+        cmdLaunch_Click();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void frmProperties::closeEvent(QCloseEvent* event) {

@@ -8,7 +8,8 @@ class QLabel;
 
 // One catalogue program's name, path, date added and icon, with a button that starts it.
 // Assigning Program fills the window; an empty name or a program the catalogue does not
-// know is reported and closes (unloads) the window.
+// know is reported and closes (unloads) the window. Enter starts the program (or presses the
+// button that has the focus), Escape closes the window.
 class frmProperties : public QWidget {
     Q_OBJECT
 public:
@@ -31,8 +32,13 @@ public:
     GlyphButton* cmdLaunch = nullptr;
     GlyphButton* cmdOk = nullptr;
 
+signals:
+    // The program was started from this window.
+    void Launched(const QString& name);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildControls();

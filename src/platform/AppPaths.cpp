@@ -69,7 +69,11 @@ AppPaths AppPaths::FromArguments(const QStringList& arguments) {
         folder += QStringLiteral("-%1").arg(geteuid());
 #endif
     }
-    return AppPaths(appDir, cache + u'/' + folder + QStringLiteral("/pictures"));
+    AppPaths paths(appDir, cache + u'/' + folder + QStringLiteral("/pictures"));
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (!config.isEmpty())
+        paths.SetStateFile(config + QStringLiteral("/tessaro-orvane/state.ini"));
+    return paths;
 }
 
 QString AppPaths::DefaultAppDir(const QString& executableDir) {

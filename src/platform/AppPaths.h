@@ -42,6 +42,11 @@ public:
     QString LogoFile(const QString& field) const;
     // The icon picked in the resource viewer, read by the program editors.
     QString TempPicture() const;
+    // The user's own launcher state (favourites, recent programs, the main window's place):
+    // `tessaro-orvane/state.ini` in his configuration folder. Empty (nothing is kept between
+    // runs) unless set.
+    const QString& StateFile() const { return mStateFile; }
+    void SetStateFile(const QString& file) { mStateFile = file; }
 
     // Creates the picture directory, private to its user, and writes default.ico and
     // folder.ico into the application directory when they are missing and it can be written
@@ -51,6 +56,7 @@ public:
 private:
     QString mAppDir;
     QString mPictureDir;
+    QString mStateFile;
 };
 
 // `name` made safe as one file-name component (see PictureFile).

@@ -6,18 +6,15 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-QStringList CatalogStore::GetProgramNames() {
-    QSqlDatabase db = Db();
-    // One column and no date conversion: an administrator's start lists every program, and
-    // the six columns of GetPrograms (with a local-time conversion per date) cost more than
-    // the list itself.
+namespace {
+
+// Runs a read of the programs table, handing each row to `row`.
+template <class Row> void ReadPrograms(const QSqlDatabase& db, const QString& sql, Row&& row) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    QStringList names;
-    if (query.exec(
-            QStringLiteral("SELECT program_name FROM programs ORDER BY name_key, program_id"))) {
+    if (query.exec(sql)) {
         while (query.next())
-            names.append(query.value(0).toString());
+            row(query);
     }
     const QSqlError error = query.lastError();
     if (error.isValid()) {
@@ -29,5 +26,26 @@ QStringList CatalogStore::GetProgramNames() {
                            .arg(QDir::toNativeSeparators(db.databaseName()), detail),
                        QStringLiteral("CatalogStore"));
     }
+}
+
+} // namespace
+
+QStringList CatalogStore::GetProgramNames() {
+    // One column and no date conversion: an administrator's start lists every program, and
+    // the six columns of GetPrograms (with a local-time conversion per date) cost more than
+    // the list itself.
+    QStringList names;
+    ReadPrograms(Db(),
+                 QStringLiteral("SELECT program_name FROM programs ORDER BY name_key, program_id"),
+                 [&names](const QSqlQuery& query) { names.append(query.value(0).toString()); });
     return names;
+}
+
+QHash<QString, QString> CatalogStore::GetProgramDescriptions() {
+    QHash<QString, QString> descriptions;
+    ReadPrograms(Db(), QStringLiteral("SELECT name_key, description FROM programs"),
+                 [&descriptions](const QSqlQuery& query) {
+                     descriptions.insert(query.value(0).toString(), query.value(1).toString());
+                 });
+    return descriptions;
 }

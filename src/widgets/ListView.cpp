@@ -1,155 +1,20 @@
 #include "widgets/ListView.h"
 
 #include "widgets/ImageList.h"
+#include "widgets/ItemViewFocus.h"
+#include "widgets/ListViewCells.h"
+#include "widgets/ListViewModel.h"
 
-#include <QAbstractTableModel>
-#include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QListView>
 #include <QStackedWidget>
-#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kTagRole = Qt::UserRole + 1;
-constexpr int kIconRole = Qt::UserRole + 2;
-constexpr int kSmallIconRole = Qt::UserRole + 3;
 constexpr QSize kSmallIconSize(16, 16);
 } // namespace
-
-// The items as rows of plain values: a list of thousands is filled and emptied without an
-// object per cell, and reads no slower than a list of ten.
-class ListViewItems : public QAbstractTableModel {
-public:
-    struct Row {
-        QString text;
-        int icon = 0;
-        int smallIcon = 0;
-        QString tag;
-        QStringList subItems; // report columns 2, 3, ...
-        QVariant font;
-        QString toolTip;
-    };
-
-    using QAbstractTableModel::QAbstractTableModel;
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(mRows.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(std::max<qsizetype>(1, mHeaders.size()));
-    }
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= mRows.size())
-            return {};
-        const Row& row = mRows.at(index.row());
-        if (index.column() > 0) {
-            if (role == Qt::DisplayRole || role == Qt::EditRole)
-                return row.subItems.value(index.column() - 1);
-            return {};
-        }
-        switch (role) {
-        case Qt::DisplayRole:
-        case Qt::EditRole:
-            return row.text;
-        case kTagRole:
-            return row.tag;
-        case kIconRole:
-            return row.icon;
-        case kSmallIconRole:
-            return row.smallIcon;
-        case Qt::FontRole:
-            return row.font;
-        case Qt::ToolTipRole:
-            return row.toolTip.isEmpty() ? QVariant() : QVariant(row.toolTip);
-        default:
-            return {};
-        }
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-            section < mHeaders.size())
-            return mHeaders.at(section);
-        return QAbstractTableModel::headerData(section, orientation, role);
-    }
-
-    const QStringList& Headers() const { return mHeaders; }
-    void SetHeaders(const QStringList& headers) {
-        beginResetModel();
-        mHeaders = headers;
-        endResetModel();
-    }
-    void EnsureColumns(int count) {
-        if (count <= columnCount())
-            return;
-        beginInsertColumns({}, columnCount(), count - 1);
-        while (mHeaders.size() < count)
-            mHeaders.append(QString());
-        endInsertColumns();
-    }
-
-    const Row* At(int row) const {
-        return row >= 0 && row < mRows.size() ? &mRows.at(row) : nullptr;
-    }
-    // Changes one row in place and tells the views.
-    template <class F> void Change(int row, F&& change) {
-        if (row < 0 || row >= mRows.size())
-            return;
-        change(mRows[row]);
-        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-    }
-    void Append(QList<Row> rows) {
-        if (rows.isEmpty())
-            return;
-        const int first = static_cast<int>(mRows.size());
-        beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-        mRows.append(std::move(rows));
-        endInsertRows();
-    }
-    void Remove(int row) {
-        if (row < 0 || row >= mRows.size())
-            return;
-        beginRemoveRows({}, row, row);
-        mRows.removeAt(row);
-        endRemoveRows();
-    }
-    void Clear() {
-        if (mRows.isEmpty())
-            return;
-        // Removed rather than reset: a reset would also forget the report's column widths.
-        beginRemoveRows({}, 0, static_cast<int>(mRows.size()) - 1);
-        mRows.clear();
-        endRemoveRows();
-    }
-
-private:
-    QStringList mHeaders;
-    QList<Row> mRows;
-};
-
-// Hands the views the picture each item names in the image list of the current view.
-class ListViewPictures : public QIdentityProxyModel {
-public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-    ImageList* pictures = nullptr;
-    int role = kIconRole;
-
-    QVariant data(const QModelIndex& index, int dataRole) const override {
-        if (dataRole == Qt::DecorationRole && index.column() == 0) {
-            if (!pictures)
-                return {};
-            const QIcon icon = pictures->Item(QIdentityProxyModel::data(index, role).toInt());
-            return icon.isNull() ? QVariant() : QVariant(icon);
-        }
-        return QIdentityProxyModel::data(index, dataRole);
-    }
-};
 
 // Lays its items out as soon as it has its size, until it is first painted. Qt puts a layout
 // off until the next paint, and a layout made while painting marks the whole view dirty
@@ -173,31 +38,13 @@ private:
     bool mPainted = false;
 };
 
-// In the icon view every item takes its whole grid cell, where its name wraps and, when too
-// long, ends in an ellipsis: no item needs measuring, which for thousands of names would mean
-// laying out every one of them before the first frame.
-class ListViewCells : public QStyledItemDelegate {
-public:
-    explicit ListViewCells(QListView* view) : QStyledItemDelegate(view), mView(view) {}
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        if (mView->viewMode() == QListView::IconMode && mView->gridSize().isValid())
-            return mView->gridSize();
-        return QStyledItemDelegate::sizeHint(option, index);
-    }
-
-private:
-    QListView* mView;
-};
-
 ListView::ListView(QWidget* parent) : QWidget(parent) {
     mModel = new ListViewItems(this);
-    mPictures = new ListViewPictures(this);
-    mPictures->setSourceModel(mModel);
+    mRows = new ListViewRows(mModel, this);
 
     mList = new ListViewItemsView(this);
     mList->setObjectName(QStringLiteral("ListViewItems"));
-    mList->setModel(mPictures);
+    mList->setModel(mRows);
     mList->setItemDelegate(new ListViewCells(mList));
     mList->setMovement(QListView::Static);
     mList->setResizeMode(QListView::Adjust);
@@ -223,7 +70,7 @@ QTreeView* ListView::Report() {
         return mReport;
     mReport = new QTreeView(this);
     mReport->setObjectName(QStringLiteral("ListViewReport"));
-    mReport->setModel(mPictures);
+    mReport->setModel(mRows);
     QItemSelectionModel* unused = mReport->selectionModel();
     mReport->setSelectionModel(mList->selectionModel());
     delete unused;
@@ -236,13 +83,16 @@ QTreeView* ListView::Report() {
     mReport->setIconSize(kSmallIconSize);
     mReport->header()->setStretchLastSection(true);
     mReport->header()->setSectionsMovable(false);
-    ApplyColumnWidths();
+    if (!mAccessibleName.isEmpty())
+        mReport->setAccessibleName(mAccessibleName);
     mStack->addWidget(mReport);
     ConnectView(mReport);
     return mReport;
 }
 
 void ListView::ApplyColumnWidths() {
+    if (!mReport)
+        return;
     for (int c = 0; c + 1 < mModel->Headers().size(); ++c)
         mReport->setColumnWidth(c, 220);
 }
@@ -252,6 +102,7 @@ ListView::~ListView() = default;
 void ListView::ConnectView(QAbstractItemView* view) {
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     view->installEventFilter(this);
+    ItemViewFocus::Attach(view);
     connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
             emit DblClick();
@@ -263,8 +114,31 @@ void ListView::ConnectView(QAbstractItemView* view) {
 
 bool ListView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && (watched == mList || watched == mReport))
-        emit KeyDown(static_cast<QKeyEvent*>(event)->key());
+        return KeyPressed(static_cast<QAbstractItemView*>(watched), static_cast<QKeyEvent*>(event));
     return QWidget::eventFilter(watched, event);
+}
+
+bool ListView::KeyPressed(QAbstractItemView* view, QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        // The item menu, beside the item it is for.
+        QModelIndex at = view->currentIndex();
+        if (!at.isValid() && SelectedItem() != 0)
+            at = mRows->index(mRows->RowOf(SelectedItem() - 1), 0);
+        const QRect place = at.isValid() ? view->visualRect(at) : QRect();
+        const QPoint local = place.isValid() ? place.center() : view->viewport()->rect().center();
+        emit ContextMenu(view->viewport()->mapToGlobal(local));
+        return true;
+    }
+    const QString text = event->text();
+    if (mTypeToSearch && !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+        !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        emit TextTyped(text);
+        return true;
+    }
+    emit KeyDown(event->key());
+    return false;
 }
 
 void ListView::SetColumnHeaders(const QStringList& headers) {
@@ -281,6 +155,7 @@ QStringList ListView::ColumnHeaders() const {
 }
 
 void ListView::SetView(int view) {
+    const int selected = SelectedItem();
     mView = view;
     switch (view) {
     case lvwIcon:
@@ -307,18 +182,29 @@ void ListView::SetView(int view) {
         break;
     }
     ApplyIconSizes();
-    mStack->setCurrentWidget(mView == lvwReport ? static_cast<QWidget*>(Report()) : mList);
+    // The report alone shows the sub-items; the other views offer one column.
+    mRows->SetAllColumns(mView == lvwReport);
+    if (mView == lvwReport) {
+        Report();
+        ApplyColumnWidths();
+    }
+    const bool hadFocus = mStack->currentWidget() && mStack->currentWidget()->hasFocus();
+    mStack->setCurrentWidget(mView == lvwReport ? static_cast<QWidget*>(mReport) : mList);
+    if (selected != 0)
+        SelectItem(selected);
+    if (hadFocus)
+        mStack->currentWidget()->setFocus();
     Repaint();
 }
 
 void ListView::ApplyIconSizes() {
     const bool large = mView == lvwIcon;
-    mPictures->pictures = large ? mIcons : mSmallIcons;
-    mPictures->role = large ? kIconRole : kSmallIconRole;
+    mRows->pictures = large ? mIcons : mSmallIcons;
+    mRows->pictureRole = large ? ListViewRole::Icon : ListViewRole::SmallIcon;
     if (large) {
         const QSize icon = mIcons ? mIcons->ImageSize() : QSize(32, 32);
         mList->setIconSize(icon);
-        mList->setGridSize(QSize(icon.width() + 64, icon.height() + 40));
+        mList->setGridSize(ListViewCells::GridSize(icon, mList->font()));
         mList->setSpacing(0);
     } else {
         mList->setIconSize(kSmallIconSize);
@@ -445,16 +331,69 @@ void ListView::SetToolTipText(int index, const QString& text) {
 }
 
 QIcon ListView::ShownPicture(int index) const {
-    return mPictures->data(mPictures->index(index - 1, 0), Qt::DecorationRole).value<QIcon>();
+    const ListViewItems::Row* row = mModel->At(index - 1);
+    ImageList* pictures = mRows->pictures;
+    if (!row || !pictures)
+        return {};
+    return pictures->Item(mView == lvwIcon ? row->icon : row->smallIcon);
+}
+
+void ListView::SetDescriber(std::function<QString(int index)> describe) {
+    if (!describe) {
+        mRows->describe = nullptr;
+        return;
+    }
+    mRows->describe = [describe = std::move(describe)](int row) { return describe(row + 1); };
+}
+
+template <class F> void ListView::KeepingSelection(F&& change) {
+    const int selected = SelectedItem();
+    change();
+    if (selected != 0)
+        SelectItem(selected);
+}
+
+void ListView::ShowOnly(const QList<int>& items) {
+    QList<int> rows;
+    rows.reserve(items.size());
+    for (int item : items)
+        rows.append(item - 1);
+    KeepingSelection([&] { mRows->ShowOnly(rows); });
+}
+
+void ListView::ShowAll() {
+    if (mRows->ShowsAll())
+        return;
+    KeepingSelection([&] { mRows->ShowAll(); });
+}
+
+bool ListView::ShowsAll() const {
+    return mRows->ShowsAll();
+}
+
+int ListView::ShownCount() const {
+    return mRows->rowCount();
+}
+
+int ListView::ShownItem(int position) const {
+    return mRows->SourceRow(position - 1) + 1;
+}
+
+void ListView::SetAccessibleName(const QString& name) {
+    mAccessibleName = name;
+    setAccessibleName(name);
+    mList->setAccessibleName(name);
+    if (mReport)
+        mReport->setAccessibleName(name);
 }
 
 int ListView::SelectedItem() const {
     const QModelIndexList selected = mList->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? 0 : selected.first().row() + 1;
+    return selected.isEmpty() ? 0 : mRows->SourceRow(selected.first().row()) + 1;
 }
 
 void ListView::SelectItem(int index) {
-    const QModelIndex item = mPictures->index(index - 1, 0);
+    const QModelIndex item = mRows->index(mRows->RowOf(index - 1), 0);
     if (!item.isValid())
         return;
     CurrentView()->setCurrentIndex(item);
@@ -467,5 +406,5 @@ QAbstractItemView* ListView::CurrentView() const {
 }
 
 QRect ListView::ItemRect(int index) const {
-    return CurrentView()->visualRect(mPictures->index(index - 1, 0));
+    return CurrentView()->visualRect(mRows->index(mRows->RowOf(index - 1), 0));
 }

@@ -3,20 +3,29 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 class ImageList;
 class QAbstractItemView;
+class QKeyEvent;
 class QListView;
 class QStackedWidget;
 class QTreeView;
 class ListViewItems;
-class ListViewPictures;
+class ListViewRows;
 
 // The list view control: items with a text, a tag, sub-items shown as report columns, a
 // picture number for the large and one for the small icons, in four presentations (icon,
 // small icon, list, report). Items and pictures are numbered from 1. Pictures are taken from
 // the attached image lists when the items are painted, so a picture list may be refilled
 // while the items stay; an item whose picture the list does not hold shows none.
+//
+// The owner may show only some of the items (ShowOnly), in an order of its own; items keep
+// their numbers whether shown or not. Tooltips are always plain text.
+//
+// Keyboard: Enter and the other keys reach the owner through KeyDown; the menu key and
+// Shift+F10 ask for the item menu like a right click; with SetTypeToSearch, typed text goes to
+// the owner (TextTyped) instead of jumping to an item.
 class ListView : public QWidget {
     Q_OBJECT
 public:
@@ -70,6 +79,25 @@ public:
     void SetToolTipText(int index, const QString& text);
     // The picture an item shows in the current view (null when it has none).
     QIcon ShownPicture(int index) const;
+    // When set, the description of item `index`: its tooltip reads the item's text and the
+    // description on two lines, and a screen reader reads the description.
+    void SetDescriber(std::function<QString(int index)> describe);
+
+    // Shows the items numbered `items`, in that order (others hidden), or all of them. The
+    // selection stays on its item when that is still shown.
+    void ShowOnly(const QList<int>& items);
+    void ShowAll();
+    bool ShowsAll() const;
+    // How many items are shown, and the number of the one shown at `position` (from 1); 0
+    // when there is none.
+    int ShownCount() const;
+    int ShownItem(int position) const;
+
+    // The name a screen reader gives the list in every view.
+    void SetAccessibleName(const QString& name);
+    // Typed text (letters, digits, punctuation) is reported through TextTyped and not used to
+    // jump to an item.
+    void SetTypeToSearch(bool on) { mTypeToSearch = on; }
 
     // The selected item's number, 0 when none is selected.
     int SelectedItem() const;
@@ -82,8 +110,9 @@ public:
 signals:
     void DblClick();
     void KeyDown(int key);
-    // Right click or the menu key, at a global position.
+    // Right click, the menu key or Shift+F10, at a global position.
     void ContextMenu(const QPoint& globalPos);
+    void TextTyped(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -94,12 +123,16 @@ private:
     void ConnectView(QAbstractItemView* view);
     QTreeView* Report();
     void ApplyColumnWidths();
+    bool KeyPressed(QAbstractItemView* view, QKeyEvent* event);
+    template <class F> void KeepingSelection(F&& change);
 
     int mView = lvwIcon;
+    bool mTypeToSearch = false;
+    QString mAccessibleName;
     ImageList* mIcons = nullptr;
     ImageList* mSmallIcons = nullptr;
     ListViewItems* mModel = nullptr;
-    ListViewPictures* mPictures = nullptr;
+    ListViewRows* mRows = nullptr;
     QStackedWidget* mStack = nullptr;
     QListView* mList = nullptr;
     QTreeView* mReport = nullptr;

@@ -66,6 +66,7 @@ TestContext::TestContext() {
     const QString root = dir.path();
     QDir().mkpath(root + QStringLiteral("/app/database"));
     ctx.paths = AppPaths(root + QStringLiteral("/app"), root + QStringLiteral("/pictures"));
+    ctx.paths.SetStateFile(root + QStringLiteral("/config/tessaro-orvane/state.ini"));
     ctx.paths.EnsureFiles();
 
     auto scripted = std::make_unique<ScriptedPrompt>();

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QTabBar;
+
+// The row above the main list: the Find box and the choice of what the list shows (all the
+// items, the favourites, the recently used).
+//
+// Keys in Find: Enter asks for the first match (Accepted), Down and Page Down go on to the
+// list (LeaveForList), Escape clears the text, or when it is empty goes back to the list.
+class LauncherSearchBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit LauncherSearchBar(QWidget* parent = nullptr);
+
+    QString Text() const;
+    // LauncherFilter::Scope of the chosen tab.
+    int Scope() const;
+    void SetScope(int scope);
+    void Clear();
+    // Puts the focus into Find with `typed` added to its text.
+    void StartTyping(const QString& typed);
+    void FocusFind();
+
+    QLabel* lblFind = nullptr;
+    QLineEdit* txtFind = nullptr;
+    QTabBar* tabScope = nullptr;
+
+signals:
+    void Changed();
+    void Accepted();
+    void LeaveForList();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
