@@ -1,6 +1,7 @@
 #include "admin/PrincipalList.h"
 
 #include "widgets/ImageList.h"
+#include "widgets/ItemViewFocus.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -75,6 +76,7 @@ PrincipalList::PrincipalList(QWidget* parent) : QTreeView(parent) {
     setIconSize(QSize(16, 16));
     header()->setStretchLastSection(true);
     header()->setSectionsMovable(false);
+    ItemViewFocus::Attach(this);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
             emit Activated();

@@ -114,9 +114,16 @@ void ProgramEditor::BuildControls(const QString& heading, const QString& iconCap
     cmdDropStartUp = new GlyphButton(QStringLiteral("..."), this);
     cmdIcon = new GlyphButton(iconCaption, this);
     cmdAdd = new GlyphButton(addCaption, this);
-    // The browse and enlarge buttons are as small as their caption.
-    for (GlyphButton* button : {cmdExePath, cmdDropDir, cmdDropStartUp})
+    // The browse and enlarge buttons are as small as their caption; a screen reader reads what
+    // each does, its caption included.
+    cmdExePath->setAccessibleName(QStringLiteral("Choose the program's file..."));
+    cmdDropDir->setAccessibleName(QStringLiteral("Type the start-in directory in a larger box..."));
+    cmdDropStartUp->setAccessibleName(
+        QStringLiteral("Type the start-up parameters in a larger box..."));
+    for (GlyphButton* button : {cmdExePath, cmdDropDir, cmdDropStartUp}) {
         button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 20);
+        button->setToolTip(PlainToolTip(button->accessibleName()));
+    }
     Label1->setBuddy(txtProgramName);
     Label2->setBuddy(txtProgramPath);
     Label5->setBuddy(txtProgramDescription);

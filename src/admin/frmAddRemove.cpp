@@ -29,6 +29,7 @@ void frmAddRemove::BuildControls() {
     ImageList1->Add(QIcon(QStringLiteral(":/orvane/default.ico")));
 
     lstView = new ListView(this);
+    lstView->SetAccessibleName(QStringLiteral("Programs"));
     lstView->SetColumnHeaders({QStringLiteral("Program Name")});
     lstView->SetIcons(ImageList1.get());
     lstView->SetSmallIcons(ImageList1.get());

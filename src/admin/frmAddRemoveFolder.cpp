@@ -29,6 +29,7 @@ void frmAddRemoveFolder::BuildControls() {
     ImageList1->Add(QIcon(QStringLiteral(":/orvane/folder.ico")));
 
     ListView1 = new ListView(this);
+    ListView1->SetAccessibleName(QStringLiteral("Folder entries"));
     ListView1->SetIcons(ImageList1.get());
     ListView1->SetSmallIcons(ImageList1.get());
     ListView1->SetView(ListView::lvwList);

@@ -4,6 +4,7 @@
 #include "admin/frmAddRemoveFolder.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
+#include "widgets/ItemViewFocus.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -30,6 +31,8 @@ void frmFolderDialog::BuildControls() {
 
     ctlFolderList = new QTreeWidget(this);
     ctlFolderList->setHeaderHidden(true);
+    ctlFolderList->setAccessibleName(QStringLiteral("Folders"));
+    ItemViewFocus::Attach(ctlFolderList);
     ctlFolderList->setColumnCount(1);
     ctlFolderList->setSelectionMode(QAbstractItemView::SingleSelection);
     // A double click selects the node and opens it itself; the view must not close it again.

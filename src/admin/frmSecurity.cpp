@@ -68,8 +68,7 @@ void frmSecurity::BuildControls() {
     lstView->SetIcons(ImageList1.get());
     lstView->SetSmallIcons(ImageList1.get());
     lstView->SetView(ListView::lvwReport);
-    lstView->setAccessibleName(QStringLiteral("Permissions"));
-    lstView->CurrentView()->setAccessibleName(QStringLiteral("Permissions"));
+    lstView->SetAccessibleName(QStringLiteral("Permissions"));
     lstView->CurrentView()->setAccessibleDescription(
         QStringLiteral("Enter changes the selected rule; Delete removes it"));
     // Enter and Delete act on the selected rule; taken before the view sees them.

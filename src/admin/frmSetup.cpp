@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSysInfo>
 #include <QVBoxLayout>
 
@@ -55,6 +56,9 @@ void frmSetup::BuildControls() {
     cboGroups->setInsertPolicy(QComboBox::NoInsert);
     Label2->setBuddy(cboDomains);
     Label3->setBuddy(cboGroups);
+    // The typing field inside each box is an object of its own to a screen reader.
+    cboDomains->lineEdit()->setAccessibleName(Label2->text());
+    cboGroups->lineEdit()->setAccessibleName(Label3->text());
     cmdSave = new GlyphButton(QStringLiteral("Save.."), this);
     cmdCancel = new GlyphButton(QStringLiteral("Cancel"), this);
 

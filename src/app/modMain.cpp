@@ -16,6 +16,7 @@
 #include "services/AppContext.h"
 #include "support/SupportMenu.h"
 #include "themes/ThemeMenu.h"
+#include "widgets/AccessibleRoles.h"
 #include "widgets/FirstPaint.h"
 #include "widgets/ListView.h"
 
@@ -189,6 +190,7 @@ int Run(int argc, char* argv[]) {
     }
     StartupWarmUp warmUp;
     OrvApplication app(argc, argv);
+    AccessibleRoles::Install();
     warmUp.FillFontDatabase();
     // Declared after the application object, so it ends first: Qt's font work must not
     // outlive the application.

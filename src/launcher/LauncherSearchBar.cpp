@@ -3,11 +3,12 @@
 #include "launcher/LauncherFilter.h"
 #include "widgets/PlainText.h"
 
+#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabBar>
+#include <QRadioButton>
 
 LauncherSearchBar::LauncherSearchBar(QWidget* parent) : QWidget(parent) {
     lblFind = PlainLabel(QStringLiteral("&Find:"), this);
@@ -17,27 +18,37 @@ LauncherSearchBar::LauncherSearchBar(QWidget* parent) : QWidget(parent) {
     txtFind->setPlaceholderText(QStringLiteral("name or description (Ctrl+F)"));
     txtFind->setAccessibleName(QStringLiteral("Find programs by name or description"));
     lblFind->setBuddy(txtFind);
-    tabScope = new QTabBar(this);
-    tabScope->setObjectName(QStringLiteral("tabScope"));
-    tabScope->setAccessibleName(QStringLiteral("Show"));
-    tabScope->setDrawBase(false);
-    tabScope->setExpanding(false);
-    tabScope->insertTab(LauncherFilter::AllItems, QStringLiteral("All"));
-    tabScope->insertTab(LauncherFilter::Favourites, QStringLiteral("Favourites"));
-    tabScope->insertTab(LauncherFilter::Recent, QStringLiteral("Recently Used"));
-    tabScope->setTabToolTip(LauncherFilter::Recent,
-                            PlainToolTip(QStringLiteral("The last 10 you started")));
+    lblShow = PlainLabel(QStringLiteral("Show:"), this);
+    optAll = new QRadioButton(QStringLiteral("&All"), this);
+    optAll->setObjectName(QStringLiteral("optAll"));
+    optFavourites = new QRadioButton(QStringLiteral("Fa&vourites"), this);
+    optFavourites->setObjectName(QStringLiteral("optFavourites"));
+    optRecent = new QRadioButton(QStringLiteral("&Recently Used"), this);
+    optRecent->setObjectName(QStringLiteral("optRecent"));
+    optRecent->setToolTip(PlainToolTip(QStringLiteral("The last 10 you started")));
+    mScope = new QButtonGroup(this);
+    mScope->addButton(optAll, LauncherFilter::AllItems);
+    mScope->addButton(optFavourites, LauncherFilter::Favourites);
+    mScope->addButton(optRecent, LauncherFilter::Recent);
+    optAll->setChecked(true);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(lblFind);
     layout->addWidget(txtFind, 1);
-    layout->addWidget(tabScope);
+    layout->addSpacing(8);
+    layout->addWidget(lblShow);
+    layout->addWidget(optAll);
+    layout->addWidget(optFavourites);
+    layout->addWidget(optRecent);
 
     txtFind->installEventFilter(this);
     connect(txtFind, &QLineEdit::textChanged, this, &LauncherSearchBar::Changed);
     connect(txtFind, &QLineEdit::returnPressed, this, &LauncherSearchBar::Accepted);
-    connect(tabScope, &QTabBar::currentChanged, this, &LauncherSearchBar::Changed);
+    connect(mScope, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            emit Changed();
+    });
 }
 
 QString LauncherSearchBar::Text() const {
@@ -45,11 +56,12 @@ QString LauncherSearchBar::Text() const {
 }
 
 int LauncherSearchBar::Scope() const {
-    return tabScope->currentIndex();
+    return mScope->checkedId();
 }
 
 void LauncherSearchBar::SetScope(int scope) {
-    tabScope->setCurrentIndex(scope);
+    if (QAbstractButton* button = mScope->button(scope))
+        button->setChecked(true);
 }
 
 void LauncherSearchBar::Clear() {

@@ -2,12 +2,14 @@
 
 #include <QWidget>
 
+class QButtonGroup;
 class QLabel;
 class QLineEdit;
-class QTabBar;
+class QRadioButton;
 
 // The row above the main list: the Find box and the choice of what the list shows (all the
-// items, the favourites, the recently used).
+// items, the favourites, the recently used), three radio buttons that the arrow keys move
+// between.
 //
 // Keys in Find: Enter asks for the first match (Accepted), Down and Page Down go on to the
 // list (LeaveForList), Escape clears the text, or when it is empty goes back to the list.
@@ -17,7 +19,7 @@ public:
     explicit LauncherSearchBar(QWidget* parent = nullptr);
 
     QString Text() const;
-    // LauncherFilter::Scope of the chosen tab.
+    // LauncherFilter::Scope of the chosen button.
     int Scope() const;
     void SetScope(int scope);
     void Clear();
@@ -27,7 +29,10 @@ public:
 
     QLabel* lblFind = nullptr;
     QLineEdit* txtFind = nullptr;
-    QTabBar* tabScope = nullptr;
+    QLabel* lblShow = nullptr;
+    QRadioButton* optAll = nullptr;
+    QRadioButton* optFavourites = nullptr;
+    QRadioButton* optRecent = nullptr;
 
 signals:
     void Changed();
@@ -36,4 +41,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QButtonGroup* mScope = nullptr;
 };

@@ -35,6 +35,7 @@ frmFolderMenu::frmFolderMenu(AppContext& ctx, QWidget* parent) : QWidget(parent)
     ImageList1->Add(MenuArt::Picture(MenuArt::Kind::Folder));
     ListView1 = new ListView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->SetAccessibleName(QStringLiteral("Files and folders"));
     ListView1->SetIcons(ImageList1.get());
     ListView1->SetSmallIcons(ImageList1.get());
     auto* layout = new QVBoxLayout(this);

@@ -1,6 +1,7 @@
 #include "resources/ResourceTree.h"
 
 #include "widgets/ImageList.h"
+#include "widgets/ItemViewFocus.h"
 
 #include <QHeaderView>
 
@@ -16,6 +17,8 @@ ResourceTree::ResourceTree(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(true);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setAccessibleName(QStringLiteral("Icons of the file"));
+    ItemViewFocus::Attach(this);
 }
 
 QTreeWidgetItem* ResourceTree::AddNode(QTreeWidgetItem* relative, const QString& key,

@@ -42,6 +42,10 @@ void frmCreateTheme::BuildControls() {
         label->setBuddy(box);
         button = new GlyphButton(QStringLiteral("..."), Frame1);
         button->setFixedWidth(32);
+        // Read with the logo it chooses and its caption.
+        button->setAccessibleName(
+            QStringLiteral("Choose the %1 logo...").arg(caption.trimmed().chopped(1).trimmed()));
+        button->setToolTip(PlainToolTip(button->accessibleName()));
         hint = PlainLabel(size, Frame1);
         hint->setEnabled(false);
         rows->addWidget(label, at, 0);

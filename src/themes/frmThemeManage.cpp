@@ -32,6 +32,7 @@ void frmThemeManage::BuildControls() {
 
     Frame1 = new QGroupBox(QStringLiteral("Current Themes"), this);
     lstTheme = new ListView(Frame1);
+    lstTheme->SetAccessibleName(QStringLiteral("Current Themes"));
     lstTheme->SetIcons(ImageList1.get());
     lstTheme->SetSmallIcons(ImageList1.get());
     lstTheme->SetColumnHeaders({QStringLiteral("Theme Name")});

@@ -1,6 +1,7 @@
 #include "widgets/ItemViewFocus.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QPersistentModelIndex>
@@ -8,9 +9,22 @@
 
 namespace {
 
+// The current item a view gave up when it lost the focus, kept with the selection model, which
+// views may share (the list view's icon and report views).
+constexpr char kRemembered[] = "orvRememberedCurrent";
+
 class FocusRules : public QObject {
 public:
-    explicit FocusRules(QAbstractItemView* view) : QObject(view), mView(view) {}
+    explicit FocusRules(QAbstractItemView* view) : QObject(view), mView(view) {
+        // An item made current while another control has the focus (a list filled, or an
+        // item selected by the program) waits until the view has the focus.
+        if (QItemSelectionModel* selection = view->selectionModel())
+            connect(selection, &QItemSelectionModel::currentChanged, this,
+                    [this](const QModelIndex& current) {
+                        if (current.isValid() && !HasFocus(mView->selectionModel()))
+                            QTimer::singleShot(0, this, [this] { FocusOut(); });
+                    });
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched != mView)
@@ -29,20 +43,23 @@ private:
     // A popup (the item menu) acts on the current item: it stays while one is open.
     void FocusOut() {
         QItemSelectionModel* selection = mView->selectionModel();
-        if (!selection || mView->hasFocus())
+        if (!selection || HasFocus(selection))
             return;
-        mCurrent = selection->currentIndex();
-        if (mCurrent.isValid())
-            selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        const QPersistentModelIndex current = selection->currentIndex();
+        if (!current.isValid())
+            return;
+        selection->setProperty(kRemembered, QVariant::fromValue(current));
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
 
     void FocusIn(QFocusEvent* event) {
         QItemSelectionModel* selection = mView->selectionModel();
         if (!selection || !mView->model())
             return;
-        if (!selection->currentIndex().isValid() && mCurrent.isValid() &&
-            mCurrent.model() == mView->model())
-            selection->setCurrentIndex(mCurrent, QItemSelectionModel::NoUpdate);
+        const auto remembered = selection->property(kRemembered).value<QPersistentModelIndex>();
+        if (!selection->currentIndex().isValid() && remembered.isValid() &&
+            remembered.model() == mView->model())
+            selection->setCurrentIndex(remembered, QItemSelectionModel::NoUpdate);
         const Qt::FocusReason reason = event->reason();
         const bool byKeyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
                                 reason == Qt::ShortcutFocusReason;
@@ -57,8 +74,13 @@ private:
         selection->select(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
+    // Whether a view showing `selection` (views may share one) has the focus.
+    static bool HasFocus(const QItemSelectionModel* selection) {
+        const auto* focused = qobject_cast<QAbstractItemView*>(QApplication::focusWidget());
+        return focused && focused->selectionModel() == selection;
+    }
+
     QAbstractItemView* mView;
-    QPersistentModelIndex mCurrent;
 };
 
 } // namespace

@@ -4,9 +4,13 @@
 #include "platform/Text.h"
 #include "widgets/ImageList.h"
 
+#include "widgets/ItemViewFocus.h"
+
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPalette>
+#include <QShortcut>
 #include <QToolBox>
 #include <QVBoxLayout>
 
@@ -20,7 +24,7 @@ NavPane::NavPane(QWidget* parent) : QWidget(parent) {
     mBox = new QToolBox(this);
     mBox->setObjectName(QStringLiteral("NavPaneBox"));
     layout->addWidget(mBox);
-    connect(mBox, &QToolBox::currentChanged, this, [this](int group) { Page(group); });
+    connect(mBox, &QToolBox::currentChanged, this, &NavPane::CurrentChanged);
     setMinimumWidth(170);
 }
 
@@ -51,6 +55,25 @@ void NavPane::AddMenuGroup(const QString& key, const QString& caption, long styl
     mPages.append(nullptr);
     const int index = mBox->addItem(holder, icon, caption);
     mBox->setItemToolTip(index, caption);
+    // The box makes a header button per group; it takes no focus of its own.
+    QAbstractButton* header = nullptr;
+    for (QAbstractButton* button : mBox->findChildren<QAbstractButton*>())
+        if (!mHeaders.contains(button) && button->text() == caption)
+            header = button;
+    mHeaders.append(header);
+    if (header) {
+        header->setObjectName(key + QStringLiteral("Header"));
+        header->setAccessibleName(caption);
+        header->setFocusPolicy(index == mBox->currentIndex() ? Qt::StrongFocus : Qt::NoFocus);
+        header->installEventFilter(this);
+    }
+    if (index < 9) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + index)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, index] { OpenAndFocusItems(index); });
+        if (header)
+            header->setAccessibleDescription(
+                QStringLiteral("Group %1 of the side menu, Ctrl+%1").arg(index + 1));
+    }
     if (expanded && !mExpandedChosen) {
         mExpandedChosen = true;
         mBox->setCurrentIndex(index);
@@ -67,6 +90,7 @@ QListWidget* NavPane::Page(int group) {
     QWidget* holder = mBox->widget(group);
     auto* page = new QListWidget(holder);
     page->setObjectName(mGroups.at(group).key);
+    page->setAccessibleName(mGroups.at(group).caption);
     page->setFrameShape(QFrame::NoFrame);
     page->setSelectionMode(QAbstractItemView::NoSelection);
     page->setFocusPolicy(Qt::TabFocus);
@@ -86,6 +110,7 @@ QListWidget* NavPane::Page(int group) {
     }
     connect(page, &QListWidget::itemClicked, this, &NavPane::ItemClicked);
     page->installEventFilter(this);
+    ItemViewFocus::Attach(page);
     mPages[group] = page;
     // Items go to the first group of their key, as AddMenuItem places them.
     const QString& key = mGroups.at(group).key;
@@ -94,7 +119,62 @@ QListWidget* NavPane::Page(int group) {
             if (mItems.at(i).groupKey == key)
                 AddItemWidget(page, i);
     holder->layout()->addWidget(page);
+    if (group == mBox->currentIndex() && mHeaders.value(group))
+        setTabOrder(mHeaders.at(group), page);
     return page;
+}
+
+void NavPane::CurrentChanged(int group) {
+    // One stop in the Tab chain for the headers: the open group's, then its items.
+    for (qsizetype i = 0; i < mHeaders.size(); ++i)
+        if (QAbstractButton* header = mHeaders.at(i))
+            header->setFocusPolicy(i == group ? Qt::StrongFocus : Qt::NoFocus);
+    QListWidget* page = Page(group);
+    if (page && mHeaders.value(group))
+        setTabOrder(mHeaders.at(group), page);
+}
+
+void NavPane::OpenAndFocusItems(int group) {
+    if (group < 0 || group >= mGroups.size())
+        return;
+    mBox->setCurrentIndex(group);
+    if (QListWidget* page = Page(group)) {
+        if (!page->currentItem() && page->count() > 0)
+            page->setCurrentRow(0);
+        page->setFocus(Qt::ShortcutFocusReason);
+    }
+}
+
+bool NavPane::HeaderKey(int group, int key) {
+    int next = group;
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        next = group - 1;
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        next = group + 1;
+        break;
+    case Qt::Key_Home:
+        next = 0;
+        break;
+    case Qt::Key_End:
+        next = static_cast<int>(mGroups.size()) - 1;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        OpenAndFocusItems(group);
+        return true;
+    default:
+        return false;
+    }
+    next = std::clamp(next, 0, static_cast<int>(mGroups.size()) - 1);
+    mBox->setCurrentIndex(next);
+    if (QAbstractButton* header = mHeaders.value(next))
+        header->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 void NavPane::AddItemWidget(QListWidget* page, qsizetype item) {
@@ -127,6 +207,10 @@ bool NavPane::eventFilter(QObject* watched, QEvent* event) {
     // The keyboard's way of clicking the current item.
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
+        for (qsizetype header = 0; header < mHeaders.size(); ++header)
+            if (watched == mHeaders.at(header) &&
+                static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier)
+                return HeaderKey(static_cast<int>(header), key);
         auto* page = qobject_cast<QListWidget*>(watched);
         if (page && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
             ItemClicked(page->currentItem());
@@ -161,6 +245,14 @@ void NavPane::OpenGroup(const QString& groupKey) {
     const int index = GroupIndex(groupKey);
     if (index >= 0)
         mBox->setCurrentIndex(index);
+}
+
+QAbstractButton* NavPane::GroupHeader(const QString& groupKey) const {
+    return mHeaders.value(GroupIndex(groupKey));
+}
+
+QListWidget* NavPane::GroupItems(const QString& groupKey) {
+    return Page(GroupIndex(groupKey));
 }
 
 QListWidget* NavPane::ItemHost(int index) {

@@ -6,6 +6,7 @@
 
 class ImageList;
 class QListWidget;
+class QAbstractButton;
 class QListWidgetItem;
 class QToolBox;
 
@@ -24,6 +25,10 @@ class QToolBox;
 //   value     a number kept with the item for its owner (Items());
 //   picture   number of the item's picture in ItemImages (0: none);
 //   descriptiveText  the item's tool tip and accessible description.
+//
+// Keyboard: the open group's header is one stop of the Tab chain, followed by its items; on a
+// header the arrow keys (and Home, End) open the group before or after it; Ctrl+1 ... Ctrl+9
+// open group 1 ... 9 and put the focus on its items, where Enter or Space clicks one.
 class NavPane : public QWidget {
     Q_OBJECT
 public:
@@ -69,6 +74,10 @@ public:
     // The open group's key.
     QString CurrentGroup() const;
     void OpenGroup(const QString& groupKey);
+    // The header of group `groupKey` (the button that opens it), and the list of its items
+    // (made now if the group was never opened).
+    QAbstractButton* GroupHeader(const QString& groupKey) const;
+    QListWidget* GroupItems(const QString& groupKey);
     // Where item number `index` (1-based over Items()) is drawn, for clicking it: the list
     // widget of its group (made now if the group was never opened) and the item's rectangle in
     // that widget's viewport.
@@ -89,6 +98,9 @@ private:
     QListWidget* Page(int group);
     void AddItemWidget(QListWidget* page, qsizetype item);
     void ItemClicked(QListWidgetItem* item);
+    void CurrentChanged(int group);
+    bool HeaderKey(int group, int key);
+    void OpenAndFocusItems(int group);
 
     QToolBox* mBox = nullptr;
     int mSpeed = 100;
@@ -96,6 +108,7 @@ private:
     QList<Group> mGroups;
     // Per group, the list inside the box's page once made.
     QList<QListWidget*> mPages;
+    QList<QAbstractButton*> mHeaders;
     QList<Item> mItems;
     QList<QListWidgetItem*> mItemWidgets;
 };

@@ -19,7 +19,9 @@ inline QLabel* PlainLabel(QWidget* parent) {
     return PlainLabel(QString(), parent);
 }
 
-// A tooltip that shows `text` literally, line breaks kept.
+// A tooltip that shows `text` literally, line breaks kept, long lines wrapped.
 inline QString PlainToolTip(const QString& text) {
-    return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
+    return text.isEmpty() ? QString()
+                          : QStringLiteral("<p style='white-space:pre-wrap'>") +
+                                text.toHtmlEscaped() + QStringLiteral("</p>");
 }

@@ -13,7 +13,6 @@
 #include <QAbstractItemView>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTabBar>
 #include <QTest>
 
 using namespace fixture;
@@ -67,7 +66,7 @@ struct SearchFixture {
         return 0;
     }
     void Find(const QString& text) { form->searchBar->txtFind->setText(text); }
-    void Tab(LauncherFilter::Scope scope) { form->searchBar->tabScope->setCurrentIndex(scope); }
+    void Show(LauncherFilter::Scope scope) { form->searchBar->SetScope(scope); }
     // Starts a program or folder as a double click does.
     void Start(const QString& name) {
         form->ListView1->SelectItem(ItemNamed(name));
@@ -191,18 +190,18 @@ private Q_SLOTS:
         }
         f.form->ListView1->SelectItem(f.ItemNamed("Share"));
         favourite->trigger(); // again: no longer a favourite
-        f.Tab(LauncherFilter::Favourites);
+        f.Show(LauncherFilter::Favourites);
         QCOMPARE(f.Shown(), (QStringList{"Editor", "Mail"}));
         QCOMPARE(Messages(*f.t.prompt), QStringList{});
         f.Find("ED");
         QCOMPARE(f.Shown(), QStringList{"Editor"});
         f.Find("");
         QVERIFY(f.StateFile().contains("favourite=program:MAIL\nfavourite=program:EDITOR\n"));
-        f.Tab(LauncherFilter::AllItems);
+        f.Show(LauncherFilter::AllItems);
 
         for (const char* name : {"Mail", "Share", "Editor", "Mail"})
             f.Start(name);
-        f.Tab(LauncherFilter::Recent);
+        f.Show(LauncherFilter::Recent);
         QCOMPARE(Messages(*f.t.prompt), QStringList{});
         QCOMPARE(f.Shown(), (QStringList{"Mail", "Editor", "Share"}));
 
@@ -211,11 +210,11 @@ private Q_SLOTS:
         AddUserRule(f.t, "Editor", kDeny);
         f.Open();
         QVERIFY(f.StateFile().contains("favourite=program:EDITOR"));
-        f.Tab(LauncherFilter::Favourites);
+        f.Show(LauncherFilter::Favourites);
         QCOMPARE(f.Shown(), QStringList{"Mail"});
-        f.Tab(LauncherFilter::Recent);
+        f.Show(LauncherFilter::Recent);
         QCOMPARE(f.Shown(), (QStringList{"Mail", "Share"}));
-        f.Tab(LauncherFilter::AllItems);
+        f.Show(LauncherFilter::AllItems);
         QVERIFY(!f.Shown().contains("Editor"));
     }
 
@@ -248,9 +247,9 @@ private Q_SLOTS:
         QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
         out.close();
         f.Open();
-        f.Tab(LauncherFilter::Favourites);
+        f.Show(LauncherFilter::Favourites);
         QCOMPARE(f.Shown(), favourites);
-        f.Tab(LauncherFilter::Recent);
+        f.Show(LauncherFilter::Recent);
         QCOMPARE(f.Shown(), recent);
     }
 
@@ -334,7 +333,7 @@ private Q_SLOTS:
         f.Find("");
         f.form->ListView1->SelectItem(f.ItemNamed("Mail"));
         f.form->ToggleFavourite();
-        f.Tab(LauncherFilter::Favourites);
+        f.Show(LauncherFilter::Favourites);
         QVERIFY(!SaveToGallery(f.form.get(), "frmMain-favourites").isEmpty());
     }
 };

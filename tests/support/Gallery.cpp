@@ -27,7 +27,7 @@ QString SaveToGallery(QWidget* window, const QString& name) {
     for (const QWidget* widget : window->findChildren<QWidget*>()) {
         const QString tip = widget->toolTip();
         if (Qt::mightBeRichText(tip) &&
-            !tip.startsWith(QLatin1String("<p style='white-space:pre'>")))
+            !tip.startsWith(QLatin1String("<p style='white-space:pre-wrap'>")))
             QTest::qFail(
                 qPrintable(
                     QStringLiteral("%1: the tooltip \"%2\" may render markup").arg(name, tip)),

@@ -2,6 +2,7 @@
 
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
+#include "widgets/AccessibleRoles.h"
 
 #include <QDir>
 
@@ -63,6 +64,7 @@ QString FakeDirectory::GetAccountSid(const QString&, const QString& account, boo
 }
 
 TestContext::TestContext() {
+    AccessibleRoles::Install();
     const QString root = dir.path();
     QDir().mkpath(root + QStringLiteral("/app/database"));
     ctx.paths = AppPaths(root + QStringLiteral("/app"), root + QStringLiteral("/pictures"));

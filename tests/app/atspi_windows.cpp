@@ -1,0 +1,220 @@
+// Opens every window of the launcher in turn, for the screen-reader test (atspi_walk.py): the
+// main window of an administrator, then each window its side menu and their buttons open, the
+// way a user reaches them (modal windows run their own event loops, as in the program). Before
+// each step it prints "ready <step>" and waits for a line on its input; it prints "done" and
+// ends after the last one.
+#include "admin/CatalogueMenu.h"
+#include "admin/PrincipalList.h"
+#include "admin/ReportMenu.h"
+#include "admin/SecurityMenu.h"
+#include "admin/frmAddSecurity.h"
+#include "admin/frmSecurity.h"
+#include "admin/frmSetup.h"
+#include "app/frmSplash.h"
+#include "app/modMain.h"
+#include "launcher/AccessEvaluation.h"
+#include "launcher/LauncherList.h"
+#include "launcher/frmMain.h"
+#include "launcher/frmProperties.h"
+#include "support/SupportMenu.h"
+#include "support/TestContext.h"
+#include "themes/ThemeMenu.h"
+#include "widgets/ListView.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+struct Step {
+    const char* name;
+    std::function<void()> act;
+};
+
+QWidget* Modal() {
+    return QApplication::activeModalWidget();
+}
+
+// Clicks the button with that caption (the `nth` of them) in the topmost modal window. The click
+// may open a modal window of its own, whose event loop runs the next steps.
+void Click(const QString& caption, int nth = 0) {
+    if (!Modal())
+        return;
+    for (QAbstractButton* button : Modal()->findChildren<QAbstractButton*>())
+        if (button->text() == caption && nth-- == 0) {
+            button->click();
+            return;
+        }
+    std::fprintf(stderr, "atspi_windows: no button %s\n", qPrintable(caption));
+}
+
+void CloseModal() {
+    if (Modal())
+        Modal()->close();
+}
+
+void Fill(TestContext& t) {
+    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+    t.ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
+    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", "CORP");
+    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
+    t.directory->AddGroup("Admins", {"tester"});
+    t.directory->AddGroup("kim", {"kim"});
+    t.directory->users = {"kim", "tester"};
+    t.ctx.gUserName = QStringLiteral("tester");
+    t.ctx.gUserSid = t.directory->GetAccountSid("CORP", "tester", false);
+    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
+    for (const char* name :
+         {"Editor", "Mail", "Legacy Business Application Suite", "Legacy Business Accounts"})
+        t.ctx.Catalog().AddProgram(name, QStringLiteral("About %1").arg(name), "/usr/bin/true", {},
+                                   {}, {});
+    t.ctx.Catalog().AddGroup("kim");
+    t.ctx.Catalog().AddPermission("kim", 1, "Mail", CatalogStore::KindGroup);
+    QDir().mkpath(t.dir.filePath("share/sub"));
+    t.ctx.Catalog().AddFolder("Share", t.dir.filePath("share"));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    TestContext t;
+    Fill(t);
+    modMain::LoadPermissions(t.ctx);
+    frmMain form(t.ctx);
+    form.EndProgram = [] {};
+    modMain::BuildLauncherList(t.ctx, false);
+    RegisterCatalogueWindows(t.ctx, form);
+    RegisterSecurityWindows(t.ctx, form);
+    RegisterSupportWindows(t.ctx, form);
+    RegisterThemeWindows(t.ctx, form, &modMain::SetCurrentTheme);
+    RegisterReportWindows(t.ctx, form);
+    form.SetMenuWindow(QStringLiteral("H14"), [&t, &form] {
+        frmSetup setup(t.ctx, &form);
+        setup.loadDomains();
+        setup.exec();
+    });
+    form.show();
+
+    std::unique_ptr<frmSplash> splash;
+    QList<QPointer<QWidget>> previews;
+    const QList<Step> steps = {
+        {"main window", [] {}},
+        {"main window, report view", [&] { form.NavPane1_ItemClick("H11"); }},
+        {"properties",
+         [&] {
+             form.ListView1->SelectItem(1);
+             form.ShowSelectedProperties();
+         }},
+        {"folder contents",
+         [&] {
+             form.Properties()->close();
+             form.ListView1->SelectItem(form.ListView1->Count());
+             form.ListView1_DblClick();
+         }},
+        {"permissions", [&] { form.NavPane1_ItemClick("H12"); }},
+        {"permissions of a program",
+         [] {
+             auto* security = qobject_cast<frmSecurity*>(Modal());
+             security->cboProgram->setCurrentIndex(security->cboProgram->findText("Mail"));
+             security->cboProgram_Click();
+         }},
+        {"principal picker", [] { Click("Add"); }},
+        {"permission editor", [] { Click("Add"); }},
+        {"catalogue list",
+         [&] {
+             CloseModal(); // the editor; the picker closes after it
+             CloseModal(); // the permissions window
+             form.NavPane1_ItemClick("H13");
+         }},
+        {"program editor (add)", [] { Click("Add Program"); }},
+        {"enlarged text area", [] { Click("...", 1); }},
+        {"program editor (change)",
+         [] {
+             CloseModal();
+             CloseModal();
+             Click("Change Program");
+         }},
+        {"folder entries",
+         [&] {
+             CloseModal();
+             CloseModal();
+             form.NavPane1_ItemClick("H19");
+         }},
+        {"folder picker", [] { Click("&Add"); }},
+        {"setup",
+         [&] {
+             CloseModal();
+             CloseModal();
+             form.NavPane1_ItemClick("H14");
+         }},
+        {"theme manager",
+         [&] {
+             CloseModal();
+             form.NavPane1_ItemClick("H20");
+         }},
+        {"theme editor", [] { Click("Create Theme"); }},
+        {"support mail",
+         [&] {
+             CloseModal();
+             CloseModal();
+             form.NavPane1_ItemClick("H2");
+         }},
+        {"report preview by group",
+         [&] {
+             CloseModal();
+             form.NavPane1_ItemClick("H17");
+         }},
+        {"report preview by user", [&] { form.NavPane1_ItemClick("H18"); }},
+        {"splash",
+         [&] {
+             for (QWidget* window : QApplication::topLevelWidgets())
+                 if (window != &form && window->isVisible())
+                     window->close();
+             splash = std::make_unique<frmSplash>(t.ctx);
+             splash->show();
+         }},
+    };
+
+    // Runs step `index`: first arranges for "ready" once its windows have settled, since the
+    // step itself may not return until a modal window closes.
+    int next = 0;
+    std::function<void(int)> run = [&](int index) {
+        if (index >= steps.size()) {
+            std::printf("done\n");
+            std::fflush(stdout);
+            QApplication::exit(0);
+            return;
+        }
+        QTimer::singleShot(600, [&, index] {
+            next = index + 1;
+            // The modal window the step opened, for the walker to find.
+            const QString title = Modal() ? Modal()->windowTitle() : QString();
+            std::printf("ready %s\t%s\n", steps.at(index).name, qPrintable(title));
+            std::fflush(stdout);
+        });
+        QTimer::singleShot(0, [&, index] { steps.at(index).act(); });
+    };
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char line[256];
+        const ssize_t got = ::read(STDIN_FILENO, line, sizeof line);
+        if (got <= 0) {
+            QApplication::exit(1);
+            return;
+        }
+        run(next);
+    });
+    run(0);
+    const int status = QApplication::exec();
+    // Modal windows still open end with the program.
+    splash.reset();
+    return status;
+}
