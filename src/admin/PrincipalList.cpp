@@ -18,6 +18,8 @@ public:
     ImageList* pictures = nullptr;
     QString filter;
 
+    static bool IsGroup(const PrincipalList::Item& item) { return item.tag == QLatin1String("G"); }
+
     const PrincipalList::Item* At(int row) const {
         return row >= 0 && row < shown.size() ? &items.at(shown.at(row)) : nullptr;
     }
@@ -33,8 +35,14 @@ public:
         const PrincipalList::Item* item = At(index.row());
         if (!item)
             return {};
-        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-            return index.column() == 0 ? item->text : item->sid;
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
+            if (index.column() != 0)
+                return item->sid;
+            // A user and a group may share a name (every user has a personal group).
+            return IsGroup(*item) ? item->text + QStringLiteral(" (group)") : item->text;
+        }
+        if (role == Qt::AccessibleDescriptionRole)
+            return IsGroup(*item) ? QStringLiteral("group") : QStringLiteral("user");
         if (role == Qt::DecorationRole && index.column() == 0 && pictures) {
             const QIcon icon = pictures->Item(item->picture);
             return icon.isNull() ? QVariant() : QVariant(icon);

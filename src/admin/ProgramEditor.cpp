@@ -114,6 +114,7 @@ void ProgramEditor::BuildControls(const QString& heading, const QString& iconCap
     cmdDropStartUp = new GlyphButton(QStringLiteral("..."), this);
     cmdIcon = new GlyphButton(iconCaption, this);
     cmdAdd = new GlyphButton(addCaption, this);
+    cmdAdd->setDefault(true);
     // The browse and enlarge buttons are as small as their caption; a screen reader reads what
     // each does, its caption included.
     cmdExePath->setAccessibleName(QStringLiteral("Choose the program's file..."));

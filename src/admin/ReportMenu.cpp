@@ -18,8 +18,12 @@ frmReportPreview* OpenReport(AppContext& ctx, QWidget* owner, PermissionReport::
     });
     frmReportPreview* preview = nullptr;
     if (read &&
-        RunTrapped(ctx, [&] { preview = new frmReportPreview(ctx, std::move(*report), owner); }))
+        RunTrapped(ctx, [&] { preview = new frmReportPreview(ctx, std::move(*report), owner); })) {
+        // In front with the focus: the keyboard goes on in the preview (Escape closes it).
         preview->show();
+        preview->raise();
+        preview->activateWindow();
+    }
     return preview;
 }
 

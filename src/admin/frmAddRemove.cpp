@@ -37,6 +37,7 @@ void frmAddRemove::BuildControls() {
     cmdAdd = new GlyphButton(QStringLiteral("Add Program"), this);
     cmdChange = new GlyphButton(QStringLiteral("Change Program"), this);
     cmdRemove = new GlyphButton(QStringLiteral("Remove"), this);
+    cmdChange->setDefault(true);
 
     connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
     connect(cmdChange, &QPushButton::clicked, this, [this] { cmdChange_Click(); });

@@ -35,6 +35,7 @@ void frmAddRemoveFolder::BuildControls() {
     ListView1->SetView(ListView::lvwList);
     cmdAdd = new GlyphButton(QStringLiteral("&Add"), this);
     cmdDelete = new GlyphButton(QStringLiteral("&Delete"), this);
+    cmdAdd->setDefault(true);
 
     connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
     connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
@@ -54,9 +55,12 @@ void frmAddSecurity::BuildControls() {
     cmdAdd = new GlyphButton(QStringLiteral("Add"), this);
     cmdAdd->setAccessibleName(QStringLiteral("Add"));
     cmdCancel = new GlyphButton(QStringLiteral("Cancel"), this);
+    cmdAdd->setDefault(true);
     cmdCancel->setAccessibleName(QStringLiteral("Cancel"));
 
     connect(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
+    // The arrows move through the list while the focus stays in Find.
+    txtFilter->installEventFilter(this);
     connect(lstPer, &PrincipalList::Activated, this, [this] { cmdAdd_Click(); });
     connect(cmdAdd, &QPushButton::clicked, this, [this] { cmdAdd_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
@@ -97,7 +101,8 @@ void frmAddSecurity::Form_Load() {
                 .arg(domain, error.Description()),
             PromptButtons::Ok, PromptIcon::Critical, QStringLiteral("Error"));
     }
-    lstPer->setFocus();
+    // Typing narrows the list at once; the arrows and Enter work from there.
+    txtFilter->setFocus();
 }
 
 void frmAddSecurity::loadPrincipals(const QString& domain) {
@@ -129,11 +134,32 @@ void frmAddSecurity::cmdAdd_Click() {
     RunTrapped(mCtx, [this, selected] {
         frmChange editor(mCtx, mSecurity, this);
         editor.showModal = showModal;
+        connect(&editor, &frmChange::Stored, this, &frmAddSecurity::RuleStored);
         editor.CreateMe(mSecurity ? mSecurity->ProgramText() : QString(), lstPer->Text(selected),
                         QStringLiteral("-1"), lstPer->Tag(selected));
     });
     // Stored or not, the picker's work is done.
     done(QDialog::Accepted);
+}
+
+bool frmAddSecurity::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtFilter && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            // The list, without the focus, keeps its selection but no current item: the
+            // arrows move on from the selected one.
+            if (!lstPer->currentIndex().isValid() && lstPer->SelectedItem() != 0)
+                lstPer->SelectItem(lstPer->SelectedItem());
+            QCoreApplication::sendEvent(lstPer, event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmAddSecurity::cmdCancel_Click() {

@@ -16,7 +16,8 @@ class frmSecurity;
 // The principal picker: the groups and then the users of the configured domain, users with
 // their SIDs. Add opens the permission editor for the selected one and closes the picker.
 // The list is read with one directory query for the groups and one for the users; a filter
-// box narrows it by name or SID.
+// box narrows it by name or SID, the arrow keys move through the list from it and Enter adds
+// the selected one. A group reads "(group)" after its name: users and groups may share names.
 class frmAddSecurity : public QDialog {
     Q_OBJECT
 public:
@@ -41,6 +42,13 @@ public:
     std::unique_ptr<ImageList> ImageList1;
     GlyphButton* cmdAdd = nullptr;
     GlyphButton* cmdCancel = nullptr;
+
+signals:
+    // The editor stored the rule of `principal` (tag "G" or "U").
+    void RuleStored(const QString& principal, const QString& tag);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();

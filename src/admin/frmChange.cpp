@@ -51,6 +51,7 @@ void frmChange::BuildControls() {
     options->addButton(opDeny);
     cmdSave = new GlyphButton(QStringLiteral("Save"), this);
     cmdSave->setAccessibleName(QStringLiteral("Save"));
+    cmdSave->setDefault(true);
 
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
 
@@ -80,7 +81,9 @@ void frmChange::CreateMe(const QString& strPrgName, const QString& objName,
     mStrObjName = objName;
     mStrTag = strTag;
     lblItem->setText(TrimSpaces(objName));
-    lblItem->setAccessibleName(QStringLiteral("Item: ") + TrimSpaces(objName));
+    lblItem->setAccessibleName(
+        QStringLiteral("Item: ") + TrimSpaces(objName) +
+        (strTag == QLatin1String("G") ? QStringLiteral(" (group)") : QStringLiteral(" (user)")));
     if (strStatus == QLatin1String("Denied"))
         opDeny->setChecked(true);
     else if (strStatus == QLatin1String("Allow"))
@@ -107,6 +110,7 @@ void frmChange::cmdSave_Click() {
     }
     if (mSecurity)
         RunTrapped(mCtx, [this] { mSecurity->loadPermissionData(mSecurity->ProgramText()); });
+    emit Stored(mStrObjName, mStrTag);
     accept();
 }
 

@@ -37,6 +37,10 @@ public:
     QRadioButton* opDeny = nullptr;
     GlyphButton* cmdSave = nullptr;
 
+signals:
+    // The rule of `principal` (tag "G" or "U") was stored.
+    void Stored(const QString& principal, const QString& tag);
+
 private:
     void BuildControls();
     void Form_Load();

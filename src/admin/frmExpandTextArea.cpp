@@ -14,6 +14,7 @@ frmExpandTextArea::frmExpandTextArea(AppContext& ctx, QWidget* parent)
     UseDialogBorder(this);
     txtTypingArea = new QPlainTextEdit(this);
     txtTypingArea->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    txtTypingArea->setTabChangesFocus(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(txtTypingArea);

@@ -44,6 +44,7 @@ void frmFolderDialog::BuildControls() {
     ctlFolderList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     cmdOk = new GlyphButton(QStringLiteral("&Add"), this);
     cmdCancel = new GlyphButton(QStringLiteral("&Cancel"), this);
+    cmdOk->setDefault(true);
 
     connect(ctlFolderList, &QTreeWidget::itemDoubleClicked, this,
             [this] { ctlFolderList_DblClick(); });

@@ -16,6 +16,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -23,10 +24,21 @@ namespace {
 // The report's margins: one inch on every side.
 constexpr qreal kMarginInches = 1.0;
 
-GlyphButton* Button(const QString& caption, const QString& accessibleName, QWidget* parent) {
+// A button of the tool row: a screen reader reads its caption, then what it does (`what`, also
+// its tooltip).
+GlyphButton* Button(const QString& caption, const QString& what, QWidget* parent) {
     auto* button = new GlyphButton(caption, parent);
-    button->setAccessibleName(accessibleName);
-    button->setToolTip(accessibleName);
+    button->setAccessibleDescription(what);
+    button->setToolTip(PlainToolTip(what));
+    return button;
+}
+
+// A button that shows a picture instead of a caption; `name` is what a screen reader reads.
+GlyphButton* PictureButton(QStyle::StandardPixmap picture, const QString& name, QWidget* parent) {
+    auto* button = new GlyphButton(QString(), parent);
+    button->setIcon(parent->style()->standardIcon(picture));
+    button->setAccessibleName(name);
+    button->setToolTip(PlainToolTip(name));
     return button;
 }
 
@@ -74,20 +86,25 @@ void frmReportPreview::BuildControls() {
     cmdPrint = Button(QStringLiteral("Print..."), QStringLiteral("Print the report"), this);
     cmdExport =
         Button(QStringLiteral("Export PDF..."), QStringLiteral("Save the report as PDF"), this);
-    cmdFirst = Button(QStringLiteral("|<"), QStringLiteral("First page"), this);
-    cmdPrevious = Button(QStringLiteral("<"), QStringLiteral("Previous page"), this);
-    cmdNext = Button(QStringLiteral(">"), QStringLiteral("Next page"), this);
-    cmdLast = Button(QStringLiteral(">|"), QStringLiteral("Last page"), this);
+    cmdFirst = PictureButton(QStyle::SP_MediaSkipBackward, QStringLiteral("First page"), this);
+    cmdPrevious =
+        PictureButton(QStyle::SP_MediaSeekBackward, QStringLiteral("Previous page"), this);
+    cmdNext = PictureButton(QStyle::SP_MediaSeekForward, QStringLiteral("Next page"), this);
+    cmdLast = PictureButton(QStyle::SP_MediaSkipForward, QStringLiteral("Last page"), this);
     cmdZoomIn = Button(QStringLiteral("+"), QStringLiteral("Zoom in"), this);
+    cmdZoomIn->setAccessibleName(QStringLiteral("Zoom in (+)"));
     cmdZoomOut = Button(QStringLiteral("-"), QStringLiteral("Zoom out"), this);
+    cmdZoomOut->setAccessibleName(QStringLiteral("Zoom out (-)"));
+    cmdPrint->setDefault(true);
     cmdFitWidth = Button(QStringLiteral("Fit Width"), QStringLiteral("Fit page width"), this);
     cmdClose = Button(QStringLiteral("Close"), QStringLiteral("Close the preview"), this);
     lblPage = PlainLabel(this);
     lblPage->setAccessibleName(QStringLiteral("Page number"));
-    lblPage->setMinimumWidth(110);
+    lblPage->setMinimumWidth(
+        lblPage->fontMetrics().horizontalAdvance(QStringLiteral("Page 88 of 88")));
     lblPage->setAlignment(Qt::AlignCenter);
     for (GlyphButton* narrow : {cmdFirst, cmdPrevious, cmdNext, cmdLast, cmdZoomIn, cmdZoomOut})
-        narrow->setMaximumWidth(40);
+        narrow->setMaximumWidth(36);
 
     connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
     connect(cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
@@ -167,8 +184,11 @@ bool frmReportPreview::PrintTo(QPrinter& printer) {
 }
 
 void frmReportPreview::cmdExport_Click() {
+    // The documents folder where the user has one; a folder that does not exist would make the
+    // save dialog fall back to the working folder.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString suggested = QDir(documents.isEmpty() ? QDir::homePath() : documents)
+    const bool haveDocuments = !documents.isEmpty() && QFileInfo(documents).isDir();
+    const QString suggested = QDir(haveDocuments ? documents : QDir::homePath())
                                   .filePath(mReport.kind() == PermissionReport::ByGroup
                                                 ? QStringLiteral("Permission By Group.pdf")
                                                 : QStringLiteral("Permission By User.pdf"));

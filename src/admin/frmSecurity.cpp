@@ -69,6 +69,11 @@ void frmSecurity::BuildControls() {
     lstView->SetSmallIcons(ImageList1.get());
     lstView->SetView(ListView::lvwReport);
     lstView->SetAccessibleName(QStringLiteral("Permissions"));
+    // Users and groups may share names: a screen reader says which one a rule is for.
+    lstView->SetDescriber([this](int item) {
+        return lstView->Tag(item) == QLatin1String("G") ? QStringLiteral("group")
+                                                        : QStringLiteral("user");
+    });
     lstView->CurrentView()->setAccessibleDescription(
         QStringLiteral("Enter changes the selected rule; Delete removes it"));
     // Enter and Delete act on the selected rule; taken before the view sees them.
@@ -77,6 +82,7 @@ void frmSecurity::BuildControls() {
     cmdAdd->setAccessibleName(QStringLiteral("Add"));
     cmdRemove = new GlyphButton(QStringLiteral("Remove"), this);
     cmdRemove->setAccessibleName(QStringLiteral("Remove"));
+    cmdAdd->setDefault(true);
 
     connect(cboProgram, &QComboBox::activated, this, [this] { cboProgram_Click(); });
     connect(lstView, &ListView::DblClick, this, [this] { lstView_DblClick(); });
@@ -161,6 +167,8 @@ void frmSecurity::loadPermissionData(const QString& programName) {
             lstView->SetSubItem(item, 1,
                                 status.isNull() ? QString() : PermissionText(status.toInt()));
             lstView->SetTag(item, tag);
+            if (tag == QLatin1String("G"))
+                lstView->SetMark(item, QStringLiteral("(group)"));
             rs.MoveNext();
         }
     };
@@ -181,6 +189,7 @@ void frmSecurity::lstView_DblClick() {
     RunTrapped(mCtx, [this, selected] {
         frmChange editor(mCtx, this, this);
         editor.showModal = showModal;
+        connect(&editor, &frmChange::Stored, this, &frmSecurity::FocusRule);
         editor.CreateMe(ProgramText(), lstView->Text(selected), lstView->SubItem(selected, 1),
                         lstView->Tag(selected));
     });
@@ -188,13 +197,36 @@ void frmSecurity::lstView_DblClick() {
 
 void frmSecurity::cmdAdd_Click() {
     cmdAdd->setEnabled(false);
-    auto enable = qScopeGuard([this] { cmdAdd->setEnabled(true); });
-    RunTrapped(mCtx, [this] {
-        frmAddSecurity picker(mCtx, this, this);
-        picker.showModal = showModal;
-        if (picker.Loaded())
-            showModal(picker);
-    });
+    QString principal, tag;
+    {
+        auto enable = qScopeGuard([this] { cmdAdd->setEnabled(true); });
+        RunTrapped(mCtx, [&] {
+            frmAddSecurity picker(mCtx, this, this);
+            picker.showModal = showModal;
+            connect(&picker, &frmAddSecurity::RuleStored, this,
+                    [&](const QString& storedFor, const QString& storedTag) {
+                        principal = storedFor;
+                        tag = storedTag;
+                    });
+            if (picker.Loaded())
+                showModal(picker);
+        });
+    }
+    // The new rule has the focus; Add keeps it when nothing was stored. (Disabled while the
+    // picker was open, Add had passed the focus on to Remove.)
+    if (principal.isEmpty())
+        cmdAdd->setFocus(Qt::OtherFocusReason);
+    else
+        FocusRule(principal, tag);
+}
+
+void frmSecurity::FocusRule(const QString& principal, const QString& tag) {
+    for (int i = 1; i <= lstView->Count(); ++i)
+        if (lstView->Text(i) == TrimSpaces(principal) && lstView->Tag(i) == tag) {
+            lstView->SelectItem(i);
+            lstView->CurrentView()->setFocus(Qt::OtherFocusReason);
+            return;
+        }
 }
 
 void frmSecurity::cmdRemove_Click() {

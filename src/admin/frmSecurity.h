@@ -15,7 +15,8 @@ class QLabel;
 
 // The administrators' window of the access rules: pick a program, see every group rule and
 // then every user rule for it, remove one, change one (double click or Enter) or give a new
-// user or group a rule (Add, through the principal picker).
+// user or group a rule (Add, through the principal picker). A group's name reads "(group)"
+// after it. A rule just stored has the focus.
 class frmSecurity : public QDialog {
     Q_OBJECT
 public:
@@ -34,6 +35,8 @@ public:
     void lstView_DblClick();
     void cmdAdd_Click();
     void cmdRemove_Click();
+    // Selects the rule of `principal` (tag "G" or "U") and gives the list the focus.
+    void FocusRule(const QString& principal, const QString& tag);
 
     // How the principal picker and the permission editor are shown; handed on to the picker,
     // which opens the editor.

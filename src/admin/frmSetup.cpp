@@ -61,6 +61,7 @@ void frmSetup::BuildControls() {
     cboGroups->lineEdit()->setAccessibleName(Label3->text());
     cmdSave = new GlyphButton(QStringLiteral("Save.."), this);
     cmdCancel = new GlyphButton(QStringLiteral("Cancel"), this);
+    cmdSave->setDefault(true);
 
     connect(cboDomains, &QComboBox::activated, this, [this] { cboDomains_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });

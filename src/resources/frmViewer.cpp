@@ -113,6 +113,7 @@ void frmViewer::BuildControls() {
     Picture2->setMinimumSize(280, 280);
     cmdOk = new GlyphButton(QStringLiteral("Select"), this);
     cmdCancel = new GlyphButton(QStringLiteral("Close"), this);
+    cmdOk->setDefault(true);
 
     auto* inPicture1 = new QVBoxLayout(Picture1);
     inPicture1->setContentsMargins(4, 4, 4, 4);

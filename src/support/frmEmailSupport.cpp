@@ -50,6 +50,8 @@ void frmEmailSupport::BuildControls() {
     txtSubject = new QLineEdit(this);
     Label3 = PlainLabel(QStringLiteral("Message"), this);
     txtMessage = new QPlainTextEdit(this);
+    // Tab goes on to the buttons; a message needs no tab characters.
+    txtMessage->setTabChangesFocus(true);
     Label4->setBuddy(txtFrom);
     Label1->setBuddy(txtFromName);
     Label2->setBuddy(txtSubject);
@@ -57,6 +59,7 @@ void frmEmailSupport::BuildControls() {
     prgBarSending = new ProgressBar(this);
     cmdSend = new GlyphButton(QStringLiteral("Send.."), this);
     cmdCancel = new GlyphButton(QStringLiteral("Cancel"), this);
+    cmdSend->setDefault(true);
 
     connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });

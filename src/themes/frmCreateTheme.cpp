@@ -62,6 +62,7 @@ void frmCreateTheme::BuildControls() {
     rows->setColumnStretch(1, 1);
 
     cmdSave = new GlyphButton(QStringLiteral("Save"), this);
+    cmdSave->setDefault(true);
     connect(cmdButtonSplash, &QPushButton::clicked, this, [this] { cmdButtonSplash_Click(); });
     connect(cmdAddRemove, &QPushButton::clicked, this, [this] { cmdAddRemove_Click(); });
     connect(cmdConfigure, &QPushButton::clicked, this, [this] { cmdConfigure_Click(); });

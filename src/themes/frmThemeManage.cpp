@@ -46,6 +46,7 @@ void frmThemeManage::BuildControls() {
     cmdApply = new GlyphButton(QStringLiteral("Apply Theme"), this);
     cmdDelete = new GlyphButton(QStringLiteral("Delete Theme"), this);
     cmdCreate = new GlyphButton(QStringLiteral("Create Theme"), this);
+    cmdApply->setDefault(true);
     connect(cmdApply, &QPushButton::clicked, this, [this] { cmdApply_Click(); });
     connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
     connect(cmdCreate, &QPushButton::clicked, this, [this] { cmdCreate_Click(); });

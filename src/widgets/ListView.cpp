@@ -326,6 +326,14 @@ QString ListView::ToolTipText(int index) const {
     return row ? row->toolTip : QString();
 }
 
+void ListView::SetMark(int index, const QString& mark) {
+    mModel->Change(index - 1, [&](ListViewItems::Row& row) { row.mark = mark; });
+}
+
+QString ListView::ShownText(int index) const {
+    return mModel->data(mModel->index(index - 1, 0), Qt::DisplayRole).toString();
+}
+
 void ListView::SetToolTipText(int index, const QString& text) {
     mModel->Change(index - 1, [&](ListViewItems::Row& row) { row.toolTip = text; });
 }

@@ -77,6 +77,9 @@ public:
     void SetBold(int index, bool bold);
     QString ToolTipText(int index) const;
     void SetToolTipText(int index, const QString& text);
+    // A mark shown after the item's text in every view ("(group)"); Text() leaves it out.
+    void SetMark(int index, const QString& mark);
+    QString ShownText(int index) const;
     // The picture an item shows in the current view (null when it has none).
     QIcon ShownPicture(int index) const;
     // When set, the description of item `index`: its tooltip reads the item's text and the

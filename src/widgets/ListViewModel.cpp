@@ -26,6 +26,7 @@ QVariant ListViewItems::data(const QModelIndex& index, int role) const {
     }
     switch (role) {
     case Qt::DisplayRole:
+        return row.mark.isEmpty() ? row.text : row.text + u' ' + row.mark;
     case Qt::EditRole:
         return row.text;
     case ListViewRole::Tag:

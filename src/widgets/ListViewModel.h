@@ -26,6 +26,7 @@ public:
         QStringList subItems; // report columns 2, 3, ...
         QVariant font;
         QString toolTip;
+        QString mark; // shown after the text, not part of it
     };
 
     using QAbstractTableModel::QAbstractTableModel;

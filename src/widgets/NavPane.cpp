@@ -119,6 +119,9 @@ QListWidget* NavPane::Page(int group) {
             if (mItems.at(i).groupKey == key)
                 AddItemWidget(page, i);
     holder->layout()->addWidget(page);
+    // Made after the pane was shown, it shows now, not on Qt's next turn: a shortcut's focus
+    // lands on it at once.
+    page->show();
     if (group == mBox->currentIndex() && mHeaders.value(group))
         setTabOrder(mHeaders.at(group), page);
     return page;

@@ -86,16 +86,23 @@ template <class List> QStringList Texts(const List* view) {
     return texts;
 }
 
-// The controls of a window (buttons, labels, whatever takes the focus) without a name.
+// The controls of a window (buttons, labels, whatever takes the focus) without a name, or
+// buttons whose name leaves out their caption.
 inline QStringList Unnamed(QWidget* window) {
     QStringList unnamed;
     for (QWidget* widget : window->findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractButton*>(widget) ||
-                             qobject_cast<QLabel*>(widget) || widget->focusPolicy() != Qt::NoFocus;
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        const bool control =
+            button || qobject_cast<QLabel*>(widget) || widget->focusPolicy() != Qt::NoFocus;
         QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
-        if (control && widget->isVisibleTo(window) &&
-            (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
-            unnamed.append(widget->metaObject()->className());
+        const QString name = face ? face->text(QAccessible::Name).trimmed() : QString();
+        if (!control || !widget->isVisibleTo(window))
+            continue;
+        // A name must hold the caption a sighted user reads (speech input goes by it).
+        const QString caption = button ? QString(button->text()).remove(u'&') : QString();
+        if (name.isEmpty() || !name.contains(caption))
+            unnamed.append(
+                QStringLiteral("%1 \"%2\"").arg(widget->metaObject()->className(), caption));
     }
     return unnamed;
 }

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
@@ -377,6 +378,31 @@ private slots:
                  message.isEmpty() ? QStringList()
                                    : QStringList(message.arg(QDir::toNativeSeparators(target))));
         QCOMPARE(QFileInfo(target).isFile() && QFileInfo(target).size() > 0, !written.isEmpty());
+    }
+
+    // Export proposes the documents folder, or the home folder where there is none.
+    void exportProposesAnExistingFolder_data() {
+        QTest::addColumn<bool>("documents");
+        QTest::newRow("Documents exists") << true;
+        QTest::newRow("no Documents") << false;
+    }
+    void exportProposesAnExistingFolder() {
+        QFETCH(bool, documents);
+        TestContext t;
+        const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            qputenv("XDG_CONFIG_HOME", config);
+        });
+        const QString user = t.dir.filePath("home");
+        QVERIFY(QDir().mkpath(documents ? user + "/Documents" : user));
+        qputenv("HOME", QFile::encodeName(user));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(user + "/.config"));
+        Recordset rs = Rules({{"Atlas", "Staff", 1}});
+        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::ByGroup, rs), nullptr);
+        preview.cmdExport_Click(); // answered with no file: nothing is written
+        QCOMPARE(t.prompt->lastSuggested,
+                 (documents ? user + "/Documents" : user) + "/Permission By Group.pdf");
     }
 
     void damagedCatalogueOpensNoReport() {

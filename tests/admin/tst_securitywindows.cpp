@@ -48,6 +48,14 @@ private Q_SLOTS:
         QCOMPARE(window.ProgramText(), QString()); // nothing picked at load
         SecurityFixture::Pick(window, "Mail");
         QCOMPARE(SecurityFixture::Rows(window), rows);
+        // A group reads "(group)" after its name; a screen reader hears the kind of each.
+        for (int i = 1; i <= window.lstView->Count(); ++i) {
+            const bool group = window.lstView->Tag(i) == "G";
+            QCOMPARE(window.lstView->ShownText(i),
+                     window.lstView->Text(i) + (group ? " (group)" : ""));
+            const QModelIndex row = window.lstView->CurrentView()->model()->index(i - 1, 0);
+            QCOMPARE(row.data(Qt::AccessibleDescriptionRole).toString(), group ? "group" : "user");
+        }
         SecurityFixture::Pick(window, "Editor");
         QCOMPARE(window.lstView->Count(), 0);
     }
@@ -178,6 +186,9 @@ private Q_SLOTS:
             QVERIFY(!picker.lstPer->ShownPicture(i).isNull());
             QCOMPARE(picker.lstPer->SubItem(i, 1),
                      group ? QString() : FakeSidOf(picker.lstPer->Text(i)));
+            const QModelIndex row = picker.lstPer->model()->index(i - 1, 0);
+            QCOMPARE(row.data().toString(), picker.lstPer->Text(i) + (group ? " (group)" : ""));
+            QCOMPARE(row.data(Qt::AccessibleDescriptionRole).toString(), group ? "group" : "user");
         }
         QTest::keyClicks(picker.txtFilter, filter);
         QCOMPARE(Texts(picker.lstPer), shown);
@@ -269,35 +280,59 @@ private Q_SLOTS:
         QCOMPARE(SecurityFixture::Rows(window), QStringList{row});
     }
 
-    // Arrows, Enter and Delete in the rules list; typing, arrows and Enter in the picker.
+    // Arrows, Enter and Delete in the rules list; typing, arrows and Enter in the picker's
+    // Find box, where the user "bob" and his personal group "bob" both match; the new rule
+    // has the focus afterwards, Add when nothing was stored.
     void keyboardAlone() {
         SecurityFixture f;
         f.t.directory->AddGroup("Staff", {});
+        f.t.directory->AddGroup("bob", {"bob"});
         f.t.directory->users = {"ann", "bob"};
         f.Seed("G:Staff:1");
         frmSecurity window(f.t.ctx);
         window.show();
+        QApplication::setActiveWindow(&window);
         SecurityFixture::Pick(window, "Mail");
         ModalScript script;
         QString edited, picked;
-        script.editor = [&](frmChange& editor) { edited = editor.lblItem->text(); };
+        bool save = true;
+        script.editor = [&](frmChange& editor) {
+            edited = editor.lblItem->text() + editor.lblItem->accessibleName();
+            editor.opAllow->setChecked(true);
+            if (save)
+                editor.cmdSave_Click();
+        };
         script.picker = [&](frmAddSecurity& picker) {
-            QTest::keyClicks(picker.txtFilter, "B"); // "bob" is the only one left
-            QTest::keyClick(picker.lstPer, Qt::Key_Down);
-            QTest::keyClick(picker.lstPer, Qt::Key_Return);
+            picker.show();
+            QApplication::setActiveWindow(&picker);
+            QCOMPARE(QApplication::focusWidget(), picker.txtFilter);
+            QTest::keyClicks(picker.txtFilter, "bob");
+            QCOMPARE(Texts(picker.lstPer), (QStringList{"bob", "bob"}));
+            QCOMPARE(picker.lstPer->SelectedItem(), 1); // the group
+            QTest::keyClick(picker.txtFilter, Qt::Key_Down);
+            QCOMPARE(picker.lstPer->SelectedItem(), 2); // the user, Find keeping the focus
+            QCOMPARE(QApplication::focusWidget(), picker.txtFilter);
+            QTest::keyClick(picker.txtFilter, Qt::Key_Return);
             picked = edited;
         };
         window.showModal = script.Driver();
         QWidget* rules = window.lstView->CurrentView();
-        QTest::keyClick(rules, Qt::Key_Down);
+        rules->setFocus(Qt::TabFocusReason); // entered with Tab: its first rule is selected
         QCOMPARE(window.lstView->SelectedItem(), 1);
         QTest::keyClick(rules, Qt::Key_Return);
-        QCOMPARE(edited, QStringLiteral("Staff"));
+        QCOMPARE(edited, QStringLiteral("StaffItem: Staff (group)"));
         window.cmdAdd_Click();
-        QCOMPARE(picked, QStringLiteral("bob"));
+        QCOMPARE(picked, QStringLiteral("bobItem: bob (user)"));
+        QApplication::setActiveWindow(&window); // back from the picker
+        QCOMPARE(QApplication::focusWidget(), rules);
+        QCOMPARE(window.lstView->ShownText(window.lstView->SelectedItem()), "bob");
         QTest::keyClick(rules, Qt::Key_Delete);
         QCOMPARE(Messages(f.prompt()), QStringList{"Deleted Permission|Tessaro Orvane|Critical"});
-        QCOMPARE(window.lstView->Count(), 0);
+        QCOMPARE(SecurityFixture::Rows(window), QStringList{"Staff|Allow|G|2"});
+        save = false;
+        window.cmdAdd_Click();
+        QApplication::setActiveWindow(&window);
+        QCOMPARE(QApplication::focusWidget(), window.cmdAdd);
     }
 
     // Every control a keyboard or screen-reader user reaches carries a name; on a low-colour

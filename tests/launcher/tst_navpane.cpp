@@ -2,6 +2,7 @@
 #include "widgets/ImageList.h"
 #include "widgets/NavPane.h"
 
+#include <QAbstractButton>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
@@ -87,6 +88,64 @@ private Q_SLOTS:
         QVERIFY(box->itemIcon(2).isNull());
         QCOMPARE(pane.CurrentGroup(), QStringLiteral("P2"));
         QCOMPARE(pane.Groups().size(), 3);
+    }
+
+    // The open group's header is the one stop of the headers in the Tab chain; on it the
+    // arrows, Home and End open another group, Enter goes into the items; Ctrl+digit opens a
+    // group with the focus on its items.
+    void keyboard_data() {
+        QTest::addColumn<QString>("keys"); // from the first group's header
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("focus"); // "header" or "items"
+        QTest::newRow("Down") << "Down"
+                              << "P2"
+                              << "header";
+        QTest::newRow("Right, Right, Right: stops at the last") << "Right Right Right"
+                                                                << "P3"
+                                                                << "header";
+        QTest::newRow("Up at the first") << "Up"
+                                         << "P1"
+                                         << "header";
+        QTest::newRow("End, then Left") << "End Left"
+                                        << "P2"
+                                        << "header";
+        QTest::newRow("Down, Home") << "Down Home"
+                                    << "P1"
+                                    << "header";
+        QTest::newRow("Enter goes into the items") << "Down Return"
+                                                   << "P2"
+                                                   << "items";
+        QTest::newRow("Ctrl+3") << "Ctrl+3"
+                                << "P3"
+                                << "items";
+    }
+    void keyboard() {
+        QFETCH(QString, keys);
+        QFETCH(QString, open);
+        QFETCH(QString, focus);
+        NavPane pane;
+        for (const char* group : {"P1", "P2", "P3"}) {
+            pane.AddMenuGroup(group, QStringLiteral("Group %1").arg(group), 0, false, 0);
+            pane.AddMenuItem("H", group, "Item", true, 0, 0, "An item");
+        }
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        pane.GroupHeader("P1")->setFocus(Qt::TabFocusReason);
+        for (const QString& key : keys.split(' ')) {
+            QWidget* target = QApplication::focusWidget();
+            if (key == "Ctrl+3")
+                QTest::keyClick(target, Qt::Key_3, Qt::ControlModifier);
+            else
+                QTest::keyClick(target, QKeySequence::fromString(key)[0].key());
+        }
+        QCOMPARE(pane.CurrentGroup(), open);
+        QCOMPARE(QApplication::focusWidget(), focus == "header"
+                                                  ? static_cast<QWidget*>(pane.GroupHeader(open))
+                                                  : pane.GroupItems(open));
+        for (const char* group : {"P1", "P2", "P3"})
+            QCOMPARE(pane.GroupHeader(group)->focusPolicy(),
+                     group == open ? Qt::StrongFocus : Qt::NoFocus);
+        QCOMPARE(pane.GroupItems(open)->accessibleName(), "Group " + open);
     }
 
     void itemOfUnknownGroupIsRefused() {
