@@ -28,14 +28,6 @@ public:
 
     // The items of the list, in list order (item numbers from 1).
     void SetEntries(const QList<Entry>& entries);
-    // Descriptions arrive later than names (they are read only once a search needs them):
-    // `describe` gives the description of item `index`.
-    template <class F> void SetDescriptions(F&& describe) {
-        for (qsizetype i = 0; i < mEntries.size(); ++i)
-            mEntries[i].description = Fold(describe(static_cast<int>(i + 1)));
-        mDescribed = true;
-    }
-    bool Described() const { return mDescribed; }
     int Count() const { return static_cast<int>(mEntries.size()); }
 
     // The numbers of the items to show, in the order to show them: list order for all items
@@ -52,5 +44,4 @@ private:
     bool Matches(const Folded& entry, const QStringList& words) const;
 
     QList<Folded> mEntries;
-    bool mDescribed = false;
 };

@@ -11,6 +11,12 @@ LauncherSearch::LauncherSearch(AppContext& ctx, ListView* list, LauncherSearchBa
     : QObject(parent), mCtx(ctx), mList(list), mBar(bar), mState(state), mSave(std::move(save)) {
     connect(mBar, &LauncherSearchBar::Changed, this, &LauncherSearch::Apply);
     mList->SetDescriber([this](int index) { return Description(index); });
+    // Long enough after the window's first frame not to delay it, soon enough to be ready
+    // before most first keystrokes.
+    mPrepareLater = new QTimer(this);
+    mPrepareLater->setSingleShot(true);
+    mPrepareLater->setInterval(400);
+    connect(mPrepareLater, &QTimer::timeout, this, &LauncherSearch::Prepare);
 }
 
 QString LauncherSearch::Key(int index) const {
@@ -21,12 +27,22 @@ QString LauncherSearch::Key(int index) const {
 void LauncherSearch::Rebuilt() {
     mDescriptions.clear();
     mDescriptionsRead = false;
+    mPrepared = false;
+    mPrepareLater->start();
+    Apply();
+}
+
+void LauncherSearch::Prepare() {
+    if (mPrepared)
+        return;
+    mPrepared = true;
+    mPrepareLater->stop();
+    LoadDescriptions();
     QList<LauncherFilter::Entry> entries;
     entries.reserve(mList->Count());
     for (int i = 1; i <= mList->Count(); ++i)
-        entries.append({Key(i), mList->Text(i), QString()});
+        entries.append({Key(i), mList->Text(i), Description(i)});
     mFilter.SetEntries(entries);
-    Apply();
 }
 
 void LauncherSearch::LoadDescriptions() {
@@ -47,7 +63,7 @@ QString LauncherSearch::Description(int index) {
     if (!tag.isEmpty())
         return tag;
     LoadDescriptions();
-    return mDescriptions.value(mList->Text(index).toUpper());
+    return mDescriptions.value(mList->Text(index));
 }
 
 void LauncherSearch::Apply() {
@@ -57,10 +73,7 @@ void LauncherSearch::Apply() {
         mList->ShowAll();
         return;
     }
-    if (!text.isEmpty() && !mFilter.Described()) {
-        LoadDescriptions();
-        mFilter.SetDescriptions([this](int index) { return Description(index); });
-    }
+    Prepare();
     const QList<int> shown =
         mFilter.Shown(scope, text, mState.favourites, mState.recent, UserState::kRecentKept);
     mList->ShowOnly(shown);

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QTimer>
 #include <functional>
 
 class AppContext;
@@ -14,8 +15,9 @@ class UserState;
 // The main list as the user narrows it: the Find box's text and the chosen tab (all,
 // favourites, recently used) decide which of the built items show. Reapplied whenever the list
 // is built again, so that a rebuild (a catalogue change, a change of the rules) keeps the
-// user's search. Descriptions are read from the catalogue once per build, when a search, a
-// tooltip or a screen reader first needs one: the start-up never pays for them.
+// user's search. The search is made ready (descriptions read from the catalogue, names and
+// descriptions folded for comparing) once per build: a moment after the list is shown, or at
+// the first search or tooltip if that comes first. The start-up never pays for it.
 class LauncherSearch : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +40,7 @@ public:
 private:
     QString Key(int index) const;
     void LoadDescriptions();
+    void Prepare();
 
     AppContext& mCtx;
     ListView* mList;
@@ -45,6 +48,8 @@ private:
     UserState& mState;
     std::function<void()> mSave;
     LauncherFilter mFilter;
-    QHash<QString, QString> mDescriptions; // of programs, by name in upper case
+    QHash<QString, QString> mDescriptions; // of programs, by name
     bool mDescriptionsRead = false;
+    bool mPrepared = false;
+    QTimer* mPrepareLater = nullptr;
 };

@@ -43,7 +43,7 @@ QStringList CatalogStore::GetProgramNames() {
 
 QHash<QString, QString> CatalogStore::GetProgramDescriptions() {
     QHash<QString, QString> descriptions;
-    ReadPrograms(Db(), QStringLiteral("SELECT name_key, description FROM programs"),
+    ReadPrograms(Db(), QStringLiteral("SELECT program_name, description FROM programs"),
                  [&descriptions](const QSqlQuery& query) {
                      descriptions.insert(query.value(0).toString(), query.value(1).toString());
                  });

@@ -94,8 +94,9 @@ public:
     // The names of GetPrograms, in its order, without the other columns: for the launcher
     // list, which shows nothing else. (CatalogLauncherRows.cpp)
     QStringList GetProgramNames();
-    // Every program's description by its name in upper case, in one read: the launcher's
-    // search and tooltips read them once, when first needed. (CatalogLauncherRows.cpp)
+    // Every program's description by its name as GetProgramNames lists it, in one read: the
+    // launcher's search and tooltips read them once, when first needed.
+    // (CatalogLauncherRows.cpp)
     QHash<QString, QString> GetProgramDescriptions();
     // Fields: ProgramName, AddedDate, ProgramPath.
     Recordset GetProgramProperties(const QString& name);
