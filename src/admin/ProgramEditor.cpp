@@ -105,7 +105,7 @@ void ProgramEditor::BuildControls(const QString& heading, const QString& iconCap
     txtProgramDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtProgramDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtProgramDescription->setTabChangesFocus(true);
-    txtProgramDescription->setMinimumHeight(70);
+    txtProgramDescription->setMinimumHeight(56);
     lblStartInDir = PlainLabel(QStringLiteral("Start In Directory :"), this);
     txtDropStartIn = new QLineEdit(this);
     cmdDropDir = new GlyphButton(QStringLiteral("..."), this);
@@ -161,8 +161,12 @@ void ProgramEditor::BuildControls(const QString& heading, const QString& iconCap
     layout->addWidget(Picture1);
     layout->addWidget(Image1, 0, Qt::AlignHCenter);
     layout->addLayout(fields, 1);
-    layout->addLayout(mIconRow);
-    layout->addLayout(mButtonRow);
+    // The icon and the buttons share the last row: the editor fits 400 pixels of height (a
+    // 1024 x 600 screen at 150 %).
+    auto* bottom = new QHBoxLayout;
+    bottom->addLayout(mIconRow);
+    bottom->addLayout(mButtonRow);
+    layout->addLayout(bottom);
     resize(380, 400);
 }
 

@@ -11,6 +11,7 @@
 #include "widgets/ImageList.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
+#include "widgets/ScreenFit.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -24,6 +25,7 @@ frmAddSecurity::frmAddSecurity(AppContext& ctx, frmSecurity* security, QWidget* 
     : QDialog(parent), mCtx(ctx), mSecurity(security) {
     setObjectName(QStringLiteral("frmAddSecurity"));
     UseDialogBorder(this);
+    ScreenFit::Keep(this, ScreenFit::Placement::CentredOnScreen);
     setWindowTitle(QStringLiteral("Select User or Group.."));
     BuildControls();
     Form_Load();

@@ -6,6 +6,7 @@
 #include "widgets/GlyphButton.h"
 #include "widgets/PlainText.h"
 #include "widgets/PrintPane.h"
+#include "widgets/ScreenFit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -66,6 +67,7 @@ frmReportPreview::frmReportPreview(AppContext& ctx, PermissionReport report, QWi
     // Blocks this preview only; the main window and other previews stay usable.
     choosePrinter = [this](QPrinter& printer) { return mPane->ChoosePrinter(printer, this); };
     BuildControls();
+    ScreenFit::Keep(this);
 }
 
 // The pane, a member, goes before QWidget deletes the children: it deletes its page view
@@ -122,22 +124,27 @@ void frmReportPreview::BuildControls() {
     connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
             &QWidget::close);
 
+    // Printing and zooming above the pages, paging below them: one row of all would not fit a
+    // screen of 640 pixels' width (1280 x 900 at 200 %).
     auto* tools = new QHBoxLayout;
     for (QWidget* control : std::initializer_list<QWidget*>{cmdPrint, cmdExport})
-        tools->addWidget(control);
-    tools->addSpacing(12);
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{cmdFirst, cmdPrevious, lblPage, cmdNext, cmdLast})
         tools->addWidget(control);
     tools->addSpacing(12);
     for (QWidget* control : std::initializer_list<QWidget*>{cmdZoomOut, cmdZoomIn, cmdFitWidth})
         tools->addWidget(control);
     tools->addStretch();
     tools->addWidget(cmdClose);
+    auto* paging = new QHBoxLayout;
+    paging->addStretch();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{cmdFirst, cmdPrevious, lblPage, cmdNext, cmdLast})
+        paging->addWidget(control);
+    paging->addStretch();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(tools);
     layout->addWidget(Preview, 1);
+    layout->addLayout(paging);
     resize(760, 640);
 }
 

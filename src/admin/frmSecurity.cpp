@@ -11,6 +11,7 @@
 #include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
+#include "widgets/ScreenFit.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -39,6 +40,7 @@ int KindOfTag(const QString& tag) {
 frmSecurity::frmSecurity(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(ctx) {
     setObjectName(QStringLiteral("frmSecurity"));
     UseDialogBorder(this);
+    ScreenFit::Keep(this, ScreenFit::Placement::CentredOnScreen);
     setWindowTitle(QStringLiteral("Current Permissions."));
     BuildControls();
     Form_Load();

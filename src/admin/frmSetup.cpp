@@ -9,6 +9,7 @@
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
 #include "widgets/ProductBanner.h"
+#include "widgets/ScreenFit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -31,6 +32,7 @@ frmSetup::frmSetup(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(ctx
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Tessaro Orvane Setup...."));
     BuildControls();
+    ScreenFit::Keep(this);
     Form_Load();
 }
 

@@ -7,6 +7,7 @@
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
 #include "widgets/ProgressBar.h"
+#include "widgets/ScreenFit.h"
 #include "widgets/TitleFont.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ frmSplash::frmSplash(AppContext& ctx, QWidget* parent)
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(Prompt::kApplicationTitle);
     BuildControls();
+    ScreenFit::Keep(this);
     Form_Load();
     // A splash window has no frame the window manager would place: centre it ourselves.
     adjustSize();

@@ -6,10 +6,12 @@
 #include "services/CatalogPictures.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <cmath>
 
 QIcon PictureReader::Read(const QString& file) {
     QFile in(file);
@@ -30,6 +32,24 @@ QIcon PictureReader::Decode(const QByteArray& bytes) {
     return icon;
 }
 
+QIcon PictureReader::Shown(const QImage& image, const QByteArray& iconBytes) {
+    const QImage larger = DecodeLargestIcoImage(iconBytes);
+    if (image.isNull() || larger.isNull() || larger.width() <= image.width())
+        return Shown(image);
+    // No larger than the lists draw it at 200 %, or on the sharpest screen if that is sharper
+    // still: a picture of 256 pixels kept for each of thousands of programs would hold
+    // megabytes each screenful. A window moved to a sharper screen finds it ready.
+    constexpr int kListSize = 32;
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    const int pixels = std::max(2 * kListSize, static_cast<int>(std::ceil(kListSize * ratio)));
+    QIcon icon(QPixmap::fromImage(image));
+    icon.addPixmap(QPixmap::fromImage(
+        larger.width() > pixels
+            ? larger.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : larger));
+    return icon;
+}
+
 QIcon PictureReader::Shown(const QImage& image) {
     if (image.isNull())
         return {};
@@ -44,15 +64,16 @@ namespace modMain {
 namespace {
 
 // The picture of a program that `exportTo` (a call writing its picture file and handing back
-// the picture) wrote; the default icon when the export fails or cannot be written, and a drawn
-// program picture when even the default icon cannot be read.
+// the picture and the stored icon's bytes) wrote; the default icon when the export fails or
+// cannot be written, and a drawn program picture when even the default icon cannot be read.
 template <class Export>
 QIcon ExportedPicture(AppContext& ctx, PictureReader& reader, Export&& exportTo) {
     QIcon icon;
     QImage picture;
+    QByteArray bytes;
     try {
-        if (exportTo(&picture))
-            icon = reader.Shown(picture);
+        if (exportTo(&picture, &bytes))
+            icon = reader.Shown(picture, bytes);
     } catch (const OrvError&) {
         // A picture that cannot be written is no reason to hide the program.
     }
@@ -66,8 +87,12 @@ QIcon ExportedPicture(AppContext& ctx, PictureReader& reader, Export&& exportTo)
 } // namespace
 
 QIcon ProgramPicture(AppContext& ctx, const QString& name, PictureReader& reader) {
-    return ExportedPicture(ctx, reader, [&](QImage* picture) {
-        return ctx.Catalog().ExportProgramIcon(name, picture);
+    return ExportedPicture(ctx, reader, [&](QImage* picture, QByteArray* bytes) {
+        const QHash<QString, QByteArray> icons = ctx.Catalog().GetProgramIcons({name});
+        if (!icons.contains(name))
+            return false;
+        *bytes = icons.value(name);
+        return ctx.Catalog().ExportProgramIcon(name, *bytes, picture);
     });
 }
 
@@ -130,7 +155,7 @@ QIcon ProgramPictures::Export(int index, const QString& name) {
     if (!mCtx.catalog)
         return MenuArt::Picture(MenuArt::Kind::Program);
     constexpr int kScreenful = 64;
-    return ExportedPicture(mCtx, mReader, [&](QImage* picture) {
+    return ExportedPicture(mCtx, mReader, [&](QImage* picture, QByteArray* bytes) {
         CatalogStore& catalog = mCtx.Catalog();
         auto icon = mIcons.constFind(name);
         if (icon == mIcons.constEnd() && index >= 1 && index <= mNames.size()) {
@@ -147,9 +172,9 @@ QIcon ProgramPictures::Export(int index, const QString& name) {
             // Not where the list put it, or gone from the catalogue since the build.
             return catalog.ExportProgramIcon(name, picture);
         }
-        const QByteArray bytes = *icon;
+        *bytes = *icon;
         mIcons.erase(icon);
-        return catalog.ExportProgramIcon(name, bytes, picture);
+        return catalog.ExportProgramIcon(name, *bytes, picture);
     });
 }
 

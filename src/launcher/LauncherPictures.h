@@ -19,6 +19,10 @@ public:
     QIcon Read(const QString& file);
     // `image` as a picture to show; copies of one image share one picture.
     QIcon Shown(const QImage& image);
+    // A program's picture: `image`, the one its picture file holds, and, when the stored icon
+    // `iconBytes` holds a larger image, that one too, for screens above 100 %: a window at
+    // 200 % draws from it instead of enlarging `image`.
+    QIcon Shown(const QImage& image, const QByteArray& iconBytes);
 
 private:
     // The picture a file holding `bytes` shows.

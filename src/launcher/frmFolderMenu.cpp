@@ -6,6 +6,7 @@
 #include "services/AppContext.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
+#include "widgets/ScreenFit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +30,7 @@ frmFolderMenu::frmFolderMenu(AppContext& ctx, QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Folder Menu.."));
     setWindowIcon(ThemeIcon::ForWindow(MenuArt::Picture(MenuArt::Kind::Folder)));
     resize(560, 380);
+    ScreenFit::Keep(this);
 
     ImageList1 = std::make_unique<ImageList>(QSize(24, 24));
     ImageList1->Add(MenuArt::Picture(MenuArt::Kind::File));

@@ -14,6 +14,7 @@
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
 #include "widgets/LowColor.h"
+#include "widgets/ScreenFit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -89,6 +90,7 @@ frmViewer::frmViewer(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(c
     setObjectName(QStringLiteral("frmViewer"));
     setWindowTitle(QStringLiteral("Resource Viewer..."));
     BuildControls();
+    ScreenFit::Keep(this);
     Form_Load();
 }
 

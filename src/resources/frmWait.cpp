@@ -2,6 +2,7 @@
 
 #include "widgets/LowColor.h"
 #include "widgets/ProgressBar.h"
+#include "widgets/ScreenFit.h"
 
 #include <QVBoxLayout>
 
@@ -13,6 +14,7 @@ frmWait::frmWait(bool lowColor, QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(prgbar);
     setMinimumWidth(320);
+    ScreenFit::Keep(this);
     Form_Load(lowColor);
 }
 

@@ -31,10 +31,10 @@ bool IsIco(const QByteArray& bytes) {
            qFromLittleEndian<quint16>(header + 4) > 0;
 }
 
-// The data of the first image of an ICO file (a DIB or a PNG file), as Qt's ico plugin reads
-// it by default; empty when its directory entry or its data lies outside the file.
-QByteArray FirstIcoImageData(const QByteArray& bytes) {
-    constexpr qsizetype entry = kIcoHeaderSize;
+// The data of image number `index` (from 0) of an ICO file (a DIB or a PNG file); empty when
+// its directory entry or its data lies outside the file. Qt's ico plugin reads the first.
+QByteArray IcoImageData(const QByteArray& bytes, qsizetype index) {
+    const qsizetype entry = kIcoHeaderSize + index * kIcoEntrySize;
     if (entry + kIcoEntrySize > bytes.size())
         return {};
     const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + entry + 8);
@@ -46,12 +46,36 @@ QByteArray FirstIcoImageData(const QByteArray& bytes) {
 
 } // namespace
 
+QImage DecodeLargestIcoImage(const QByteArray& bytes) {
+    if (!IsIco(bytes))
+        return {};
+    const qsizetype count = qFromLittleEndian<quint16>(bytes.constData() + 4);
+    qsizetype best = 0;
+    quint64 bestRank = 0;
+    for (qsizetype i = 0; i < count && kIcoHeaderSize + (i + 1) * kIcoEntrySize <= bytes.size();
+         ++i) {
+        const char* entry = bytes.constData() + kIcoHeaderSize + i * kIcoEntrySize;
+        // A width or height of 0 stands for 256.
+        const quint64 width = quint8(entry[0]) ? quint8(entry[0]) : 256;
+        const quint64 height = quint8(entry[1]) ? quint8(entry[1]) : 256;
+        const quint64 depth = qFromLittleEndian<quint16>(entry + 6);
+        const quint64 rank = (width * height) << 16 | depth;
+        if (rank > bestRank) {
+            bestRank = rank;
+            best = i;
+        }
+    }
+    if (best == 0)
+        return {};
+    return ResourceImages::FromIconResource(IcoImageData(bytes, best), true);
+}
+
 QImage DecodeIcoImage(const QByteArray& bytes) {
     if (!IsIco(bytes))
         return {};
     // The image data of a cursor file has no hot spot (that stands in the directory entry): it
     // reads like an icon's.
-    return ResourceImages::FromIconResource(FirstIcoImageData(bytes), true);
+    return ResourceImages::FromIconResource(IcoImageData(bytes, 0), true);
 }
 
 QImage DecodeCatalogPicture(const QByteArray& bytes) {

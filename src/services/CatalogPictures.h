@@ -18,6 +18,12 @@ QImage DecodeCatalogPicture(const QByteArray& bytes);
 // from the AND mask). A null image when the bytes are not such an icon.
 QImage DecodeIcoImage(const QByteArray& bytes);
 
+// The largest image of an ICO file with several (by size, then colour depth), decoded as
+// DecodeIcoImage decodes the first: a window at 150 % or 200 % draws an icon from it rather
+// than enlarging the first image. A null image when the bytes are not an icon file or its
+// first image is already the largest.
+QImage DecodeLargestIcoImage(const QByteArray& bytes);
+
 // Writes `image` as a BMP to `file` atomically (a reader never sees half a file), readable
 // by its owner only, creating the directory (private to its owner) when needed: 24 bits for an
 // opaque image, 32 bits with an alpha channel (a BITMAPV4HEADER with bit fields) for one with

@@ -9,6 +9,7 @@
 #include "widgets/PlainText.h"
 #include "widgets/ProductBanner.h"
 #include "widgets/ProgressBar.h"
+#include "widgets/ScreenFit.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -30,6 +31,7 @@ frmEmailSupport::frmEmailSupport(AppContext& ctx, QWidget* parent) : QDialog(par
     setObjectName(QStringLiteral("frmEmailSupport"));
     setWindowTitle(QStringLiteral("Email Support..."));
     BuildControls();
+    ScreenFit::Keep(this);
     Form_Load();
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Prompt.h"
 #include "platform/ThemeIcon.h"
 #include "widgets/PlainText.h"
+#include "widgets/ScreenFit.h"
 
 #include <QLabel>
 
@@ -21,6 +22,7 @@ bool RunTrapped(Prompt& prompt, const std::function<void()>& handler) {
 void UseDialogBorder(QDialog* dialog) {
     dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    ScreenFit::Keep(dialog);
 }
 
 void UseFixedDialogBorder(QDialog* dialog, QSize designed) {

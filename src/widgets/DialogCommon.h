@@ -23,7 +23,7 @@ inline void ExecModal(QDialog& dialog) {
 bool RunTrapped(Prompt& prompt, const std::function<void()>& handler);
 
 // The window border of the administration windows: title bar with a close box, no minimise or
-// maximise box, no context-help button.
+// maximise box, no context-help button. The dialog opens inside its screen (ScreenFit).
 void UseDialogBorder(QDialog* dialog);
 // The fixed-dialog border: as UseDialogBorder, and the window cannot be resized. Its size is
 // the designed client area, grown where the contents need more (larger fonts). Call it once

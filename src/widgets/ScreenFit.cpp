@@ -8,9 +8,14 @@
 namespace ScreenFit {
 namespace {
 
+constexpr char kKeeperName[] = "ScreenFitKeeper";
+
 class Keeper : public QObject {
 public:
-    Keeper(QWidget* window, Placement placement) : QObject(window), mPlacement(placement) {}
+    Keeper(QWidget* window, Placement placement) : QObject(window), mPlacement(placement) {
+        setObjectName(QLatin1String(kKeeperName));
+    }
+    void SetPlacement(Placement placement) { mPlacement = placement; }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && watched == parent())
@@ -30,15 +35,20 @@ QScreen* ScreenOf(QWidget* window) {
     return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-// The frame the window system draws around the window, once it is known.
+// The frame the window system draws around the window: what it says once it knows, and never
+// less than the allowance on a side (before a window is first shown, the frame it will get is
+// not known).
 QMargins FrameOf(QWidget* window) {
     const QRect frame = window->frameGeometry();
     const QRect inner = window->geometry();
     const QMargins known(inner.left() - frame.left(), inner.top() - frame.top(),
                          frame.right() - inner.right(), frame.bottom() - inner.bottom());
-    if (!known.isNull() || window->windowFlags().testFlag(Qt::FramelessWindowHint))
+    if (window->windowFlags().testFlag(Qt::FramelessWindowHint))
         return known;
-    return kFrameAllowance;
+    return QMargins(std::max(known.left(), kFrameAllowance.left()),
+                    std::max(known.top(), kFrameAllowance.top()),
+                    std::max(known.right(), kFrameAllowance.right()),
+                    std::max(known.bottom(), kFrameAllowance.bottom()));
 }
 
 } // namespace
@@ -57,6 +67,13 @@ QRect Inside(const QRect& frame, const QRect& available) {
 }
 
 void Keep(QWidget* window, Placement placement) {
+    // Asked again (a dialog's border, then the dialog itself), the last placement holds.
+    // Found by name: a class without a meta-object of its own cannot be looked up by type.
+    if (auto* keeper =
+            window->findChild<QObject*>(QLatin1String(kKeeperName), Qt::FindDirectChildrenOnly)) {
+        static_cast<Keeper*>(keeper)->SetPlacement(placement);
+        return;
+    }
     window->installEventFilter(new Keeper(window, placement));
 }
 
@@ -74,9 +91,11 @@ void FitNow(QWidget* window, Placement placement) {
     if (placement == Placement::CentredOnScreen)
         outer.moveCenter(available.center());
     outer = Inside(outer, available);
-    // move() places the frame's corner.
-    if (outer.topLeft() != window->frameGeometry().topLeft())
-        window->move(outer.topLeft());
+    // The contents where the frame leaves them: Qt knows the frame only once the window
+    // system has drawn one.
+    const QRect inner = outer.marginsRemoved(frame);
+    if (inner != window->geometry())
+        window->setGeometry(inner);
 }
 
 } // namespace ScreenFit

@@ -2,30 +2,19 @@
 // window with key events, a rule added through the picker, a program found with Find and
 // started; and the keys each window answers (default buttons, Enter on a button, Tab out of a
 // message, Escape and Enter in Properties, the item menu's keys).
+#include "AllWindows.h"
 #include "admin/CatalogueMenu.h"
 #include "admin/ReportMenu.h"
 #include "admin/SecurityMenu.h"
-#include "admin/frmAddProgram.h"
-#include "admin/frmAddRemove.h"
-#include "admin/frmAddRemoveFolder.h"
-#include "admin/frmAddSecurity.h"
-#include "admin/frmChange.h"
-#include "admin/frmFolderDialog.h"
 #include "admin/frmSecurity.h"
-#include "admin/frmSetup.h"
 #include "app/modMain.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
-#include "launcher/frmProperties.h"
-#include "resources/frmViewer.h"
 #include "support/ScriptedPrompt.h"
 #include "support/SupportMenu.h"
 #include "support/TestContext.h"
-#include "support/frmEmailSupport.h"
 #include "themes/ThemeMenu.h"
-#include "themes/frmCreateTheme.h"
-#include "themes/frmThemeManage.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ListView.h"
 
@@ -280,33 +269,7 @@ private Q_SLOTS:
         QFETCH(QString, button);
         TestContext t;
         Fill(t);
-        std::unique_ptr<QWidget> shown;
-        if (window == "frmSecurity")
-            shown = std::make_unique<frmSecurity>(t.ctx);
-        else if (window == "frmAddSecurity")
-            shown = std::make_unique<frmAddSecurity>(t.ctx, nullptr);
-        else if (window == "frmChange")
-            shown = std::make_unique<frmChange>(t.ctx, nullptr);
-        else if (window == "frmAddRemove")
-            shown = std::make_unique<frmAddRemove>(t.ctx);
-        else if (window == "frmAddProgram")
-            shown = std::make_unique<frmAddProgram>(t.ctx);
-        else if (window == "frmAddRemoveFolder")
-            shown = std::make_unique<frmAddRemoveFolder>(t.ctx);
-        else if (window == "frmFolderDialog")
-            shown = std::make_unique<frmFolderDialog>(t.ctx, nullptr, QStringList{"/"});
-        else if (window == "frmSetup")
-            shown = std::make_unique<frmSetup>(t.ctx);
-        else if (window == "frmThemeManage")
-            shown = std::make_unique<frmThemeManage>(t.ctx, &modMain::SetCurrentTheme);
-        else if (window == "frmCreateTheme")
-            shown = std::make_unique<frmCreateTheme>(t.ctx);
-        else if (window == "frmEmailSupport")
-            shown = std::make_unique<frmEmailSupport>(t.ctx);
-        else if (window == "frmViewer")
-            shown = std::make_unique<frmViewer>(t.ctx);
-        else
-            shown = std::make_unique<frmProperties>(t.ctx);
+        const std::unique_ptr<QWidget> shown = MakeWindow(t, window);
         QStringList defaults;
         for (const QPushButton* candidate : shown->findChildren<QPushButton*>())
             if (candidate->isDefault())

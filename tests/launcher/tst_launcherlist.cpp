@@ -6,6 +6,7 @@
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 
+#include <QBuffer>
 #include <QTest>
 
 using namespace fixture;
@@ -47,6 +48,35 @@ QString SolidPicture(TestContext& t, const QString& name, QColor colour) {
     image.fill(colour);
     const QString file = t.dir.filePath(name + ".png");
     return image.save(file) ? file : QString();
+}
+
+using IconImages = QList<std::pair<int, QColor>>;
+
+// An icon file of images in the order given: square PNG images of one colour each.
+QString IconFile(TestContext& t, const QString& name, const IconImages& images) {
+    QByteArray header, data;
+    header.append("\0\0\1\0", 4).append(char(images.size())).append('\0');
+    qsizetype offset = 6 + 16 * images.size();
+    for (const auto& [size, colour] : images) {
+        QImage image(size, size, QImage::Format_ARGB32);
+        image.fill(colour);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        const auto put32 = [&header](quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                header.append(char(v >> (8 * i)));
+        };
+        header.append(char(size % 256)).append(char(size % 256)).append('\0').append('\0');
+        header.append("\1\0\x20\0", 4);
+        put32(quint32(png.size()));
+        put32(quint32(offset));
+        offset += png.size();
+        data += png;
+    }
+    const QString file = t.dir.filePath(name + ".ico");
+    return WriteFile(file, header + data) ? file : QString();
 }
 
 } // namespace
@@ -145,6 +175,38 @@ private Q_SLOTS:
         QVERIFY(t.ctx.Catalog().SetProgramIcon("Painted", SolidPicture(t, "blue", Qt::blue)));
         QVERIFY(modMain::RefreshLauncherList(t.ctx));
         QCOMPARE(Centre(form, 1), QColor(Qt::blue));
+    }
+
+    // An icon file's first image is what its picture file holds; a sharper screen draws from
+    // its largest image, made no larger than the list needs.
+    void iconsDrawnFromTheirLargestImage_data() {
+        QTest::addColumn<IconImages>("images");
+        QTest::addColumn<QColor>("atOne");
+        QTest::addColumn<QColor>("atTwo");
+        using Images = IconImages;
+        QTest::newRow("32 then 64")
+            << Images{{32, Qt::red}, {64, Qt::blue}} << QColor(Qt::red) << QColor(Qt::blue);
+        QTest::newRow("16, 256, 32: the largest even at 100 %")
+            << Images{{16, Qt::red}, {256, Qt::blue}, {32, Qt::green}} << QColor(Qt::blue)
+            << QColor(Qt::blue);
+        QTest::newRow("one image") << Images{{32, Qt::red}} << QColor(Qt::red) << QColor(Qt::red);
+    }
+    void iconsDrawnFromTheirLargestImage() {
+        QFETCH(IconImages, images);
+        QFETCH(QColor, atOne);
+        QFETCH(QColor, atTwo);
+        TestContext t;
+        SignIn(t, true);
+        AddProgram(t, "Sharp", {}, {}, IconFile(t, "sharp", images));
+        frmMain form(t.ctx);
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        const QIcon icon = form.ListView1->ShownPicture(1);
+        const QImage one = icon.pixmap(QSize(32, 32), 1.0).toImage();
+        const QImage two = icon.pixmap(QSize(32, 32), 2.0).toImage();
+        QCOMPARE(one.convertToFormat(QImage::Format_ARGB32).pixelColor(one.width() / 2, 2), atOne);
+        QCOMPARE(two.convertToFormat(QImage::Format_ARGB32).pixelColor(two.width() / 2, 2), atTwo);
+        QVERIFY(two.width() <= 64); // the list's size at 200 %, at most
+        QCOMPARE(QImage(t.ctx.paths.PictureFile("Sharp")).width(), images.first().first);
     }
 
     // A picture that cannot be exported or read gives the default icon, and without a

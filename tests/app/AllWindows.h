@@ -1,0 +1,87 @@
+#pragma once
+
+// Every window of the launcher, made by name on a test context, for the tests that go through
+// all of them (keys, screen sizes).
+
+#include "admin/PermissionReport.h"
+#include "admin/frmAddProgram.h"
+#include "admin/frmAddRemove.h"
+#include "admin/frmAddRemoveFolder.h"
+#include "admin/frmAddSecurity.h"
+#include "admin/frmChange.h"
+#include "admin/frmFolderDialog.h"
+#include "admin/frmReportPreview.h"
+#include "admin/frmSecurity.h"
+#include "admin/frmSetup.h"
+#include "app/frmSplash.h"
+#include "app/modMain.h"
+#include "launcher/frmFolderMenu.h"
+#include "launcher/frmProperties.h"
+#include "resources/frmViewer.h"
+#include "support/TestContext.h"
+#include "support/frmEmailSupport.h"
+#include "themes/frmCreateTheme.h"
+#include "themes/frmThemeManage.h"
+
+#include <QStringList>
+#include <memory>
+
+// The windows made by MakeWindow, the main window aside.
+inline const QStringList kWindows = {
+    "frmSecurity",    "frmAddSecurity",     "frmChange",        "frmAddRemove",
+    "frmAddProgram",  "frmAddRemoveFolder", "frmFolderDialog",  "frmSetup",
+    "frmThemeManage", "frmCreateTheme",     "frmEmailSupport",  "frmViewer",
+    "frmProperties",  "frmFolderMenu",      "frmReportPreview", "frmSplash"};
+
+// The window `name`, loaded as its opener loads it (the properties of "Mail", the folder
+// contents of `folder`), not shown.
+inline std::unique_ptr<QWidget> MakeWindow(TestContext& t, const QString& name,
+                                           const QString& folder = QString()) {
+    if (name == "frmSecurity")
+        return std::make_unique<frmSecurity>(t.ctx);
+    if (name == "frmAddSecurity")
+        return std::make_unique<frmAddSecurity>(t.ctx, nullptr);
+    if (name == "frmChange")
+        return std::make_unique<frmChange>(t.ctx, nullptr);
+    if (name == "frmAddRemove")
+        return std::make_unique<frmAddRemove>(t.ctx);
+    if (name == "frmAddProgram")
+        return std::make_unique<frmAddProgram>(t.ctx);
+    if (name == "frmAddRemoveFolder")
+        return std::make_unique<frmAddRemoveFolder>(t.ctx);
+    if (name == "frmFolderDialog")
+        return std::make_unique<frmFolderDialog>(t.ctx, nullptr, QStringList{"/"});
+    if (name == "frmSetup") {
+        auto setup = std::make_unique<frmSetup>(t.ctx);
+        setup->loadDomains();
+        return setup;
+    }
+    if (name == "frmThemeManage")
+        return std::make_unique<frmThemeManage>(t.ctx, &modMain::SetCurrentTheme);
+    if (name == "frmCreateTheme")
+        return std::make_unique<frmCreateTheme>(t.ctx);
+    if (name == "frmEmailSupport")
+        return std::make_unique<frmEmailSupport>(t.ctx);
+    if (name == "frmViewer")
+        return std::make_unique<frmViewer>(t.ctx);
+    if (name == "frmProperties") {
+        auto properties = std::make_unique<frmProperties>(t.ctx);
+        properties->setAttribute(Qt::WA_DeleteOnClose, false);
+        properties->SetProgram("Mail");
+        return properties;
+    }
+    if (name == "frmFolderMenu") {
+        auto contents = std::make_unique<frmFolderMenu>(t.ctx);
+        contents->setAttribute(Qt::WA_DeleteOnClose, false);
+        contents->LoadFolder("Share", folder);
+        return contents;
+    }
+    if (name == "frmReportPreview") {
+        Recordset rules = t.ctx.Catalog().GetPermissionsByGroup();
+        auto preview = std::make_unique<frmReportPreview>(
+            t.ctx, PermissionReport(PermissionReport::ByGroup, rules), nullptr);
+        preview->setAttribute(Qt::WA_DeleteOnClose, false);
+        return preview;
+    }
+    return std::make_unique<frmSplash>(t.ctx);
+}
