@@ -4,6 +4,7 @@
 #include "launcher/LauncherSearch.h"
 #include "launcher/LauncherSearchBar.h"
 #include "launcher/UserState.h"
+#include "platform/FileTrust.h"
 #include "launcher/frmMain.h"
 #include "support/Gallery.h"
 #include "widgets/ListView.h"
@@ -276,6 +277,27 @@ private Q_SLOTS:
         QCOMPARE(read.geometry, state.geometry);
         QVERIFY(read.maximized);
         QCOMPARE(read.view, 3);
+    }
+
+    // The window comes back where, as large and in the view the user left it.
+    void windowRemembered() {
+        SearchFixture f;
+        f.form->NavPane1_ItemClick("H10");
+        f.form->show();
+        f.form->setGeometry(40, 60, 700, 420);
+        f.form->CloseLauncher();
+        const UserState state = UserState::Read(f.t.ctx.paths.StateFile());
+        QCOMPARE(state.view, int(ListView::lvwList));
+        QCOMPARE(state.geometry.size(), QSize(700, 420));
+        f.t.ctx.catalog.reset(); // the close released it
+        f.t.ctx.Catalog().OpenDatabase(f.t.ctx.paths.DatabaseFile());
+        f.t.ctx.registry =
+            std::make_unique<RegistryStore>(f.t.dir.filePath("system.ini"), EffectiveUid());
+        f.t.ctx.permissions = std::make_unique<PermissionSet>();
+        f.Open();
+        QCOMPARE(f.form->ListView1->View(), int(ListView::lvwList));
+        QCOMPARE(f.form->size(), QSize(700, 420));
+        QCOMPARE(f.form->pos(), state.geometry.topLeft());
     }
 
     // Every view shows a program's name and description as a plain-text tooltip; a screen
