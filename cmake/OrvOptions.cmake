@@ -3,6 +3,20 @@ add_library(orv_options INTERFACE)
 target_compile_options(orv_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
 target_compile_definitions(orv_options INTERFACE
     ORV_VERSION_MAJOR=${PROJECT_VERSION_MAJOR} ORV_VERSION_MINOR=${PROJECT_VERSION_MINOR})
+# What the project's own code is held to beyond that (its tests and benchmarks are not): no
+# implicit conversion of 8-bit text to QString, whose encoding would be a guess, and the
+# warnings that catch a hidden name, a C cast or a virtual call that does not override.
+# Qt 6's containers have strict iterators only, so QT_STRICT_ITERATORS has nothing to add.
+# ORV_WERROR (on in the asan preset that CI builds) makes these warnings errors.
+option(ORV_WERROR "Treat the warnings of the project's own code as errors" OFF)
+add_library(orv_strict INTERFACE)
+target_compile_definitions(orv_strict INTERFACE QT_NO_CAST_FROM_ASCII)
+target_compile_options(orv_strict INTERFACE
+    -Wshadow -Wold-style-cast -Woverloaded-virtual -Wnon-virtual-dtor)
+if(ORV_WERROR)
+    target_compile_options(orv_strict INTERFACE -Werror)
+endif()
+
 if(ORV_SANITIZE)
     target_compile_options(orv_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
     target_link_options(orv_options INTERFACE -fsanitize=address,undefined)
@@ -20,6 +34,7 @@ function(orv_add_library name dir)
     add_library(${name} STATIC ${_sources})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC orv_options ${ARGN})
+    target_link_libraries(${name} PRIVATE orv_strict)
     target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src/pch.h)
 endfunction()
 

@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Which settings decided the answer: those the user's own launcher reads for this folder.
@@ -206,23 +208,23 @@ CtlResult WhyCommand(CtlSession& s, const CtlArgs& a) {
 QList<CtlCommand> ListCommands() {
     using R = CtlCommand::Rights;
     return {
-        {{"launcher-list"},
-         "--user U",
+        {{u"launcher-list"_s},
+         u"--user U"_s,
          0,
          0,
-         {"--user U"},
+         {u"--user U"_s},
          R::Anyone,
-         "the list the user gets at start-up, in order",
+         u"the list the user gets at start-up, in order"_s,
          LauncherList,
-         {"--user"}},
-        {{"why"},
-         "--user U",
+         {u"--user"_s}},
+        {{u"why"_s},
+         u"--user U"_s,
          0,
          0,
-         {"--user U", "--program P"},
+         {u"--user U"_s, u"--program P"_s},
          R::Anyone,
-         "why each program is shown to the user or hidden",
+         u"why each program is shown to the user or hidden"_s,
          WhyCommand,
-         {"--user"}},
+         {u"--user"_s}},
     };
 }

@@ -8,6 +8,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 CtlResult Report(CtlSession& s, const CtlArgs& a, PermissionReport::Kind kind) {
@@ -49,23 +51,23 @@ CtlResult Report(CtlSession& s, const CtlArgs& a, PermissionReport::Kind kind) {
 QList<CtlCommand> ReportCommands() {
     using R = CtlCommand::Rights;
     return {
-        {{"report", "by-group"},
-         "--pdf FILE",
+        {{u"report"_s, u"by-group"_s},
+         u"--pdf FILE"_s,
          0,
          0,
-         {"--pdf FILE"},
+         {u"--pdf FILE"_s},
          R::Anyone,
-         "the group rules as a PDF report",
+         u"the group rules as a PDF report"_s,
          [](CtlSession& s, const CtlArgs& a) { return Report(s, a, PermissionReport::ByGroup); },
-         {"--pdf"}},
-        {{"report", "by-user"},
-         "--pdf FILE",
+         {u"--pdf"_s}},
+        {{u"report"_s, u"by-user"_s},
+         u"--pdf FILE"_s,
          0,
          0,
-         {"--pdf FILE"},
+         {u"--pdf FILE"_s},
          R::Anyone,
-         "the user rules as a PDF report",
+         u"the user rules as a PDF report"_s,
          [](CtlSession& s, const CtlArgs& a) { return Report(s, a, PermissionReport::ByUser); },
-         {"--pdf"}},
+         {u"--pdf"_s}},
     };
 }

@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Principal {
@@ -135,43 +137,43 @@ QList<CtlCommand> RuleCommands() {
                           QStringLiteral("--group G")};
     const QString whoUsage = QStringLiteral("--program P (--user U | --group G)");
     return {
-        {{"rules", "list"},
+        {{u"rules"_s, u"list"_s},
          {},
          0,
          0,
-         {"--program P", "--principal N"},
+         {u"--program P"_s, u"--principal N"_s},
          R::Anyone,
-         "the permission rules, by group then by user",
+         u"the permission rules, by group then by user"_s,
          RulesList},
-        {{"rules", "allow"},
+        {{u"rules"_s, u"allow"_s},
          whoUsage,
          0,
          0,
          who,
          R::Administrator,
-         "allows a program to a user or group",
+         u"allows a program to a user or group"_s,
          [](CtlSession& s, const CtlArgs& a) { return SetRule(s, a, CatalogStore::StatusAllow); },
-         {"--program"},
+         {u"--program"_s},
          PrincipalOf},
-        {{"rules", "deny"},
+        {{u"rules"_s, u"deny"_s},
          whoUsage,
          0,
          0,
          who,
          R::Administrator,
-         "denies a program to a user or group",
+         u"denies a program to a user or group"_s,
          [](CtlSession& s, const CtlArgs& a) { return SetRule(s, a, CatalogStore::StatusDeny); },
-         {"--program"},
+         {u"--program"_s},
          PrincipalOf},
-        {{"rules", "revoke"},
+        {{u"rules"_s, u"revoke"_s},
          whoUsage,
          0,
          0,
          who,
          R::Administrator,
-         "removes the rule of a user or group for a program",
+         u"removes the rule of a user or group for a program"_s,
          RulesRevoke,
-         {"--program"},
+         {u"--program"_s},
          PrincipalOf},
     };
 }

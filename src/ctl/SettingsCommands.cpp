@@ -4,6 +4,8 @@
 
 #include <QJsonObject>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
@@ -31,19 +33,20 @@ CtlResult SettingsGet(CtlSession& s, const CtlArgs& a) {
     result.table.headers = {QStringLiteral("Setting"), QStringLiteral("Value")};
     const bool exists = s.Registry().KeyExists(kRoot, RegistryStore::kSettingsKey);
     for (const NamedSetting* setting : asked) {
-        const QString value =
-            exists ? s.Registry()
-                         .GetValue(kRoot, RegistryStore::kSettingsKey, QLatin1String(setting->value))
-                         .toString()
-                   : QString();
+        const QString value = exists ? s.Registry()
+                                           .GetValue(kRoot, RegistryStore::kSettingsKey,
+                                                     QLatin1String(setting->value))
+                                           .toString()
+                                     : QString();
         // Listing them all, the values that are not set are left out.
         if (a.words.isEmpty() && value.isEmpty())
             continue;
         json.insert(QLatin1String(setting->command), value);
         result.table.rows.append({QLatin1String(setting->command), value});
     }
-    result.lines.append(exists ? QStringLiteral("(from %1)").arg(s.Registry().File())
-                               : QStringLiteral("(%1 does not exist yet)").arg(s.Registry().File()));
+    result.lines.append(exists
+                            ? QStringLiteral("(from %1)").arg(s.Registry().File())
+                            : QStringLiteral("(%1 does not exist yet)").arg(s.Registry().File()));
     result.json = json;
     return result;
 }
@@ -79,26 +82,26 @@ QString SettingNames() {
 QList<CtlCommand> SettingsCommands() {
     using R = CtlCommand::Rights;
     return {
-        {{"settings", "get"},
-         "[NAME]",
+        {{u"settings"_s, u"get"_s},
+         u"[NAME]"_s,
          0,
          1,
          {},
          R::Anyone,
-         "the settings that are set, or one of them; NAME: " + SettingNames(),
+         u"the settings that are set, or one of them; NAME: "_s + SettingNames(),
          SettingsGet,
          {},
          [](const CtlArgs& a) {
              for (const QString& name : a.words)
                  SettingNamed(name);
          }},
-        {{"settings", "set"},
-         "NAME VALUE",
+        {{u"settings"_s, u"set"_s},
+         u"NAME VALUE"_s,
          2,
          2,
          {},
          R::Settings,
-         "changes a setting of the settings file, written whole",
+         u"changes a setting of the settings file, written whole"_s,
          SettingsSet,
          {},
          [](const CtlArgs& a) {

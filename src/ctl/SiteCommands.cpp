@@ -11,6 +11,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 // orvanectl site init: a site folder the administrators' group can write. The folder, its
 // database/ folder and the catalogue belong to root and the group; the folders are setgid,
 // so that what a member creates in them (SQLite's journal) belongs to the group too.
@@ -23,8 +25,8 @@ gid_t GroupId(const QString& group) {
     std::vector<char> buffer(16384);
     struct group entry {};
     struct group* found = nullptr;
-    if (getgrnam_r(group.toLocal8Bit().constData(), &entry, buffer.data(), buffer.size(),
-                   &found) != 0 ||
+    if (getgrnam_r(group.toLocal8Bit().constData(), &entry, buffer.data(), buffer.size(), &found) !=
+            0 ||
         found == nullptr)
         throw Refusal{QStringLiteral("there is no group \"%1\" on this computer (getent group %1 "
                                      "finds none): name a group whose members are to administer "
@@ -42,8 +44,8 @@ void Own(const QString& path, gid_t group, mode_t mode) {
 
 void MakeFolder(const QString& folder, gid_t group) {
     if (QFileInfo(folder).isSymLink() || (QFileInfo::exists(folder) && !QFileInfo(folder).isDir()))
-        throw Refusal{QStringLiteral("%1 is in the way of the site folder: it is not a folder")
-                          .arg(folder)};
+        throw Refusal{
+            QStringLiteral("%1 is in the way of the site folder: it is not a folder").arg(folder)};
     if (!QDir().mkpath(folder))
         throw Refusal{QStringLiteral("the folder %1 cannot be made").arg(folder)};
     Own(folder, group, 02775);
@@ -64,14 +66,15 @@ CtlResult SiteInit(CtlSession& s, const CtlArgs& a) {
     RegistryStore& settings = s.Registry();
     QString domain = a.Value(QStringLiteral("--domain")).trimmed();
     if (domain.isEmpty() && settings.KeyExists(kRoot, RegistryStore::kSettingsKey))
-        domain = settings.GetValue(kRoot, RegistryStore::kSettingsKey, QStringLiteral("5"))
-                     .toString();
+        domain =
+            settings.GetValue(kRoot, RegistryStore::kSettingsKey, QStringLiteral("5")).toString();
     if (domain.isEmpty())
         domain = QSysInfo::machineHostName(); // the computer's own accounts
     if (!settings.CreateKey(kRoot, RegistryStore::kSettingsKey) ||
         !settings.SetValue(kRoot, RegistryStore::kSettingsKey, QStringLiteral("5"), domain) ||
         !settings.SetValue(kRoot, RegistryStore::kSettingsKey, QStringLiteral("6"), group))
-        throw Refusal{QStringLiteral("the settings file %1 cannot be written").arg(settings.File())};
+        throw Refusal{
+            QStringLiteral("the settings file %1 cannot be written").arg(settings.File())};
 
     CtlResult result;
     const AppContext& ctx = s.Context(); // opens the catalogue, making it when it is missing
@@ -103,16 +106,16 @@ CtlResult SiteInit(CtlSession& s, const CtlArgs& a) {
 
 QList<CtlCommand> SiteCommands() {
     using R = CtlCommand::Rights;
-    CtlCommand init{{"site", "init"},
-                    "--admin-group G [--domain D]",
+    CtlCommand init{{u"site"_s, u"init"_s},
+                    u"--admin-group G [--domain D]"_s,
                     0,
                     0,
-                    {"--admin-group G", "--domain D"},
+                    {u"--admin-group G"_s, u"--domain D"_s},
                     R::Administrator,
-                    "(as root) the machine-wide settings and a site folder the administrators' "
-                    "group can write",
+                    u"(as root) the machine-wide settings and a site folder the administrators' "_s
+                    u"group can write"_s,
                     SiteInit,
-                    {"--admin-group"}};
+                    {u"--admin-group"_s}};
     init.prepare = Prepare;
     init.defaultAppDir = AppPaths::kSiteFolder;
     return {init};

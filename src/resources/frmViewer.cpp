@@ -28,13 +28,16 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Types previewed as pictures of the module, the ones of them that are decoded (cursor,
 // bitmap, icon; the groups only list them), and types whose data is a whole image file.
-const QStringList kPictureTypes = {"1", "2", "3", "12", "14"};
-const QStringList kDecodedTypes = {"1", "2", "3"};
-const QStringList kImageFileTypes = {"JPG", "JPEG", "GIF", "PNG", "TIF", "TIFF", "WMF", "EMF"};
+const QStringList kPictureTypes = {u"1"_s, u"2"_s, u"3"_s, u"12"_s, u"14"_s};
+const QStringList kDecodedTypes = {u"1"_s, u"2"_s, u"3"_s};
+const QStringList kImageFileTypes = {u"JPG"_s, u"JPEG"_s, u"GIF"_s, u"PNG"_s,
+                                     u"TIF"_s, u"TIFF"_s, u"WMF"_s, u"EMF"_s};
 
 // The text of a node as the original's IsNumeric reads it: digits, perhaps with spaces around.
 bool IsNumericText(const QString& text) {

@@ -51,14 +51,14 @@ void AppContext::OpenCatalogue(CatalogueUse use) {
                            .arg(QDir::toNativeSeparators(paths.AppDir()),
                                 QDir::toNativeSeparators(address.path)),
                        QStringLiteral("Tessaro Orvane"));
-    CatalogStore& catalog = Catalog();
-    catalog.SetServerTimeout(address.timeoutSeconds);
+    CatalogStore& store = Catalog();
+    store.SetServerTimeout(address.timeoutSeconds);
     if (use == CatalogueUse::Read)
-        catalog.OpenReadOnly(address.path, address.password);
+        store.OpenReadOnly(address.path, address.password);
     else
-        catalog.OpenDatabase(address.path, address.password);
-    catalog.SetAppPath(paths.PictureDir());
-    catalog.SetDefaultIcon(paths.DefaultIcon());
+        store.OpenDatabase(address.path, address.password);
+    store.SetAppPath(paths.PictureDir());
+    store.SetDefaultIcon(paths.DefaultIcon());
 }
 
 void AppContext::UsePlatformDefaults() {

@@ -121,7 +121,7 @@ void MailSender::Send(RegistryStore& registry, MailMessage mail) {
     mThread = std::thread(
         &MailSender::Transfer, this, curl, settings->Url().toUtf8(), int(settings->security),
         settings->timeoutSeconds, settings->user.toUtf8(), password.toUtf8(),
-        ('<' + mail.fromAddress + '>').toUtf8(), ('<' + mail.to + '>').toUtf8(), message);
+        (u'<' + mail.fromAddress + u'>').toUtf8(), (u'<' + mail.to + u'>').toUtf8(), message);
 }
 
 // Runs on the sender's own thread; speaks to the owner's thread only through queued calls.

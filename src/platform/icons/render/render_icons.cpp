@@ -19,6 +19,8 @@
 #include <QtEndian>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 int main(int argc, char* argv[]) {
     if (argc < 4) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIR SIZES SVG...\n", argv[0]);
@@ -50,7 +52,7 @@ int main(int argc, char* argv[]) {
             renderer.render(&painter, QRectF(0, 0, size, size));
             painter.end();
             const QString folder = QStringLiteral("%1/%2").arg(output).arg(size);
-            const QString file = folder + u'/' + QFileInfo(svg).completeBaseName() + ".argb";
+            const QString file = folder + u'/' + QFileInfo(svg).completeBaseName() + u".argb"_s;
             QByteArray pixels(qsizetype(size) * size * 4, Qt::Uninitialized);
             for (int y = 0; y < size; ++y)
                 qToLittleEndian<quint32>(image.constScanLine(y), size,
