@@ -1,5 +1,5 @@
-#include "services/LdapDirectory.h"
-#include "services/LdapText.h"
+#include "directory/LdapDirectory.h"
+#include "directory/LdapText.h"
 #include "support/SlapdServer.h"
 
 #include <QCoreApplication>

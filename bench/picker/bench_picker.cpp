@@ -13,8 +13,8 @@
 #include "admin/PrincipalList.h"
 #include "admin/frmAddSecurity.h"
 #include "common/BestMs.h"
+#include "directory/LocalDirectory.h"
 #include "launcher/AccessEvaluation.h"
-#include "services/LocalDirectory.h"
 #include "support/TestContext.h"
 
 #include <QApplication>

@@ -12,12 +12,12 @@
 //
 //   bench_site [--counts 1,50,200] [--show-statements]
 
+#include "catalogue/CatalogStore.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherItems.h"
-#include "services/AppContext.h"
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
-#include "services/CatalogStore.h"
+#include "services/AppContext.h"
 #include "support/PostgresTest.h"
 
 #include <QCoreApplication>

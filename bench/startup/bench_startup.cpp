@@ -1,9 +1,9 @@
 // Times the start-up sequence on an empty catalogue with the machine's real accounts, against
 // the time it takes just to create and open that catalogue, in the same run.
 #include "app/modMain.h"
+#include "directory/LocalDirectory.h"
 #include "platform/FileTrust.h"
 #include "services/AppContext.h"
-#include "services/LocalDirectory.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QApplication>

@@ -15,9 +15,9 @@
 // group is nobody's group for the administrator and another group for the user, who is
 // granted every program through a rule of his group. QT_QPA_PLATFORM is passed on
 // (offscreen unless set; under Xvfb set DISPLAY and QT_QPA_PLATFORM=xcb).
+#include "catalogue/CatalogStore.h"
 #include "platform/AppPaths.h"
-#include "services/CatalogStore.h"
-#include "services/RegistryStore.h"
+#include "settings/RegistryStore.h"
 #include "widgets/FirstPaint.h"
 
 #include <QApplication>

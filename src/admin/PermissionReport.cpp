@@ -1,6 +1,6 @@
 #include "admin/PermissionReport.h"
 
-#include "services/Recordset.h"
+#include "catalogue/Recordset.h"
 
 PermissionReport::PermissionReport(Kind kind, Recordset& rs) : mKind(kind) {
     const long count = rs.RecordCount();

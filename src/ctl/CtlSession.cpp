@@ -1,9 +1,9 @@
 #include "ctl/CtlSession.h"
 
 #include "ctl/CtlArgs.h"
+#include "directory/DomainDirectory.h"
+#include "directory/LocalDirectory.h"
 #include "launcher/AccessEvaluation.h"
-#include "services/DomainDirectory.h"
-#include "services/LocalDirectory.h"
 
 #include <QDir>
 #include <QFileInfo>

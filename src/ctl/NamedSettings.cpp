@@ -1,6 +1,6 @@
 #include "ctl/NamedSettings.h"
 
-#include "services/CatalogAddress.h"
+#include "catalogue/CatalogAddress.h"
 
 #include <QDir>
 #include <QRegularExpression>

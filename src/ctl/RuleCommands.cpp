@@ -1,7 +1,7 @@
+#include "catalogue/CatalogStore.h"
 #include "ctl/CtlCommand.h"
 #include "ctl/CtlSession.h"
 #include "platform/Text.h"
-#include "services/CatalogStore.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

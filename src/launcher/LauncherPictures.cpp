@@ -1,9 +1,9 @@
 #include "launcher/LauncherPictures.h"
 
+#include "catalogue/CatalogPictures.h"
 #include "launcher/MenuArt.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
-#include "services/CatalogPictures.h"
 
 #include <QFile>
 #include <QGuiApplication>

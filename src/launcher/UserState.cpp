@@ -1,7 +1,7 @@
 #include "launcher/UserState.h"
 
 #include "platform/AppPaths.h"
-#include "services/SettingsText.h"
+#include "settings/SettingsText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "services/AppContext.h"
 
+#include "catalogue/CatalogAddress.h"
+#include "directory/DomainDirectory.h"
+#include "directory/LocalDirectory.h"
 #include "platform/OrvError.h"
-#include "services/CatalogAddress.h"
-#include "services/DomainDirectory.h"
-#include "services/LocalDirectory.h"
 
 #include <QDir>
 #include <QFileInfo>

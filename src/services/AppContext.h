@@ -1,15 +1,15 @@
 #pragma once
 
+#include "catalogue/CatalogAddress.h"
+#include "catalogue/CatalogStore.h"
+#include "directory/DirectoryService.h"
 #include "platform/Account.h"
 #include "platform/AppPaths.h"
 #include "platform/DisplayInfo.h"
 #include "platform/Prompt.h"
 #include "platform/Shell.h"
-#include "services/CatalogAddress.h"
-#include "services/CatalogStore.h"
-#include "services/DirectoryService.h"
 #include "services/PermissionSet.h"
-#include "services/RegistryStore.h"
+#include "settings/RegistryStore.h"
 
 #include <QPointer>
 #include <QVariant>

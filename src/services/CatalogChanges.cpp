@@ -1,9 +1,9 @@
 #include "services/CatalogChanges.h"
 
+#include "catalogue/CatalogStore.h"
+#include "directory/DomainDirectory.h"
+#include "directory/LocalDirectory.h"
 #include "platform/OrvError.h"
-#include "services/CatalogStore.h"
-#include "services/DomainDirectory.h"
-#include "services/LocalDirectory.h"
 
 #include <QMetaObject>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "services/CatalogAddress.h"
-#include "services/RegistryStore.h"
+#include "catalogue/CatalogAddress.h"
+#include "settings/RegistryStore.h"
 
 #include <QObject>
 #include <QStringList>

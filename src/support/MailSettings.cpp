@@ -3,7 +3,7 @@
 #include "platform/OrvError.h"
 #include "platform/SmallFile.h"
 #include "platform/Text.h"
-#include "services/RegistryStore.h"
+#include "settings/RegistryStore.h"
 
 #include <QFile>
 #include <arpa/inet.h>

@@ -1,4 +1,4 @@
-#include "services/CatalogStore.h"
+#include "catalogue/CatalogStore.h"
 #include "support/DataRow.h"
 #include "support/TestAccount.h"
 

@@ -1,9 +1,9 @@
 #include "app/SplashArt.h"
 #include "app/frmSplash.h"
+#include "catalogue/CatalogPictures.h"
 #include "launcher/MenuArt.h"
 #include "platform/ImageBytes.h"
 #include "platform/ThemeIcon.h"
-#include "services/CatalogPictures.h"
 #include "support/TestContext.h"
 #include "support/TestFiles.h"
 

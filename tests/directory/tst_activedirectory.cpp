@@ -1,5 +1,5 @@
+#include "directory/LdapDirectory.h"
 #include "platform/OrvError.h"
-#include "services/LdapDirectory.h"
 #include "support/SambaDcServer.h"
 #include "support/SlapdServer.h"
 

@@ -1,6 +1,6 @@
+#include "directory/DomainDirectory.h"
+#include "directory/LocalDirectory.h"
 #include "platform/OrvError.h"
-#include "services/DomainDirectory.h"
-#include "services/LocalDirectory.h"
 #include "support/TestContext.h"
 
 #include <QProcess>

@@ -1,6 +1,6 @@
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
-#include "services/RegistryStore.h"
+#include "settings/RegistryStore.h"
 #include "support/TestAccount.h"
 
 #include "support/DataRow.h"

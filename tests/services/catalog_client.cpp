@@ -8,8 +8,8 @@
 //       ACKNOWLEDGED FAILED"
 // It writes one line per step to standard output: "uid N" first, then "locked" and
 // "released", or "opened N" (N programs) or "error NUMBER DESCRIPTION".
+#include "catalogue/CatalogStore.h"
 #include "platform/OrvError.h"
-#include "services/CatalogStore.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>

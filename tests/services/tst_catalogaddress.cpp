@@ -1,7 +1,7 @@
 // Which catalogue the settings choose, and where its password may come from.
+#include "catalogue/CatalogAddress.h"
 #include "platform/OrvError.h"
-#include "services/CatalogAddress.h"
-#include "services/RegistryStore.h"
+#include "settings/RegistryStore.h"
 #include "support/DataRow.h"
 #include "support/TestAccount.h"
 

@@ -1,7 +1,7 @@
 // tessaro-orvane-copy: SQLite -> PostgreSQL -> SQLite gives the same catalogue, pictures byte
 // for byte; a target that is not empty is refused and left as it was. On an SQLite run the
 // middle catalogue is a second SQLite file.
-#include "services/CatalogStore.h"
+#include "catalogue/CatalogStore.h"
 #include "support/PostgresTest.h"
 #include "support/TestFiles.h"
 

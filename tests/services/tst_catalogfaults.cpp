@@ -1,9 +1,9 @@
 // A catalogue shared with other programs: locks held by another connection or process, two
 // stores changing the same rows at once, a catalogue that needs recovery, and the modes of
 // what the store creates.
+#include "catalogue/CatalogStore.h"
 #include "platform/AppPaths.h"
 #include "platform/OrvError.h"
-#include "services/CatalogStore.h"
 #include "support/DataRow.h"
 #include "support/PostgresTest.h"
 

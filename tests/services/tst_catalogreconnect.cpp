@@ -2,8 +2,8 @@
 // drop): the next call connects again and answers. A server that stops answering, crashes
 // in the middle of a change or refuses the connection: a message that says which, within the
 // time limits, and no change saved in part. Runs only against PostgreSQL test servers.
+#include "catalogue/CatalogStore.h"
 #include "platform/OrvError.h"
-#include "services/CatalogStore.h"
 #include "support/PostgresTest.h"
 
 #include <QElapsedTimer>

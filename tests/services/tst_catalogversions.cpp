@@ -1,8 +1,8 @@
 // Schema versions, edits that would overwrite another administrator's change, and a server
 // that cannot be reached. Runs against SQLite and, as tst_catalogversions_postgres, PostgreSQL.
+#include "catalogue/CatalogSchema.h"
+#include "catalogue/CatalogStore.h"
 #include "platform/OrvError.h"
-#include "services/CatalogSchema.h"
-#include "services/CatalogStore.h"
 #include "support/PostgresTest.h"
 
 #include <QSqlDatabase>

@@ -1,8 +1,8 @@
 // Several programs change one catalogue at once: every change one of them was told it made is
 // there afterwards, and nothing else. Runs against SQLite and, as tst_catalogwriters_postgres,
 // PostgreSQL.
+#include "catalogue/CatalogStore.h"
 #include "platform/OrvError.h"
-#include "services/CatalogStore.h"
 #include "support/PostgresTest.h"
 
 #include <QProcess>

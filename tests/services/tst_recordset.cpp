@@ -1,5 +1,5 @@
+#include "catalogue/Recordset.h"
 #include "platform/OrvError.h"
-#include "services/Recordset.h"
 
 #include <QTest>
 

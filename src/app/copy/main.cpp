@@ -3,10 +3,10 @@
 // catalogue file or a postgresql:// address; a server's password comes from libpq's password
 // file (~/.pgpass or PGPASSFILE), never from the address. The source is opened to be read
 // only.
+#include "catalogue/CatalogAddress.h"
+#include "catalogue/CatalogStore.h"
 #include "platform/BrokenPipes.h"
 #include "platform/OrvError.h"
-#include "services/CatalogAddress.h"
-#include "services/CatalogStore.h"
 
 #include <QCoreApplication>
 #include <QFile>
