@@ -7,6 +7,7 @@
 #include "services/LdapText.h"
 #include "services/LocalDirectory.h"
 #include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/SlapdServer.h"
 #include "support/TestContext.h"
 #include "widgets/ListView.h"
@@ -92,15 +93,6 @@ QByteArray Directory() {
     for (int i = 0; i < kSpareGroups; ++i)
         ldif += PosixGroup(u"spare-%1"_s.arg(i, 3, 10, QLatin1Char('0')), 5000 + i, {});
     return ldif;
-}
-
-std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
 }
 
 // A server that breaks off every connection, from a thread of its own (the test's thread waits
@@ -304,10 +296,9 @@ private Q_SLOTS:
             QCOMPARE(directory.GetAccountSid(SlapdServer::kDomain, account, false), sid);
             return;
         }
-        const auto error =
-            ErrorOf([&] { directory.GetAccountSid(SlapdServer::kDomain, account, false); });
-        QVERIFY(error);
-        QCOMPARE(error->Number(), ErrorNumber::NoMapping);
+        QCOMPARE(
+            ErrorNumberOf([&] { directory.GetAccountSid(SlapdServer::kDomain, account, false); }),
+            ErrorNumber::NoMapping);
         QVERIFY(ErrorOf([&] { directory.GetUserGroups(SlapdServer::kDomain, account, false); }));
     }
 

@@ -4,6 +4,7 @@
 #include "support/TestAccount.h"
 
 #include "support/DataRow.h"
+#include "support/Errors.h"
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -28,14 +29,6 @@ void Write(const QString& file, const QByteArray& text) {
     out.write(text);
 }
 
-std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 } // namespace
 
 class tst_registrystore : public QObject {

@@ -4,6 +4,7 @@
 // time limits, and no change saved in part. Runs only against PostgreSQL test servers.
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
+#include "support/Errors.h"
 #include "support/PostgresTest.h"
 
 #include <QElapsedTimer>
@@ -17,15 +18,6 @@
 #include <thread>
 
 namespace {
-
-std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 // Every writer of a catalogue takes this lock (CatalogEngine.cpp); holding it keeps a write
 // waiting.
