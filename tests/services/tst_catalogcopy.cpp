@@ -2,7 +2,7 @@
 // for byte; a target that is not empty is refused and left as it was. On an SQLite run the
 // middle catalogue is a second SQLite file.
 #include "services/CatalogStore.h"
-#include "support/PostgresTest.h"
+#include "support/TestCatalogue.h"
 #include "support/TestFiles.h"
 
 #include <QBuffer>
@@ -74,11 +74,11 @@ private slots:
         QVERIFY(dir.isValid());
         const QString first = dir.filePath(u"first.mdb"_s);
         const QString last = dir.filePath(u"last.mdb"_s);
-        QString middle;
+        TestCatalogue shared;
         QString error;
-        QVERIFY2(FreshPostgresDatabase(u"orv_catalogcopy"_s, middle, error), qPrintable(error));
-        if (middle.isEmpty())
-            middle = dir.filePath(u"middle.mdb"_s);
+        QVERIFY2(shared.Prepare(u"orv_catalogcopy"_s, dir.filePath(u"middle.mdb"_s), error),
+                 qPrintable(error));
+        const QString middle = shared.Address();
 
         QStringList original;
         {

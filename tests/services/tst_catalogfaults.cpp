@@ -5,7 +5,8 @@
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
 #include "support/DataRow.h"
-#include "support/PostgresTest.h"
+#include "support/Errors.h"
+#include "support/TestCatalogue.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,15 +32,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-std::optional<OrvError> ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 int ModeOf(const QString& path) {
     struct stat info {};
@@ -113,9 +105,7 @@ private:
     QString mFile;
     // The catalogue the racing stores share: the SQLite file, or the PostgreSQL database
     // of the test server on a PostgreSQL run (a fresh database).
-    QString mShared;
-
-    bool SharedOnPostgres() const { return mShared != mFile; }
+    TestCatalogue mShared;
 
     QString Label() const { return QDir::toNativeSeparators(mFile); }
 
@@ -141,9 +131,7 @@ private slots:
         CatalogStore store;
         store.OpenDatabase(mFile);
         QString error;
-        QVERIFY2(FreshPostgresDatabase(u"orv_catalogfaults"_s, mShared, error), qPrintable(error));
-        if (mShared.isEmpty())
-            mShared = mFile;
+        QVERIFY2(mShared.Prepare(u"orv_catalogfaults"_s, mFile, error), qPrintable(error));
     }
 
     void cleanup() { mDir.reset(); }
@@ -228,7 +216,7 @@ private slots:
         };
         {
             CatalogStore setup;
-            setup.OpenDatabase(mShared);
+            setup.OpenDatabase(mShared.Address());
             QVERIFY(setup.AddGroup(u"Staff"_s));
             for (int i = 0; i < kRounds; ++i)
                 if (race == RenameOntoAddedName || race == RuleForRemovedProgram)
@@ -259,7 +247,7 @@ private slots:
         const auto runSide = [&](int side) {
             try {
                 CatalogStore store;
-                store.OpenDatabase(mShared);
+                store.OpenDatabase(mShared.Address());
                 for (int i = 0; i < kRounds; ++i) {
                     rounds.arrive_and_wait();
                     // The first side starts a little later from round to round, so that the
@@ -281,7 +269,7 @@ private slots:
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
 
         CatalogStore store;
-        store.OpenDatabase(mShared);
+        store.OpenDatabase(mShared.Address());
         int secondWins = 0;
         for (int i = 0; i < kRounds; ++i) {
             secondWins += won[1][i];
@@ -297,7 +285,7 @@ private slots:
         qInfo("second store won %d of %d rounds", secondWins, kRounds);
         // No rule points at a program or principal that is gone.
         QCOMPARE(store.GetPermissionsByGroup().RecordCount(), 0);
-        if (SharedOnPostgres())
+        if (mShared.OnPostgres())
             return; // its foreign keys are always on
         int rules = -1;
         {
