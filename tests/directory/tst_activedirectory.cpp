@@ -1,5 +1,6 @@
 #include "platform/OrvError.h"
 #include "services/LdapDirectory.h"
+#include "support/DataRow.h"
 #include "support/SambaDcServer.h"
 #include "support/SlapdServer.h"
 
@@ -90,10 +91,10 @@ private Q_SLOTS:
         QTest::newRow("nested and primary") << "alice" << alice << QStringList{"bobs"};
         QTest::newRow("DOMAIN\\name") << "ORVANE\\alice" << alice << QStringList{"bobs"};
         QTest::newRow("name@realm") << "alice@ORVANE.AD" << alice << QStringList{"bobs"};
-        QTest::newRow("other user")
-            << "bob" << QStringList{"Domain Users", "bobs"} << QStringList{"level1", kOddGroup};
-        QTest::newRow("non-ASCII")
-            << kOddUser << QStringList{"Domain Users", kOddGroup} << QStringList{"level1"};
+        AddRow("other user", "bob", QStringList{"Domain Users", "bobs"},
+               QStringList{"level1", kOddGroup});
+        AddRow("non-ASCII", kOddUser, QStringList{"Domain Users", kOddGroup},
+               QStringList{"level1"});
     }
     void userGroups() {
         QFETCH(QString, user);

@@ -2,6 +2,7 @@
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "platform/OrvError.h"
+#include "support/DataRow.h"
 #include "support/TestFiles.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
@@ -184,11 +185,11 @@ private Q_SLOTS:
         QTest::addColumn<QColor>("atOne");
         QTest::addColumn<QColor>("atTwo");
         using Images = IconImages;
-        QTest::newRow("32 then 64")
-            << Images{{32, Qt::red}, {64, Qt::blue}} << QColor(Qt::red) << QColor(Qt::blue);
-        QTest::newRow("16, 256, 32: the largest even at 100 %")
-            << Images{{16, Qt::red}, {256, Qt::blue}, {32, Qt::green}} << QColor(Qt::blue)
-            << QColor(Qt::blue);
+        AddRow("32 then 64", Images{{32, Qt::red}, {64, Qt::blue}}, QColor(Qt::red),
+               QColor(Qt::blue));
+        AddRow("16, 256, 32: the largest even at 100 %",
+               Images{{16, Qt::red}, {256, Qt::blue}, {32, Qt::green}}, QColor(Qt::blue),
+               QColor(Qt::blue));
         QTest::newRow("one image") << Images{{32, Qt::red}} << QColor(Qt::red) << QColor(Qt::red);
     }
     void iconsDrawnFromTheirLargestImage() {

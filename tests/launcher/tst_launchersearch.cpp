@@ -4,8 +4,9 @@
 #include "launcher/LauncherSearch.h"
 #include "launcher/LauncherSearchBar.h"
 #include "launcher/UserState.h"
-#include "platform/FileTrust.h"
 #include "launcher/frmMain.h"
+#include "platform/FileTrust.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/ListView.h"
 #include "widgets/ListViewCells.h"
@@ -95,14 +96,10 @@ private Q_SLOTS:
     void folding_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("folded");
-        QTest::newRow("ASCII in one case") << "Legacy EDITOR"
-                                           << "legacy editor";
-        QTest::newRow("accents dropped") << "Résumé Ångström"
-                                         << "resume angstrom";
-        QTest::newRow("ligature and full-width letters") << "ﬁle ＡＢＣ"
-                                                         << "file abc";
-        QTest::newRow("Greek and Cyrillic case") << "ΣΟΦΙΑ Дом"
-                                                 << "σοφια дом";
+        AddRow("ASCII in one case", "Legacy EDITOR", "legacy editor");
+        AddRow("accents dropped", "Résumé Ångström", "resume angstrom");
+        AddRow("ligature and full-width letters", "ﬁle ＡＢＣ", "file abc");
+        AddRow("Greek and Cyrillic case", "ΣΟΦΙΑ Дом", "σοφια дом");
     }
     void folding() {
         QFETCH(QString, text);
@@ -122,13 +119,12 @@ private Q_SLOTS:
         QTest::newRow("without accents") << "resume" << QStringList{"Résumé Builder"};
         QTest::newRow("accents typed, other case") << "RÉSUMÉ" << QStringList{"Résumé Builder"};
         QTest::newRow("description") << "cvs" << QStringList{"Résumé Builder"};
-        QTest::newRow("markup in a description is text")
-            << "<b>old" << QStringList{"Legacy Business Application Suite"};
-        QTest::newRow("words in name and description")
-            << "legacy ledger" << QStringList{"Legacy Business Application Suite"};
-        QTest::newRow("words of one prefix")
-            << "legacy b"
-            << QStringList{"Legacy Business Application Suite", "Legacy Business Accounts"};
+        AddRow("markup in a description is text", "<b>old",
+               QStringList{"Legacy Business Application Suite"});
+        AddRow("words in name and description", "legacy ledger",
+               QStringList{"Legacy Business Application Suite"});
+        AddRow("words of one prefix", "legacy b",
+               QStringList{"Legacy Business Application Suite", "Legacy Business Accounts"});
         QTest::newRow("folder entry by name") << "share" << QStringList{"Share"};
         QTest::newRow("folder entry by path") << "/share" << QStringList{"Share"};
         QTest::newRow("nothing") << "zzz" << QStringList{};
@@ -224,19 +220,19 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("favourites");
         QTest::addColumn<QStringList>("recent");
-        QTest::newRow("a program not in the catalogue and one denied")
-            << QByteArray("favourite=program:SECRET\nfavourite=program:MAIL\n"
-                          "recent=program:SECRET\nrecent=folder:Nowhere\n")
-            << QStringList{"Mail"} << QStringList{};
-        QTest::newRow("names in any letter case are one program")
-            << QByteArray("favourite=program:mail\nrecent=program:EDITOR\nrecent=program:editor\n")
-            << QStringList{} << QStringList{"Editor"};
-        QTest::newRow("quoted values with escapes")
-            << QByteArray("favourite=\"program:R\\xc9SUM\\xc9 BUILDER\"\n")
-            << QStringList{"Résumé Builder"} << QStringList{};
-        QTest::newRow("too large: ignored whole")
-            << QByteArray("favourite=program:MAIL\n") + QByteArray(70 * 1024, '#') << QStringList{}
-            << QStringList{};
+        AddRow("a program not in the catalogue and one denied",
+               QByteArray("favourite=program:SECRET\nfavourite=program:MAIL\n"
+                          "recent=program:SECRET\nrecent=folder:Nowhere\n"),
+               QStringList{"Mail"}, QStringList{});
+        AddRow("names in any letter case are one program",
+               QByteArray("favourite=program:mail\nrecent=program:EDITOR\nrecent=program:editor\n"),
+               QStringList{}, QStringList{"Editor"});
+        AddRow("quoted values with escapes",
+               QByteArray("favourite=\"program:R\\xc9SUM\\xc9 BUILDER\"\n"),
+               QStringList{"Résumé Builder"}, QStringList{});
+        AddRow("too large: ignored whole",
+               QByteArray("favourite=program:MAIL\n") + QByteArray(70 * 1024, '#'), QStringList{},
+               QStringList{});
     }
     void stateFileGrantsNothing() {
         QFETCH(QByteArray, file);
@@ -327,8 +323,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("elided");
         QTest::newRow("short") << "Mail" << 1 << false;
         QTest::newRow("two words wrap") << "Legacy Business" << 2 << false;
-        QTest::newRow("long: two lines, then elided")
-            << "Legacy Business Application Suite Enterprise" << 2 << true;
+        AddRow("long: two lines, then elided", "Legacy Business Application Suite Enterprise", 2,
+               true);
         QTest::newRow("one long word breaks anywhere") << "Supercalifragilistic" << 2 << false;
     }
     void iconViewNames() {

@@ -4,6 +4,7 @@
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
+#include "support/DataRow.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 #include "widgets/LowColor.h"
@@ -189,10 +190,10 @@ private Q_SLOTS:
     void generalDates_data() {
         QTest::addColumn<QVariant>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("date and time")
-            << QVariant(QDateTime(QDate(2024, 1, 5), QTime(15, 4, 5))) << "1/5/2024 3:04:05 PM";
-        QTest::newRow("midnight shows the date alone")
-            << QVariant(QDateTime(QDate(2023, 12, 24), QTime(0, 0))) << "12/24/2023";
+        AddRow("date and time", QVariant(QDateTime(QDate(2024, 1, 5), QTime(15, 4, 5))),
+               "1/5/2024 3:04:05 PM");
+        AddRow("midnight shows the date alone",
+               QVariant(QDateTime(QDate(2023, 12, 24), QTime(0, 0))), "12/24/2023");
         QTest::newRow("ISO text") << QVariant(" 2024-02-29T08:30:00 ") << "2/29/2024 8:30:00 AM";
         QTest::newRow("other text") << QVariant("  soon ") << "soon";
         QTest::newRow("null") << QVariant() << "";

@@ -4,6 +4,7 @@
 // time limits, and no change saved in part. Runs only against PostgreSQL test servers.
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
+#include "support/DataRow.h"
 #include "support/Errors.h"
 #include "support/PostgresTest.h"
 
@@ -92,16 +93,11 @@ private slots:
         unknownDb.setPath(QStringLiteral("/nosuchdb"));
         QUrl closed(mWorker);
         closed.setPort(1);
-        QTest::newRow("wrong password") << mWorker << "wrong"
-                                        << "refused the password";
-        QTest::newRow("no password") << mWorker << ""
-                                     << "refused the password";
-        QTest::newRow("unknown database") << unknownDb.toString() << "right"
-                                          << "has no database \"nosuchdb\"";
-        QTest::newRow("nothing listens") << closed.toString() << "right"
-                                         << "cannot be reached";
-        QTest::newRow("too many clients") << mWorker << "right"
-                                          << "had no connection free";
+        AddRow("wrong password", mWorker, "wrong", "refused the password");
+        AddRow("no password", mWorker, "", "refused the password");
+        AddRow("unknown database", unknownDb.toString(), "right", "has no database \"nosuchdb\"");
+        AddRow("nothing listens", closed.toString(), "right", "cannot be reached");
+        AddRow("too many clients", mWorker, "right", "had no connection free");
     }
     void refusedConnectionsSayWhy() {
         QFETCH(QString, url);

@@ -3,6 +3,7 @@
 #include "platform/OrvError.h"
 #include "services/CatalogSchema.h"
 #include "services/CatalogStore.h"
+#include "support/DataRow.h"
 #include "support/Errors.h"
 #include "support/TestCatalogue.h"
 
@@ -193,13 +194,12 @@ private slots:
             QVERIFY(probe.listen(QHostAddress::LocalHost));
             port = probe.serverPort();
         }
-        QTest::newRow("unreachable server")
-            << u"postgresql://orvane@127.0.0.1:%1/orvane"_s.arg(port)
-            << u"127.0.0.1:%1"_s.arg(port);
-        QTest::newRow("unknown parameter")
-            << u"postgresql://o@127.0.0.1:1/db?host=10.0.0.1"_s << u"not allowed"_s;
-        QTest::newRow("value adding a parameter")
-            << u"postgresql://o@127.0.0.1:1/db?sslmode=disable%20host=x"_s << u"not allowed"_s;
+        AddRow("unreachable server", u"postgresql://orvane@127.0.0.1:%1/orvane"_s.arg(port),
+               u"127.0.0.1:%1"_s.arg(port));
+        AddRow("unknown parameter", u"postgresql://o@127.0.0.1:1/db?host=10.0.0.1"_s,
+               u"not allowed"_s);
+        AddRow("value adding a parameter",
+               u"postgresql://o@127.0.0.1:1/db?sslmode=disable%20host=x"_s, u"not allowed"_s);
     }
     void addressesThatCannotBeOpened() {
         QFETCH(QString, address);

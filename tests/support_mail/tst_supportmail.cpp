@@ -1,5 +1,6 @@
 #include "SmtpTestServer.h"
 #include "admin/AdminFixture.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/MailSender.h"
 #include "support/MailSettings.h"
@@ -251,20 +252,13 @@ private Q_SLOTS:
     void serverAddressGoesIntoUrl_data() {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("url"); // empty: refused
-        QTest::newRow("name") << "mail.example.test"
-                              << "smtp://mail.example.test:2525";
-        QTest::newRow("IPv4") << "192.0.2.7"
-                              << "smtp://192.0.2.7:2525";
-        QTest::newRow("IPv6") << "2001:db8::7"
-                              << "smtp://[2001:db8::7]:2525";
-        QTest::newRow("IPv6 with zone") << "fe80::1%eth0"
-                                        << "smtp://[fe80::1%eth0]:2525";
-        QTest::newRow("zone with a slash") << "fe80::1%eth0/x"
-                                           << "";
-        QTest::newRow("space") << "mail example"
-                               << "";
-        QTest::newRow("NUL after an address") << QStringLiteral("192.0.2.7") + QChar(0) + "x"
-                                              << "";
+        AddRow("name", "mail.example.test", "smtp://mail.example.test:2525");
+        AddRow("IPv4", "192.0.2.7", "smtp://192.0.2.7:2525");
+        AddRow("IPv6", "2001:db8::7", "smtp://[2001:db8::7]:2525");
+        AddRow("IPv6 with zone", "fe80::1%eth0", "smtp://[fe80::1%eth0]:2525");
+        AddRow("zone with a slash", "fe80::1%eth0/x", "");
+        AddRow("space", "mail example", "");
+        AddRow("NUL after an address", QStringLiteral("192.0.2.7") + QChar(0) + "x", "");
     }
     void serverAddressGoesIntoUrl() {
         QFETCH(QString, host);
