@@ -3,6 +3,7 @@
 #include "admin/ReportMenu.h"
 #include "admin/ReportRenderer.h"
 #include "admin/frmReportPreview.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/GlyphButton.h"
 
@@ -382,9 +383,7 @@ private slots:
 
     // Export proposes the documents folder, or the home folder where there is none.
     void exportProposesAnExistingFolder_data() {
-        QTest::addColumn<bool>("documents");
-        QTest::newRow("Documents exists") << true;
-        QTest::newRow("no Documents") << false;
+        AddBoolTable("documents", {{"Documents exists", true}, {"no Documents", false}});
     }
     void exportProposesAnExistingFolder() {
         QFETCH(bool, documents);

@@ -4,6 +4,7 @@
 #include "launcher/frmMain.h"
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestAccount.h"
 #include "support/TestContext.h"
@@ -75,9 +76,7 @@ private Q_SLOTS:
     // The first run asks for the settings once; a cancelled setup still goes on, with empty
     // settings.
     void firstRunAsksForSettingsOnce_data() {
-        QTest::addColumn<bool>("save");
-        QTest::newRow("saved") << true;
-        QTest::newRow("cancelled") << false;
+        AddBoolTable("save", {{"saved", true}, {"cancelled", false}});
     }
     void firstRunAsksForSettingsOnce() {
         QFETCH(bool, save);
@@ -267,9 +266,7 @@ private Q_SLOTS:
     // first frame: under the sanitizers this covers what only a real start does (the font
     // database filled on a second thread while the catalogue opens).
     void executablePaintsItsMainWindow_data() {
-        QTest::addColumn<bool>("administrator");
-        QTest::newRow("user") << false;
-        QTest::newRow("administrator") << true;
+        AddBoolTable("administrator", {{"user", false}, {"administrator", true}});
     }
     void executablePaintsItsMainWindow() {
         ORV_AS_TEST_ACCOUNT();

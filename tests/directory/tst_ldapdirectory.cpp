@@ -582,11 +582,7 @@ private Q_SLOTS:
 
     // Runs last: the server goes away under a connected directory, which says so (the process
     // lives on, TLS or not).
-    void serverStoppedMidRun_data() {
-        QTest::addColumn<bool>("tls");
-        AddRow("plain", false);
-        AddRow("StartTLS", true);
-    }
+    void serverStoppedMidRun_data() { AddBoolTable("tls", {{"plain", false}, {"StartTLS", true}}); }
     void serverStoppedMidRun() {
         QFETCH(bool, tls);
         SlapdServer& server = tls ? mTlsServer : mServer;

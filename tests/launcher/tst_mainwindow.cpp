@@ -132,9 +132,7 @@ private Q_SLOTS:
 
     // Only administrators reach the windows of the administration, print and support items.
     void administrationItems_data() {
-        QTest::addColumn<bool>("admin");
-        QTest::newRow("user") << false;
-        QTest::newRow("administrator") << true;
+        AddBoolTable("admin", {{"user", false}, {"administrator", true}});
     }
     void administrationItems() {
         QFETCH(bool, admin);

@@ -204,9 +204,7 @@ private Q_SLOTS:
     // The launcher ignores SIGPIPE; what it starts gets the default back (an ignored signal
     // stays ignored across exec, and "yes | head" in a started script would then never end).
     void startedProgramsGetBrokenPipesBack_data() {
-        QTest::addColumn<bool>("entry");
-        AddRow("program", false);
-        AddRow("desktop entry", true);
+        AddBoolTable("entry", {{"program", false}, {"desktop entry", true}});
     }
     void startedProgramsGetBrokenPipesBack() {
         QFETCH(bool, entry);

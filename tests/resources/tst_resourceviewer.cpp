@@ -11,6 +11,7 @@
 #include "resources/frmViewer.h"
 #include "resources/mGlobal.h"
 #include "resources/mMain.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestContext.h"
 #include "support/TestFiles.h"
@@ -78,9 +79,7 @@ private slots:
     }
 
     void opensWithTheWaitWindowOnlyWhileFilling_data() {
-        QTest::addColumn<bool>("lowColour");
-        AddRow("full colour", false);
-        AddRow("low colour", true);
+        AddBoolTable("lowColour", {{"full colour", false}, {"low colour", true}});
     }
     void opensWithTheWaitWindowOnlyWhileFilling() {
         QFETCH(bool, lowColour);
@@ -155,9 +154,7 @@ private slots:
     }
 
     void selectWithoutAResource_data() {
-        QTest::addColumn<bool>("typeNode");
-        AddRow("program node", false);
-        AddRow("icon type node", true);
+        AddBoolTable("typeNode", {{"program node", false}, {"icon type node", true}});
     }
     void selectWithoutAResource() {
         QFETCH(bool, typeNode);
@@ -177,11 +174,7 @@ private slots:
     }
 
     // Select writes the icon over an earlier pick as a bitmap, Close leaves the earlier pick.
-    void selectOrClose_data() {
-        QTest::addColumn<bool>("select");
-        AddRow("Select", true);
-        AddRow("Close", false);
-    }
+    void selectOrClose_data() { AddBoolTable("select", {{"Select", true}, {"Close", false}}); }
     void selectOrClose() {
         QFETCH(bool, select);
         const QString path = mTest->ctx.paths.TempPicture();

@@ -142,9 +142,7 @@ private slots:
     // seconds after the statement timeout, with a message, reading or writing; nothing is
     // saved, and once it answers again the catalogue is as it was.
     void frozenServerIsGivenUp_data() {
-        QTest::addColumn<bool>("write");
-        QTest::newRow("a read") << false;
-        QTest::newRow("a write") << true;
+        AddBoolTable("write", {{"a read", false}, {"a write", true}});
     }
     void frozenServerIsGivenUp() {
         QFETCH(bool, write);

@@ -282,9 +282,7 @@ private slots:
 
     // A catalogue file, or the folder it is in, that the user may only read.
     void readOnlyCatalogueReadsButRefusesWrites_data() {
-        QTest::addColumn<bool>("folder");
-        AddRow("file", false);
-        AddRow("folder", true);
+        AddBoolTable("folder", {{"file", false}, {"folder", true}});
     }
     void readOnlyCatalogueReadsButRefusesWrites() {
         QFETCH(bool, folder);

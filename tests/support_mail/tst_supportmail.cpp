@@ -289,9 +289,7 @@ private Q_SLOTS:
     // A server that cannot be reached or never answers ends in a failure within the timeout,
     // while the window goes on handling its events.
     void unreachableServerFailsInTime_data() {
-        QTest::addColumn<bool>("listening");
-        QTest::newRow("closed port") << false;
-        QTest::newRow("silent server") << true;
+        AddBoolTable("listening", {{"closed port", false}, {"silent server", true}});
     }
     void unreachableServerFailsInTime() {
         QFETCH(bool, listening);
