@@ -13,14 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The permission bits of a file or folder; -1 when it is missing.
-int ModeOf(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return static_cast<int>(info.st_mode & 07777);
-}
-
 // Sets the process's umask for the lifetime of the object.
 class UmaskScope {
 public:

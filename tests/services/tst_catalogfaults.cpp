@@ -7,6 +7,7 @@
 #include "support/DataRow.h"
 #include "support/Errors.h"
 #include "support/TestCatalogue.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -32,13 +33,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-int ModeOf(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return static_cast<int>(info.st_mode & 07777);
-}
 
 bool AddProgram(CatalogStore& store, const QString& name) {
     return store.AddProgram(name, {}, u"/bin/true"_s, {}, {}, {});
