@@ -1,7 +1,6 @@
 #include "launcher/Launching.h"
 #include "platform/Account.h"
 #include "platform/AppPaths.h"
-#include "platform/OrvError.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "support/DataRow.h"
@@ -137,13 +136,6 @@ private Q_SLOTS:
         const passwd* entry = getpwuid(geteuid());
         QVERIFY(entry != nullptr);
         QCOMPARE(OsAccount().LogonName(), QString::fromLocal8Bit(entry->pw_name));
-    }
-
-    void systemCallErrorText() {
-        const OrvError error = SystemCallError(122);
-        QCOMPARE(error.Number(), 122L);
-        QCOMPARE(error.Description(), u"A system call returned an error code of 122"_s);
-        QVERIFY(error.Source().isEmpty());
     }
 
     void launchProgramUsesCatalogueAndTrimmedName() {
