@@ -5,6 +5,7 @@
 #include "AllWindows.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
+#include "support/DataRow.h"
 #include "support/ScriptedPrompt.h"
 #include "support/SignIn.h"
 #include "widgets/GlyphButton.h"
@@ -222,8 +223,7 @@ private Q_SLOTS:
 
     // Every dialog marks the button Enter presses from anywhere in it.
     void defaultButtons_data() {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("button");
+        AddColumns<QString, QString>("window", "button");
         const std::pair<const char*, const char*> rows[] = {{"frmSecurity", "Add"},
                                                             {"frmAddSecurity", "Add"},
                                                             {"frmChange", "Save"},
@@ -272,8 +272,7 @@ private Q_SLOTS:
 
     // Properties: Enter starts the program, Escape closes the window.
     void propertiesKeys_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("started");
+        AddColumns<int, int>("key", "started");
         QTest::newRow("Enter") << int(Qt::Key_Return) << 1;
         QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << 1;
         QTest::newRow("Escape") << int(Qt::Key_Escape) << 0;
@@ -295,8 +294,7 @@ private Q_SLOTS:
 
     // The menu key and Shift+F10 open the item menu beside the selected item.
     void itemMenuKeys_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        AddColumns<int, int>("key", "modifiers");
         QTest::newRow("menu key") << int(Qt::Key_Menu) << int(Qt::NoModifier);
         QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
     }

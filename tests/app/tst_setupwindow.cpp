@@ -66,12 +66,9 @@ private Q_SLOTS:
     // The boxes open on what is set (-2: left so); Save writes the trimmed choices, and asks
     // first when no group is chosen.
     void saveWritesTrimmedChoices_data() {
-        QTest::addColumn<int>("domain");
-        QTest::addColumn<int>("group");
-        QTest::addColumn<bool>("cancel");
+        AddColumns<int, int, bool>("domain", "group", "cancel");
         QTest::addColumn<int>("noGroupAnswer"); // -1: not asked; 0 No; 1 Yes
-        QTest::addColumn<QString>("value5");
-        QTest::addColumn<QString>("value6");
+        AddColumns<QString, QString>("value5", "value6");
         AddRow("opened on what is set, saved", -2, -2, false, -1, "OLD", "OLD-ADMINS");
         QTest::newRow("both chosen") << 1 << 1 << false << -1 << QStringLiteral("CORP") << "Staff";
         AddRow("no group, confirmed", 2, -1, false, 1, QStringLiteral("LAB"), "");

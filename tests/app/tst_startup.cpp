@@ -36,8 +36,7 @@ class tst_startup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void greyLevel_data() {
-        QTest::addColumn<qint32>("colour");
-        QTest::addColumn<short>("grey");
+        AddColumns<qint32, short>("colour", "grey");
         QTest::newRow("white") << 0xFFFFFF << short(254);
         QTest::newRow("black") << 0 << short(0);
         QTest::newRow("red") << 0x0000FF << short(76);
@@ -111,8 +110,7 @@ private Q_SLOTS:
     }
 
     void administratorsGroupComparesExactly_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("admin");
+        AddColumns<QString, bool>("stored", "admin");
         QTest::newRow("same") << "Admins" << true;
         QTest::newRow("other case") << "admins" << false;
         QTest::newRow("padded") << "Admins " << false;
@@ -222,8 +220,7 @@ private Q_SLOTS:
     }
 
     void lowColorFollowsTheDisplay_data() {
-        QTest::addColumn<long>("bits");
-        QTest::addColumn<bool>("low");
+        AddColumns<long, bool>("bits", "low");
         for (long bits : {8L, 16L, 24L, 32L})
             QTest::addRow("%ld bits", bits) << bits << (bits == 8);
     }

@@ -83,9 +83,7 @@ private Q_SLOTS:
     }
 
     void userGroups_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QStringList>("absent");
+        AddColumns<QString, QStringList, QStringList>("user", "expected", "absent");
         // "Domain Users" is reached through primaryGroupID alone.
         const QStringList alice{"Domain Users", "level1", "level2", "level3", kOddGroup};
         QTest::newRow("nested and primary") << "alice" << alice << QStringList{"bobs"};

@@ -180,9 +180,7 @@ private Q_SLOTS:
     }
 
     void textRules_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("expected");
+        AddColumns<QString, QString, QString>("kind", "input", "expected");
         AddRow("filter specials", "filter", "a*(b)\\c", "a\\2a\\28b\\29\\5cc");
         AddRow("filter NUL", "filter", QString("a") + QChar(0) + "b", "a\\00b");
         AddRow("filter non-ASCII", "filter", QString::fromUtf8("\xc3\x84"),
@@ -215,8 +213,7 @@ private Q_SLOTS:
     }
 
     void sidText_data() {
-        QTest::addColumn<QByteArray>("binary");
-        QTest::addColumn<QString>("text");
+        AddColumns<QByteArray, QString>("binary", "text");
         // S-1-5-21-1004336348-1177238915-682003330-512, as Windows stores it.
         AddRow("domain group",
                QByteArray::fromHex("010500000000000515000000dcf4dc3b833d2b46828ba62800020000"),
@@ -252,8 +249,7 @@ private Q_SLOTS:
     }
 
     void userGroups_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QStringList>("groups");
+        AddColumns<QString, QStringList>("user", "groups");
         const QStringList alice{"devs", kOddGroup, "level1", "level2", "level3", "staff"};
         AddRow("primary, memberUid, member and nested", "alice", alice);
         AddRow("logon name with realm", "alice@ORVANE.TEST", alice);
@@ -276,8 +272,7 @@ private Q_SLOTS:
     }
 
     void accountSids_data() {
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("sid");
+        AddColumns<QString, QString>("account", "sid");
         AddRow("user by uidNumber", "alice", "S-1-22-1-2001");
         AddRow("user with sambaSID", "bob", "S-1-5-21-111-222-333-1104");
         AddRow("user with realm", "bob@orvane.test", "S-1-5-21-111-222-333-1104");
@@ -350,8 +345,7 @@ private Q_SLOTS:
     // A refused bind, a closed port and a server that never answers: each a clear message
     // naming the server and the domain, within the timeout. The right password binds.
     void faults_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("words");
+        AddColumns<QString, QString>("kind", "words");
         AddRow("wrong password", "password", "refused the bind");
         AddRow("no password file", "no file", "cannot be read");
         AddRow("closed port", "closed", "cannot be reached");
@@ -411,8 +405,7 @@ private Q_SLOTS:
     // Certificates are checked: the test CA makes StartTLS and LDAPS work; without it the
     // connection is refused with a message that points at the CA setting.
     void tls_data() {
-        QTest::addColumn<bool>("ldaps");
-        QTest::addColumn<bool>("withCa");
+        AddColumns<bool, bool>("ldaps", "withCa");
         QTest::addColumn<QString>("host");    // the certificate names 127.0.0.1
         QTest::addColumn<QString>("problem"); // empty: connected
         AddRow("StartTLS, CA given", false, true, u"127.0.0.1"_s, QString());
@@ -451,10 +444,7 @@ private Q_SLOTS:
     // administrators' group counts through nested groups, and the launcher list follows rules
     // of nested groups.
     void startUpOnTheDomain_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("adminGroup");
-        QTest::addColumn<bool>("admin");
-        QTest::addColumn<QStringList>("items");
+        AddColumns<QString, QString, bool, QStringList>("user", "adminGroup", "admin", "items");
         AddRow("administrator through a nested group", "alice", "level3", true,
                QStringList{"Editor", "Mail", "Secret"});
         AddRow("nested group rule", "ORVANE\\alice", "nobody", false,

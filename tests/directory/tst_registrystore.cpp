@@ -174,8 +174,7 @@ private Q_SLOTS:
 
     // A file someone else could have written never decides anything.
     void untrustedFilesAreRefused_data() {
-        QTest::addColumn<int>("fileMode");
-        QTest::addColumn<int>("folderMode");
+        AddColumns<int, int>("fileMode", "folderMode");
         QTest::addColumn<int>("owner"); // -1: the test's own account
         QTest::addColumn<bool>("trusted");
         QTest::newRow("own, 0644 in 0755") << 0644 << 0755 << -1 << true;

@@ -121,8 +121,7 @@ private slots:
     // The launcher's run path names the folder the print library went to, so loading it by
     // its bare name finds it; no program keeps a path of the build tree.
     void runPathsFindThePrintLibrary_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("runPath");
+        AddColumns<QString, QString>("program", "runPath");
         AddRow("launcher", "tessaro-orvane", u"RUNPATH " ORV_FULL_LIBDIR "/tessaro-orvane"_s);
         QTest::newRow("orvanectl") << "orvanectl" << QString();
         QTest::newRow("copy tool") << "tessaro-orvane-copy" << QString();
@@ -158,9 +157,7 @@ private slots:
 
     // Each file passes the checker that desktops, software centres and man apply to it.
     void validatorsAcceptTheEntries_data() {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("file");
+        AddColumns<QString, QStringList, QString>("tool", "arguments", "file");
         QTest::newRow("desktop entry") << "desktop-file-validate" << QStringList() << kDesktopEntry;
         AddRow("metainfo", "appstreamcli", QStringList{u"validate"_s, u"--no-net"_s}, kMetainfo);
         for (const char* page : {"tessaro-orvane", "orvanectl", "tessaro-orvane-copy"})

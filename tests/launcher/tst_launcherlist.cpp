@@ -181,9 +181,7 @@ private Q_SLOTS:
     // An icon file's first image is what its picture file holds; a sharper screen draws from
     // its largest image, made no larger than the list needs.
     void iconsDrawnFromTheirLargestImage_data() {
-        QTest::addColumn<IconImages>("images");
-        QTest::addColumn<QColor>("atOne");
-        QTest::addColumn<QColor>("atTwo");
+        AddColumns<IconImages, QColor, QColor>("images", "atOne", "atTwo");
         using Images = IconImages;
         AddRow("32 then 64", Images{{32, Qt::red}, {64, Qt::blue}}, QColor(Qt::red),
                QColor(Qt::blue));

@@ -94,8 +94,7 @@ class tst_launchersearch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void folding_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("folded");
+        AddColumns<QString, QString>("text", "folded");
         AddRow("ASCII in one case", "Legacy EDITOR", "legacy editor");
         AddRow("accents dropped", "Résumé Ångström", "resume angstrom");
         AddRow("ligature and full-width letters", "ﬁle ＡＢＣ", "file abc");
@@ -110,8 +109,7 @@ private Q_SLOTS:
     // The Find box narrows the list by name and description in every view, whatever the
     // letter case and accents; a search selects its first match.
     void findNarrowsTheList_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("shown");
+        AddColumns<QString, QStringList>("text", "shown");
         QTest::newRow("empty: everything") << "" << kAll;
         QTest::newRow("blanks alone: everything") << "   " << kAll;
         QTest::newRow("part of a name") << "edit" << QStringList{"Editor"};
@@ -217,9 +215,7 @@ private Q_SLOTS:
 
     // The state file names items; it cannot add one.
     void stateFileGrantsNothing_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("favourites");
-        QTest::addColumn<QStringList>("recent");
+        AddColumns<QByteArray, QStringList, QStringList>("file", "favourites", "recent");
         AddRow("a program not in the catalogue and one denied",
                QByteArray("favourite=program:SECRET\nfavourite=program:MAIL\n"
                           "recent=program:SECRET\nrecent=folder:Nowhere\n"),
@@ -318,9 +314,7 @@ private Q_SLOTS:
 
     // The icon view wraps a name onto two lines before it ends it with an ellipsis.
     void iconViewNames_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<bool>("elided");
+        AddColumns<QString, int, bool>("name", "lines", "elided");
         QTest::newRow("short") << "Mail" << 1 << false;
         QTest::newRow("two words wrap") << "Legacy Business" << 2 << false;
         AddRow("long: two lines, then elided", "Legacy Business Application Suite Enterprise", 2,

@@ -77,8 +77,7 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void sideMenu_data() {
-        QTest::addColumn<bool>("admin");
-        QTest::addColumn<QStringList>("expected");
+        AddColumns<bool, QStringList>("admin", "expected");
         const QStringList user{
             "P1 Brindlecove",
             "P2 Tessaro Orvane",
@@ -186,8 +185,7 @@ private Q_SLOTS:
     }
 
     void generalDates_data() {
-        QTest::addColumn<QVariant>("field");
-        QTest::addColumn<QString>("text");
+        AddColumns<QVariant, QString>("field", "text");
         AddRow("date and time", QVariant(QDateTime(QDate(2024, 1, 5), QTime(15, 4, 5))),
                "1/5/2024 3:04:05 PM");
         AddRow("midnight shows the date alone",
@@ -236,10 +234,7 @@ private Q_SLOTS:
     // A double click, Enter and the context menu's Open start the program with its stored
     // start-in directory and parameters, or open a folder entry.
     void openingTheSelectedItem_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("startIn");
-        QTest::addColumn<QString>("parameters");
+        AddColumns<QString, int, QString, QString>("how", "item", "startIn", "parameters");
         for (const char* how : {"double click", "Return", "Enter", "Open"}) {
             QTest::addRow("%s, program with settings", how)
                 << how << 1 << QStringLiteral("/home/tester/work") << "--new \"my file.txt\"";

@@ -23,8 +23,7 @@ class tst_navpane : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void clicksReportTheItemsKey_data() {
-        QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("key");
+        AddColumns<int, QString>("item", "key");
         QTest::newRow("first") << 1 << "H3";
         QTest::newRow("repeated key, first of two") << 2 << "H4";
         QTest::newRow("repeated key, second of two") << 3 << "H4";

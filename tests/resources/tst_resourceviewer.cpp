@@ -125,9 +125,7 @@ private slots:
     }
 
     void clickingAnIconPreviewsIt_data() {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("syze");
+        AddColumns<QString, QString, QString>("node", "name", "syze");
         AddRow("16 px", "1", "#1", "Syze: 16 x 16");
         AddRow("32 px", "2", "#2", "Syze: 32 x 32");
         AddRow("256 px PNG", "4", "#4", "Syze: 256 x 256");
@@ -202,8 +200,7 @@ private slots:
 
     void iconThatIsNoPictureIsRefused_data() {
         QTest::addColumn<QString>("file"); // a fixture, or "" for an icon claiming 4 GB
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<QString>("problem");
+        AddColumns<QString, QString>("node", "problem");
         AddRow("garbage bytes", "icons.exe", "301",
                "The icon 301 holds no picture that can be shown: its data is damaged or in a "
                "format that is not supported.");

@@ -134,9 +134,7 @@ private slots:
     // Longer than the store waits: the store gives up after a few seconds and says the
     // catalogue is in use, then works once it is free.
     void lockHeldByAnotherProgram_data() {
-        QTest::addColumn<QString>("lock");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<int>("heldMs");
+        AddColumns<QString, int, int>("lock", "step", "heldMs");
         QTest::addColumn<long>("number"); // 0: the step succeeds
         AddRow("open, exclusive lock", "EXCLUSIVE", int(OpenStep), 60000,
                ErrorNumber::DatabaseOpen);
@@ -297,8 +295,7 @@ private slots:
     // write the catalogue's folder; anyone else is told so, not that the file is foreign.
     // Run as root, the opening program runs as the user nobody.
     void catalogueInAFolderTheUserCannotWrite_data() {
-        QTest::addColumn<bool>("hotJournal");
-        QTest::addColumn<QString>("expected");
+        AddColumns<bool, QString>("hotJournal", "expected");
         AddRow("hot journal", true, "error 3049 ");
         AddRow("no journal", false, "opened 1");
     }

@@ -86,9 +86,7 @@ private slots:
 
     // A refused connection says why: each cause its own words and what to do.
     void refusedConnectionsSayWhy_data() {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("says");
+        AddColumns<QString, QString, QString>("url", "password", "says");
         QUrl unknownDb(mWorker);
         unknownDb.setPath(QStringLiteral("/nosuchdb"));
         QUrl closed(mWorker);

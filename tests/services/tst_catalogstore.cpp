@@ -465,8 +465,7 @@ private slots:
     }
 
     void duplicatesInAnyLetterCaseAreRefused_data() {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
+        AddColumns<QString, QString>("first", "second");
         AddRow("ascii", u"notepad"_s, u"NOTEPAD"_s);
         AddRow("mixed", u"NotePad"_s, u"nOTEpAD"_s);
         AddRow("umlaut", u"Ärger"_s, u"ärger"_s);
@@ -618,8 +617,7 @@ private slots:
     }
 
     void iconFromAPictureFile_data() {
-        QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<QSize>("size");
+        AddColumns<QByteArray, QSize>("format", "size");
         AddRow("png", QByteArray("PNG"), QSize(48, 40));
         AddRow("bmp", QByteArray("BMP"), QSize(16, 16));
         AddRow("jpeg", QByteArray("JPEG"), QSize(33, 17));
@@ -701,8 +699,7 @@ private slots:
     // An exported picture that already holds the right bytes, privately, is left alone; any
     // other file in its place is replaced by a private file of the right bytes.
     void picturesAreRewrittenOnlyWhenTheyDiffer_data() {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<bool>("rewritten");
+        AddColumns<QString, bool>("change", "rewritten");
         AddRow("as written", "none", false);
         AddRow("other bytes", "bytes", true);
         AddRow("readable by others", "mode", true);
@@ -826,9 +823,7 @@ private slots:
     }
 
     void addPermissionNeedsPrincipalAndProgram_data() {
-        QTest::addColumn<QString>("principal");
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<int>("kind");
+        AddColumns<QString, QString, int>("principal", "program", "kind");
         AddRow("unknown program", "Staff", "Ghost", 2);
         AddRow("empty program", "Staff", "", 2);
         AddRow("unknown group", "Nobody", "Editor", 2);
@@ -888,10 +883,7 @@ private slots:
     }
 
     void userRulesMatchNameAndSid_data() {
-        QTest::addColumn<QString>("storedSid");
-        QTest::addColumn<QString>("askedName");
-        QTest::addColumn<QString>("askedSid");
-        QTest::addColumn<int>("rules");
+        AddColumns<QString, QString, QString, int>("storedSid", "askedName", "askedSid", "rules");
         AddRow("same name and sid", "S-1-5-21-9", "ann", "S-1-5-21-9", 2);
         AddRow("other sid", "S-1-5-21-9", "ann", "S-1-5-21-8", 0);
         AddRow("sid asked empty", "S-1-5-21-9", "ann", "", 0);
@@ -1077,8 +1069,7 @@ private slots:
     }
 
     void exportThemeLogoRefusals_data() {
-        QTest::addColumn<QString>("theme");
-        QTest::addColumn<QString>("field");
+        AddColumns<QString, QString>("theme", "field");
         AddRow("unknown theme", "Nope", "Theme_LogoSplash");
         AddRow("theme in other case", "sunset", "Theme_LogoSplash");
         AddRow("empty field", "Sunset", "");

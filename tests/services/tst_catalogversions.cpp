@@ -186,8 +186,7 @@ private slots:
     // A server that does not answer is named; parameters of the address other than the
     // known ones are refused.
     void addressesThatCannotBeOpened_data() {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("says");
+        AddColumns<QString, QString>("address", "says");
         quint16 port = 0;
         {
             QTcpServer probe; // a loopback port that nothing listens on

@@ -3,6 +3,7 @@
 // PostgreSQL.
 #include "platform/OrvError.h"
 #include "services/CatalogStore.h"
+#include "support/DataRow.h"
 #include "support/TestCatalogue.h"
 
 #include <QProcess>
@@ -107,8 +108,7 @@ private slots:
     }
 
     void acknowledgedChangesAreAllThere_data() {
-        QTest::addColumn<int>("writers");
-        QTest::addColumn<int>("operations");
+        AddColumns<int, int>("writers", "operations");
         QTest::newRow("2 writers") << 2 << 80;
         QTest::newRow("5 writers") << 5 << 60;
     }

@@ -17,3 +17,9 @@ inline void AddBoolTable(const char* column,
     for (const auto& [tag, value] : rows)
         QTest::newRow(tag) << value;
 }
+
+// Declares the table's columns `names`, of the types T in the same order.
+template <typename... T, typename... Names> void AddColumns(const Names&... names) {
+    static_assert(sizeof...(T) == sizeof...(Names), "a type for each column");
+    (QTest::addColumn<T>(names), ...);
+}

@@ -94,10 +94,7 @@ private Q_SLOTS:
     // What the user typed arrives as one well-formed message: the envelope and headers carry
     // the trimmed fields, the body every character and line break, whatever the encoding.
     void sentMessageArrivesWhole_data() {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("subject");
-        QTest::addColumn<QString>("message");
+        AddColumns<QString, QString, QString, QString>("from", "name", "subject", "message");
         QTest::addColumn<QByteArray>("rawBody"); // as it arrives after the headers, when given
         const QString longSubject =
             QStringLiteral("The launcher stops answering when a program with a very long "
@@ -323,10 +320,7 @@ private Q_SLOTS:
 
     // A line break in a header field never reaches the server; the user is told which field.
     void lineBreakInHeaderFieldIsRefused_data() {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("subject");
-        QTest::addColumn<QString>("reason");
+        AddColumns<QString, QString, QString, QString>("from", "name", "subject", "reason");
         const QString subject = "The subject contains a line break. Nothing was sent.";
         const QString address = "The sender address contains a line break. Nothing was sent.";
         AddRow("CR LF in subject", "ada@example.test", "Ada", "Hello\r\nBcc: victim@example.test",
@@ -384,8 +378,7 @@ private Q_SLOTS:
     // The side menu's support items open the window modally; the bug report item fills the
     // subject first.
     void sideMenuOpensWindow_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("subject");
+        AddColumns<QString, QString>("key", "subject");
         AddRow("Email Support", "H1", "");
         AddRow("Submit Bug/Error Report", "H2", "Bug/Error");
     }
