@@ -1,6 +1,7 @@
 #include "AdminFixture.h"
 #include "admin/frmAddRemoveFolder.h"
 #include "admin/frmFolderDialog.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/GlyphButton.h"
 
@@ -143,8 +144,7 @@ private Q_SLOTS:
 
     void addStoresTheSelectedNode_data() {
         QTest::addColumn<QString>("select"); // below the tree; "-" selects nothing
-        QTest::addColumn<bool>("cancel");
-        QTest::addColumn<QString>("message");
+        AddColumns<bool, QString>("cancel", "message");
         QTest::addColumn<QString>("stored"); // name=path relative to the tree's parent
         AddRow("folder", "Ünï code", false, "Added Folder : Ünï code|Add Folder|Information",
                "Ünï code=tree/Ünï code/");
@@ -197,9 +197,7 @@ private Q_SLOTS:
     }
 
     void entriesListAndDelete_data() {
-        QTest::addColumn<bool>("goneBefore");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("left");
+        AddColumns<bool, QString, QStringList>("goneBefore", "message", "left");
         AddRow("deleted", false, "Folder : Tools. Has been removed|Deleted Folder|Information",
                QStringList{"Docs"});
         AddRow("refused", true, "Cannot Delete Folder : Tools.|Error|Exclamation",

@@ -3,6 +3,7 @@
 #include "admin/ReportMenu.h"
 #include "admin/ReportRenderer.h"
 #include "admin/frmReportPreview.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/GlyphButton.h"
 
@@ -152,8 +153,7 @@ private slots:
     // Page 1 holds 8000 of rows below the report header, later pages 9000; the report
     // footer needs 500 after the last row.
     void pagination_data() {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<QString>("pages");
+        AddColumns<QList<int>, QString>("rows", "pages");
         QTest::newRow("no rules") << QList<int>() << "0:0F";
         QTest::newRow("footer fits") << QList<int>(7, 1000) << "0:7F";
         QTest::newRow("footer alone on page 2") << QList<int>(8, 1000) << "0:8 8:0F";
@@ -170,9 +170,7 @@ private slots:
 
     // Both reports, exported from the preview, with rules in an order no sort gives.
     void reportText_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("caption");
+        AddColumns<int, QString, QString>("kind", "title", "caption");
         AddRow("by group", int(PermissionReport::ByGroup), "Permission Listing Group...",
                "Group Name");
         AddRow("by user", int(PermissionReport::ByUser), "Permission Listing User...", "User Name");
@@ -264,8 +262,7 @@ private slots:
     // menu: the PDF carries each name as its text, and draws every character with a glyph of
     // an embedded font that fontconfig says covers it, never a font's empty .notdef box.
     void principalNamesShownExactly_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("name");
+        AddColumns<QString, QString>("key", "name");
         QTest::addColumn<bool>("textKept"); // pdftotext gives the name back
         AddRow("quotes", "H17", R"(O'Neil "ops")", true);
         AddRow("percent", "H17", "100% _staff", true);
@@ -339,10 +336,7 @@ private slots:
     // Where the report goes: a file name cancelled, without a suffix, in a folder that is
     // not there; a printer that refuses the job.
     void output_data() {
-        QTest::addColumn<bool>("print");
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<QString>("message");
+        AddColumns<bool, QString, QString, QString>("print", "answer", "written", "message");
         AddRow("cancelled", false, "", "", "");
         AddRow("no suffix", false, "plain", "plain.pdf",
                "The report was saved as %1.|Permission By Program|Information");
@@ -382,9 +376,7 @@ private slots:
 
     // Export proposes the documents folder, or the home folder where there is none.
     void exportProposesAnExistingFolder_data() {
-        QTest::addColumn<bool>("documents");
-        QTest::newRow("Documents exists") << true;
-        QTest::newRow("no Documents") << false;
+        AddBoolTable("documents", {{"Documents exists", true}, {"no Documents", false}});
     }
     void exportProposesAnExistingFolder() {
         QFETCH(bool, documents);

@@ -4,6 +4,7 @@
 #include "admin/frmAddRemoveFolder.h"
 #include "admin/frmExpandTextArea.h"
 #include "admin/frmModifyProgram.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestFiles.h"
 #include "widgets/GlyphButton.h"
@@ -69,9 +70,7 @@ private Q_SLOTS:
     }
 
     void addStoresTrimmedFieldsAndRefreshes_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("message");
+        AddColumns<QString, QString, QString>("name", "path", "message");
         QTest::addColumn<QString>("stored"); // empty: nothing may be stored
         const QString added = "Program Added|Success|Information";
         const QString missing = "Please fill all fields in.|Error|Exclamation";
@@ -132,9 +131,7 @@ private Q_SLOTS:
     void pathControlsWaitForAPath_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("browsed"); // the file-open dialog's answer
-        QTest::addColumn<bool>("leaveBox");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("enabled");
+        AddColumns<bool, QString, bool>("leaveBox", "path", "enabled");
         AddRow("browse cancelled", "typed", "", false, "typed", false);
         AddRow("browse chosen", "typed", "/usr/bin/env", false, "/usr/bin/env", true);
         AddRow("typed, focus left", "/bin/ls", "", true, "/bin/ls", true);
@@ -201,8 +198,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("modify");
         // 0 not opened, 1 closed without a choice, 2 selected, 3 selected but the file it left
         // is no picture
-        QTest::addColumn<int>("viewer");
-        QTest::addColumn<QString>("expected");
+        AddColumns<int, QString>("viewer", "expected");
         const char* cases[] = {"no viewer", "viewer closed", "picked", "picked no picture"};
         for (bool modify : {false, true})
             for (int viewer = 0; viewer < 4; ++viewer)
@@ -302,8 +298,7 @@ private Q_SLOTS:
     }
 
     void modifySavesUnderTheOpenedName_data() {
-        QTest::addColumn<QString>("newName");
-        QTest::addColumn<QString>("message");
+        AddColumns<QString, QString>("newName", "message");
         QTest::addColumn<QString>("stored"); // empty: the change must be refused
         const QString modified = "Program Modified|Sucess|Information";
         AddRow("unchanged", "", modified, "Notepad");
@@ -358,8 +353,7 @@ private Q_SLOTS:
     void removeAsksAndRemovesEverything_data() {
         QTest::addColumn<bool>("yes");
         QTest::addColumn<bool>("goneBefore"); // removed meanwhile at another workstation
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QStringList>("left");
+        AddColumns<QStringList, QStringList>("messages", "left");
         const QString confirm = "Are you sure?|Confirm|Question";
         const QStringList both{"Calc", "Notepad"};
         AddRow("declined", false, false, QStringList{confirm}, both);
@@ -399,8 +393,7 @@ private Q_SLOTS:
     void enlargedTextGoesBack_data() {
         QTest::addColumn<bool>("startUp");
         QTest::addColumn<QString>("edit"); // "-" leaves the area as it opened
-        QTest::addColumn<QString>("opened");
-        QTest::addColumn<QString>("result");
+        AddColumns<QString, QString>("opened", "result");
         AddRow("start in, unchanged", false, "-", "/srv/app ", "/srv/app ");
         AddRow("start in, cleared", false, "", "/srv/app ", "");
         AddRow("parameters, edited", true, "--verbose \"a b\"", "-v", "--verbose \"a b\"");

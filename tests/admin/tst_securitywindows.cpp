@@ -1,4 +1,5 @@
 #include "SecurityFixture.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
@@ -27,8 +28,7 @@ class tst_securitywindows : public QObject {
 
 private Q_SLOTS:
     void listShowsGroupRulesThenUserRules_data() {
-        QTest::addColumn<QString>("rules");
-        QTest::addColumn<QStringList>("rows");
+        AddColumns<QString, QStringList>("rules", "rows");
         AddRow("no rules", "", QStringList{});
         AddRow("groups first", "U:ann:1,G:Staff:0,G:Admins:1",
                QStringList{"Staff|Denied|G|2", "Admins|Allow|G|2", "ann|Allow|U|1"});
@@ -63,8 +63,7 @@ private Q_SLOTS:
     void removeRule_data() {
         QTest::addColumn<QString>("select");  // "" picks no program and selects nothing
         QTest::addColumn<bool>("goneBefore"); // another administrator removed it meanwhile
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("left");
+        AddColumns<QString, QStringList>("message", "left");
         const QString deleted = "Deleted Permission|Tessaro Orvane|Critical";
         AddRow("group rule", kOddGroup, false, deleted, QStringList{kOddUser + "=1"});
         AddRow("user rule", kOddUser, false, deleted, QStringList{kOddGroup + "=0"});
@@ -150,8 +149,7 @@ private Q_SLOTS:
     // Groups, then users with their SIDs, from one query each under the busy cursor; the
     // filter narrows by name or SID, letter case ignored.
     void pickerListsAndFilters_data() {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QStringList>("shown");
+        AddColumns<QString, QStringList>("filter", "shown");
         AddRow("all", "", QStringList{"Staff", kOddGroup, "ann", "ANNA", kOddUser});
         AddRow("name, any case", "anN", QStringList{"ann", "ANNA"});
         AddRow("non-ASCII, any case", "zÜRICH", QStringList{kOddGroup});
@@ -225,9 +223,7 @@ private Q_SLOTS:
     void changeRule_data() {
         QTest::addColumn<int>("stored");
         QTest::addColumn<QString>("fault"); // "refused" rules, program "gone" meanwhile
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("rules");
-        QTest::addColumn<QString>("row");
+        AddColumns<QString, QStringList, QString>("message", "rules", "row");
         const QString g = kOddGroup;
         AddRow("allow to deny", 1, "", "", QStringList{g + "=0"}, g + "|Denied|G|2");
         AddRow("deny to allow", 0, "", "", QStringList{g + "=1"}, g + "|Allow|G|2");

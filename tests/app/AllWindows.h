@@ -3,7 +3,10 @@
 // Every window of the launcher, made by name on a test context, for the tests that go through
 // all of them (keys, screen sizes).
 
+#include "admin/CatalogueMenu.h"
 #include "admin/PermissionReport.h"
+#include "admin/ReportMenu.h"
+#include "admin/SecurityMenu.h"
 #include "admin/frmAddProgram.h"
 #include "admin/frmAddRemove.h"
 #include "admin/frmAddRemoveFolder.h"
@@ -16,10 +19,13 @@
 #include "app/frmSplash.h"
 #include "app/modMain.h"
 #include "launcher/frmFolderMenu.h"
+#include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
 #include "resources/frmViewer.h"
+#include "support/SupportMenu.h"
 #include "support/TestContext.h"
 #include "support/frmEmailSupport.h"
+#include "themes/ThemeMenu.h"
 #include "themes/frmCreateTheme.h"
 #include "themes/frmThemeManage.h"
 
@@ -84,4 +90,18 @@ inline std::unique_ptr<QWidget> MakeWindow(TestContext& t, const QString& name,
         return preview;
     }
     return std::make_unique<frmSplash>(t.ctx);
+}
+
+// The side menu's windows of the other libraries, as the start-up registers them.
+inline void RegisterAdministrationWindows(TestContext& t, frmMain& form) {
+    RegisterCatalogueWindows(t.ctx, form);
+    RegisterSecurityWindows(t.ctx, form);
+    RegisterSupportWindows(t.ctx, form);
+    RegisterThemeWindows(t.ctx, form, &modMain::SetCurrentTheme);
+    RegisterReportWindows(t.ctx, form);
+    form.SetMenuWindow(QStringLiteral("H14"), [&t, &form] {
+        frmSetup setup(t.ctx, &form);
+        setup.loadDomains();
+        setup.exec();
+    });
 }

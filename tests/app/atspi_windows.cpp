@@ -3,22 +3,11 @@
 // way a user reaches them (modal windows run their own event loops, as in the program). Before
 // each step it prints "ready <step>" and waits for a line on its input; it prints "done" and
 // ends after the last one.
-#include "admin/CatalogueMenu.h"
+#include "AllWindows.h"
 #include "admin/PrincipalList.h"
-#include "admin/ReportMenu.h"
-#include "admin/SecurityMenu.h"
-#include "admin/frmAddSecurity.h"
-#include "admin/frmSecurity.h"
-#include "admin/frmSetup.h"
-#include "app/frmSplash.h"
-#include "app/modMain.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
-#include "launcher/frmMain.h"
-#include "launcher/frmProperties.h"
-#include "support/SupportMenu.h"
-#include "support/TestContext.h"
-#include "themes/ThemeMenu.h"
+#include "support/SignIn.h"
 #include "widgets/ListView.h"
 
 #include <QAbstractButton>
@@ -61,16 +50,9 @@ void CloseModal() {
 }
 
 void Fill(TestContext& t) {
-    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
-    t.ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
-    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", "CORP");
-    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
-    t.directory->AddGroup("Admins", {"tester"});
+    SignIn(t, true);
     t.directory->AddGroup("kim", {"kim"});
     t.directory->users = {"kim", "tester"};
-    t.ctx.gUserName = QStringLiteral("tester");
-    t.ctx.gUserSid = t.directory->GetAccountSid("CORP", "tester", false);
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
     for (const char* name :
          {"Editor", "Mail", "Legacy Business Application Suite", "Legacy Business Accounts"})
         t.ctx.Catalog().AddProgram(name, QStringLiteral("About %1").arg(name), "/usr/bin/true", {},
@@ -91,16 +73,7 @@ int main(int argc, char* argv[]) {
     frmMain form(t.ctx);
     form.EndProgram = [] {};
     modMain::BuildLauncherList(t.ctx, false);
-    RegisterCatalogueWindows(t.ctx, form);
-    RegisterSecurityWindows(t.ctx, form);
-    RegisterSupportWindows(t.ctx, form);
-    RegisterThemeWindows(t.ctx, form, &modMain::SetCurrentTheme);
-    RegisterReportWindows(t.ctx, form);
-    form.SetMenuWindow(QStringLiteral("H14"), [&t, &form] {
-        frmSetup setup(t.ctx, &form);
-        setup.loadDomains();
-        setup.exec();
-    });
+    RegisterAdministrationWindows(t, form);
     form.show();
 
     std::unique_ptr<frmSplash> splash;

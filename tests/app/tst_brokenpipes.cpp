@@ -18,8 +18,7 @@ class tst_brokenpipes : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void programsOutliveAClosedPipe_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QStringList>("arguments");
+        AddColumns<QString, QStringList>("program", "arguments");
         AddRow("launcher", QStringLiteral(ORV_EXECUTABLE), QStringList{});
         AddRow("orvanectl", QStringLiteral(ORV_CTL), QStringList{u"no-such-command"_s});
         AddRow("copy tool", QStringLiteral(ORV_COPY_TOOL), QStringList{});

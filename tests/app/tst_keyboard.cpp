@@ -3,18 +3,11 @@
 // started; and the keys each window answers (default buttons, Enter on a button, Tab out of a
 // message, Escape and Enter in Properties, the item menu's keys).
 #include "AllWindows.h"
-#include "admin/CatalogueMenu.h"
-#include "admin/ReportMenu.h"
-#include "admin/SecurityMenu.h"
-#include "admin/frmSecurity.h"
-#include "app/modMain.h"
 #include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
-#include "launcher/frmMain.h"
+#include "support/DataRow.h"
 #include "support/ScriptedPrompt.h"
-#include "support/SupportMenu.h"
-#include "support/TestContext.h"
-#include "themes/ThemeMenu.h"
+#include "support/SignIn.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ListView.h"
 
@@ -31,16 +24,9 @@ namespace {
 // An administrator with three programs, a folder entry, and the user "kim" with a personal
 // group of his name.
 void Fill(TestContext& t) {
-    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
-    t.ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
-    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", "CORP");
-    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
-    t.directory->AddGroup("Admins", {"tester"});
+    SignIn(t, true);
     t.directory->AddGroup("kim", {"kim"});
     t.directory->users = {"kim", "tester"};
-    t.ctx.gUserName = QStringLiteral("tester");
-    t.ctx.gUserSid = t.directory->GetAccountSid("CORP", "tester", false);
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
     for (const char* name : {"Editor", "Mail", "Ledger"})
         QVERIFY(t.ctx.Catalog().AddProgram(name, QStringLiteral("About %1").arg(name),
                                            "/usr/bin/true", {}, "/srv", "--quiet"));
@@ -149,16 +135,7 @@ private Q_SLOTS:
         frmMain form(t.ctx);
         form.EndProgram = [] {};
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));
-        RegisterCatalogueWindows(t.ctx, form);
-        RegisterSecurityWindows(t.ctx, form);
-        RegisterSupportWindows(t.ctx, form);
-        RegisterThemeWindows(t.ctx, form, &modMain::SetCurrentTheme);
-        RegisterReportWindows(t.ctx, form);
-        form.SetMenuWindow(QStringLiteral("H14"), [&t, &form] {
-            frmSetup setup(t.ctx, &form);
-            setup.loadDomains();
-            setup.exec();
-        });
+        RegisterAdministrationWindows(t, form);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
@@ -246,8 +223,7 @@ private Q_SLOTS:
 
     // Every dialog marks the button Enter presses from anywhere in it.
     void defaultButtons_data() {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("button");
+        AddColumns<QString, QString>("window", "button");
         const std::pair<const char*, const char*> rows[] = {{"frmSecurity", "Add"},
                                                             {"frmAddSecurity", "Add"},
                                                             {"frmChange", "Save"},
@@ -296,8 +272,7 @@ private Q_SLOTS:
 
     // Properties: Enter starts the program, Escape closes the window.
     void propertiesKeys_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("started");
+        AddColumns<int, int>("key", "started");
         QTest::newRow("Enter") << int(Qt::Key_Return) << 1;
         QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << 1;
         QTest::newRow("Escape") << int(Qt::Key_Escape) << 0;
@@ -319,8 +294,7 @@ private Q_SLOTS:
 
     // The menu key and Shift+F10 open the item menu beside the selected item.
     void itemMenuKeys_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        AddColumns<int, int>("key", "modifiers");
         QTest::newRow("menu key") << int(Qt::Key_Menu) << int(Qt::NoModifier);
         QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
     }

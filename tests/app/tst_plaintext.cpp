@@ -3,6 +3,7 @@
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
 #include "platform/Prompt.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestContext.h"
 #include "widgets/ListView.h"
@@ -87,9 +88,7 @@ private Q_SLOTS:
 
     // The real message and input boxes, which every window's messages go through.
     void promptsShowTextLiterally_data() {
-        QTest::addColumn<bool>("input");
-        QTest::newRow("message box") << false;
-        QTest::newRow("input box") << true;
+        AddBoolTable("input", {{"message box", false}, {"input box", true}});
     }
     void promptsShowTextLiterally() {
         QFETCH(bool, input);

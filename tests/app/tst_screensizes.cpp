@@ -7,6 +7,7 @@
 #include "launcher/LauncherList.h"
 #include "launcher/UserState.h"
 #include "launcher/frmMain.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/NavPane.h"
 #include "widgets/ScreenFit.h"
@@ -74,8 +75,7 @@ private Q_SLOTS:
     // The main window at its designed size (the first start), and where the user left it on
     // a larger screen; its lower side-menu headers in sight.
     void mainWindow_data() {
-        QTest::addColumn<bool>("admin");
-        QTest::addColumn<QRect>("saved");
+        AddColumns<bool, QRect>("admin", "saved");
         QTest::newRow("user, first start") << false << QRect();
         QTest::newRow("administrator, first start") << true << QRect();
         QTest::newRow("left on a larger screen") << true << QRect(1500, 900, 1200, 800);

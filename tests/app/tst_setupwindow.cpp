@@ -1,4 +1,5 @@
 #include "admin/frmSetup.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestAccount.h"
 #include "support/TestContext.h"
@@ -65,19 +66,13 @@ private Q_SLOTS:
     // The boxes open on what is set (-2: left so); Save writes the trimmed choices, and asks
     // first when no group is chosen.
     void saveWritesTrimmedChoices_data() {
-        QTest::addColumn<int>("domain");
-        QTest::addColumn<int>("group");
-        QTest::addColumn<bool>("cancel");
+        AddColumns<int, int, bool>("domain", "group", "cancel");
         QTest::addColumn<int>("noGroupAnswer"); // -1: not asked; 0 No; 1 Yes
-        QTest::addColumn<QString>("value5");
-        QTest::addColumn<QString>("value6");
-        QTest::newRow("opened on what is set, saved") << -2 << -2 << false << -1 << "OLD"
-                                                      << "OLD-ADMINS";
+        AddColumns<QString, QString>("value5", "value6");
+        AddRow("opened on what is set, saved", -2, -2, false, -1, "OLD", "OLD-ADMINS");
         QTest::newRow("both chosen") << 1 << 1 << false << -1 << QStringLiteral("CORP") << "Staff";
-        QTest::newRow("no group, confirmed")
-            << 2 << -1 << false << 1 << QStringLiteral("LAB") << "";
-        QTest::newRow("no group, not confirmed") << 2 << -1 << false << 0 << "OLD"
-                                                 << "OLD-ADMINS";
+        AddRow("no group, confirmed", 2, -1, false, 1, QStringLiteral("LAB"), "");
+        AddRow("no group, not confirmed", 2, -1, false, 0, "OLD", "OLD-ADMINS");
         QTest::newRow("nothing chosen, confirmed") << -1 << -1 << false << 1 << QString() << "";
         QTest::newRow("cancelled") << 1 << 1 << true << -1 << QStringLiteral("OLD") << "OLD-ADMINS";
     }

@@ -4,6 +4,7 @@
 #include "launcher/frmMain.h"
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestAccount.h"
 #include "support/TestContext.h"
@@ -35,8 +36,7 @@ class tst_startup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void greyLevel_data() {
-        QTest::addColumn<qint32>("colour");
-        QTest::addColumn<short>("grey");
+        AddColumns<qint32, short>("colour", "grey");
         QTest::newRow("white") << 0xFFFFFF << short(254);
         QTest::newRow("black") << 0 << short(0);
         QTest::newRow("red") << 0x0000FF << short(76);
@@ -75,9 +75,7 @@ private Q_SLOTS:
     // The first run asks for the settings once; a cancelled setup still goes on, with empty
     // settings.
     void firstRunAsksForSettingsOnce_data() {
-        QTest::addColumn<bool>("save");
-        QTest::newRow("saved") << true;
-        QTest::newRow("cancelled") << false;
+        AddBoolTable("save", {{"saved", true}, {"cancelled", false}});
     }
     void firstRunAsksForSettingsOnce() {
         QFETCH(bool, save);
@@ -112,8 +110,7 @@ private Q_SLOTS:
     }
 
     void administratorsGroupComparesExactly_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("admin");
+        AddColumns<QString, bool>("stored", "admin");
         QTest::newRow("same") << "Admins" << true;
         QTest::newRow("other case") << "admins" << false;
         QTest::newRow("padded") << "Admins " << false;
@@ -223,8 +220,7 @@ private Q_SLOTS:
     }
 
     void lowColorFollowsTheDisplay_data() {
-        QTest::addColumn<long>("bits");
-        QTest::addColumn<bool>("low");
+        AddColumns<long, bool>("bits", "low");
         for (long bits : {8L, 16L, 24L, 32L})
             QTest::addRow("%ld bits", bits) << bits << (bits == 8);
     }
@@ -267,9 +263,7 @@ private Q_SLOTS:
     // first frame: under the sanitizers this covers what only a real start does (the font
     // database filled on a second thread while the catalogue opens).
     void executablePaintsItsMainWindow_data() {
-        QTest::addColumn<bool>("administrator");
-        QTest::newRow("user") << false;
-        QTest::newRow("administrator") << true;
+        AddBoolTable("administrator", {{"user", false}, {"administrator", true}});
     }
     void executablePaintsItsMainWindow() {
         ORV_AS_TEST_ACCOUNT();

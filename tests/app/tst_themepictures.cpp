@@ -4,6 +4,7 @@
 #include "launcher/MenuArt.h"
 #include "platform/ImageBytes.h"
 #include "platform/ThemeIcon.h"
+#include "support/DataRow.h"
 #include "support/TestContext.h"
 #include "support/TestFiles.h"
 
@@ -113,9 +114,7 @@ private Q_SLOTS:
     }
 
     void menuPicturesComeFromTheBundle_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<bool>("pictured");
+        AddColumns<int, int, bool>("kind", "number", "pictured");
         for (int n = 1; n <= MenuArt::kItemPictures; ++n)
             QTest::addRow("item %d", n) << int(Kind::Item) << n << true;
         for (int n = 1; n <= MenuArt::kGroupPictures; ++n)
@@ -158,8 +157,7 @@ private Q_SLOTS:
     // hicolor, Qt's fallback when the desktop names no theme, holds programs' own icons: it is
     // not searched, even when it holds the name.
     void theDesktopThemeWins_data() {
-        QTest::addColumn<QString>("theme");
-        QTest::addColumn<bool>("fromTheme");
+        AddColumns<QString, bool>("theme", "fromTheme");
         QTest::newRow("desktop theme") << "desk" << true;
         QTest::newRow("hicolor") << "hicolor" << false;
     }

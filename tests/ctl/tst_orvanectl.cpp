@@ -71,13 +71,9 @@ private Q_SLOTS:
     // account; `launcher-list` agrees with every answer.
     void whyExplainsTheDecision_data() {
         QTest::addColumn<QStringList>("rules"); // "allow user", "deny group", ...
-        QTest::addColumn<bool>("administrator");
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<QString>("cell");
+        AddColumns<bool, bool, QString>("administrator", "shown", "cell");
         QTest::addColumn<QString>("candidate"); // "kind name", empty when none
-        QTest::addColumn<QString>("userRule");
-        QTest::addColumn<QString>("groupRule");
-        QTest::addColumn<QJsonValue>("member");
+        AddColumns<QString, QString, QJsonValue>("userRule", "groupRule", "member");
         const QString group = u"group "_s + kMe;
         const QString user = u"user "_s + kMe;
         const QJsonValue notAsked(QJsonValue::Null);
@@ -162,9 +158,7 @@ private Q_SLOTS:
     // Refusals exit 1 with the reason on stderr and change nothing; bad usage exits 2 with the
     // usage. The caller is a plain member of no administrators' group.
     void refusalsAndUsage_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("stderrHas");
+        AddColumns<QStringList, int, QString>("args", "status", "stderrHas");
         const QString notAdmin = u"may not change the launcher"_s;
         AddRow("add program", Args("programs add Calc --path /bin/bc"), 1, notAdmin);
         AddRow("remove program", Args("programs remove Editor"), 1, notAdmin);
@@ -265,8 +259,7 @@ private Q_SLOTS:
 
     // --help of every command answers on stdout with exit 0.
     void helpOfEachCommand_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("usage");
+        AddColumns<QStringList, QString>("args", "usage");
         AddRow("all", Args("--help"), "orvanectl why --user U");
         AddRow("group", Args("rules --help"), "orvanectl rules revoke");
         AddRow("command", Args("report by-user --help"),

@@ -1,5 +1,6 @@
 #include "directory/LdapDirectory.h"
 #include "platform/OrvError.h"
+#include "support/DataRow.h"
 #include "support/SambaDcServer.h"
 #include "support/SlapdServer.h"
 
@@ -82,18 +83,16 @@ private Q_SLOTS:
     }
 
     void userGroups_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QStringList>("absent");
+        AddColumns<QString, QStringList, QStringList>("user", "expected", "absent");
         // "Domain Users" is reached through primaryGroupID alone.
         const QStringList alice{"Domain Users", "level1", "level2", "level3", kOddGroup};
         QTest::newRow("nested and primary") << "alice" << alice << QStringList{"bobs"};
         QTest::newRow("DOMAIN\\name") << "ORVANE\\alice" << alice << QStringList{"bobs"};
         QTest::newRow("name@realm") << "alice@ORVANE.AD" << alice << QStringList{"bobs"};
-        QTest::newRow("other user")
-            << "bob" << QStringList{"Domain Users", "bobs"} << QStringList{"level1", kOddGroup};
-        QTest::newRow("non-ASCII")
-            << kOddUser << QStringList{"Domain Users", kOddGroup} << QStringList{"level1"};
+        AddRow("other user", "bob", QStringList{"Domain Users", "bobs"},
+               QStringList{"level1", kOddGroup});
+        AddRow("non-ASCII", kOddUser, QStringList{"Domain Users", kOddGroup},
+               QStringList{"level1"});
     }
     void userGroups() {
         QFETCH(QString, user);

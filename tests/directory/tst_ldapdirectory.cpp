@@ -7,6 +7,7 @@
 #include "platform/BrokenPipes.h"
 #include "platform/OrvError.h"
 #include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/SlapdServer.h"
 #include "support/TestContext.h"
 #include "widgets/ListView.h"
@@ -94,15 +95,6 @@ QByteArray Directory() {
     return ldif;
 }
 
-std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
 // A server that breaks off every connection, from a thread of its own (the test's thread waits
 // in the directory call): after half a reply, or with a reset as soon as a TLS client greets.
 class FaultyServer {
@@ -188,9 +180,7 @@ private Q_SLOTS:
     }
 
     void textRules_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("expected");
+        AddColumns<QString, QString, QString>("kind", "input", "expected");
         AddRow("filter specials", "filter", "a*(b)\\c", "a\\2a\\28b\\29\\5cc");
         AddRow("filter NUL", "filter", QString("a") + QChar(0) + "b", "a\\00b");
         AddRow("filter non-ASCII", "filter", QString::fromUtf8("\xc3\x84"),
@@ -223,8 +213,7 @@ private Q_SLOTS:
     }
 
     void sidText_data() {
-        QTest::addColumn<QByteArray>("binary");
-        QTest::addColumn<QString>("text");
+        AddColumns<QByteArray, QString>("binary", "text");
         // S-1-5-21-1004336348-1177238915-682003330-512, as Windows stores it.
         AddRow("domain group",
                QByteArray::fromHex("010500000000000515000000dcf4dc3b833d2b46828ba62800020000"),
@@ -260,8 +249,7 @@ private Q_SLOTS:
     }
 
     void userGroups_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QStringList>("groups");
+        AddColumns<QString, QStringList>("user", "groups");
         const QStringList alice{"devs", kOddGroup, "level1", "level2", "level3", "staff"};
         AddRow("primary, memberUid, member and nested", "alice", alice);
         AddRow("logon name with realm", "alice@ORVANE.TEST", alice);
@@ -284,8 +272,7 @@ private Q_SLOTS:
     }
 
     void accountSids_data() {
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("sid");
+        AddColumns<QString, QString>("account", "sid");
         AddRow("user by uidNumber", "alice", "S-1-22-1-2001");
         AddRow("user with sambaSID", "bob", "S-1-5-21-111-222-333-1104");
         AddRow("user with realm", "bob@orvane.test", "S-1-5-21-111-222-333-1104");
@@ -304,10 +291,9 @@ private Q_SLOTS:
             QCOMPARE(directory.GetAccountSid(SlapdServer::kDomain, account, false), sid);
             return;
         }
-        const auto error =
-            ErrorOf([&] { directory.GetAccountSid(SlapdServer::kDomain, account, false); });
-        QVERIFY(error);
-        QCOMPARE(error->Number(), ErrorNumber::NoMapping);
+        QCOMPARE(
+            ErrorNumberOf([&] { directory.GetAccountSid(SlapdServer::kDomain, account, false); }),
+            ErrorNumber::NoMapping);
         QVERIFY(ErrorOf([&] { directory.GetUserGroups(SlapdServer::kDomain, account, false); }));
     }
 
@@ -359,8 +345,7 @@ private Q_SLOTS:
     // A refused bind, a closed port and a server that never answers: each a clear message
     // naming the server and the domain, within the timeout. The right password binds.
     void faults_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("words");
+        AddColumns<QString, QString>("kind", "words");
         AddRow("wrong password", "password", "refused the bind");
         AddRow("no password file", "no file", "cannot be read");
         AddRow("closed port", "closed", "cannot be reached");
@@ -420,8 +405,7 @@ private Q_SLOTS:
     // Certificates are checked: the test CA makes StartTLS and LDAPS work; without it the
     // connection is refused with a message that points at the CA setting.
     void tls_data() {
-        QTest::addColumn<bool>("ldaps");
-        QTest::addColumn<bool>("withCa");
+        AddColumns<bool, bool>("ldaps", "withCa");
         QTest::addColumn<QString>("host");    // the certificate names 127.0.0.1
         QTest::addColumn<QString>("problem"); // empty: connected
         AddRow("StartTLS, CA given", false, true, u"127.0.0.1"_s, QString());
@@ -460,10 +444,7 @@ private Q_SLOTS:
     // administrators' group counts through nested groups, and the launcher list follows rules
     // of nested groups.
     void startUpOnTheDomain_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("adminGroup");
-        QTest::addColumn<bool>("admin");
-        QTest::addColumn<QStringList>("items");
+        AddColumns<QString, QString, bool, QStringList>("user", "adminGroup", "admin", "items");
         AddRow("administrator through a nested group", "alice", "level3", true,
                QStringList{"Editor", "Mail", "Secret"});
         AddRow("nested group rule", "ORVANE\\alice", "nobody", false,
@@ -591,11 +572,7 @@ private Q_SLOTS:
 
     // Runs last: the server goes away under a connected directory, which says so (the process
     // lives on, TLS or not).
-    void serverStoppedMidRun_data() {
-        QTest::addColumn<bool>("tls");
-        AddRow("plain", false);
-        AddRow("StartTLS", true);
-    }
+    void serverStoppedMidRun_data() { AddBoolTable("tls", {{"plain", false}, {"StartTLS", true}}); }
     void serverStoppedMidRun() {
         QFETCH(bool, tls);
         SlapdServer& server = tls ? mTlsServer : mServer;

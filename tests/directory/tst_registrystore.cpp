@@ -2,8 +2,10 @@
 #include "platform/OrvError.h"
 #include "settings/RegistryStore.h"
 #include "support/TestAccount.h"
+#include "support/TestFiles.h"
 
 #include "support/DataRow.h"
+#include "support/Errors.h"
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -16,26 +18,6 @@ namespace {
 const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
 const QString kKey = RegistryStore::kSettingsKey;
 
-mode_t ModeOf(const QString& path) {
-    struct stat info {};
-    stat(QFile::encodeName(path).constData(), &info);
-    return info.st_mode & 07777;
-}
-
-void Write(const QString& file, const QByteArray& text) {
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(text);
-}
-
-std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 } // namespace
 
 class tst_registrystore : public QObject {
@@ -58,8 +40,8 @@ private Q_SLOTS:
             QVERIFY(store.SetValue(kRoot, kKey, "6", ""));
         }
         umask(previous);
-        QCOMPARE(ModeOf(file), mode_t(0644));
-        QCOMPARE(ModeOf(dir.filePath("etc/orvane")), mode_t(0755));
+        QCOMPARE(ModeOf(file), 0644);
+        QCOMPARE(ModeOf(dir.filePath("etc/orvane")), 0755);
         QCOMPARE(QDir(dir.filePath("etc/orvane"))
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"settings.ini"}); // no scratch copy left behind
@@ -80,7 +62,7 @@ private Q_SLOTS:
     void handWrittenFilesCount() {
         QFETCH(QByteArray, text);
         QTemporaryDir dir;
-        Write(dir.filePath("settings.ini"), text);
+        QVERIFY(WriteFile(dir.filePath("settings.ini"), text));
         RegistryStore store(dir.filePath("settings.ini"), EffectiveUid());
         QVERIFY(store.KeyExists(kRoot, kKey));
         QCOMPARE(store.GetValue(kRoot, kKey, "5").toString(), QString("CORP"));
@@ -107,7 +89,7 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QTemporaryDir dir;
         const QString file = dir.filePath("settings.ini");
-        Write(file, "; site settings\n[General]\n5=CORP\n\n[Other]\nkept=1\n");
+        QVERIFY(WriteFile(file, "; site settings\n[General]\n5=CORP\n\n[Other]\nkept=1\n"));
         RegistryStore store(file, EffectiveUid());
         QVERIFY(store.SetValue(kRoot, kKey, "LdapBindDn", value));
         QCOMPARE(RegistryStore(file, EffectiveUid()).GetValue(kRoot, kKey, "LdapBindDn").toString(),
@@ -123,7 +105,7 @@ private Q_SLOTS:
         // What a site administrator writes by hand, unquoted, reads the same.
         if (!value.isEmpty() && value.trimmed() == value && !value.startsWith(u'"') &&
             !value.contains(u'\n') && !value.contains(u'\r')) {
-            Write(file, "LdapBindDn=" + value.toUtf8() + "\n");
+            QVERIFY(WriteFile(file, "LdapBindDn=" + value.toUtf8() + "\n"));
             QCOMPARE(store.GetValue(kRoot, kKey, "LdapBindDn").toString(), value);
         }
     }
@@ -159,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(QFileInfo(target).path()));
         if (setUp == "open link")
             QVERIFY(QFile::setPermissions(QFileInfo(target).path(), QFile::Permissions(0x7777)));
-        Write(target, "5=CORP\n");
+        QVERIFY(WriteFile(target, "5=CORP\n"));
         if (setUp == "file")
             QVERIFY(QFile::rename(target, file));
         else if (setUp.endsWith("link"))
@@ -192,8 +174,7 @@ private Q_SLOTS:
 
     // A file someone else could have written never decides anything.
     void untrustedFilesAreRefused_data() {
-        QTest::addColumn<int>("fileMode");
-        QTest::addColumn<int>("folderMode");
+        AddColumns<int, int>("fileMode", "folderMode");
         QTest::addColumn<int>("owner"); // -1: the test's own account
         QTest::addColumn<bool>("trusted");
         QTest::newRow("own, 0644 in 0755") << 0644 << 0755 << -1 << true;
@@ -215,7 +196,7 @@ private Q_SLOTS:
         const QString folder = dir.filePath("conf");
         const QString file = folder + "/settings.ini";
         QVERIFY(QDir().mkpath(folder));
-        Write(file, "5=CORP\n6=staff\n");
+        QVERIFY(WriteFile(file, "5=CORP\n6=staff\n"));
         QCOMPARE(chmod(QFile::encodeName(file).constData(), mode_t(fileMode)), 0);
         QCOMPARE(chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
         if (owner >= 0)

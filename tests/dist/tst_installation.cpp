@@ -1,6 +1,7 @@
 // Installs the build into a scratch root as a package build does (DESTDIR) and checks the
 // result: exactly the files a site needs, the run path that finds the print library, entries
 // that desktops and manual readers accept, and names in them that point at installed files.
+#include "support/DataRow.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -120,10 +121,8 @@ private slots:
     // The launcher's run path names the folder the print library went to, so loading it by
     // its bare name finds it; no program keeps a path of the build tree.
     void runPathsFindThePrintLibrary_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("runPath");
-        QTest::newRow("launcher") << "tessaro-orvane"
-                                  << u"RUNPATH " ORV_FULL_LIBDIR "/tessaro-orvane"_s;
+        AddColumns<QString, QString>("program", "runPath");
+        AddRow("launcher", "tessaro-orvane", u"RUNPATH " ORV_FULL_LIBDIR "/tessaro-orvane"_s);
         QTest::newRow("orvanectl") << "orvanectl" << QString();
         QTest::newRow("copy tool") << "tessaro-orvane-copy" << QString();
     }
@@ -158,12 +157,9 @@ private slots:
 
     // Each file passes the checker that desktops, software centres and man apply to it.
     void validatorsAcceptTheEntries_data() {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("file");
+        AddColumns<QString, QStringList, QString>("tool", "arguments", "file");
         QTest::newRow("desktop entry") << "desktop-file-validate" << QStringList() << kDesktopEntry;
-        QTest::newRow("metainfo") << "appstreamcli" << QStringList{u"validate"_s, u"--no-net"_s}
-                                  << kMetainfo;
+        AddRow("metainfo", "appstreamcli", QStringList{u"validate"_s, u"--no-net"_s}, kMetainfo);
         for (const char* page : {"tessaro-orvane", "orvanectl", "tessaro-orvane-copy"})
             QTest::addRow("manual %s", page) << "groff" << QStringList{u"-man"_s, u"-ww"_s, u"-z"_s}
                                              << kMan + u"/man1/"_s + QLatin1String(page) + u".1"_s;
@@ -186,9 +182,8 @@ private slots:
         QTest::addColumn<QString>("file");
         const QString exec = DesktopValue(Installed(kDesktopEntry), u"Exec"_s).section(u' ', 0, 0);
         QTest::newRow("desktop Exec") << kBin + u'/' + exec;
-        QTest::newRow("desktop Icon") << kData + u"/icons/hicolor/scalable/apps/"_s +
-                                             DesktopValue(Installed(kDesktopEntry), u"Icon"_s) +
-                                             u".svg"_s;
+        AddRow("desktop Icon", kData + u"/icons/hicolor/scalable/apps/"_s +
+                                   DesktopValue(Installed(kDesktopEntry), u"Icon"_s) + u".svg"_s);
         for (const QString& id :
              MetainfoTexts(Installed(kMetainfo), u"launchable"_s, u"desktop-id"_s))
             QTest::addRow("metainfo launchable %s", qPrintable(id))

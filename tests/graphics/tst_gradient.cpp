@@ -50,10 +50,7 @@ private Q_SLOTS:
     void init() { prompt.transcript.clear(); }
 
     void blendColors_data() {
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("last");
-        QTest::addColumn<int>("steps");
-        QTest::addColumn<QList<int>>("ramp");
+        AddColumns<int, int, int, QList<int>>("first", "last", "steps", "ramp");
         AddRow("one step is two", 0x10, 0xF0, 1, QList<int>{0x10, 0xF0});
         AddRow("no steps is two", 0x10, 0xF0, -5, QList<int>{0x10, 0xF0});
         // 10 / 4 = 2.5 a step: 2.5 rounds to 2, and the last entry is the colour itself, not
@@ -80,8 +77,7 @@ private Q_SLOTS:
     }
 
     void angleIsBroughtIntoOneTurn_data() {
-        QTest::addColumn<float>("given");
-        QTest::addColumn<float>("stored");
+        AddColumns<float, float>("given", "stored");
         AddRow("0", 0.0f, 0.0f);
         AddRow("-45", -45.0f, 315.0f);
         AddRow("400", 400.0f, 40.0f);
@@ -107,8 +103,7 @@ private Q_SLOTS:
     void colorsResolveSystemColours_data() {
         const QPalette palette = QGuiApplication::palette();
         const auto ref = [](const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; };
-        QTest::addColumn<int>("given");
-        QTest::addColumn<int>("stored");
+        AddColumns<int, int>("given", "stored");
         AddRow("window background", int(0x80000005), ref(palette.color(QPalette::Base)));
         AddRow("button face", int(0x8000000F), ref(palette.color(QPalette::Button)));
         AddRow("tool tip background", int(0x80000018), ref(palette.color(QPalette::ToolTipBase)));
@@ -131,13 +126,8 @@ private Q_SLOTS:
     // Color1 is black and Color2 white, so that the pixels of line k show the ramp's entry k
     // (the ramp has half as many entries as there are points, rounded).
     void sweepGeometry_data() {
-        QTest::addColumn<float>("angle");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("points");
-        QTest::addColumn<QLine>("first");
-        QTest::addColumn<QLine>("last");
-        QTest::addColumn<QList<QPoint>>("pixels");
-        QTest::addColumn<QList<int>>("lineOfPixel");
+        AddColumns<float, QSize, int, QLine, QLine, QList<QPoint>, QList<int>>(
+            "angle", "size", "points", "first", "last", "pixels", "lineOfPixel");
 
         // 4 x 4: centre (2, 2), radius 3.83. Vertical lines from y 5.83 to -1.83, the first at
         // x 0, one a column, until both ends lie beyond x 4.
@@ -238,8 +228,7 @@ private Q_SLOTS:
     // One pixel per step along the longer axis, the end pixel left out, halfway cases on the
     // smaller coordinate's side whichever way the line runs, pixels outside the image skipped.
     void rasterLine_data() {
-        QTest::addColumn<QLine>("line");
-        QTest::addColumn<QList<QPoint>>("painted");
+        AddColumns<QLine, QList<QPoint>>("line", "painted");
         AddRow("flat", QLine(0, 0, 4, 1), QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {3, 1}});
         AddRow("flat backwards", QLine(4, 1, 0, 0), QList<QPoint>{{4, 1}, {3, 1}, {2, 0}, {1, 0}});
         AddRow("slope one half", QLine(0, 0, 4, 2), QList<QPoint>{{0, 0}, {1, 0}, {2, 1}, {3, 1}});

@@ -4,6 +4,7 @@
 
 #include "launcher/AccessEvaluation.h"
 #include "support/DataRow.h"
+#include "support/SignIn.h"
 #include "support/TestContext.h"
 
 #include <QTest>
@@ -13,18 +14,7 @@ namespace fixture {
 inline const int kAllow = CatalogStore::StatusAllow;
 inline const int kDeny = CatalogStore::StatusDeny;
 
-// The current user is "tester"; `admin` puts him into the administrators' group "Admins".
-inline void SignIn(TestContext& t, bool admin = false, const QString& domain = "CORP") {
-    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
-    t.ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
-    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", domain);
-    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
-    if (admin)
-        t.directory->AddGroup("Admins", {"tester"});
-    t.ctx.gUserName = QStringLiteral("tester");
-    t.ctx.gUserSid = t.directory->GetAccountSid(domain, "tester", false);
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
-}
+using ::SignIn;
 
 inline void AddProgram(TestContext& t, const QString& name, const QString& startIn = {},
                        const QString& parameters = {}, const QString& icon = {}) {

@@ -2,6 +2,7 @@
 #include "launcher/AccessEvaluation.h"
 #include "launcher/Candidates.h"
 #include "launcher/PermittedEntries.h"
+#include "support/DataRow.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -33,12 +34,8 @@ private Q_SLOTS:
     // Every cell of the decision table, for a candidate from a group rule (1) and from a user
     // rule (2), with and without a confirmed membership.
     void decisionTable_data() {
-        QTest::addColumn<RuleVerdict>("user");
-        QTest::addColumn<RuleVerdict>("group");
-        QTest::addColumn<short>("type");
-        QTest::addColumn<bool>("member");
-        QTest::addColumn<bool>("allowed");
-        QTest::addColumn<bool>("asksMembership");
+        AddColumns<RuleVerdict, RuleVerdict, short, bool, bool, bool>(
+            "user", "group", "type", "member", "allowed", "asksMembership");
         struct Row {
             RuleVerdict u, g;
             short type;
@@ -94,9 +91,7 @@ private Q_SLOTS:
     // Rules are "Group:Program:Status" and "tester:Program:Status", entries
     // "Program/Object/Type", comma-separated.
     void candidates_data() {
-        QTest::addColumn<QString>("groupRules");
-        QTest::addColumn<QString>("userRules");
-        QTest::addColumn<QString>("expected");
+        AddColumns<QString, QString, QString>("groupRules", "userRules", "expected");
         AddRow("no rules", "", "", "");
         AddRow("first rule wins: group before user", "Staff:Editor:1,Sales:Editor:1",
                "tester:Editor:1", "Editor/Staff/1");
@@ -131,9 +126,7 @@ private Q_SLOTS:
     }
 
     void notInCollection_data() {
-        QTest::addColumn<QStringList>("programs");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("absent");
+        AddColumns<QStringList, QString, bool>("programs", "name", "absent");
         AddRow("empty", QStringList{}, "Editor", true);
         AddRow("same letters", QStringList{"Mail", "Editor"}, "Editor", false);
         AddRow("other case", QStringList{"Mail", "eDiToR"}, "EDITOR", false);

@@ -3,6 +3,7 @@
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/ListView.h"
 #include "widgets/NavPane.h"
@@ -65,11 +66,7 @@ class tst_launchergallery : public QObject {
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void mainWindow_data() {
-        QTest::addColumn<bool>("admin");
-        QTest::newRow("user") << false;
-        QTest::newRow("admin") << true;
-    }
+    void mainWindow_data() { AddBoolTable("admin", {{"user", false}, {"admin", true}}); }
     void mainWindow() {
         QFETCH(bool, admin);
         TestContext t;

@@ -2,6 +2,7 @@
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "platform/OrvError.h"
+#include "support/DataRow.h"
 #include "support/TestFiles.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
@@ -180,15 +181,13 @@ private Q_SLOTS:
     // An icon file's first image is what its picture file holds; a sharper screen draws from
     // its largest image, made no larger than the list needs.
     void iconsDrawnFromTheirLargestImage_data() {
-        QTest::addColumn<IconImages>("images");
-        QTest::addColumn<QColor>("atOne");
-        QTest::addColumn<QColor>("atTwo");
+        AddColumns<IconImages, QColor, QColor>("images", "atOne", "atTwo");
         using Images = IconImages;
-        QTest::newRow("32 then 64")
-            << Images{{32, Qt::red}, {64, Qt::blue}} << QColor(Qt::red) << QColor(Qt::blue);
-        QTest::newRow("16, 256, 32: the largest even at 100 %")
-            << Images{{16, Qt::red}, {256, Qt::blue}, {32, Qt::green}} << QColor(Qt::blue)
-            << QColor(Qt::blue);
+        AddRow("32 then 64", Images{{32, Qt::red}, {64, Qt::blue}}, QColor(Qt::red),
+               QColor(Qt::blue));
+        AddRow("16, 256, 32: the largest even at 100 %",
+               Images{{16, Qt::red}, {256, Qt::blue}, {32, Qt::green}}, QColor(Qt::blue),
+               QColor(Qt::blue));
         QTest::newRow("one image") << Images{{32, Qt::red}} << QColor(Qt::red) << QColor(Qt::red);
     }
     void iconsDrawnFromTheirLargestImage() {

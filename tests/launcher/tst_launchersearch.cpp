@@ -4,8 +4,9 @@
 #include "launcher/LauncherSearch.h"
 #include "launcher/LauncherSearchBar.h"
 #include "launcher/UserState.h"
-#include "platform/FileTrust.h"
 #include "launcher/frmMain.h"
+#include "platform/FileTrust.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/ListView.h"
 #include "widgets/ListViewCells.h"
@@ -93,16 +94,11 @@ class tst_launchersearch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void folding_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("folded");
-        QTest::newRow("ASCII in one case") << "Legacy EDITOR"
-                                           << "legacy editor";
-        QTest::newRow("accents dropped") << "Résumé Ångström"
-                                         << "resume angstrom";
-        QTest::newRow("ligature and full-width letters") << "ﬁle ＡＢＣ"
-                                                         << "file abc";
-        QTest::newRow("Greek and Cyrillic case") << "ΣΟΦΙΑ Дом"
-                                                 << "σοφια дом";
+        AddColumns<QString, QString>("text", "folded");
+        AddRow("ASCII in one case", "Legacy EDITOR", "legacy editor");
+        AddRow("accents dropped", "Résumé Ångström", "resume angstrom");
+        AddRow("ligature and full-width letters", "ﬁle ＡＢＣ", "file abc");
+        AddRow("Greek and Cyrillic case", "ΣΟΦΙΑ Дом", "σοφια дом");
     }
     void folding() {
         QFETCH(QString, text);
@@ -113,8 +109,7 @@ private Q_SLOTS:
     // The Find box narrows the list by name and description in every view, whatever the
     // letter case and accents; a search selects its first match.
     void findNarrowsTheList_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("shown");
+        AddColumns<QString, QStringList>("text", "shown");
         QTest::newRow("empty: everything") << "" << kAll;
         QTest::newRow("blanks alone: everything") << "   " << kAll;
         QTest::newRow("part of a name") << "edit" << QStringList{"Editor"};
@@ -122,13 +117,12 @@ private Q_SLOTS:
         QTest::newRow("without accents") << "resume" << QStringList{"Résumé Builder"};
         QTest::newRow("accents typed, other case") << "RÉSUMÉ" << QStringList{"Résumé Builder"};
         QTest::newRow("description") << "cvs" << QStringList{"Résumé Builder"};
-        QTest::newRow("markup in a description is text")
-            << "<b>old" << QStringList{"Legacy Business Application Suite"};
-        QTest::newRow("words in name and description")
-            << "legacy ledger" << QStringList{"Legacy Business Application Suite"};
-        QTest::newRow("words of one prefix")
-            << "legacy b"
-            << QStringList{"Legacy Business Application Suite", "Legacy Business Accounts"};
+        AddRow("markup in a description is text", "<b>old",
+               QStringList{"Legacy Business Application Suite"});
+        AddRow("words in name and description", "legacy ledger",
+               QStringList{"Legacy Business Application Suite"});
+        AddRow("words of one prefix", "legacy b",
+               QStringList{"Legacy Business Application Suite", "Legacy Business Accounts"});
         QTest::newRow("folder entry by name") << "share" << QStringList{"Share"};
         QTest::newRow("folder entry by path") << "/share" << QStringList{"Share"};
         QTest::newRow("nothing") << "zzz" << QStringList{};
@@ -221,22 +215,20 @@ private Q_SLOTS:
 
     // The state file names items; it cannot add one.
     void stateFileGrantsNothing_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("favourites");
-        QTest::addColumn<QStringList>("recent");
-        QTest::newRow("a program not in the catalogue and one denied")
-            << QByteArray("favourite=program:SECRET\nfavourite=program:MAIL\n"
-                          "recent=program:SECRET\nrecent=folder:Nowhere\n")
-            << QStringList{"Mail"} << QStringList{};
-        QTest::newRow("names in any letter case are one program")
-            << QByteArray("favourite=program:mail\nrecent=program:EDITOR\nrecent=program:editor\n")
-            << QStringList{} << QStringList{"Editor"};
-        QTest::newRow("quoted values with escapes")
-            << QByteArray("favourite=\"program:R\\xc9SUM\\xc9 BUILDER\"\n")
-            << QStringList{"Résumé Builder"} << QStringList{};
-        QTest::newRow("too large: ignored whole")
-            << QByteArray("favourite=program:MAIL\n") + QByteArray(70 * 1024, '#') << QStringList{}
-            << QStringList{};
+        AddColumns<QByteArray, QStringList, QStringList>("file", "favourites", "recent");
+        AddRow("a program not in the catalogue and one denied",
+               QByteArray("favourite=program:SECRET\nfavourite=program:MAIL\n"
+                          "recent=program:SECRET\nrecent=folder:Nowhere\n"),
+               QStringList{"Mail"}, QStringList{});
+        AddRow("names in any letter case are one program",
+               QByteArray("favourite=program:mail\nrecent=program:EDITOR\nrecent=program:editor\n"),
+               QStringList{}, QStringList{"Editor"});
+        AddRow("quoted values with escapes",
+               QByteArray("favourite=\"program:R\\xc9SUM\\xc9 BUILDER\"\n"),
+               QStringList{"Résumé Builder"}, QStringList{});
+        AddRow("too large: ignored whole",
+               QByteArray("favourite=program:MAIL\n") + QByteArray(70 * 1024, '#'), QStringList{},
+               QStringList{});
     }
     void stateFileGrantsNothing() {
         QFETCH(QByteArray, file);
@@ -322,13 +314,11 @@ private Q_SLOTS:
 
     // The icon view wraps a name onto two lines before it ends it with an ellipsis.
     void iconViewNames_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<bool>("elided");
+        AddColumns<QString, int, bool>("name", "lines", "elided");
         QTest::newRow("short") << "Mail" << 1 << false;
         QTest::newRow("two words wrap") << "Legacy Business" << 2 << false;
-        QTest::newRow("long: two lines, then elided")
-            << "Legacy Business Application Suite Enterprise" << 2 << true;
+        AddRow("long: two lines, then elided", "Legacy Business Application Suite Enterprise", 2,
+               true);
         QTest::newRow("one long word breaks anywhere") << "Supercalifragilistic" << 2 << false;
     }
     void iconViewNames() {

@@ -3,6 +3,7 @@
 #include "app/frmSplash.h"
 #include "app/modMain.h"
 #include "launcher/frmMain.h"
+#include "support/DataRow.h"
 #include "widgets/ListView.h"
 
 #include <QApplication>
@@ -27,8 +28,7 @@ class tst_launcherstartup : public QObject {
 private Q_SLOTS:
     // The start-up ends with the splash gone and the main window shown with the user's list.
     void mainWindowShownAfterStartup_data() {
-        QTest::addColumn<bool>("admin");
-        QTest::addColumn<QStringList>("items");
+        AddColumns<bool, QStringList>("admin", "items");
         QTest::newRow("user") << false << QStringList{"Editor", "Docs"};
         QTest::newRow("administrator") << true << QStringList{"Editor", "Mail", "Docs"};
     }

@@ -1,6 +1,7 @@
 #include "LauncherFixture.h"
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmProperties.h"
+#include "support/DataRow.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
@@ -90,9 +91,7 @@ private Q_SLOTS:
     }
 
     void joinFolderPath_data() {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("path");
+        AddColumns<QString, QString, QString>("folder", "name", "path");
         AddRow("root", "/", "usr", "/usr");
         AddRow("plain", "/srv/share", "docs", "/srv/share/docs");
         AddRow("trailing separator", "/srv/share/", "docs", "/srv/share/docs");
@@ -138,8 +137,7 @@ private Q_SLOTS:
     }
 
     void properties_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
+        AddColumns<QString, QString>("name", "message");
         AddRow("spaces only", "   ", "Invalid Program Name|Error|Information");
         AddRow("unknown", " Ghost ",
                "No Properties Found For : Ghost|Closing Property Window|Critical");

@@ -4,6 +4,7 @@
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
+#include "support/DataRow.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 #include "widgets/LowColor.h"
@@ -76,8 +77,7 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void sideMenu_data() {
-        QTest::addColumn<bool>("admin");
-        QTest::addColumn<QStringList>("expected");
+        AddColumns<bool, QStringList>("admin", "expected");
         const QStringList user{
             "P1 Brindlecove",
             "P2 Tessaro Orvane",
@@ -131,9 +131,7 @@ private Q_SLOTS:
 
     // Only administrators reach the windows of the administration, print and support items.
     void administrationItems_data() {
-        QTest::addColumn<bool>("admin");
-        QTest::newRow("user") << false;
-        QTest::newRow("administrator") << true;
+        AddBoolTable("admin", {{"user", false}, {"administrator", true}});
     }
     void administrationItems() {
         QFETCH(bool, admin);
@@ -187,12 +185,11 @@ private Q_SLOTS:
     }
 
     void generalDates_data() {
-        QTest::addColumn<QVariant>("field");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("date and time")
-            << QVariant(QDateTime(QDate(2024, 1, 5), QTime(15, 4, 5))) << "1/5/2024 3:04:05 PM";
-        QTest::newRow("midnight shows the date alone")
-            << QVariant(QDateTime(QDate(2023, 12, 24), QTime(0, 0))) << "12/24/2023";
+        AddColumns<QVariant, QString>("field", "text");
+        AddRow("date and time", QVariant(QDateTime(QDate(2024, 1, 5), QTime(15, 4, 5))),
+               "1/5/2024 3:04:05 PM");
+        AddRow("midnight shows the date alone",
+               QVariant(QDateTime(QDate(2023, 12, 24), QTime(0, 0))), "12/24/2023");
         QTest::newRow("ISO text") << QVariant(" 2024-02-29T08:30:00 ") << "2/29/2024 8:30:00 AM";
         QTest::newRow("other text") << QVariant("  soon ") << "soon";
         QTest::newRow("null") << QVariant() << "";
@@ -237,10 +234,7 @@ private Q_SLOTS:
     // A double click, Enter and the context menu's Open start the program with its stored
     // start-in directory and parameters, or open a folder entry.
     void openingTheSelectedItem_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("startIn");
-        QTest::addColumn<QString>("parameters");
+        AddColumns<QString, int, QString, QString>("how", "item", "startIn", "parameters");
         for (const char* how : {"double click", "Return", "Enter", "Open"}) {
             QTest::addRow("%s, program with settings", how)
                 << how << 1 << QStringLiteral("/home/tester/work") << "--new \"my file.txt\"";

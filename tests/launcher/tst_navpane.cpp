@@ -1,4 +1,5 @@
 #include "platform/OrvError.h"
+#include "support/DataRow.h"
 #include "widgets/ImageList.h"
 #include "widgets/NavPane.h"
 
@@ -22,8 +23,7 @@ class tst_navpane : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void clicksReportTheItemsKey_data() {
-        QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("key");
+        AddColumns<int, QString>("item", "key");
         QTest::newRow("first") << 1 << "H3";
         QTest::newRow("repeated key, first of two") << 2 << "H4";
         QTest::newRow("repeated key, second of two") << 3 << "H4";
@@ -97,27 +97,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("keys"); // from the first group's header
         QTest::addColumn<QString>("open");
         QTest::addColumn<QString>("focus"); // "header" or "items"
-        QTest::newRow("Down") << "Down"
-                              << "P2"
-                              << "header";
-        QTest::newRow("Right, Right, Right: stops at the last") << "Right Right Right"
-                                                                << "P3"
-                                                                << "header";
-        QTest::newRow("Up at the first") << "Up"
-                                         << "P1"
-                                         << "header";
-        QTest::newRow("End, then Left") << "End Left"
-                                        << "P2"
-                                        << "header";
-        QTest::newRow("Down, Home") << "Down Home"
-                                    << "P1"
-                                    << "header";
-        QTest::newRow("Enter goes into the items") << "Down Return"
-                                                   << "P2"
-                                                   << "items";
-        QTest::newRow("Ctrl+3") << "Ctrl+3"
-                                << "P3"
-                                << "items";
+        AddRow("Down", "Down", "P2", "header");
+        AddRow("Right, Right, Right: stops at the last", "Right Right Right", "P3", "header");
+        AddRow("Up at the first", "Up", "P1", "header");
+        AddRow("End, then Left", "End Left", "P2", "header");
+        AddRow("Down, Home", "Down Home", "P1", "header");
+        AddRow("Enter goes into the items", "Down Return", "P2", "items");
+        AddRow("Ctrl+3", "Ctrl+3", "P3", "items");
     }
     void keyboard() {
         QFETCH(QString, keys);

@@ -1,4 +1,5 @@
 #include "platform/AppPaths.h"
+#include "support/DataRow.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -12,14 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The permission bits of a file or folder; -1 when it is missing.
-int ModeOf(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return static_cast<int>(info.st_mode & 07777);
-}
 
 // Sets the process's umask for the lifetime of the object.
 class UmaskScope {
@@ -114,8 +107,7 @@ private slots:
     // Only a program in the system's programs folder itself takes the site's folder: one
     // beside it, below it or with a longer name keeps its own, as a build tree does.
     void defaultAppDir_data() {
-        QTest::addColumn<QString>("executableDir");
-        QTest::addColumn<QString>("appDir");
+        AddColumns<QString, QString>("executableDir", "appDir");
         const QString bin = QStringLiteral(ORV_INSTALL_FULL_BINDIR);
         const QString site = QStringLiteral(ORV_INSTALLED_APP_DIR);
         QTest::newRow("installed") << bin << site;

@@ -1,7 +1,6 @@
 #include "launcher/Launching.h"
 #include "platform/Account.h"
 #include "platform/AppPaths.h"
-#include "platform/OrvError.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "support/DataRow.h"
@@ -18,8 +17,7 @@ class tst_platform : public QObject {
 
 private Q_SLOTS:
     void trimSpaces_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("trimmed");
+        AddColumns<QString, QString>("text", "trimmed");
         AddRow("spaces", "  Notepad  ", "Notepad");
         AddRow("inner spaces stay", " a  b ", "a  b");
         AddRow("tabs stay", "\tx\t", "\tx\t");
@@ -65,8 +63,7 @@ private Q_SLOTS:
     }
 
     void roundHalfEven_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<long>("rounded");
+        AddColumns<double, long>("value", "rounded");
         const std::pair<double, long> rows[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},
                                                 {-0.5, 0}, {-1.5, -2}, {2.4999, 2}};
         for (const auto& [value, rounded] : rows)
@@ -139,13 +136,6 @@ private Q_SLOTS:
         QCOMPARE(OsAccount().LogonName(), QString::fromLocal8Bit(entry->pw_name));
     }
 
-    void systemCallErrorText() {
-        const OrvError error = SystemCallError(122);
-        QCOMPARE(error.Number(), 122L);
-        QCOMPARE(error.Description(), u"A system call returned an error code of 122"_s);
-        QVERIFY(error.Source().isEmpty());
-    }
-
     void launchProgramUsesCatalogueAndTrimmedName() {
         TestContext t;
         QVERIFY(t.ctx.Catalog().AddProgram("Editor", "", "  /usr/bin/editor  ", "", "/tmp", "-x"));
@@ -160,10 +150,7 @@ private Q_SLOTS:
 
     // A failure is one box: what could not be started, then why.
     void launchFailureShowsOneReport_data() {
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("reason");
+        AddColumns<bool, QString, QString, QString>("folder", "name", "path", "reason");
         AddRow("program", false, " Gone ", "/nonexistent/gone",
                "The file \"/nonexistent/gone\" was not found.");
         AddRow("bare name", false, "Gone", "orv-no-such-program",

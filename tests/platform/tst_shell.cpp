@@ -105,8 +105,7 @@ private Q_SLOTS:
     }
 
     void splitParameters_data() {
-        QTest::addColumn<QString>("parameters");
-        QTest::addColumn<QStringList>("arguments");
+        AddColumns<QString, QStringList>("parameters", "arguments");
         AddRow("empty", "", QStringList{});
         AddRow("plain", "-a -b", QStringList{"-a", "-b"});
         AddRow("quoted", "\"a b\" c", QStringList{"a b", "c"});
@@ -139,9 +138,7 @@ private Q_SLOTS:
     // quoting and the working directory. <out> is the probe's output file, quoted.
     void launchesPassArgumentsAndStartIn_data() {
         QTest::addColumn<QString>("target"); // a program, or entry keys after Type=Application
-        QTest::addColumn<QString>("parameters");
-        QTest::addColumn<QString>("startIn");
-        QTest::addColumn<QStringList>("lines");
+        AddColumns<QString, QString, QStringList>("parameters", "startIn", "lines");
         AddRow("full path", "<probe>", "<out> \"two words\" $(id) ;", "<dir>/start in",
                QStringList{"<dir>/start in", "two words", "$(id)", ";"});
         AddRow("bare name through PATH", "orv-probe-on-path", "<out> x", "<dir>/start in",
@@ -204,9 +201,7 @@ private Q_SLOTS:
     // The launcher ignores SIGPIPE; what it starts gets the default back (an ignored signal
     // stays ignored across exec, and "yes | head" in a started script would then never end).
     void startedProgramsGetBrokenPipesBack_data() {
-        QTest::addColumn<bool>("entry");
-        AddRow("program", false);
-        AddRow("desktop entry", true);
+        AddBoolTable("entry", {{"program", false}, {"desktop entry", true}});
     }
     void startedProgramsGetBrokenPipesBack() {
         QFETCH(bool, entry);
@@ -242,11 +237,8 @@ private Q_SLOTS:
     void shellRefusesWhatCannotStart_data() {
         QTest::addColumn<QString>("path");
         // Written to `path` when not empty; "<fifo>" makes a FIFO, "<1 GB>" a sparse file.
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("parameters");
-        QTest::addColumn<QString>("startIn");
-        QTest::addColumn<long>("number");
-        QTest::addColumn<QString>("says");
+        AddColumns<QByteArray, QString, QString, long, QString>("content", "parameters", "startIn",
+                                                                "number", "says");
         const QByteArray app = "[Desktop Entry]\nType=Application\nName=X\n";
         // A parameter that would run a command, were it handed to a shell unquoted.
         const QString hostile = u"x\"; touch <dir>/pwned; \""_s;

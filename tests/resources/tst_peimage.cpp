@@ -4,6 +4,7 @@
 #include "CraftedPe.h"
 #include "ResourceFixtures.h"
 #include "platform/PeImage.h"
+#include "support/DataRow.h"
 #include "support/TestFiles.h"
 
 #include <QElapsedTimer>
@@ -166,8 +167,7 @@ private slots:
     }
 
     void fixtureTree_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("machine");
+        AddColumns<QString, int>("file", "machine");
         AddRow("PE32+", "icons.exe", 0x8664);
         AddRow("PE32", "icons32.exe", 0x14C);
     }
@@ -241,8 +241,7 @@ private slots:
         QTest::addColumn<Mutation>("mutate");
         // What is left of the baseline's two resources, and how many entries were left out
         // (-1: the image is refused).
-        QTest::addColumn<QStringList>("listing");
-        QTest::addColumn<int>("skipped");
+        AddColumns<QStringList, int>("listing", "skipped");
         const QStringList both{"#3/AB/1033 4", "#3/#7/0 4"}, emptyAB{"#3/AB/1033 0", "#3/#7/0 4"};
         const QStringList onlyAB{"#3/AB/1033 4"}, only7{"#3/#7/0 4"}, none;
         auto refused = [](const char* tag, const Mutation& m) {
@@ -325,8 +324,7 @@ private slots:
     }
 
     void preferredLanguage_data() {
-        QTest::addColumn<QList<int>>("languages");
-        QTest::addColumn<int>("chosen");
+        AddColumns<QList<int>, int>("languages", "chosen");
         AddRow("neutral first", QList<int>{0x407, 0x409, 0}, 0);
         AddRow("neutral default", QList<int>{0x407, 0x400, 0x409}, 0x400);
         AddRow("system default", QList<int>{0x407, 0x800, 0x409}, 0x800);

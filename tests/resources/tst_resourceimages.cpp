@@ -4,6 +4,7 @@
 #include "CraftedPe.h"
 #include "ResourceFixtures.h"
 #include "platform/ResourceImages.h"
+#include "support/DataRow.h"
 
 #include <QTest>
 #include <QtEndian>
@@ -69,8 +70,7 @@ class tst_resourceimages : public QObject {
 
 private slots:
     void icons_data() {
-        QTest::addColumn<Maker>("make");
-        QTest::addColumn<bool>("isIcon");
+        AddColumns<Maker, bool>("make", "isIcon");
         QTest::addColumn<QSize>("size");       // empty: no picture
         QTest::addColumn<QRgb>("bottomRight"); // colour of the last pixel
         QTest::addColumn<int>("topLeftAlpha");

@@ -13,6 +13,7 @@
 #include "resources/mGetResource.h"
 #include "resources/mMain.h"
 #include "resources/mShowResource.h"
+#include "support/DataRow.h"
 #include "support/TestFiles.h"
 #include "widgets/ProgressBar.h"
 
@@ -64,8 +65,7 @@ private slots:
     }
 
     void typeNames_data() {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("name");
+        AddColumns<int, QString>("type", "name");
         AddRow("1", 1, "Hardware-dependent cursor resource");
         AddRow("3", 3, "Icon Resource");
         AddRow("10", 10, "Application-defined resource (raw data)");
@@ -82,8 +82,7 @@ private slots:
     }
 
     void treeOfAFile_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("hasIcons");
+        AddColumns<QString, bool>("file", "hasIcons");
         AddRow("PE32+ with icons", "icons.exe", true);
         if (QFile::exists(kFixtures + "/icons32.exe"))
             AddRow("PE32 with icons", "icons32.exe", true);
@@ -183,12 +182,9 @@ private slots:
     }
 
     void pictures_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("name");
+        AddColumns<QString, QString>("type", "name");
         QTest::addColumn<int>("kind"); // 0: no picture
-        QTest::addColumn<int>("side");
-        QTest::addColumn<QRgb>("color");
-        QTest::addColumn<QString>("problem");
+        AddColumns<int, QRgb, QString>("side", "color", "problem");
         using namespace Fixture;
         const int icon = int(PictureType::Icon);
         for (int i = 0; i < int(kAppIcon.size()); ++i) {
@@ -248,8 +244,7 @@ private slots:
     }
 
     void hostileSizesAreNotRead_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<quint32>("claimed");
+        AddColumns<QString, quint32>("type", "claimed");
         QTest::addColumn<QString>("problem"); // empty: read, and found to be no picture
         const auto tooLarge = [](const char* kind, quint32 claimed, int megabytes) {
             return u"The %1 7 claims %2 bytes, more than any real %1 needs (at most %3 MB), so it "
@@ -331,8 +326,7 @@ private slots:
     }
 
     void showPicture_data() {
-        QTest::addColumn<QSize>("box");
-        QTest::addColumn<int>("side");
+        AddColumns<QSize, int>("box", "side");
         QTest::addColumn<QPoint>("at"); // where the picture's top left lands inside the frame
         AddRow("centred", QSize(200, 150), 32, QPoint(84, 59));
         AddRow("odd box", QSize(201, 151), 32, QPoint(84, 59));
@@ -371,8 +365,7 @@ private slots:
     }
 
     void showPictureSizeRounding_data() {
-        QTest::addColumn<int>("pixels");
-        QTest::addColumn<QString>("syze");
+        AddColumns<int, QString>("pixels", "syze");
         // An image of twice the pixel density is half as large on the screen.
         AddRow("16.5 rounds down to even", 33, "Syze: 16 x 16");
         AddRow("17.5 rounds up to even", 35, "Syze: 18 x 18");
@@ -414,8 +407,7 @@ private slots:
     }
 
     void statusTextIsFittedTo25_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("stored");
+        AddColumns<QString, QString>("text", "stored");
         AddRow("padded", "  ab  ", "ab" + QString(23, ' '));
         AddRow("cut", "abcdefghijklmnopqrstuvwxyz1234", "abcdefghijklmnopqrstuvwxy");
         AddRow("exactly 25", QString(25, 'x'), QString(25, 'x'));

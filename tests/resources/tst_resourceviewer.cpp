@@ -11,6 +11,7 @@
 #include "resources/frmViewer.h"
 #include "resources/mGlobal.h"
 #include "resources/mMain.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestContext.h"
 #include "support/TestFiles.h"
@@ -78,9 +79,7 @@ private slots:
     }
 
     void opensWithTheWaitWindowOnlyWhileFilling_data() {
-        QTest::addColumn<bool>("lowColour");
-        AddRow("full colour", false);
-        AddRow("low colour", true);
+        AddBoolTable("lowColour", {{"full colour", false}, {"low colour", true}});
     }
     void opensWithTheWaitWindowOnlyWhileFilling() {
         QFETCH(bool, lowColour);
@@ -126,9 +125,7 @@ private slots:
     }
 
     void clickingAnIconPreviewsIt_data() {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("syze");
+        AddColumns<QString, QString, QString>("node", "name", "syze");
         AddRow("16 px", "1", "#1", "Syze: 16 x 16");
         AddRow("32 px", "2", "#2", "Syze: 32 x 32");
         AddRow("256 px PNG", "4", "#4", "Syze: 256 x 256");
@@ -155,9 +152,7 @@ private slots:
     }
 
     void selectWithoutAResource_data() {
-        QTest::addColumn<bool>("typeNode");
-        AddRow("program node", false);
-        AddRow("icon type node", true);
+        AddBoolTable("typeNode", {{"program node", false}, {"icon type node", true}});
     }
     void selectWithoutAResource() {
         QFETCH(bool, typeNode);
@@ -177,11 +172,7 @@ private slots:
     }
 
     // Select writes the icon over an earlier pick as a bitmap, Close leaves the earlier pick.
-    void selectOrClose_data() {
-        QTest::addColumn<bool>("select");
-        AddRow("Select", true);
-        AddRow("Close", false);
-    }
+    void selectOrClose_data() { AddBoolTable("select", {{"Select", true}, {"Close", false}}); }
     void selectOrClose() {
         QFETCH(bool, select);
         const QString path = mTest->ctx.paths.TempPicture();
@@ -209,8 +200,7 @@ private slots:
 
     void iconThatIsNoPictureIsRefused_data() {
         QTest::addColumn<QString>("file"); // a fixture, or "" for an icon claiming 4 GB
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<QString>("problem");
+        AddColumns<QString, QString>("node", "problem");
         AddRow("garbage bytes", "icons.exe", "301",
                "The icon 301 holds no picture that can be shown: its data is damaged or in a "
                "format that is not supported.");

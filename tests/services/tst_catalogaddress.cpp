@@ -19,13 +19,11 @@ class tst_catalogaddress : public QObject {
 
 private slots:
     void addressComesFromTheSettings_data() {
-        QTest::addColumn<bool>("withKey");
-        QTest::addColumn<QString>("uri");
+        AddColumns<bool, QString>("withKey", "uri");
         QTest::addColumn<QString>("passwordFileMode"); // "" no CatalogPasswordFile, "missing"
         QTest::addColumn<bool>("fileOfTestAccount");
         QTest::addColumn<QString>("expectedPath"); // "file" the SQLite file
-        QTest::addColumn<QString>("expectedPassword");
-        QTest::addColumn<QString>("expectedError");
+        AddColumns<QString, QString>("expectedPassword", "expectedError");
 
         const QString uri = u"postgresql://orvane@db.example:5432/orvane"_s;
         AddRow("no settings key: the local file", false, uri, "", false, "file", "", "");

@@ -5,7 +5,9 @@
 #include "platform/AppPaths.h"
 #include "platform/OrvError.h"
 #include "support/DataRow.h"
-#include "support/PostgresTest.h"
+#include "support/Errors.h"
+#include "support/TestCatalogue.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,22 +33,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-std::optional<OrvError> ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-int ModeOf(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return static_cast<int>(info.st_mode & 07777);
-}
 
 bool AddProgram(CatalogStore& store, const QString& name) {
     return store.AddProgram(name, {}, u"/bin/true"_s, {}, {}, {});
@@ -113,9 +99,7 @@ private:
     QString mFile;
     // The catalogue the racing stores share: the SQLite file, or the PostgreSQL database
     // of the test server on a PostgreSQL run (a fresh database).
-    QString mShared;
-
-    bool SharedOnPostgres() const { return mShared != mFile; }
+    TestCatalogue mShared;
 
     QString Label() const { return QDir::toNativeSeparators(mFile); }
 
@@ -141,9 +125,7 @@ private slots:
         CatalogStore store;
         store.OpenDatabase(mFile);
         QString error;
-        QVERIFY2(FreshPostgresDatabase(u"orv_catalogfaults"_s, mShared, error), qPrintable(error));
-        if (mShared.isEmpty())
-            mShared = mFile;
+        QVERIFY2(mShared.Prepare(u"orv_catalogfaults"_s, mFile, error), qPrintable(error));
     }
 
     void cleanup() { mDir.reset(); }
@@ -152,9 +134,7 @@ private slots:
     // Longer than the store waits: the store gives up after a few seconds and says the
     // catalogue is in use, then works once it is free.
     void lockHeldByAnotherProgram_data() {
-        QTest::addColumn<QString>("lock");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<int>("heldMs");
+        AddColumns<QString, int, int>("lock", "step", "heldMs");
         QTest::addColumn<long>("number"); // 0: the step succeeds
         AddRow("open, exclusive lock", "EXCLUSIVE", int(OpenStep), 60000,
                ErrorNumber::DatabaseOpen);
@@ -228,7 +208,7 @@ private slots:
         };
         {
             CatalogStore setup;
-            setup.OpenDatabase(mShared);
+            setup.OpenDatabase(mShared.Address());
             QVERIFY(setup.AddGroup(u"Staff"_s));
             for (int i = 0; i < kRounds; ++i)
                 if (race == RenameOntoAddedName || race == RuleForRemovedProgram)
@@ -259,7 +239,7 @@ private slots:
         const auto runSide = [&](int side) {
             try {
                 CatalogStore store;
-                store.OpenDatabase(mShared);
+                store.OpenDatabase(mShared.Address());
                 for (int i = 0; i < kRounds; ++i) {
                     rounds.arrive_and_wait();
                     // The first side starts a little later from round to round, so that the
@@ -281,7 +261,7 @@ private slots:
         QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
 
         CatalogStore store;
-        store.OpenDatabase(mShared);
+        store.OpenDatabase(mShared.Address());
         int secondWins = 0;
         for (int i = 0; i < kRounds; ++i) {
             secondWins += won[1][i];
@@ -297,7 +277,7 @@ private slots:
         qInfo("second store won %d of %d rounds", secondWins, kRounds);
         // No rule points at a program or principal that is gone.
         QCOMPARE(store.GetPermissionsByGroup().RecordCount(), 0);
-        if (SharedOnPostgres())
+        if (mShared.OnPostgres())
             return; // its foreign keys are always on
         int rules = -1;
         {
@@ -315,8 +295,7 @@ private slots:
     // write the catalogue's folder; anyone else is told so, not that the file is foreign.
     // Run as root, the opening program runs as the user nobody.
     void catalogueInAFolderTheUserCannotWrite_data() {
-        QTest::addColumn<bool>("hotJournal");
-        QTest::addColumn<QString>("expected");
+        AddColumns<bool, QString>("hotJournal", "expected");
         AddRow("hot journal", true, "error 3049 ");
         AddRow("no journal", false, "opened 1");
     }

@@ -4,6 +4,8 @@
 // time limits, and no change saved in part. Runs only against PostgreSQL test servers.
 #include "catalogue/CatalogStore.h"
 #include "platform/OrvError.h"
+#include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/PostgresTest.h"
 
 #include <QElapsedTimer>
@@ -17,15 +19,6 @@
 #include <thread>
 
 namespace {
-
-std::optional<OrvError> ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 // Every writer of a catalogue takes this lock (CatalogEngine.cpp); holding it keeps a write
 // waiting.
@@ -93,23 +86,16 @@ private slots:
 
     // A refused connection says why: each cause its own words and what to do.
     void refusedConnectionsSayWhy_data() {
-        QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("says");
+        AddColumns<QString, QString, QString>("url", "password", "says");
         QUrl unknownDb(mWorker);
         unknownDb.setPath(QStringLiteral("/nosuchdb"));
         QUrl closed(mWorker);
         closed.setPort(1);
-        QTest::newRow("wrong password") << mWorker << "wrong"
-                                        << "refused the password";
-        QTest::newRow("no password") << mWorker << ""
-                                     << "refused the password";
-        QTest::newRow("unknown database") << unknownDb.toString() << "right"
-                                          << "has no database \"nosuchdb\"";
-        QTest::newRow("nothing listens") << closed.toString() << "right"
-                                         << "cannot be reached";
-        QTest::newRow("too many clients") << mWorker << "right"
-                                          << "had no connection free";
+        AddRow("wrong password", mWorker, "wrong", "refused the password");
+        AddRow("no password", mWorker, "", "refused the password");
+        AddRow("unknown database", unknownDb.toString(), "right", "has no database \"nosuchdb\"");
+        AddRow("nothing listens", closed.toString(), "right", "cannot be reached");
+        AddRow("too many clients", mWorker, "right", "had no connection free");
     }
     void refusedConnectionsSayWhy() {
         QFETCH(QString, url);
@@ -154,9 +140,7 @@ private slots:
     // seconds after the statement timeout, with a message, reading or writing; nothing is
     // saved, and once it answers again the catalogue is as it was.
     void frozenServerIsGivenUp_data() {
-        QTest::addColumn<bool>("write");
-        QTest::newRow("a read") << false;
-        QTest::newRow("a write") << true;
+        AddBoolTable("write", {{"a read", false}, {"a write", true}});
     }
     void frozenServerIsGivenUp() {
         QFETCH(bool, write);

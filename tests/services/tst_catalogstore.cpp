@@ -4,14 +4,17 @@
 #include "platform/OrvError.h"
 #include "platform/Text.h"
 #include "support/DataRow.h"
-#include "support/PostgresTest.h"
+#include "support/Errors.h"
 #include "support/TestAccount.h"
+#include "support/TestCatalogue.h"
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
 #include <QImageReader>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -19,21 +22,12 @@
 #include <QtEndian>
 #include <functional>
 #include <optional>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The error an action throws, or nothing.
-std::optional<OrvError> ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 QStringList Column(Recordset rs, const QString& field) {
     QStringList values;
@@ -129,35 +123,8 @@ private:
     QString DatabaseFile() const { return mPaths.DatabaseFile(); }
     // The catalogue under test: the SQLite file, or on a PostgreSQL run a database of the
     // test server (its tables are dropped before every test).
-    QString mCatalogue;
-    QString mServerUrl; // the test server's database on a PostgreSQL run, made once
-    bool OnPostgres() const { return mCatalogue.startsWith(u"postgresql://"_s); }
-
-    // A connection of the test's own to the catalogue under test.
-    QSqlDatabase RawConnection(const QString& name) const {
-        if (OnPostgres())
-            return PostgresConnection(mCatalogue, name);
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-        db.setDatabaseName(DatabaseFile());
-        return db;
-    }
-
-    // Runs one statement on a connection of the test's own, binding `value` when given.
-    bool RawExec(const QString& sql, const QVariant& value = {}) {
-        bool done = false;
-        {
-            QSqlDatabase db = RawConnection(u"raw"_s);
-            QSqlQuery query(db);
-            done = db.open() && query.prepare(sql);
-            if (value.isValid())
-                query.addBindValue(value);
-            done = done && query.exec();
-            query = QSqlQuery();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(u"raw"_s);
-        return done;
-    }
+    TestCatalogue mCatalogue;
+    bool OnPostgres() const { return mCatalogue.OnPostgres(); }
 
     std::unique_ptr<CatalogStore> OpenStore(const QString& file) {
         auto store = std::make_unique<CatalogStore>();
@@ -210,16 +177,10 @@ private slots:
         QVERIFY(mDir->isValid());
         mPaths = AppPaths(File("app"), File("pictures"));
         QCOMPARE(mPaths.EnsureFiles(), QString());
-        if (mServerUrl.isEmpty() && OnPostgresRun()) {
-            QString error;
-            QVERIFY2(FreshPostgresDatabase(u"orv_catalogstore"_s, mServerUrl, error),
-                     qPrintable(error));
-        }
-        mCatalogue = mServerUrl.isEmpty() ? DatabaseFile() : mServerUrl;
-        if (OnPostgres())
-            QVERIFY(RawExec(u"DROP TABLE IF EXISTS permissions, principals, programs, folders,"
-                            " themes, catalog_meta CASCADE"_s));
-        mStore = OpenStore(mCatalogue);
+        QString error;
+        QVERIFY2(mCatalogue.Prepare(u"orv_catalogstore"_s, DatabaseFile(), error, true),
+                 qPrintable(error));
+        mStore = OpenStore(mCatalogue.Address());
     }
 
     void cleanup() {
@@ -263,9 +224,9 @@ private slots:
         QVERIFY(Add("First", WritePicture(File("i.png"), {20, 10}, Qt::red, "PNG")));
         Store().OpenDatabase(File("other.db"));
         QCOMPARE(Store().GetPrograms().RecordCount(), 0);
-        Store().OpenDatabase(mCatalogue);
+        Store().OpenDatabase(mCatalogue.Address());
         QCOMPARE(Store().GetPrograms().RecordCount(), 1);
-        mStore = OpenStore(mCatalogue);
+        mStore = OpenStore(mCatalogue.Address());
         QCOMPARE(Exported("First").size(), QSize(20, 10));
     }
 
@@ -306,9 +267,7 @@ private slots:
                  qPrintable(error->Description()));
         QCOMPARE(ReadAll(file), content); // untouched
         // The store stays closed: its operations say so instead of crashing.
-        const auto closed = ErrorOf([&] { store.GetPrograms(); });
-        QVERIFY(closed);
-        QCOMPARE(closed->Number(), ErrorNumber::DatabaseOpen);
+        QCOMPARE(ErrorNumberOf([&] { store.GetPrograms(); }), ErrorNumber::DatabaseOpen);
     }
 
     void closedStoreAndDirectoryAreRefused() {
@@ -323,9 +282,7 @@ private slots:
 
     // A catalogue file, or the folder it is in, that the user may only read.
     void readOnlyCatalogueReadsButRefusesWrites_data() {
-        QTest::addColumn<bool>("folder");
-        AddRow("file", false);
-        AddRow("folder", true);
+        AddBoolTable("folder", {{"file", false}, {"folder", true}});
     }
     void readOnlyCatalogueReadsButRefusesWrites() {
         QFETCH(bool, folder);
@@ -508,8 +465,7 @@ private slots:
     }
 
     void duplicatesInAnyLetterCaseAreRefused_data() {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
+        AddColumns<QString, QString>("first", "second");
         AddRow("ascii", u"notepad"_s, u"NOTEPAD"_s);
         AddRow("mixed", u"NotePad"_s, u"nOTEpAD"_s);
         AddRow("umlaut", u"Ärger"_s, u"ärger"_s);
@@ -661,8 +617,7 @@ private slots:
     }
 
     void iconFromAPictureFile_data() {
-        QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<QSize>("size");
+        AddColumns<QByteArray, QSize>("format", "size");
         AddRow("png", QByteArray("PNG"), QSize(48, 40));
         AddRow("bmp", QByteArray("BMP"), QSize(16, 16));
         AddRow("jpeg", QByteArray("JPEG"), QSize(33, 17));
@@ -744,8 +699,7 @@ private slots:
     // An exported picture that already holds the right bytes, privately, is left alone; any
     // other file in its place is replaced by a private file of the right bytes.
     void picturesAreRewrittenOnlyWhenTheyDiffer_data() {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<bool>("rewritten");
+        AddColumns<QString, bool>("change", "rewritten");
         AddRow("as written", "none", false);
         AddRow("other bytes", "bytes", true);
         AddRow("readable by others", "mode", true);
@@ -869,9 +823,7 @@ private slots:
     }
 
     void addPermissionNeedsPrincipalAndProgram_data() {
-        QTest::addColumn<QString>("principal");
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<int>("kind");
+        AddColumns<QString, QString, int>("principal", "program", "kind");
         AddRow("unknown program", "Staff", "Ghost", 2);
         AddRow("empty program", "Staff", "", 2);
         AddRow("unknown group", "Nobody", "Editor", 2);
@@ -931,10 +883,7 @@ private slots:
     }
 
     void userRulesMatchNameAndSid_data() {
-        QTest::addColumn<QString>("storedSid");
-        QTest::addColumn<QString>("askedName");
-        QTest::addColumn<QString>("askedSid");
-        QTest::addColumn<int>("rules");
+        AddColumns<QString, QString, QString, int>("storedSid", "askedName", "askedSid", "rules");
         AddRow("same name and sid", "S-1-5-21-9", "ann", "S-1-5-21-9", 2);
         AddRow("other sid", "S-1-5-21-9", "ann", "S-1-5-21-8", 0);
         AddRow("sid asked empty", "S-1-5-21-9", "ann", "", 0);
@@ -1004,47 +953,66 @@ private slots:
         QCOMPARE(IntColumn(users, "Status"), (QList<int>{1, 0, 1}));
     }
 
+    // The launcher asks for a principal's or a program's rules once per candidate: no
+    // statement the store runs for them scans the rules or sorts them afresh.
     void ruleQueriesUseIndexes() {
-        // The launcher asks for these once per candidate: no full scan of the rules.
         if (OnPostgres())
             QSKIP("SQLite's query plans");
-        QSqlDatabase db = RawConnection(u"plan"_s);
-        QVERIFY(db.open());
-        const char* queries[] = {
-            "SELECT o.object_name, p.program_name, r.status FROM principals o"
-            " JOIN permissions r ON r.object_id = o.object_id"
-            " JOIN programs p ON p.program_id = r.program_id"
-            " WHERE o.object_kind = 1 AND o.object_name = 'a' AND o.object_sid = 'b'"
-            " ORDER BY r.permission_id",
-            "SELECT p.program_name, r.status FROM principals o"
-            " JOIN permissions r ON r.object_id = o.object_id"
-            " JOIN programs p ON p.program_id = r.program_id"
-            " WHERE o.object_kind = 2 AND o.object_name = 'a' ORDER BY r.permission_id",
-            "SELECT o.object_name, r.status FROM programs p"
-            " JOIN permissions r ON r.program_id = p.program_id"
-            " JOIN principals o ON o.object_id = r.object_id"
-            " WHERE p.name_key = 'A' AND o.object_kind = 2 ORDER BY r.permission_id",
-            "SELECT permission_id FROM permissions WHERE object_id = 1 AND program_id = 2",
-            "SELECT r.status FROM principals o JOIN permissions r ON r.object_id = o.object_id"
-            " JOIN programs p ON p.program_id = r.program_id"
-            " WHERE o.object_kind = 1 AND o.object_name = 'a' AND o.object_sid = 'b'"
-            " AND p.name_key = 'C'",
-            "DELETE FROM permissions WHERE program_id = 1",
+        QVERIFY(AddAll({"Editor", "Mail"}, {"Staff"}, {"ann S-1"}));
+        QVERIFY(AddRules({{"Staff", 1, "Editor", 2}, {"ann", 0, "Mail", 1}}));
+        const std::pair<const char*, std::function<void()>> calls[] = {
+            {"user rules", [&] { Store().GetUserPermissions("ann", "S-1"); }},
+            {"group rules", [&] { Store().GetGroupPermissions("Staff"); }},
+            {"program's group rules", [&] { Store().GetProgramGroupPermissions("Editor"); }},
+            {"program's user rules", [&] { Store().GetProgramUserPermissions("Mail"); }},
+            {"user rule", [&] { Store().GetUserRuleStatus("ann", "S-1", "Mail"); }},
+            {"group rule", [&] { Store().GetGroupRuleStatus("Staff", "Editor"); }},
+            {"replaced rule", [&] { Store().AddPermission("Staff", 0, "Editor", 2); }},
+            {"removed rule",
+             [&] {
+                 Store().DeletePermission(Store().GetObjectId("ann", 1),
+                                          Store().GetProgramId("Mail"));
+             }},
+            {"removed program", [&] { Store().DeleteProgram("Editor"); }},
         };
-        {
-            QSqlQuery query(db);
-            for (const char* sql : queries) {
-                QVERIFY(query.exec("EXPLAIN QUERY PLAN " + QLatin1String(sql)));
-                while (query.next()) {
-                    const QString detail = query.value(3).toString();
-                    QVERIFY2(!detail.startsWith(u"SCAN"_s) && !detail.contains(u"TEMP B-TREE"_s),
-                             qPrintable(QString::fromLatin1(sql) + u'\n' + detail));
+        sqlite3* handle = nullptr;
+        for (const QString& name : QSqlDatabase::connectionNames()) {
+            const QVariant driver = QSqlDatabase::database(name, false).driver()->handle();
+            if (qstrcmp(driver.typeName(), "sqlite3*") == 0)
+                handle = *static_cast<sqlite3* const*>(driver.constData());
+        }
+        QVERIFY(handle);
+        for (const auto& [call, run] : calls) {
+            QStringList ran;
+            sqlite3_trace_v2(
+                handle, SQLITE_TRACE_STMT,
+                [](unsigned, void* log, void* statement, void*) {
+                    char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
+                    static_cast<QStringList*>(log)->append(QString::fromUtf8(sql));
+                    sqlite3_free(sql);
+                    return 0;
+                },
+                &ran);
+            run();
+            sqlite3_trace_v2(handle, 0, nullptr, nullptr);
+            ran = ran.filter(QRegularExpression(u"\\bpermissions\\b"_s));
+            QVERIFY2(!ran.isEmpty(), call);
+            for (const QString& sql : ran) {
+                sqlite3_stmt* prepared = nullptr;
+                QCOMPARE(sqlite3_prepare_v2(handle, ("EXPLAIN QUERY PLAN " + sql).toUtf8(), -1,
+                                            &prepared, nullptr),
+                         SQLITE_OK);
+                const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> plan(prepared,
+                                                                                 sqlite3_finalize);
+                while (sqlite3_step(plan.get()) == SQLITE_ROW) {
+                    const QString detail = QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(plan.get(), 3)));
+                    QVERIFY2(
+                        !detail.startsWith(u"SCAN"_s) && !detail.contains(u"TEMP B-TREE"_s),
+                        qPrintable(QString::fromLatin1(call) + u": "_s + sql + u'\n' + detail));
                 }
             }
         }
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(u"plan"_s);
     }
 
     void folders() {
@@ -1101,8 +1069,7 @@ private slots:
     }
 
     void exportThemeLogoRefusals_data() {
-        QTest::addColumn<QString>("theme");
-        QTest::addColumn<QString>("field");
+        AddColumns<QString, QString>("theme", "field");
         AddRow("unknown theme", "Nope", "Theme_LogoSplash");
         AddRow("theme in other case", "sunset", "Theme_LogoSplash");
         AddRow("empty field", "Sunset", "");
@@ -1118,8 +1085,10 @@ private slots:
                                     {}, {}));
         // A logo whose bytes are no picture can only come from elsewhere: write it directly.
         QVERIFY(Store().CreateTheme("Broken", {}, {}, {}));
-        QVERIFY(RawExec(u"UPDATE themes SET logo_splash = ? WHERE theme_name = 'Broken'"_s,
-                        QByteArray("\x01\x02\x03\x04\x05")));
+        QCOMPARE(
+            mCatalogue.Exec({u"UPDATE themes SET logo_splash = ? WHERE theme_name = 'Broken'"_s},
+                            {QByteArray("\x01\x02\x03\x04\x05")}),
+            QString());
         const QStringList before = FilesBelow(Root());
         QVERIFY(!Store().ExportThemeLogo(theme, field));
         QCOMPARE(FilesBelow(Root()), before);

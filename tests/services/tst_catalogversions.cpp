@@ -3,11 +3,10 @@
 #include "catalogue/CatalogSchema.h"
 #include "catalogue/CatalogStore.h"
 #include "platform/OrvError.h"
-#include "support/PostgresTest.h"
+#include "support/DataRow.h"
+#include "support/Errors.h"
+#include "support/TestCatalogue.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,69 +16,15 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-std::optional<OrvError> ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const OrvError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 class tst_catalogversions : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<QTemporaryDir> mDir;
-    QString mServerUrl; // made once on a PostgreSQL run
-    QString mCatalogue;
+    TestCatalogue mCatalogue;
 
-    bool OnPostgres() const { return !mServerUrl.isEmpty(); }
     CatalogEngine Engine() const {
-        return OnPostgres() ? CatalogEngine::Postgres : CatalogEngine::Sqlite;
-    }
-
-    QSqlDatabase Raw(const QString& name) const {
-        if (OnPostgres())
-            return PostgresConnection(mCatalogue, name);
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
-        db.setDatabaseName(mCatalogue);
-        return db;
-    }
-
-    // Runs statements on a connection of the test's own; the first failure's text.
-    QString RawExec(const QStringList& statements) const {
-        QString failure;
-        {
-            QSqlDatabase db = Raw(u"raw"_s);
-            if (!db.open())
-                failure = db.lastError().text();
-            QSqlQuery query(db);
-            for (const QString& sql : statements)
-                if (failure.isEmpty() && !query.exec(sql))
-                    failure = sql + u": "_s + query.lastError().text();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(u"raw"_s);
-        return failure;
-    }
-
-    // The first column of the first row of a query, as text ("" when there is none).
-    QString RawValue(const QString& sql) const {
-        QString value;
-        {
-            QSqlDatabase db = Raw(u"raw"_s);
-            QSqlQuery query(db);
-            if (db.open() && query.exec(sql) && query.next())
-                value = query.value(0).toString();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(u"raw"_s);
-        return value;
+        return mCatalogue.OnPostgres() ? CatalogEngine::Postgres : CatalogEngine::Sqlite;
     }
 
     // A catalogue as the first version wrote it, with a program, a group, its rule and a
@@ -99,16 +44,17 @@ private:
                 " VALUES (1, 1, 1)"_s,
                 u"INSERT INTO folders (folder_name, folder_path)"
                 " VALUES ('Docs', '/srv/docs')"_s};
-        return RawExec(sql);
+        return mCatalogue.Exec(sql);
     }
 
     QString SchemaVersion() const {
-        return RawValue(u"SELECT meta_value FROM catalog_meta WHERE meta_key = 'schema_version'"_s);
+        return mCatalogue.Value(
+            u"SELECT meta_value FROM catalog_meta WHERE meta_key = 'schema_version'"_s);
     }
 
     std::unique_ptr<CatalogStore> Open() const {
         auto store = std::make_unique<CatalogStore>();
-        store->OpenDatabase(mCatalogue);
+        store->OpenDatabase(mCatalogue.Address());
         return store;
     }
 
@@ -116,18 +62,10 @@ private slots:
     void init() {
         mDir = std::make_unique<QTemporaryDir>();
         QVERIFY(mDir->isValid());
-        if (mServerUrl.isEmpty() && OnPostgresRun()) {
-            QString error;
-            QVERIFY2(FreshPostgresDatabase(u"orv_catalogversions"_s, mServerUrl, error),
-                     qPrintable(error));
-        }
-        mCatalogue = mServerUrl;
-        if (OnPostgres())
-            QCOMPARE(RawExec({u"DROP TABLE IF EXISTS permissions, principals,"
-                              " programs, folders, themes, catalog_meta CASCADE"_s}),
-                     QString());
-        else
-            mCatalogue = mDir->filePath(u"Orvane.mdb"_s);
+        QString error;
+        QVERIFY2(mCatalogue.Prepare(u"orv_catalogversions"_s, mDir->filePath(u"Orvane.mdb"_s),
+                                    error, true),
+                 qPrintable(error));
     }
 
     void cleanup() { mDir.reset(); }
@@ -145,7 +83,7 @@ private slots:
         QCOMPARE(store->GetFolders().RecordCount(), 1);
         // The new column works: an edit goes through and counts as a change.
         QVERIFY(store->ModifyProgram(u"Editor"_s, u"Editor"_s, u"New"_s, u"/bin/ed"_s, {}, {}));
-        QCOMPARE(RawValue(u"SELECT row_version FROM programs"_s), u"2"_s);
+        QCOMPARE(mCatalogue.Value(u"SELECT row_version FROM programs"_s), u"2"_s);
         // Opening it again is no upgrade.
         store = Open();
         QCOMPARE(store->GetProgram(u"Editor"_s).Fields("Program_Desc").toString(), u"New"_s);
@@ -156,7 +94,7 @@ private slots:
     void olderCatalogueIsCopiedWithoutUpgrade() {
         QCOMPARE(MakeVersion1Catalogue(), QString());
         CatalogStore source;
-        source.OpenReadOnly(mCatalogue);
+        source.OpenReadOnly(mCatalogue.Address());
         CatalogStore target;
         target.OpenDatabase(mDir->filePath(u"copy.mdb"_s));
         source.CopyInto(target);
@@ -165,20 +103,21 @@ private slots:
         QCOMPARE(target.GetGroupPermissions(u"Staff"_s).RecordCount(), 1);
         // Read only: a write is refused, and nothing of it is there.
         QVERIFY(ErrorOf([&] { source.AddFolder(u"More"_s, {}); }));
-        QCOMPARE(RawValue(u"SELECT count(*) FROM folders"_s), u"1"_s);
+        QCOMPARE(mCatalogue.Value(u"SELECT count(*) FROM folders"_s), u"1"_s);
     }
 
     // An upgrade that fails half-way leaves the catalogue at its old version, as it was.
     void failedUpgradeChangesNothing() {
         QCOMPARE(MakeVersion1Catalogue(), QString());
         // A column in the way makes the upgrade's ALTER TABLE fail.
-        QCOMPARE(RawExec({u"ALTER TABLE programs ADD COLUMN row_version TEXT"_s}), QString());
+        QCOMPARE(mCatalogue.Exec({u"ALTER TABLE programs ADD COLUMN row_version TEXT"_s}),
+                 QString());
         const auto error = ErrorOf([this] { Open(); });
         QVERIFY(error);
         QVERIFY2(error->Description().contains(u"must be upgraded"_s),
                  qPrintable(error->Description()));
         QCOMPARE(SchemaVersion(), u"1"_s);
-        QCOMPARE(RawValue(u"SELECT count(*) FROM programs"_s), u"1"_s);
+        QCOMPARE(mCatalogue.Value(u"SELECT count(*) FROM programs"_s), u"1"_s);
     }
 
     void newerCatalogueIsRefusedUnchanged_data() {
@@ -196,14 +135,14 @@ private slots:
                               " WHERE meta_key = 'schema_version'"_s.arg(newer)};
         if (!withDefaultTheme)
             change.append(u"UPDATE themes SET is_default = 0"_s);
-        QCOMPARE(RawExec(change), QString());
+        QCOMPARE(mCatalogue.Exec(change), QString());
         const auto error = ErrorOf([this] { Open(); });
         QVERIFY(error);
         QCOMPARE(error->Number(), ErrorNumber::DatabaseOpen);
         QVERIFY2(error->Description().contains(u"newer version"_s),
                  qPrintable(error->Description()));
         QCOMPARE(SchemaVersion(), newer);
-        QCOMPARE(RawValue(u"SELECT sum(is_default) FROM themes"_s),
+        QCOMPARE(mCatalogue.Value(u"SELECT sum(is_default) FROM themes"_s),
                  withDefaultTheme ? u"1"_s : u"0"_s);
     }
 
@@ -247,21 +186,19 @@ private slots:
     // A server that does not answer is named; parameters of the address other than the
     // known ones are refused.
     void addressesThatCannotBeOpened_data() {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("says");
+        AddColumns<QString, QString>("address", "says");
         quint16 port = 0;
         {
             QTcpServer probe; // a loopback port that nothing listens on
             QVERIFY(probe.listen(QHostAddress::LocalHost));
             port = probe.serverPort();
         }
-        QTest::newRow("unreachable server")
-            << u"postgresql://orvane@127.0.0.1:%1/orvane"_s.arg(port)
-            << u"127.0.0.1:%1"_s.arg(port);
-        QTest::newRow("unknown parameter")
-            << u"postgresql://o@127.0.0.1:1/db?host=10.0.0.1"_s << u"not allowed"_s;
-        QTest::newRow("value adding a parameter")
-            << u"postgresql://o@127.0.0.1:1/db?sslmode=disable%20host=x"_s << u"not allowed"_s;
+        AddRow("unreachable server", u"postgresql://orvane@127.0.0.1:%1/orvane"_s.arg(port),
+               u"127.0.0.1:%1"_s.arg(port));
+        AddRow("unknown parameter", u"postgresql://o@127.0.0.1:1/db?host=10.0.0.1"_s,
+               u"not allowed"_s);
+        AddRow("value adding a parameter",
+               u"postgresql://o@127.0.0.1:1/db?sslmode=disable%20host=x"_s, u"not allowed"_s);
     }
     void addressesThatCannotBeOpened() {
         QFETCH(QString, address);

@@ -3,7 +3,8 @@
 // PostgreSQL.
 #include "catalogue/CatalogStore.h"
 #include "platform/OrvError.h"
-#include "support/PostgresTest.h"
+#include "support/DataRow.h"
+#include "support/TestCatalogue.h"
 
 #include <QProcess>
 #include <QSet>
@@ -23,11 +24,11 @@ private slots:
     // unchanged; every change, its own or another connection's, is seen by the next read.
     void rulesReadAgainSeeEveryChange() {
         QTemporaryDir dir;
-        QString catalogue;
+        TestCatalogue shared;
         QString error;
-        QVERIFY2(FreshPostgresDatabase(u"orv_catalogrules"_s, catalogue, error), qPrintable(error));
-        if (catalogue.isEmpty())
-            catalogue = dir.filePath(u"Orvane.mdb"_s);
+        QVERIFY2(shared.Prepare(u"orv_catalogrules"_s, dir.filePath(u"Orvane.mdb"_s), error),
+                 qPrintable(error));
+        const QString catalogue = shared.Address();
         CatalogStore reader;
         CatalogStore other;
         reader.OpenDatabase(catalogue);
@@ -77,11 +78,11 @@ private slots:
     // stays as he made it.
     void removedAndAddedAgainIsAnotherProgram() {
         QTemporaryDir dir;
-        QString catalogue;
+        TestCatalogue shared;
         QString error;
-        QVERIFY2(FreshPostgresDatabase(u"orv_catalogreadd"_s, catalogue, error), qPrintable(error));
-        if (catalogue.isEmpty())
-            catalogue = dir.filePath(u"Orvane.mdb"_s);
+        QVERIFY2(shared.Prepare(u"orv_catalogreadd"_s, dir.filePath(u"Orvane.mdb"_s), error),
+                 qPrintable(error));
+        const QString catalogue = shared.Address();
         CatalogStore editor;
         CatalogStore other;
         editor.OpenDatabase(catalogue);
@@ -107,8 +108,7 @@ private slots:
     }
 
     void acknowledgedChangesAreAllThere_data() {
-        QTest::addColumn<int>("writers");
-        QTest::addColumn<int>("operations");
+        AddColumns<int, int>("writers", "operations");
         QTest::newRow("2 writers") << 2 << 80;
         QTest::newRow("5 writers") << 5 << 60;
     }
@@ -117,12 +117,11 @@ private slots:
         QFETCH(int, operations);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QString catalogue;
+        TestCatalogue shared;
         QString error;
-        QVERIFY2(FreshPostgresDatabase(u"orv_catalogwriters"_s, catalogue, error),
+        QVERIFY2(shared.Prepare(u"orv_catalogwriters"_s, dir.filePath(u"Orvane.mdb"_s), error),
                  qPrintable(error));
-        if (catalogue.isEmpty())
-            catalogue = dir.filePath(u"Orvane.mdb"_s);
+        const QString catalogue = shared.Address();
         {
             CatalogStore store;
             store.OpenDatabase(catalogue);

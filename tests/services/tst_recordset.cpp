@@ -1,20 +1,11 @@
 #include "catalogue/Recordset.h"
 #include "platform/OrvError.h"
+#include "support/Errors.h"
 
 #include <QTest>
 
 class TestRecordset : public QObject {
     Q_OBJECT
-
-private:
-    static long ErrorOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const OrvError& error) {
-            return error.Number();
-        }
-        return 0;
-    }
 
 private slots:
     void readsFieldsByNameInAnyCase() {
@@ -43,21 +34,23 @@ private slots:
         Recordset empty({QStringLiteral("A")}, {});
         QCOMPARE(empty.RecordCount(), 0);
         QVERIFY(empty.IsEOF());
-        QCOMPARE(ErrorOf([&] { empty.Fields(QStringLiteral("A")); }), ErrorNumber::NoCurrentRecord);
-        QCOMPARE(ErrorOf([&] { empty.MoveNext(); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorNumberOf([&] { empty.Fields(QStringLiteral("A")); }),
+                 ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorNumberOf([&] { empty.MoveNext(); }), ErrorNumber::NoCurrentRecord);
 
         Recordset one({QStringLiteral("A")}, {{1}});
         one.MoveNext();
-        QCOMPARE(ErrorOf([&] { one.Fields(QStringLiteral("A")); }), ErrorNumber::NoCurrentRecord);
-        QCOMPARE(ErrorOf([&] { one.MoveNext(); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorNumberOf([&] { one.Fields(QStringLiteral("A")); }),
+                 ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorNumberOf([&] { one.MoveNext(); }), ErrorNumber::NoCurrentRecord);
     }
 
     void unknownFieldIs3265() {
         Recordset rs({QStringLiteral("A")}, {{1}});
-        QCOMPARE(ErrorOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
+        QCOMPARE(ErrorNumberOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
         // The unknown name wins over the missing record, as in ADO.
         rs.MoveNext();
-        QCOMPARE(ErrorOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
+        QCOMPARE(ErrorNumberOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
     }
 
     // A column found once reads the field of whichever record is current.
@@ -74,8 +67,9 @@ private slots:
         QCOMPARE(rs.Field(name).toString(), QStringLiteral("Mail"));
         QVERIFY(rs.Field(status).isNull());
         rs.MoveNext();
-        QCOMPARE(ErrorOf([&] { rs.Field(name); }), ErrorNumber::NoCurrentRecord);
-        QCOMPARE(ErrorOf([&] { rs.FieldIndex(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
+        QCOMPARE(ErrorNumberOf([&] { rs.Field(name); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorNumberOf([&] { rs.FieldIndex(QStringLiteral("B")); }),
+                 ErrorNumber::ItemNotFound);
     }
 
     void defaultAndClosedRecordsetsAreEmpty() {

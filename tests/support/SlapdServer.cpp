@@ -1,5 +1,7 @@
 #include "support/SlapdServer.h"
 
+#include "support/TestFiles.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,11 +18,6 @@ const char* const kSambaSchema =
     "  SYNTAX 1.3.6.1.4.1.1466.115.121.1.26{64} SINGLE-VALUE )\n"
     "objectclass ( 1.3.6.1.4.1.7165.2.2.6 NAME 'sambaSamAccount' SUP top AUXILIARY\n"
     "  MUST ( uid $ sambaSID ) )\n";
-
-bool WriteFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
 
 bool PlainAscii(const QByteArray& value) {
     if (value.isEmpty())

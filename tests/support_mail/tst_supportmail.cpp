@@ -1,5 +1,6 @@
 #include "SmtpTestServer.h"
 #include "admin/AdminFixture.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/MailSender.h"
 #include "support/MailSettings.h"
@@ -93,10 +94,7 @@ private Q_SLOTS:
     // What the user typed arrives as one well-formed message: the envelope and headers carry
     // the trimmed fields, the body every character and line break, whatever the encoding.
     void sentMessageArrivesWhole_data() {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("subject");
-        QTest::addColumn<QString>("message");
+        AddColumns<QString, QString, QString, QString>("from", "name", "subject", "message");
         QTest::addColumn<QByteArray>("rawBody"); // as it arrives after the headers, when given
         const QString longSubject =
             QStringLiteral("The launcher stops answering when a program with a very long "
@@ -251,20 +249,13 @@ private Q_SLOTS:
     void serverAddressGoesIntoUrl_data() {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("url"); // empty: refused
-        QTest::newRow("name") << "mail.example.test"
-                              << "smtp://mail.example.test:2525";
-        QTest::newRow("IPv4") << "192.0.2.7"
-                              << "smtp://192.0.2.7:2525";
-        QTest::newRow("IPv6") << "2001:db8::7"
-                              << "smtp://[2001:db8::7]:2525";
-        QTest::newRow("IPv6 with zone") << "fe80::1%eth0"
-                                        << "smtp://[fe80::1%eth0]:2525";
-        QTest::newRow("zone with a slash") << "fe80::1%eth0/x"
-                                           << "";
-        QTest::newRow("space") << "mail example"
-                               << "";
-        QTest::newRow("NUL after an address") << QStringLiteral("192.0.2.7") + QChar(0) + "x"
-                                              << "";
+        AddRow("name", "mail.example.test", "smtp://mail.example.test:2525");
+        AddRow("IPv4", "192.0.2.7", "smtp://192.0.2.7:2525");
+        AddRow("IPv6", "2001:db8::7", "smtp://[2001:db8::7]:2525");
+        AddRow("IPv6 with zone", "fe80::1%eth0", "smtp://[fe80::1%eth0]:2525");
+        AddRow("zone with a slash", "fe80::1%eth0/x", "");
+        AddRow("space", "mail example", "");
+        AddRow("NUL after an address", QStringLiteral("192.0.2.7") + QChar(0) + "x", "");
     }
     void serverAddressGoesIntoUrl() {
         QFETCH(QString, host);
@@ -295,9 +286,7 @@ private Q_SLOTS:
     // A server that cannot be reached or never answers ends in a failure within the timeout,
     // while the window goes on handling its events.
     void unreachableServerFailsInTime_data() {
-        QTest::addColumn<bool>("listening");
-        QTest::newRow("closed port") << false;
-        QTest::newRow("silent server") << true;
+        AddBoolTable("listening", {{"closed port", false}, {"silent server", true}});
     }
     void unreachableServerFailsInTime() {
         QFETCH(bool, listening);
@@ -331,10 +320,7 @@ private Q_SLOTS:
 
     // A line break in a header field never reaches the server; the user is told which field.
     void lineBreakInHeaderFieldIsRefused_data() {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("subject");
-        QTest::addColumn<QString>("reason");
+        AddColumns<QString, QString, QString, QString>("from", "name", "subject", "reason");
         const QString subject = "The subject contains a line break. Nothing was sent.";
         const QString address = "The sender address contains a line break. Nothing was sent.";
         AddRow("CR LF in subject", "ada@example.test", "Ada", "Hello\r\nBcc: victim@example.test",
@@ -392,8 +378,7 @@ private Q_SLOTS:
     // The side menu's support items open the window modally; the bug report item fills the
     // subject first.
     void sideMenuOpensWindow_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("subject");
+        AddColumns<QString, QString>("key", "subject");
         AddRow("Email Support", "H1", "");
         AddRow("Submit Bug/Error Report", "H2", "Bug/Error");
     }

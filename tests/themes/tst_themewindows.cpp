@@ -4,6 +4,7 @@
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"
+#include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestFiles.h"
 #include "themes/ThemeMenu.h"
@@ -156,9 +157,7 @@ private Q_SLOTS:
     void apply_data() {
         QTest::addColumn<QString>("select"); // "" selects nothing
         QTest::addColumn<QString>("before"); // what happens to the catalogue first
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("current");
-        QTest::addColumn<QString>("catalogueDefault");
+        AddColumns<QString, QString, QString>("message", "current", "catalogueDefault");
         AddRow("applied", "Sunset", "", "", "Sunset", "Sunset");
         AddRow("default again", "Default", "", "", "Default", "Default");
         AddRow("gone meanwhile", "Sunset", "delete",
@@ -190,11 +189,8 @@ private Q_SLOTS:
     }
 
     void remove_data() {
-        QTest::addColumn<QString>("select");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QStringList>("listed");
+        AddColumns<QString, bool, QString, QStringList, QStringList>("select", "yes", "before",
+                                                                     "messages", "listed");
         const QString sure = "Are you sure ? |Confirmation|Question";
         const QStringList all{"Default", "Sunset", "default"}, left{"Default", "default"};
         const QString deleted = "Theme Sunset, Has Been Deleted|Deleted|Information";
@@ -239,9 +235,7 @@ private Q_SLOTS:
 
     // Create asks for a name and hands it, or nothing when cancelled, to the editor.
     void createAsksForTheName_data() {
-        QTest::addColumn<std::optional<QString>>("answer");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("name");
+        AddColumns<std::optional<QString>, QString, QString>("answer", "title", "name");
         using Answer = std::optional<QString>;
         AddRow("given", Answer("Ocean"), "Creating Theme : Ocean", "Ocean");
         AddRow("trimmed", Answer("  Deep Ocean "), "Creating Theme : Deep Ocean", "Deep Ocean");
@@ -309,8 +303,7 @@ private Q_SLOTS:
     void editorSaves_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("files"); // splash, add/remove, configure
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("logos");
+        AddColumns<QString, QString>("message", "logos");
         const QString png = "red.png", jpg = "green.jpg", bmp = "blue.bmp", gif = "blue.gif";
         const QString created = "Created Theme Ocean|Created Theme|Information";
         const QString refused = "Couldn't Create Theme Ocean|Error|Exclamation";
@@ -414,9 +407,7 @@ private Q_SLOTS:
     // Logos are shrunk into their boxes (splash 250 x 53, the others 200 x 42) keeping their
     // shape; a picture that already fits is shown as it is.
     void logosFitTheirBoxes_data() {
-        QTest::addColumn<QSize>("picture");
-        QTest::addColumn<QSize>("splash");
-        QTest::addColumn<QSize>("setup");
+        AddColumns<QSize, QSize, QSize>("picture", "splash", "setup");
         AddRow("fits", QSize(120, 40), QSize(120, 40), QSize(120, 40));
         AddRow("wide", QSize(1000, 100), QSize(250, 25), QSize(200, 20));
         // 13.25 and 10.5 wide: the width is rounded down.

@@ -1,0 +1,20 @@
+#pragma once
+
+// For the tests linked with the launcher's library: who uses the program.
+
+#include "launcher/AccessEvaluation.h"
+#include "support/TestContext.h"
+
+// The current user is "tester" on `domain`, whose administrators' group the settings name
+// "Admins"; `admin` puts him into that group.
+inline void SignIn(TestContext& t, bool admin = false, const QString& domain = "CORP") {
+    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
+    t.ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
+    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", domain);
+    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
+    if (admin)
+        t.directory->AddGroup("Admins", {"tester"});
+    t.ctx.gUserName = QStringLiteral("tester");
+    t.ctx.gUserSid = t.directory->GetAccountSid(domain, "tester", false);
+    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
+}
