@@ -15,7 +15,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+// Only for the folders that link Qt Widgets: the others must not need it.
+#if __has_include(<QWidget>)
 #include <QWidget>
+#endif
 #include <memory>
 #include <optional>
 #endif

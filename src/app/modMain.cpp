@@ -11,14 +11,15 @@
 #include "launcher/Launching.h"
 #include "launcher/LiveList.h"
 #include "launcher/frmMain.h"
-#include "platform/FatalError.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
 #include "support/SupportMenu.h"
 #include "themes/ThemeMenu.h"
 #include "widgets/AccessibleRoles.h"
+#include "widgets/FatalError.h"
 #include "widgets/FirstPaint.h"
 #include "widgets/ListView.h"
+#include "widgets/QtPrompt.h"
 
 #include <QApplication>
 #include <QScopeGuard>
@@ -202,6 +203,7 @@ int Run(int argc, char* argv[]) {
 
     AppContext ctx;
     ctx.paths = AppPaths::FromArguments(QApplication::arguments());
+    ctx.prompt = std::make_unique<QtPrompt>();
     ctx.UsePlatformDefaults();
     try {
         const QString problem = ctx.paths.EnsureFiles();

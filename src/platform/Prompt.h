@@ -3,14 +3,13 @@
 #include <QString>
 #include <optional>
 
-class QWidget;
-
 enum class PromptIcon { None, Information, Exclamation, Critical, Question };
 enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
 
-// Message box, input box and file dialogs. The program shows real dialogs; tests use a
-// scripted double that records every question and returns queued answers.
+// Message box, input box and file dialogs. The program shows real dialogs (QtPrompt, in
+// widgets/); tests use a scripted double that records every question and returns queued
+// answers.
 class Prompt {
 public:
     static inline const QString kApplicationTitle = QStringLiteral("Tessaro Orvane");
@@ -30,17 +29,4 @@ public:
     // cancels.
     virtual QString SaveFileName(const QString& title, const QString& filter,
                                  const QString& suggested) = 0;
-};
-
-// The real dialogs, parented to the active window.
-class QtPrompt : public Prompt {
-public:
-    PromptAnswer MsgBox(const QString& text, PromptButtons buttons, PromptIcon icon,
-                        const QString& title = {}) override;
-    std::optional<QString> InputBox(const QString& prompt, const QString& title,
-                                    const QString& defaultValue) override;
-    QString OpenFileName(const QString& title, const QString& filter,
-                         const QString& directory) override;
-    QString SaveFileName(const QString& title, const QString& filter,
-                         const QString& suggested) override;
 };

@@ -62,8 +62,6 @@ void AppContext::OpenCatalogue(CatalogueUse use) {
 }
 
 void AppContext::UsePlatformDefaults() {
-    if (!prompt)
-        prompt = std::make_unique<QtPrompt>();
     if (!account)
         account = std::make_unique<OsAccount>();
     if (!display)

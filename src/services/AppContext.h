@@ -68,6 +68,7 @@ public:
     // Throws OrvError when the application folder does not exist, the settings or a personal
     // catalogue cannot be trusted, or (Read) there is no catalogue.
     void OpenCatalogue(CatalogueUse use = CatalogueUse::Launcher);
-    // Fills the platform services that are still empty with the real ones.
+    // Fills the platform services that are still empty with the real ones; the prompt, whose
+    // real dialogs are widgets, is the program's to give.
     void UsePlatformDefaults();
 };

@@ -7,6 +7,7 @@
 #include "support/Gallery.h"
 #include "support/TestContext.h"
 #include "widgets/ListView.h"
+#include "widgets/QtPrompt.h"
 
 #include <QApplication>
 #include <QLabel>

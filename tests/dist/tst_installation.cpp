@@ -136,6 +136,16 @@ private slots:
                                       u"/libtessaro-orvane-print.so"_s));
     }
 
+    // Programs without windows do not load the widget library, nor with it a display's
+    // libraries and the start-up they cost.
+    void windowlessProgramsLeaveWidgetsOut() {
+        const Outcome dump = Run(QStringLiteral(ORV_READELF),
+                                 {u"-d"_s, Installed(kBin + u"/tessaro-orvane-copy"_s)});
+        QCOMPARE(dump.exitCode, 0);
+        QVERIFY2(dump.output.contains(u"libQt6Sql.so"_s), qPrintable(dump.output));
+        QVERIFY2(!dump.output.contains(u"libQt6Widgets.so"_s), qPrintable(dump.output));
+    }
+
     // An empty or relative entry of a run path is searched from the working folder, where
     // anyone may have put a library of the same name.
     void noProgramSearchesTheWorkingFolder_data() {

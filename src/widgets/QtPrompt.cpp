@@ -1,4 +1,4 @@
-#include "platform/Prompt.h"
+#include "widgets/QtPrompt.h"
 
 #include <QApplication>
 #include <QFileDialog>

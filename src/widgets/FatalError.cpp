@@ -1,4 +1,4 @@
-#include "platform/FatalError.h"
+#include "widgets/FatalError.h"
 
 #include "platform/OrvError.h"
 #include "platform/Prompt.h"
