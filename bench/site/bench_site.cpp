@@ -90,15 +90,16 @@ void Fill(const QString& url, const QString& dir) {
     for (int g = 0; g < kGroups; ++g)
         Check(local.AddGroup(Group(g)), "adding a group");
     for (int r = 0; r < kGroupRules; ++r)
-        Check(local.AddPermission(Group(r % kGroups), r % 10 == 0 ? 0 : 1, Program((r * 37) % kPrograms),
-                                  CatalogStore::KindGroup),
+        Check(local.AddPermission(Group(r % kGroups), r % 10 == 0 ? 0 : 1,
+                                  Program((r * 37) % kPrograms), CatalogStore::KindGroup),
               "adding a group rule");
     for (int u = 0; u < kUsers; ++u)
-        Check(local.AddUser(User(u), QStringLiteral("S-1-5-21-9-%1").arg(u, 3, 10, QLatin1Char('0'))),
-              "adding a user");
+        Check(
+            local.AddUser(User(u), QStringLiteral("S-1-5-21-9-%1").arg(u, 3, 10, QLatin1Char('0'))),
+            "adding a user");
     for (int r = 0; r < kUserRules; ++r)
-        Check(local.AddPermission(User(r % kUsers), r % 3 == 0 ? 0 : 1, Program((r * 53) % kPrograms),
-                                  CatalogStore::KindUser),
+        Check(local.AddPermission(User(r % kUsers), r % 3 == 0 ? 0 : 1,
+                                  Program((r * 53) % kPrograms), CatalogStore::KindUser),
               "adding a user rule");
     for (int f = 0; f < 20; ++f)
         Check(local.AddFolder(QStringLiteral("Share %1").arg(f), QStringLiteral("/srv/%1").arg(f)),
@@ -196,7 +197,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QList<int> counts{1, 50, 200};
     const QStringList args = app.arguments();
-    if (const qsizetype at = args.indexOf(QStringLiteral("--counts")); at > 0 && at + 1 < args.size()) {
+    if (const qsizetype at = args.indexOf(QStringLiteral("--counts"));
+        at > 0 && at + 1 < args.size()) {
         counts.clear();
         for (const QString& n : args.at(at + 1).split(u','))
             counts << n.toInt();

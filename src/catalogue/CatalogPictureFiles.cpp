@@ -36,7 +36,9 @@ QImage DefaultIconPicture(const QString& file) {
     if (file.startsWith(u':')) {
         if (file != last.file) {
             QFile in(file);
-            last = {file, {}, in.open(QIODevice::ReadOnly) ? DecodeCatalogPicture(in.readAll()) : QImage()};
+            last = {file,
+                    {},
+                    in.open(QIODevice::ReadOnly) ? DecodeCatalogPicture(in.readAll()) : QImage()};
         }
         return last.picture;
     }

@@ -56,7 +56,8 @@ QString Tls(const QString& text) {
 }
 
 QString MailSecurity(const QString& text) {
-    return OneOf(text, {QStringLiteral("none"), QStringLiteral("starttls"), QStringLiteral("smtps")});
+    return OneOf(text,
+                 {QStringLiteral("none"), QStringLiteral("starttls"), QStringLiteral("smtps")});
 }
 
 QString CatalogueAddress(const QString& text) {

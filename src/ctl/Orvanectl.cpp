@@ -168,11 +168,11 @@ int Run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
 
     try {
-        const QString appDir =
-            args.Has(QStringLiteral("--app-dir")) ? args.Value(QStringLiteral("--app-dir"))
-            : command->defaultAppDir.isEmpty()
-                ? AppPaths::DefaultAppDir(QCoreApplication::applicationDirPath())
-                : command->defaultAppDir;
+        const QString appDir = args.Has(QStringLiteral("--app-dir"))
+                                   ? args.Value(QStringLiteral("--app-dir"))
+                               : command->defaultAppDir.isEmpty()
+                                   ? AppPaths::DefaultAppDir(QCoreApplication::applicationDirPath())
+                                   : command->defaultAppDir;
         if (appDir.isEmpty())
             return Usage(err, QStringLiteral("--app-dir needs a folder"), usage);
         if (command->prepare)
