@@ -13,7 +13,7 @@
 #include "launcher/frmMain.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
-#include "support/SupportMenu.h"
+#include "mail/SupportMenu.h"
 #include "themes/ThemeMenu.h"
 #include "widgets/AccessibleRoles.h"
 #include "widgets/FatalError.h"

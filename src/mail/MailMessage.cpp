@@ -1,4 +1,4 @@
-#include "support/MailMessage.h"
+#include "mail/MailMessage.h"
 
 #include <QStringList>
 #include <QUuid>

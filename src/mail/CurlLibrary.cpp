@@ -1,4 +1,4 @@
-#include "support/CurlLibrary.h"
+#include "mail/CurlLibrary.h"
 
 #include "platform/LazyLibrary.h"
 

@@ -1,7 +1,7 @@
-#include "support/SupportMenu.h"
+#include "mail/SupportMenu.h"
 
 #include "launcher/frmMain.h"
-#include "support/frmEmailSupport.h"
+#include "mail/frmEmailSupport.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/MailMessage.h"
+#include "mail/MailMessage.h"
 
 #include <QObject>
 #include <atomic>

@@ -1,8 +1,8 @@
-#include "support/frmEmailSupport.h"
+#include "mail/frmEmailSupport.h"
 
 #include "platform/Text.h"
 #include "services/AppContext.h"
-#include "support/MailSender.h"
+#include "mail/MailSender.h"
 #include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"

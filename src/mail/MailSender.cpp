@@ -1,7 +1,7 @@
-#include "support/MailSender.h"
+#include "mail/MailSender.h"
 
-#include "support/CurlLibrary.h"
-#include "support/MailSettings.h"
+#include "mail/CurlLibrary.h"
+#include "mail/MailSettings.h"
 
 #include <QSysInfo>
 

@@ -1,4 +1,4 @@
-#include "support/MailSettings.h"
+#include "mail/MailSettings.h"
 
 #include "platform/OrvError.h"
 #include "platform/SmallFile.h"
