@@ -15,7 +15,7 @@
 // picture when the item is first drawn, so the build itself writes no picture files.
 
 #include "common/BestMs.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "support/TestContext.h"

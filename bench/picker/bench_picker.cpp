@@ -14,7 +14,7 @@
 #include "admin/frmAddSecurity.h"
 #include "common/BestMs.h"
 #include "directory/LocalDirectory.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "support/TestContext.h"
 
 #include <QApplication>

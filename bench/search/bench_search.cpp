@@ -8,7 +8,7 @@
 //   bench_search [--programs N] [--runs N]
 //
 // QT_QPA_PLATFORM is offscreen unless set (under Xvfb set DISPLAY and QT_QPA_PLATFORM=xcb).
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "launcher/LauncherFilter.h"
 #include "launcher/LauncherList.h"
 #include "launcher/LauncherSearchBar.h"

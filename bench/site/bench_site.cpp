@@ -13,8 +13,8 @@
 //   bench_site [--counts 1,50,200] [--show-statements]
 
 #include "catalogue/CatalogStore.h"
-#include "launcher/AccessEvaluation.h"
-#include "launcher/LauncherItems.h"
+#include "access/AccessEvaluation.h"
+#include "access/LauncherItems.h"
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"

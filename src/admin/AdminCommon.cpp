@@ -2,7 +2,7 @@
 
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
-#include "widgets/ProductBanner.h"
+#include "platform/ProductBanner.h"
 
 #include <QDir>
 #include <QFileInfo>

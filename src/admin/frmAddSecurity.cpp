@@ -4,7 +4,7 @@
 #include "admin/PrincipalList.h"
 #include "admin/frmChange.h"
 #include "admin/frmSecurity.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"

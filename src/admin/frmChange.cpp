@@ -1,7 +1,7 @@
 #include "admin/frmChange.h"
 
 #include "admin/frmSecurity.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "platform/OrvError.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"

@@ -1,6 +1,6 @@
 #include "admin/frmReportPreview.h"
 
-#include "admin/ReportRenderer.h"
+#include "access/ReportRenderer.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"

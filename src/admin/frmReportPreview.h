@@ -1,6 +1,6 @@
 #pragma once
 
-#include "admin/PermissionReport.h"
+#include "access/PermissionReport.h"
 
 #include <QWidget>
 #include <functional>

@@ -8,7 +8,7 @@
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
-#include "widgets/ProductBanner.h"
+#include "platform/ProductBanner.h"
 #include "widgets/ScreenFit.h"
 
 #include <QComboBox>

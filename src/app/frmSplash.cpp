@@ -8,7 +8,7 @@
 #include "widgets/PlainText.h"
 #include "widgets/ProgressBar.h"
 #include "widgets/ScreenFit.h"
-#include "widgets/TitleFont.h"
+#include "platform/TitleFont.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -1,19 +1,19 @@
 #include "app/modMain.h"
 
+#include "access/AccessEvaluation.h"
 #include "admin/CatalogueMenu.h"
 #include "admin/ReportMenu.h"
 #include "admin/SecurityMenu.h"
 #include "admin/frmSetup.h"
 #include "app/StartupWarmUp.h"
 #include "app/frmSplash.h"
-#include "launcher/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "launcher/Launching.h"
 #include "launcher/LiveList.h"
 #include "launcher/frmMain.h"
+#include "mail/SupportMenu.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
-#include "mail/SupportMenu.h"
 #include "themes/ThemeMenu.h"
 #include "widgets/AccessibleRoles.h"
 #include "widgets/FatalError.h"
@@ -213,11 +213,11 @@ int Run(int argc, char* argv[]) {
         if (!outcome.mainWindowShown)
             return outcome.exitCode;
         const QStringList arguments = QApplication::arguments();
-        if (arguments.contains(QStringLiteral("--exit-after-first-paint")) && ctx.mainWindow)
-            ExitAfterFirstPaint(*ctx.mainWindow,
-                                arguments.contains(QStringLiteral("--print-list"))
-                                    ? std::function<void()>([&ctx] { PrintList(ctx); })
-                                    : std::function<void()>());
+        auto* mainWindow = qobject_cast<QWidget*>(ctx.mainWindow.data());
+        if (arguments.contains(QStringLiteral("--exit-after-first-paint")) && mainWindow)
+            ExitAfterFirstPaint(*mainWindow, arguments.contains(QStringLiteral("--print-list"))
+                                                 ? std::function<void()>([&ctx] { PrintList(ctx); })
+                                                 : std::function<void()>());
         return QApplication::exec();
     } catch (const OrvError& error) {
         ReportFatalError(error);

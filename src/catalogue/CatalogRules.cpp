@@ -10,24 +10,48 @@ using namespace catalog;
 // ---------------------------------------------------------------------------------------------
 // Rules and principals
 
-Recordset CatalogStore::State::CachedRules(const QString& key,
-                                           const std::function<Recordset()>& read) {
+CatalogStore::Rules CatalogStore::State::CachedRules(const QString& key,
+                                                     const std::function<Rules()>& read) {
     if (readScopes == 0)
         return read();
     if (const auto found = rulesRead.find(key); found != rulesRead.end())
         return found->second;
-    Recordset rs = read();
-    rulesRead.emplace(key, rs);
-    return rs;
+    Rules rules = read();
+    rulesRead.emplace(key, rules);
+    return rules;
 }
 
 namespace {
-const QString kGroupRules = QStringLiteral("SELECT p.program_name, r.status FROM principals o"
-                                           " JOIN permissions r ON r.object_id = o.object_id"
-                                           " JOIN programs p ON p.program_id = r.program_id"
-                                           " WHERE o.object_kind = 2 AND o.object_name = ?"
-                                           " ORDER BY r.permission_id");
-const QStringList kGroupRuleFields = {QStringLiteral("Program_Name"), QStringLiteral("Status")};
+
+// The rules' columns come first: the program's name, its name key and the status. The rows
+// go straight into the rules, with no record in between: a start reads every rule of the
+// user's groups.
+const QString kRuleColumns = QStringLiteral("p.program_name, p.name_key, r.status");
+const QString kRuleJoins = QStringLiteral(" FROM principals o"
+                                          " JOIN permissions r ON r.object_id = o.object_id"
+                                          " JOIN programs p ON p.program_id = r.program_id");
+
+CatalogStore::Rule RuleOf(const QSqlQuery& query) {
+    return {query.value(0).toString(), query.value(1).toString(), query.value(2).toInt()};
+}
+
+QString GroupKey(const QString& group) {
+    return QStringLiteral("group:") + group;
+}
+
+Recordset RuleRecords(const CatalogStore::Rules& rules, const QStringList& fields,
+                      const QVariant& principal) {
+    QList<QVariantList> rows;
+    rows.reserve(rules.size());
+    for (const CatalogStore::Rule& rule : rules) {
+        QVariantList row{rule.program, rule.status};
+        if (principal.isValid())
+            row.prepend(principal);
+        rows.append(std::move(row));
+    }
+    return Recordset(fields, std::move(rows));
+}
+
 } // namespace
 
 void CatalogStore::PrefetchGroupPermissions(const QStringList& groups) {
@@ -36,8 +60,7 @@ void CatalogStore::PrefetchGroupPermissions(const QStringList& groups) {
         return;
     QStringList unread;
     for (const QString& group : groups)
-        if (mState->rulesRead.count(QStringLiteral("group:") + group) == 0 &&
-            !unread.contains(group))
+        if (mState->rulesRead.count(GroupKey(group)) == 0 && !unread.contains(group))
             unread.append(group);
     if (unread.isEmpty())
         return;
@@ -63,45 +86,64 @@ void CatalogStore::PrefetchGroupPermissions(const QStringList& groups) {
                 u'"');
         bound = u'{' + elements.join(u',') + u'}';
     }
-    std::map<QString, QList<QVariantList>> rows;
-    const Recordset all = mState->Select(
-        QStringLiteral("SELECT p.program_name, r.status, o.object_name FROM principals o"
-                       " JOIN permissions r ON r.object_id = o.object_id"
-                       " JOIN programs p ON p.program_id = r.program_id"
-                       " WHERE o.object_kind = 2 AND o.object_name IN (%1)"
-                       " ORDER BY o.object_name, r.permission_id")
-            .arg(names),
-        {bound}, kGroupRuleFields + QStringList{QStringLiteral("Group")},
-        {Col::Text, Col::Int, Col::Text}, QStringLiteral("Reading the rules of a user's groups"));
-    for (const QVariantList& row : all.Rows())
-        rows[row.at(2).toString()].append({row.at(0), row.at(1)});
-    for (const QString& group : unread)
-        mState->rulesRead.emplace(QStringLiteral("group:") + group,
-                                  Recordset(kGroupRuleFields, rows[group]));
+    std::map<QString, Rules> rules;
+    // The rows come group by group: each group's rules are gathered until the name changes.
+    QString group;
+    Rules* into = nullptr;
+    mState->ForEachRow(QStringLiteral("SELECT %1, o.object_name%2"
+                                      " WHERE o.object_kind = 2 AND o.object_name IN (%3)"
+                                      " ORDER BY o.object_name, r.permission_id")
+                           .arg(kRuleColumns, kRuleJoins, names),
+                       {bound}, QStringLiteral("Reading the rules of a user's groups"),
+                       [&](const QSqlQuery& query) {
+                           const QString name = query.value(3).toString();
+                           if (into == nullptr || name != group) {
+                               group = name;
+                               into = &rules[group];
+                           }
+                           into->append(RuleOf(query));
+                       });
+    for (const QString& unreadGroup : unread)
+        mState->rulesRead.emplace(GroupKey(unreadGroup), std::move(rules[unreadGroup]));
 }
 
-Recordset CatalogStore::GetGroupPermissions(const QString& group) {
+CatalogStore::Rules CatalogStore::GroupRules(const QString& group) {
     Db();
-    return mState->CachedRules(QStringLiteral("group:") + group, [&] {
-        return mState->Select(kGroupRules, {group}, kGroupRuleFields, {Col::Text, Col::Int},
-                              QStringLiteral("Reading the rules of a group"));
+    return mState->CachedRules(GroupKey(group), [&] {
+        Rules rules;
+        mState->ForEachRow(QStringLiteral("SELECT %1%2 WHERE o.object_kind = 2"
+                                          " AND o.object_name = ? ORDER BY r.permission_id")
+                               .arg(kRuleColumns, kRuleJoins),
+                           {group}, QStringLiteral("Reading the rules of a group"),
+                           [&](const QSqlQuery& query) { rules.append(RuleOf(query)); });
+        return rules;
     });
 }
 
-Recordset CatalogStore::GetUserPermissions(const QString& user, const QString& userSid) {
+CatalogStore::Rules CatalogStore::UserRules(const QString& user, const QString& userSid) {
     Db();
     const QString sid = userSid.isNull() ? QStringLiteral("") : userSid;
     return mState->CachedRules(QStringLiteral("user:") + user + QChar(0) + sid, [&] {
-        return mState->Select(
-            QStringLiteral("SELECT o.object_name, p.program_name, r.status FROM principals o"
-                           " JOIN permissions r ON r.object_id = o.object_id"
-                           " JOIN programs p ON p.program_id = r.program_id"
-                           " WHERE o.object_kind = 1 AND o.object_name = ? AND o.object_sid = ?"
-                           " ORDER BY r.permission_id"),
-            {user, sid},
-            {QStringLiteral("Username"), QStringLiteral("PrgName"), QStringLiteral("Status")},
-            {Col::Text, Col::Text, Col::Int}, QStringLiteral("Reading the rules of a user"));
+        Rules rules;
+        mState->ForEachRow(QStringLiteral("SELECT %1%2 WHERE o.object_kind = 1"
+                                          " AND o.object_name = ? AND o.object_sid = ?"
+                                          " ORDER BY r.permission_id")
+                               .arg(kRuleColumns, kRuleJoins),
+                           {user, sid}, QStringLiteral("Reading the rules of a user"),
+                           [&](const QSqlQuery& query) { rules.append(RuleOf(query)); });
+        return rules;
     });
+}
+
+Recordset CatalogStore::GetGroupPermissions(const QString& group) {
+    return RuleRecords(GroupRules(group),
+                       {QStringLiteral("Program_Name"), QStringLiteral("Status")}, {});
+}
+
+Recordset CatalogStore::GetUserPermissions(const QString& user, const QString& userSid) {
+    return RuleRecords(
+        UserRules(user, userSid),
+        {QStringLiteral("Username"), QStringLiteral("PrgName"), QStringLiteral("Status")}, user);
 }
 
 std::optional<int> CatalogStore::GetGroupRuleStatus(const QString& group, const QString& program) {

@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace catalog {
 
@@ -117,8 +118,9 @@ struct CatalogStore::State {
     int schemaVersion = kCatalogSchemaVersion;
     int readScopes = 0;
     qint64 openedStamp = 0; // the change stamp when the catalogue was opened
-    std::map<QString, Recordset> rulesRead;
-    Recordset CachedRules(const QString& key, const std::function<Recordset()>& read);
+    std::map<QString, CatalogStore::Rules> rulesRead;
+    CatalogStore::Rules CachedRules(const QString& key,
+                                    const std::function<CatalogStore::Rules()>& read);
 
     [[noreturn]] void Fail(long number, const QString& what, const QString& detail) const;
     // Fail with the engine's error, in words that say what to do about it.
@@ -153,14 +155,26 @@ struct CatalogStore::State {
         return *statements.at(sql);
     }
 
+    // Runs a reading statement and hands `row` the query on each of its rows in turn.
+    template <class Row>
+    void ForEachRow(const QString& sql, const QVariantList& values, const QString& what,
+                    Row&& row) {
+        const WatchedStatement watched = Watch(); // the rows may come while they are read
+        QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseOpen);
+        while (query.next())
+            row(std::as_const(query));
+        const QSqlError error = query.lastError();
+        query.finish();
+        if (error.isValid())
+            Fail(ErrorNumber::DatabaseOpen, what, error);
+    }
+
     // The rows of `cols`; columns after those go to `extra`, called once per row.
     Recordset Select(const QString& sql, const QVariantList& values, const QStringList& fields,
                      const QList<Col>& cols, const QString& what,
                      const std::function<void(const QSqlQuery&)>& extra = {}) {
-        const WatchedStatement watched = Watch(); // the rows may come while they are read
-        QSqlQuery& query = Run(sql, values, what, ErrorNumber::DatabaseOpen);
         QList<QVariantList> rows;
-        while (query.next()) {
+        ForEachRow(sql, values, what, [&](const QSqlQuery& query) {
             QVariantList row;
             row.reserve(cols.size());
             for (qsizetype c = 0; c < cols.size(); ++c)
@@ -168,11 +182,7 @@ struct CatalogStore::State {
             rows.append(std::move(row));
             if (extra)
                 extra(query);
-        }
-        const QSqlError error = query.lastError();
-        query.finish();
-        if (error.isValid())
-            Fail(ErrorNumber::DatabaseOpen, what, error);
+        });
         return Recordset(fields, std::move(rows));
     }
 

@@ -134,13 +134,24 @@ public:
     // As ExportProgramIcon, from `icon` as GetProgramIcons read it.
     bool ExportProgramIcon(const QString& name, const QByteArray& icon, QImage* picture);
 
-    // Rules. Group rules: Program_Name, Status. User rules: Username, PrgName, Status.
-    // A user's rules are those of the stored user with that exact name and exact SID (an
-    // empty SID matches only a user stored with an empty SID).
+    // One rule of a principal, as the access decision reads it.
+    struct Rule {
+        QString program; // the program's name as stored
+        QString key;     // the same as names compare: trimmed, in upper case
+        int status = StatusDeny;
+    };
+    using Rules = QList<Rule>;
+    // The rules of a group / of a user, in the order they were added; a principal has at
+    // most one rule per program. A user's rules are those of the stored user with that exact
+    // name and exact SID (an empty SID matches only a user stored with an empty SID).
+    Rules GroupRules(const QString& group);
+    Rules UserRules(const QString& user, const QString& userSid);
+    // The same as records. Group rules: Program_Name, Status. User rules: Username, PrgName,
+    // Status.
     Recordset GetGroupPermissions(const QString& group);
     Recordset GetUserPermissions(const QString& user, const QString& userSid);
     // Within a ReadScope: reads the rules of all `groups` in one statement, so that the
-    // GetGroupPermissions that follow answer from them. Outside one it does nothing.
+    // GroupRules that follow answer from them. Outside one it does nothing.
     void PrefetchGroupPermissions(const QStringList& groups);
 
     // Between its start and its end, the rules of each principal are read from the catalogue

@@ -3,7 +3,7 @@
 #include "ctl/CtlArgs.h"
 #include "directory/DomainDirectory.h"
 #include "directory/LocalDirectory.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 
 #include <QDir>
 #include <QFileInfo>

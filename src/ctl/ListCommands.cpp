@@ -1,7 +1,8 @@
+#include "access/AccessEvaluator.h"
+#include "access/Candidates.h"
+#include "access/LauncherItems.h"
 #include "ctl/CtlCommand.h"
 #include "ctl/CtlSession.h"
-#include "launcher/Candidates.h"
-#include "launcher/LauncherItems.h"
 #include "platform/OrvError.h"
 #include "platform/Text.h"
 

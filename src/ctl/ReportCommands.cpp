@@ -1,5 +1,5 @@
-#include "admin/PermissionReport.h"
-#include "admin/ReportRenderer.h"
+#include "access/PermissionReport.h"
+#include "access/ReportRenderer.h"
 #include "ctl/CtlCommand.h"
 #include "ctl/CtlSession.h"
 

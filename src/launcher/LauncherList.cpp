@@ -1,6 +1,6 @@
 #include "launcher/LauncherList.h"
 
-#include "launcher/LauncherItems.h"
+#include "access/LauncherItems.h"
 #include "launcher/LauncherPictures.h"
 #include "launcher/frmMain.h"
 #include "platform/Text.h"

@@ -1,6 +1,6 @@
 #include "launcher/LiveList.h"
 
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "platform/OrvError.h"

@@ -105,7 +105,7 @@ void frmFolderMenu::ListView1_DblClick() {
         modMain::OpenFolder(mCtx, text, tag);
         return;
     }
-    auto* sub = new frmFolderMenu(mCtx, mCtx.mainWindow ? mCtx.mainWindow.data() : nullptr);
+    auto* sub = new frmFolderMenu(mCtx, qobject_cast<QWidget*>(mCtx.mainWindow.data()));
     sub->show();
     sub->LoadFolder(text, JoinFolderPath(tag, text));
 }

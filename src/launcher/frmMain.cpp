@@ -1,6 +1,6 @@
 #include "launcher/frmMain.h"
 
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "launcher/GeneralDate.h"
 #include "launcher/LauncherSearch.h"
 #include "launcher/LauncherSearchBar.h"

@@ -7,7 +7,7 @@
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
-#include "widgets/ProductBanner.h"
+#include "platform/ProductBanner.h"
 #include "widgets/ProgressBar.h"
 #include "widgets/ScreenFit.h"
 

@@ -21,7 +21,7 @@ bool clsResourceViewer::ShowResources(const QString& programPath, QWidget* owner
     if (!owner)
         owner = QApplication::activeWindow();
     if (!owner)
-        owner = mCtx.mainWindow;
+        owner = qobject_cast<QWidget*>(mCtx.mainWindow.data());
     delete mViewer;
     auto* viewer = new frmViewer(mCtx, owner);
     mViewer = viewer;

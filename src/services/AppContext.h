@@ -11,9 +11,9 @@
 #include "services/PermissionSet.h"
 #include "settings/RegistryStore.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QVariant>
-#include <QWidget>
 #include <memory>
 
 // The one instance of each service and the shared state of the run. Every window and module
@@ -42,8 +42,9 @@ public:
     QString gThemeName;
     bool gLowColor = false;
 
-    // The main window once it is loaded; owner of the modal windows.
-    QPointer<QWidget> mainWindow;
+    // The main window (a QWidget) once it is loaded; owner of the modal windows. Held as an
+    // object: what a run is given needs no widgets, and orvanectl has no windows.
+    QPointer<QObject> mainWindow;
 
     AppContext() = default;
     // The main window uses the services: it goes first.

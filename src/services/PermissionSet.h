@@ -1,24 +1,22 @@
 #pragma once
 
-#include "platform/Text.h"
-
 #include <QList>
 #include <QString>
 
-// UpperProgram is the program name in the form names compare in, worked out once when the
-// rule is added rather than on every build of the launcher list.
+// UpperProgram is the program name as names compare (trimmed, in upper case), as the
+// catalogue hands it with the rule: the launcher list compares by it on every build.
 struct GroupRule {
     QString GroupName;
     QString ProgramName;
     short Status = 0;
-    QString UpperProgram = UpperProgramName(ProgramName);
+    QString UpperProgram;
 };
 
 struct UserRule {
     QString UserName;
     QString ProgramName;
     short Status = 0;
-    QString UpperProgram = UpperProgramName(ProgramName);
+    QString UpperProgram;
 };
 
 // Strings and a number: a growing list moves its rules with a memory copy.
@@ -28,12 +26,10 @@ Q_DECLARE_TYPEINFO(UserRule, Q_RELOCATABLE_TYPE);
 // The current user's rules, collected once at start-up; kept in the order they were added.
 class PermissionSet {
 public:
-    void AddGroupRule(const QString& group, const QString& program, short status);
-    void AddUserRule(const QString& currentUser, const QString& ruleUser, const QString& program,
-                     short status);
-    // Copies: a caller may remove rules from its copy.
-    QList<GroupRule> GetGroupRules() const { return mGroupRules; }
-    QList<UserRule> GetUserRules() const { return mUserRules; }
+    void Add(GroupRule rule) { mGroupRules.append(std::move(rule)); }
+    void Add(UserRule rule) { mUserRules.append(std::move(rule)); }
+    const QList<GroupRule>& GetGroupRules() const { return mGroupRules; }
+    const QList<UserRule>& GetUserRules() const { return mUserRules; }
 
 private:
     QList<GroupRule> mGroupRules;

@@ -4,7 +4,7 @@
 
 #include "SecurityFixture.h"
 #include "admin/SecurityMenu.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "widgets/GlyphButton.h"
 
 #include <QRadioButton>

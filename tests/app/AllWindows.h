@@ -4,7 +4,7 @@
 // all of them (keys, screen sizes).
 
 #include "admin/CatalogueMenu.h"
-#include "admin/PermissionReport.h"
+#include "access/PermissionReport.h"
 #include "admin/ReportMenu.h"
 #include "admin/SecurityMenu.h"
 #include "admin/frmAddProgram.h"

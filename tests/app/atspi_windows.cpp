@@ -5,7 +5,7 @@
 // ends after the last one.
 #include "AllWindows.h"
 #include "admin/PrincipalList.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "support/SignIn.h"
 #include "widgets/ListView.h"

@@ -3,7 +3,7 @@
 // started; and the keys each window answers (default buttons, Enter on a button, Tab out of a
 // message, Escape and Enter in Properties, the item menu's keys).
 #include "AllWindows.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "support/DataRow.h"
 #include "support/ScriptedPrompt.h"

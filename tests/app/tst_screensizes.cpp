@@ -3,7 +3,7 @@
 // each through the offscreen platform's screen file and QT_SCALE_FACTOR. Gallery pictures show
 // each window on each screen.
 #include "AllWindows.h"
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
 #include "launcher/UserState.h"
 #include "launcher/frmMain.h"

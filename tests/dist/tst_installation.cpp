@@ -138,9 +138,15 @@ private slots:
 
     // Programs without windows do not load the widget library, nor with it a display's
     // libraries and the start-up they cost.
+    void windowlessProgramsLeaveWidgetsOut_data() {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("copy tool") << u"tessaro-orvane-copy"_s;
+        QTest::newRow("orvanectl") << u"orvanectl"_s;
+    }
     void windowlessProgramsLeaveWidgetsOut() {
-        const Outcome dump = Run(QStringLiteral(ORV_READELF),
-                                 {u"-d"_s, Installed(kBin + u"/tessaro-orvane-copy"_s)});
+        QFETCH(QString, program);
+        const Outcome dump =
+            Run(QStringLiteral(ORV_READELF), {u"-d"_s, Installed(kBin + u'/' + program)});
         QCOMPARE(dump.exitCode, 0);
         QVERIFY2(dump.output.contains(u"libQt6Sql.so"_s), qPrintable(dump.output));
         QVERIFY2(!dump.output.contains(u"libQt6Widgets.so"_s), qPrintable(dump.output));

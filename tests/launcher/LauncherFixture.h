@@ -2,7 +2,7 @@
 
 // Catalogue and directory set-up shared by the launcher's tests.
 
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "support/DataRow.h"
 #include "support/SignIn.h"
 #include "support/TestContext.h"

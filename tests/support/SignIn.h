@@ -2,7 +2,7 @@
 
 // For the tests linked with the launcher's library: who uses the program.
 
-#include "launcher/AccessEvaluation.h"
+#include "access/AccessEvaluation.h"
 #include "support/TestContext.h"
 
 // The current user is "tester" on `domain`, whose administrators' group the settings name

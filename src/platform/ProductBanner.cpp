@@ -1,6 +1,6 @@
-#include "widgets/ProductBanner.h"
+#include "platform/ProductBanner.h"
 
-#include "widgets/TitleFont.h"
+#include "platform/TitleFont.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "widgets/TitleFont.h"
+#include "platform/TitleFont.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher/clsProgram.h"
+#include "access/clsProgram.h"
 
 #include <QList>
 

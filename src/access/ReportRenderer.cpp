@@ -1,7 +1,7 @@
-#include "admin/ReportRenderer.h"
+#include "access/ReportRenderer.h"
 
-#include "admin/PermissionReport.h"
-#include "widgets/ProductBanner.h"
+#include "access/PermissionReport.h"
+#include "platform/ProductBanner.h"
 
 #include <QFont>
 #include <QImage>

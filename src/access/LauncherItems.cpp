@@ -1,6 +1,6 @@
-#include "launcher/LauncherItems.h"
+#include "access/LauncherItems.h"
 
-#include "launcher/PermittedEntries.h"
+#include "access/PermittedEntries.h"
 #include "services/AppContext.h"
 
 namespace modMain {

@@ -1,4 +1,4 @@
-#include "admin/PermissionReport.h"
+#include "access/PermissionReport.h"
 
 #include "catalogue/Recordset.h"
 

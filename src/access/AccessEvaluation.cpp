@@ -1,0 +1,63 @@
+#include "access/AccessEvaluation.h"
+
+#include "platform/Text.h"
+#include "services/AppContext.h"
+
+namespace modMain {
+
+QStringList CurrentUserGroups(AppContext& ctx) {
+    return ctx.directory->GetUserGroups(GetDomain(ctx), ctx.gUserName.toString(), false);
+}
+
+namespace {
+
+bool ListsExactly(const QStringList& groups, const QString& name) {
+    for (qsizetype i = 1; i <= Count(groups); ++i)
+        if (Item(groups, i) == name)
+            return true;
+    return false;
+}
+
+} // namespace
+
+QString GetDomain(AppContext& ctx) {
+    return ctx.registry
+        ->GetValue(RegistryStore::HKEY_LOCAL_MACHINE_, RegistryStore::kSettingsKey,
+                   QStringLiteral("5"))
+        .toString();
+}
+
+QString GetAdminGroup(AppContext& ctx) {
+    return ctx.registry
+        ->GetValue(RegistryStore::HKEY_LOCAL_MACHINE_, RegistryStore::kSettingsKey,
+                   QStringLiteral("6"))
+        .toString();
+}
+
+bool IsAdministrator(AppContext& ctx) {
+    const QString adminGroup = GetAdminGroup(ctx);
+    return ListsExactly(CurrentUserGroups(ctx), adminGroup);
+}
+
+bool IsUserInGroup(AppContext& ctx, const QString& group) {
+    return ListsExactly(CurrentUserGroups(ctx), group);
+}
+
+bool LoadPermissions(AppContext& ctx) {
+    if (ctx.gIsAdmin)
+        return true;
+    const QStringList groups = CurrentUserGroups(ctx);
+    // Within a start's read scope, all of them in one read, with the user's own name, which
+    // the list looks up as a group for the programs his own rules allow.
+    CatalogStore& catalog = ctx.Catalog();
+    catalog.PrefetchGroupPermissions(groups + QStringList{ctx.gUserName.toString()});
+    for (const QString& group : groups)
+        for (const CatalogStore::Rule& rule : catalog.GroupRules(group))
+            ctx.permissions->Add(GroupRule{group, rule.program, short(rule.status), rule.key});
+    const QString user = ctx.gUserName.toString();
+    for (const CatalogStore::Rule& rule : catalog.UserRules(user, ctx.gUserSid.toString()))
+        ctx.permissions->Add(UserRule{user, rule.program, short(rule.status), rule.key});
+    return true;
+}
+
+} // namespace modMain

@@ -1,0 +1,62 @@
+#include "access/AccessEvaluator.h"
+
+#include "access/AccessEvaluation.h"
+#include "services/AppContext.h"
+
+namespace modMain {
+namespace {
+
+// A principal holds at most one rule per program: the index is the rules by name key.
+QHash<QString, RuleVerdict> ByProgram(const CatalogStore::Rules& rules) {
+    QHash<QString, RuleVerdict> index;
+    index.reserve(rules.size());
+    for (const CatalogStore::Rule& rule : rules)
+        index.insert(rule.key, VerdictOf(rule.status));
+    return index;
+}
+
+} // namespace
+
+const AccessEvaluator::RulesByProgram& AccessEvaluator::UserRules() {
+    if (!mUserRules)
+        mUserRules = ByProgram(
+            mCtx.Catalog().UserRules(mCtx.gUserName.toString(), mCtx.gUserSid.toString()));
+    return *mUserRules;
+}
+
+const AccessEvaluator::RulesByProgram& AccessEvaluator::GroupRules(const QString& group) {
+    auto found = mGroupRules.constFind(group);
+    if (found == mGroupRules.constEnd())
+        found = mGroupRules.insert(group, ByProgram(mCtx.Catalog().GroupRules(group)));
+    return *found;
+}
+
+bool AccessEvaluator::IsMember(const QString& group) {
+    if (!mUserGroups) {
+        const QStringList groups = CurrentUserGroups(mCtx);
+        mUserGroups = QSet<QString>(groups.cbegin(), groups.cend());
+    }
+    return mUserGroups->contains(group);
+}
+
+bool AccessEvaluator::IsAllowed(const clsProgram& entry, const QString& key) {
+    return DecideEntry(UserRules().value(key, RuleVerdict::None),
+                       GroupRules(entry.ObjectName()).value(key, RuleVerdict::None),
+                       entry.ObjectType(), [&] { return IsMember(entry.ObjectName()); });
+}
+
+bool AccessEvaluator::IsNamed(const clsProgram& entry, const QString& key) {
+    return UserRules().contains(key) || GroupRules(entry.ObjectName()).contains(key);
+}
+
+EntryExplanation AccessEvaluator::Explain(const clsProgram& entry) {
+    const QString key = UpperProgramName(entry.ProgramName());
+    EntryExplanation e;
+    e.user = UserRules().value(key, RuleVerdict::None);
+    e.group = GroupRules(entry.ObjectName()).value(key, RuleVerdict::None);
+    e.decision = ExplainDecision(e.user, e.group, entry.ObjectType(),
+                                 [&] { return IsMember(entry.ObjectName()); });
+    return e;
+}
+
+} // namespace modMain
