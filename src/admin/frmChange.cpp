@@ -1,6 +1,5 @@
 #include "admin/frmChange.h"
 
-#include "admin/frmSecurity.h"
 #include "launcher/AccessEvaluation.h"
 #include "platform/OrvError.h"
 #include "platform/Text.h"
@@ -19,8 +18,7 @@ namespace {
 const QString kNotApplied = QStringLiteral("Unable to apply new security information!");
 } // namespace
 
-frmChange::frmChange(AppContext& ctx, frmSecurity* security, QWidget* parent)
-    : QDialog(parent), mCtx(ctx), mSecurity(security) {
+frmChange::frmChange(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(ctx) {
     setObjectName(QStringLiteral("frmChange"));
     UseDialogBorder(this);
     setWindowTitle(QStringLiteral("Change Permission"));
@@ -108,9 +106,7 @@ void frmChange::cmdSave_Click() {
                             QStringLiteral("Error"));
         return;
     }
-    if (mSecurity)
-        RunTrapped(mCtx, [this] { mSecurity->loadPermissionData(mSecurity->ProgramText()); });
-    emit Stored(mStrObjName, mStrTag);
+    emit RuleStored(mStrObjName, mStrTag);
     accept();
 }
 
