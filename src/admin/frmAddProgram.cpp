@@ -1,6 +1,5 @@
 #include "admin/frmAddProgram.h"
 
-#include "admin/frmAddRemove.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/PlainText.h"
@@ -87,8 +86,7 @@ void frmAddProgram::cmdAdd_Click() {
                 PromptButtons::Ok, PromptIcon::Exclamation, QStringLiteral("Error"));
         mCtx.prompt->MsgBox(QStringLiteral("Program Added"), PromptButtons::Ok,
                             PromptIcon::Information, QStringLiteral("Success"));
-        if (auto* list = qobject_cast<frmAddRemove*>(parentWidget()))
-            list->loadPrograms();
+        emit ProgramAdded(fields->name);
         accept();
     });
 }

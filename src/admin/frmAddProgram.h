@@ -7,8 +7,6 @@
 class frmAddProgram : public ProgramEditor {
     Q_OBJECT
 public:
-    // `parent` is the window that opened the editor; when it is the catalogue list window,
-    // its list is refilled after a successful add.
     explicit frmAddProgram(AppContext& ctx, QWidget* parent = nullptr);
 
     void cmdIcon_Click();
@@ -20,6 +18,10 @@ public:
     GlyphButton* cmdCancel = nullptr;
     // Shows the icon picked in this editor, empty until one is picked.
     QLabel* Image3 = nullptr;
+
+signals:
+    // The program `name` was stored; sent after "Program Added" and before the editor closes.
+    void ProgramAdded(const QString& name);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

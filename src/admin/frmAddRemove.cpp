@@ -80,6 +80,9 @@ void frmAddRemove::cmdAdd_Click() {
     RunTrapped(mCtx, [this] {
         {
             frmAddProgram editor(mCtx, this);
+            // The list shows the new program while the editor is still open.
+            connect(&editor, &frmAddProgram::ProgramAdded, this,
+                    [this] { RunTrapped(mCtx, [this] { loadPrograms(); }); });
             showModal(editor);
         }
         modMain::RefreshLauncherList(mCtx);
@@ -102,6 +105,10 @@ void frmAddRemove::cmdChange_Click() {
         QString program;
         {
             frmModifyProgram editor(mCtx, this);
+            // The main window shows the change while the editor is still open.
+            connect(&editor, &frmModifyProgram::ProgramModified, this, [this] {
+                RunTrapped(mCtx, [this] { modMain::BuildLauncherList(mCtx, true); });
+            });
             editor.SetProgram(lstView->Text(selected));
             showModal(editor);
             program = editor.Program();

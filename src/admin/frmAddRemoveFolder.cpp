@@ -74,6 +74,9 @@ void frmAddRemoveFolder::cmdAdd_Click() {
     RunTrapped(mCtx, [this] {
         {
             frmFolderDialog picker(mCtx, this);
+            // The list shows the new entry while the picker is still open.
+            connect(&picker, &frmFolderDialog::FolderAdded, this,
+                    [this] { RunTrapped(mCtx, [this] { LoadFolderView(); }); });
             showModal(picker);
         }
         modMain::RefreshLauncherList(mCtx);

@@ -3,7 +3,6 @@
 #include "admin/PrincipalArt.h"
 #include "admin/PrincipalList.h"
 #include "admin/frmChange.h"
-#include "admin/frmSecurity.h"
 #include "access/AccessEvaluation.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
@@ -21,8 +20,8 @@
 #include <QScopeGuard>
 #include <QVBoxLayout>
 
-frmAddSecurity::frmAddSecurity(AppContext& ctx, frmSecurity* security, QWidget* parent)
-    : QDialog(parent), mCtx(ctx), mSecurity(security) {
+frmAddSecurity::frmAddSecurity(AppContext& ctx, QString program, QWidget* parent)
+    : QDialog(parent), mCtx(ctx), mProgram(std::move(program)) {
     setObjectName(QStringLiteral("frmAddSecurity"));
     UseDialogBorder(this);
     ScreenFit::Keep(this, ScreenFit::Placement::CentredOnScreen);
@@ -134,11 +133,11 @@ void frmAddSecurity::cmdAdd_Click() {
         return;
     }
     RunTrapped(mCtx, [this, selected] {
-        frmChange editor(mCtx, mSecurity, this);
+        frmChange editor(mCtx, this);
         editor.showModal = showModal;
-        connect(&editor, &frmChange::Stored, this, &frmAddSecurity::RuleStored);
-        editor.CreateMe(mSecurity ? mSecurity->ProgramText() : QString(), lstPer->Text(selected),
-                        QStringLiteral("-1"), lstPer->Tag(selected));
+        connect(&editor, &frmChange::RuleStored, this, &frmAddSecurity::RuleStored);
+        editor.CreateMe(mProgram, lstPer->Text(selected), QStringLiteral("-1"),
+                        lstPer->Tag(selected));
     });
     // Stored or not, the picker's work is done.
     done(QDialog::Accepted);

@@ -11,18 +11,18 @@ class ImageList;
 class PrincipalList;
 class QLabel;
 class QLineEdit;
-class frmSecurity;
 
 // The principal picker: the groups and then the users of the configured domain, users with
-// their SIDs. Add opens the permission editor for the selected one and closes the picker.
+// their SIDs. Add opens the permission editor for the selected one and the picker's program,
+// and closes the picker.
 // The list is read with one directory query for the groups and one for the users; a filter
 // box narrows it by name or SID, the arrow keys move through the list from it and Enter adds
 // the selected one. A group reads "(group)" after its name: users and groups may share names.
 class frmAddSecurity : public QDialog {
     Q_OBJECT
 public:
-    // `security` is the permissions window whose program the new rule is for; may be null.
-    frmAddSecurity(AppContext& ctx, frmSecurity* security, QWidget* parent = nullptr);
+    // `program` is the program the new rule is for.
+    frmAddSecurity(AppContext& ctx, QString program, QWidget* parent = nullptr);
     ~frmAddSecurity() override;
 
     // False when the directory could not be read; the failure has been shown and the picker
@@ -56,6 +56,6 @@ private:
     void loadPrincipals(const QString& domain);
 
     AppContext& mCtx;
-    frmSecurity* mSecurity;
+    QString mProgram;
     bool mLoaded = false;
 };

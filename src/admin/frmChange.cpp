@@ -1,10 +1,10 @@
 #include "admin/frmChange.h"
 
-#include "admin/frmSecurity.h"
 #include "access/AccessEvaluation.h"
 #include "platform/OrvError.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
+#include "services/CataloguePrincipal.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
@@ -19,8 +19,7 @@ namespace {
 const QString kNotApplied = QStringLiteral("Unable to apply new security information!");
 } // namespace
 
-frmChange::frmChange(AppContext& ctx, frmSecurity* security, QWidget* parent)
-    : QDialog(parent), mCtx(ctx), mSecurity(security) {
+frmChange::frmChange(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(ctx) {
     setObjectName(QStringLiteral("frmChange"));
     UseDialogBorder(this);
     setWindowTitle(QStringLiteral("Change Permission"));
@@ -108,29 +107,22 @@ void frmChange::cmdSave_Click() {
                             QStringLiteral("Error"));
         return;
     }
-    if (mSecurity)
-        RunTrapped(mCtx, [this] { mSecurity->loadPermissionData(mSecurity->ProgramText()); });
-    emit Stored(mStrObjName, mStrTag);
+    emit RuleStored(mStrObjName, mStrTag);
     accept();
 }
 
 bool frmChange::StoreRule() {
     CatalogStore& catalog = mCtx.Catalog();
     const long programId = catalog.GetProgramId(mStrPrgName);
+    const int kind = mStrTag == QLatin1String("G")   ? CatalogStore::KindGroup
+                     : mStrTag == QLatin1String("U") ? CatalogStore::KindUser
+                                                     : 0;
     long principalId = 0;
-    int kind = 0;
-    if (mStrTag == QLatin1String("G")) {
-        if (!catalog.GroupExists(mStrObjName))
-            catalog.AddGroup(mStrObjName);
-        kind = CatalogStore::KindGroup;
-        principalId = catalog.GetObjectId(mStrObjName, kind);
-    } else if (mStrTag == QLatin1String("U")) {
-        if (!catalog.UserExists(mStrObjName)) {
-            const QString sid =
-                mCtx.directory->GetAccountSid(modMain::GetDomain(mCtx), mStrObjName, false);
-            catalog.AddUser(mStrObjName, sid);
-        }
-        kind = CatalogStore::KindUser;
+    if (kind != 0) {
+        // The name came from the directory's list or from a stored rule: no need to look it
+        // up in the directory again.
+        AddPrincipalIfMissing(catalog, *mCtx.directory, modMain::GetDomain(mCtx), mStrObjName, kind,
+                              false);
         principalId = catalog.GetObjectId(mStrObjName, kind);
     }
     const int status = opAllow->isChecked() ? CatalogStore::StatusAllow : CatalogStore::StatusDeny;

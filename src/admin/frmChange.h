@@ -8,16 +8,14 @@ class AppContext;
 class GlyphButton;
 class QLabel;
 class QRadioButton;
-class frmSecurity;
 
-// The permission editor: Allow or Deny one user or group the program of the permissions
-// window. Save stores the principal when the catalogue does not know him yet (a user with
-// his SID from the directory) and replaces his earlier rule for the program.
+// The permission editor: Allow or Deny one user or group a program. Save stores the principal
+// when the catalogue does not know him yet (a user with his SID from the directory), replaces
+// his earlier rule for the program and reports it with RuleStored.
 class frmChange : public QDialog {
     Q_OBJECT
 public:
-    // `security` is the permissions window whose list is refilled after a save; may be null.
-    frmChange(AppContext& ctx, frmSecurity* security, QWidget* parent = nullptr);
+    explicit frmChange(AppContext& ctx, QWidget* parent = nullptr);
 
     // Fills the dialog for the rule of `objName` (tag "G" or "U") for `strPrgName` and shows
     // it modally; returns when it has closed. `strStatus` "Allow" or "Denied" preselects
@@ -38,8 +36,8 @@ public:
     GlyphButton* cmdSave = nullptr;
 
 signals:
-    // The rule of `principal` (tag "G" or "U") was stored.
-    void Stored(const QString& principal, const QString& tag);
+    // The rule of `principal` (tag "G" or "U") was stored; sent before the editor closes.
+    void RuleStored(const QString& principal, const QString& tag);
 
 private:
     void BuildControls();
@@ -49,7 +47,6 @@ private:
     bool StoreRule();
 
     AppContext& mCtx;
-    frmSecurity* mSecurity;
     QString mStrPrgName;
     QString mStrObjName;
     QString mStrTag;

@@ -1,7 +1,6 @@
 #include "admin/frmFolderDialog.h"
 
 #include "admin/AdminCommon.h"
-#include "admin/frmAddRemoveFolder.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ItemViewFocus.h"
@@ -144,12 +143,13 @@ void frmFolderDialog::cmdOk_Click() {
     }
     QTreeWidgetItem* node = selected.first();
     RunTrapped(mCtx, [&] {
-        if (mCtx.Catalog().AddFolder(node->text(0), NodePath(node))) {
+        const QString name = node->text(0);
+        const QString path = NodePath(node);
+        if (mCtx.Catalog().AddFolder(name, path)) {
             mCtx.prompt->MsgBox(QStringLiteral("Added Folder : ") + mSelectedFolder,
                                 PromptButtons::Ok, PromptIcon::Information,
                                 QStringLiteral("Add Folder"));
-            if (auto* entries = qobject_cast<frmAddRemoveFolder*>(parentWidget()))
-                entries->LoadFolderView();
+            emit FolderAdded(name, path);
         } else {
             mCtx.prompt->MsgBox(QStringLiteral("Couldn't Add Folder : ") + mSelectedFolder,
                                 PromptButtons::Ok, PromptIcon::Exclamation,

@@ -11,7 +11,7 @@ class QTreeWidgetItem;
 
 // "Select A Folder": the machine's ready drives and their folders as a tree that grows as
 // nodes are opened. Add stores the selected folder as a folder entry of the catalogue and
-// refills the folder entries window that opened the picker; Cancel writes nothing.
+// reports it with FolderAdded; Cancel writes nothing.
 class frmFolderDialog : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +38,11 @@ public:
     QHash<QString, QIcon> ctlImages;
     GlyphButton* cmdOk = nullptr;
     GlyphButton* cmdCancel = nullptr;
+
+signals:
+    // The folder entry `name` for `path` was stored; sent after "Added Folder" and before the
+    // picker closes.
+    void FolderAdded(const QString& name, const QString& path);
 
 private:
     void BuildControls();

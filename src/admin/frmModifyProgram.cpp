@@ -1,6 +1,5 @@
 #include "admin/frmModifyProgram.h"
 
-#include "launcher/LauncherList.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"
@@ -100,7 +99,7 @@ void frmModifyProgram::cmdAdd_Click() {
         mCtx.prompt->MsgBox(QStringLiteral("Program Modified"), PromptButtons::Ok,
                             PromptIcon::Information, QStringLiteral("Sucess"));
         mStrProgram = fields->name;
-        modMain::BuildLauncherList(mCtx, true);
+        emit ProgramModified(mStrProgram);
         accept();
     });
 }

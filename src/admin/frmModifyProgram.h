@@ -22,6 +22,11 @@ public:
     // The program's icon, or the icon picked in this editor.
     QLabel* Picture2 = nullptr;
 
+signals:
+    // The program was stored under `name`; sent after "Program Modified" and before the editor
+    // closes.
+    void ProgramModified(const QString& name);
+
 private:
     void Form_Load();
     void loadProgramInfo(const QString& name);

@@ -189,9 +189,13 @@ void frmSecurity::lstView_DblClick() {
     if (selected == 0)
         return;
     RunTrapped(mCtx, [this, selected] {
-        frmChange editor(mCtx, this, this);
+        frmChange editor(mCtx, this);
         editor.showModal = showModal;
-        connect(&editor, &frmChange::Stored, this, &frmSecurity::FocusRule);
+        connect(&editor, &frmChange::RuleStored, this,
+                [this](const QString& principal, const QString& tag) {
+                    RefreshRules();
+                    FocusRule(principal, tag);
+                });
         editor.CreateMe(ProgramText(), lstView->Text(selected), lstView->SubItem(selected, 1),
                         lstView->Tag(selected));
     });
@@ -203,10 +207,11 @@ void frmSecurity::cmdAdd_Click() {
     {
         auto enable = qScopeGuard([this] { cmdAdd->setEnabled(true); });
         RunTrapped(mCtx, [&] {
-            frmAddSecurity picker(mCtx, this, this);
+            frmAddSecurity picker(mCtx, ProgramText(), this);
             picker.showModal = showModal;
             connect(&picker, &frmAddSecurity::RuleStored, this,
                     [&](const QString& storedFor, const QString& storedTag) {
+                        RefreshRules();
                         principal = storedFor;
                         tag = storedTag;
                     });
@@ -220,6 +225,10 @@ void frmSecurity::cmdAdd_Click() {
         cmdAdd->setFocus(Qt::OtherFocusReason);
     else
         FocusRule(principal, tag);
+}
+
+void frmSecurity::RefreshRules() {
+    RunTrapped(mCtx, [this] { loadPermissionData(ProgramText()); });
 }
 
 void frmSecurity::FocusRule(const QString& principal, const QString& tag) {

@@ -58,6 +58,8 @@ private:
     void Form_Load();
     void loadProgramNames();
     void RemoveSelectedRule();
+    // Refills the list after a rule was stored; a failing catalogue is reported.
+    void RefreshRules();
 
     AppContext& mCtx;
 };

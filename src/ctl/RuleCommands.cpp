@@ -2,6 +2,7 @@
 #include "ctl/CtlCommand.h"
 #include "ctl/CtlSession.h"
 #include "platform/Text.h"
+#include "services/CataloguePrincipal.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -41,22 +42,12 @@ QString ProgramOf(CtlSession& s, const CtlArgs& a) {
 }
 
 // The principal as the catalogue knows him, added from the directory on his first rule as
-// the principal picker does.
+// the permission editor does; a typed name must be one the directory lists.
 void EnsurePrincipal(CtlSession& s, const Principal& p) {
     const QString domain = s.Domain();
-    if (p.kind == CatalogStore::KindGroup) {
-        if (s.Catalog().GroupExists(p.name))
-            return;
-        if (!s.Directory().GetGroups(domain, false).contains(p.name))
-            throw Refusal{QStringLiteral("the directory has no group \"%1\"").arg(p.name)};
-        s.Catalog().AddGroup(p.name);
-        return;
-    }
-    if (s.Catalog().UserExists(p.name))
-        return;
-    if (!s.Directory().GetUsers(domain, false).contains(p.name))
-        throw Refusal{QStringLiteral("the directory has no user \"%1\"").arg(p.name)};
-    s.Catalog().AddUser(p.name, s.Directory().GetAccountSid(domain, p.name, false));
+    if (AddPrincipalIfMissing(s.Catalog(), s.Directory(), domain, p.name, p.kind, true) ==
+        PrincipalEntry::NotListed)
+        throw Refusal{QStringLiteral("the directory has no %1 \"%2\"").arg(p.KindName(), p.name)};
 }
 
 CtlResult SetRule(CtlSession& s, const CtlArgs& a, int status) {

@@ -34,31 +34,26 @@ struct GnuTls {
     int (*status_print)(unsigned, int, Datum*, unsigned);
 };
 
-LazyLibrary<GnuTls> Load() {
-    LazyLibrary<GnuTls> loaded;
-    static QLibrary library(QStringLiteral("gnutls"), 30);
-    const QString what = QStringLiteral("GnuTLS");
-    if (!loaded.Load(library, what, QString()))
-        return loaded;
-    GnuTls& api = loaded.api;
-    loaded.Resolve(library, "gnutls_x509_crt_init", api.crt_init);
-    loaded.Resolve(library, "gnutls_x509_crt_import", api.crt_import);
-    loaded.Resolve(library, "gnutls_x509_crt_deinit", api.crt_deinit);
-    loaded.Resolve(library, "gnutls_x509_crt_check_hostname", api.crt_check_hostname);
-    loaded.Resolve(library, "gnutls_x509_trust_list_init", api.list_init);
-    loaded.Resolve(library, "gnutls_x509_trust_list_deinit", api.list_deinit);
-    loaded.Resolve(library, "gnutls_x509_trust_list_add_trust_file", api.list_add_file);
-    loaded.Resolve(library, "gnutls_x509_trust_list_add_system_trust", api.list_add_system);
-    loaded.Resolve(library, "gnutls_x509_trust_list_verify_crt", api.list_verify);
-    loaded.Resolve(library, "gnutls_certificate_verification_status_print", api.status_print);
-    loaded.Complete(what);
-    return loaded;
+using Loaded = LazyLibrary<GnuTls>;
+
+void ResolveAll(Loaded& library, GnuTls& api) {
+    library.Resolve("gnutls_x509_crt_init", api.crt_init);
+    library.Resolve("gnutls_x509_crt_import", api.crt_import);
+    library.Resolve("gnutls_x509_crt_deinit", api.crt_deinit);
+    library.Resolve("gnutls_x509_crt_check_hostname", api.crt_check_hostname);
+    library.Resolve("gnutls_x509_trust_list_init", api.list_init);
+    library.Resolve("gnutls_x509_trust_list_deinit", api.list_deinit);
+    library.Resolve("gnutls_x509_trust_list_add_trust_file", api.list_add_file);
+    library.Resolve("gnutls_x509_trust_list_add_system_trust", api.list_add_system);
+    library.Resolve("gnutls_x509_trust_list_verify_crt", api.list_verify);
+    library.Resolve("gnutls_certificate_verification_status_print", api.status_print);
 }
 
 } // namespace
 
 QString CertificateProblem(const QByteArray& der, const QString& caFile, const QString& host) {
-    static const LazyLibrary<GnuTls> loaded = Load();
+    static const Loaded loaded({QStringLiteral("gnutls"), 30, QStringLiteral("GnuTLS"), QString()},
+                               ResolveAll);
     QString why;
     const GnuTls* api = loaded.Get(why);
     if (api == nullptr || der.isEmpty())

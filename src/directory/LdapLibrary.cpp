@@ -4,27 +4,24 @@
 
 namespace {
 
-LazyLibrary<LdapLibrary> Load() {
-    LazyLibrary<LdapLibrary> loaded;
-    // The build names the exact library it compiled against (ORV_LDAP_SONAME). Never unloaded:
-    // the TLS library it starts cannot be stopped safely.
-    static QLibrary library(QStringLiteral(ORV_LDAP_SONAME));
-    const QString what = QStringLiteral("The directory library " ORV_LDAP_SONAME);
-    if (!loaded.Load(library, what,
-                     QStringLiteral("Ask your administrator to install OpenLDAP's client "
-                                    "library (Debian package libldap-2.5-0).")))
-        return loaded;
-#define ORV_LDAP_RESOLVE(name) loaded.Resolve(library, #name, loaded.api.name);
+using Loaded = LazyLibrary<LdapLibrary>;
+
+void ResolveAll(Loaded& library, LdapLibrary& api) {
+#define ORV_LDAP_RESOLVE(name) library.Resolve(#name, api.name);
     // liblber's functions are found through libldap, which depends on it.
     ORV_LDAP_FUNCTIONS(ORV_LDAP_RESOLVE)
 #undef ORV_LDAP_RESOLVE
-    loaded.Complete(what);
-    return loaded;
 }
 
 } // namespace
 
 const LdapLibrary* LdapLibrary::Get(QString& error) {
-    static const LazyLibrary<LdapLibrary> loaded = Load();
+    // The build names the exact library it compiled against (ORV_LDAP_SONAME). Never unloaded:
+    // the TLS library it starts cannot be stopped safely.
+    static const Loaded loaded({QStringLiteral(ORV_LDAP_SONAME), -1,
+                                QStringLiteral("The directory library " ORV_LDAP_SONAME),
+                                QStringLiteral("Ask your administrator to install OpenLDAP's "
+                                               "client library (Debian package libldap-2.5-0).")},
+                               ResolveAll);
     return loaded.Get(error);
 }

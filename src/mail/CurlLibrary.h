@@ -7,6 +7,8 @@
 // dozen libraries (TLS, SSH, HTTP/2, IDN, Kerberos...) into every start, for a window that few
 // users ever open.
 struct CurlLibrary {
+    // Called once, by Get.
+    CURLcode (*global_init)(long);
     CURL* (*easy_init)();
     CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
     CURLcode (*easy_perform)(CURL*);

@@ -3,7 +3,6 @@
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "themes/ThemeCommon.h"
-#include "themes/frmThemeManage.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
@@ -22,8 +21,7 @@ const QString frmCreateTheme::kDialogTitle = QStringLiteral("Select a Image");
 const QString frmCreateTheme::kPictureFilter =
     QStringLiteral("*.bmp,*.jpg,*.gif (*.bmp *.jpg *.jpeg *.gif *.png)");
 
-frmCreateTheme::frmCreateTheme(AppContext& ctx, frmThemeManage* manager)
-    : QDialog(manager), mCtx(ctx), mManager(manager) {
+frmCreateTheme::frmCreateTheme(AppContext& ctx, QWidget* parent) : QDialog(parent), mCtx(ctx) {
     setObjectName(QStringLiteral("frmCreateTheme"));
     UseDialogBorder(this);
     BuildControls();
@@ -124,8 +122,7 @@ void frmCreateTheme::cmdSave_Click() {
         }
         mCtx.prompt->MsgBox(QStringLiteral("Created Theme ") + mStrThemeName, PromptButtons::Ok,
                             PromptIcon::Information, QStringLiteral("Created Theme"));
-        if (mManager)
-            mManager->LoadThemes();
+        emit ThemeCreated(mStrThemeName);
         accept();
     });
 }

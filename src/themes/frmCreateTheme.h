@@ -7,16 +7,14 @@ class GlyphButton;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class frmThemeManage;
 
 // Creates a theme: a picture file for each of the three logos (any of them may stay empty)
-// stored in the catalogue under the theme's name. After a save the theme manager that opened
-// it lists the new theme and the editor closes.
+// stored in the catalogue under the theme's name. A save is reported with ThemeCreated, then
+// the editor closes.
 class frmCreateTheme : public QDialog {
     Q_OBJECT
 public:
-    // `manager`, when given, owns the editor and is refreshed after a save.
-    explicit frmCreateTheme(AppContext& ctx, frmThemeManage* manager = nullptr);
+    explicit frmCreateTheme(AppContext& ctx, QWidget* parent = nullptr);
 
     // The theme's name, trimmed of spaces; an empty name becomes "Theme 1". Setting it sets
     // the title too.
@@ -47,6 +45,10 @@ public:
     static const QString kDialogTitle;
     static const QString kPictureFilter;
 
+signals:
+    // The theme `name` was stored; sent after "Created Theme" and before the editor closes.
+    void ThemeCreated(const QString& name);
+
 private:
     void BuildControls();
     void Form_Load();
@@ -54,6 +56,5 @@ private:
     void ChoosePicture(QLineEdit* box);
 
     AppContext& mCtx;
-    frmThemeManage* mManager;
     QString mStrThemeName;
 };

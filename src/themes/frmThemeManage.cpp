@@ -145,6 +145,9 @@ void frmThemeManage::cmdCreate_Click() {
                               QStringLiteral("Theme 1"));
     // A cancelled prompt still opens the editor, which proposes a name of its own.
     frmCreateTheme editor(mCtx, this);
+    // The list shows the new theme while the editor is still open.
+    connect(&editor, &frmCreateTheme::ThemeCreated, this,
+            [this] { RunTrapped(*mCtx.prompt, [this] { LoadThemes(); }); });
     editor.SetThemeName(answer.value_or(QString()));
     showEditor(editor);
 }

@@ -169,7 +169,7 @@ private Q_SLOTS:
             busy = QApplication::overrideCursor() &&
                    QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         };
-        frmAddSecurity picker(f.t.ctx, nullptr);
+        frmAddSecurity picker(f.t.ctx, QString());
         QVERIFY(picker.Loaded());
         QVERIFY(busy);
         QVERIFY(!QApplication::overrideCursor());
@@ -351,7 +351,7 @@ private Q_SLOTS:
             SaveToGallery(security.get(), "frmSecurity-rules");
             dialog = std::move(security);
         } else if (window == "frmAddSecurity") {
-            dialog = std::make_unique<frmAddSecurity>(f.t.ctx, nullptr);
+            dialog = std::make_unique<frmAddSecurity>(f.t.ctx, QString());
         } else {
             auto editor = std::make_unique<frmChange>(f.t.ctx, nullptr);
             editor->showModal = [](QDialog&) {};

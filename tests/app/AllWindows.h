@@ -21,10 +21,10 @@
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
-#include "resources/frmViewer.h"
 #include "mail/SupportMenu.h"
-#include "support/TestContext.h"
 #include "mail/frmEmailSupport.h"
+#include "resources/frmViewer.h"
+#include "support/TestContext.h"
 #include "themes/ThemeMenu.h"
 #include "themes/frmCreateTheme.h"
 #include "themes/frmThemeManage.h"
@@ -46,7 +46,7 @@ inline std::unique_ptr<QWidget> MakeWindow(TestContext& t, const QString& name,
     if (name == "frmSecurity")
         return std::make_unique<frmSecurity>(t.ctx);
     if (name == "frmAddSecurity")
-        return std::make_unique<frmAddSecurity>(t.ctx, nullptr);
+        return std::make_unique<frmAddSecurity>(t.ctx, QString());
     if (name == "frmChange")
         return std::make_unique<frmChange>(t.ctx, nullptr);
     if (name == "frmAddRemove")

@@ -304,6 +304,14 @@ private Q_SLOTS:
             const CtlRun taken = Ctl(app, {"programs", "add", "EDITOR", "--path", "/usr/bin/vi"});
             QVERIFY2(taken.status == 1 && taken.err.contains(u"\"Editor\" exists already"_s),
                      qPrintable(Describe(taken)));
+            // A typed principal must be one the directory lists.
+            for (const QString& kind : {u"user"_s, u"group"_s}) {
+                const CtlRun unlisted =
+                    Ctl(app, {"rules", "allow", "--program", "Editor", "--" + kind, "no-such-orv"});
+                QVERIFY2(unlisted.status == 1 && unlisted.err.contains("the directory has no " +
+                                                                       kind + " \"no-such-orv\""),
+                         qPrintable(Describe(unlisted)));
+            }
             // A provisioning script applying its rules again changes nothing, not even their
             // order.
             CTL_OK(deny, app, "rules", "deny", "--program", "Editor", "--user", "nobody");

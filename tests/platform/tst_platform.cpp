@@ -1,16 +1,42 @@
 #include "launcher/Launching.h"
 #include "platform/Account.h"
 #include "platform/AppPaths.h"
+#include "platform/LazyLibrary.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "support/DataRow.h"
 #include "support/TestContext.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <pwd.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// zlib, which every Qt program has at hand, as a library loaded on first use.
+struct Zlib {
+    const char* (*zlibVersion)();
+    void (*absent)();
+    void (*alsoAbsent)();
+};
+using LoadedZlib = LazyLibrary<Zlib>;
+
+void ResolveVersion(LoadedZlib& library, Zlib& api) {
+    library.Resolve("zlibVersion", api.zlibVersion);
+}
+void ResolveAbsent(LoadedZlib& library, Zlib& api) {
+    ResolveVersion(library, api);
+    library.Resolve("orv_absent", api.absent);
+    library.Resolve("orv_also_absent", api.alsoAbsent);
+}
+QString RefuseStart(const Zlib& api) {
+    return u"zlib %1 refused to start."_s.arg(QString::fromLatin1(api.zlibVersion()));
+}
+
+} // namespace
 
 class tst_platform : public QObject {
     Q_OBJECT
@@ -146,6 +172,37 @@ private Q_SLOTS:
         QCOMPARE(t.shell->executed[0].startIn, QString(""));
         QCOMPARE(t.shell->executed[0].parameters, QString(""));
         QVERIFY(t.prompt->transcript.isEmpty());
+    }
+
+    // Why a library loaded on first use cannot be used: it is missing, it lacks functions
+    // (all of them named, and its start is not tried), or its start refused.
+    void lazyLibrarySaysWhyItCannotBeUsed_data() {
+        AddColumns<QString, bool, bool, QString>("file", "absent", "refuse", "error");
+        AddRow("missing", "orv-no-such-library", false, false,
+               R"(The test library could not be loaded \(.+\)\. Install it\.)");
+        const QString lacks = "The test library lacks functions this program needs: orv_absent, "
+                              "orv_also_absent";
+        AddRow("lacks functions", "z", true, false, lacks);
+        AddRow("lacks functions, not started", "z", true, true, lacks);
+        AddRow("start refused", "z", false, true, R"(zlib [0-9.]+ refused to start\.)");
+        AddRow("usable", "z", false, false, "");
+    }
+    void lazyLibrarySaysWhyItCannotBeUsed() {
+        QFETCH(QString, file);
+        QFETCH(bool, absent);
+        QFETCH(bool, refuse);
+        QFETCH(QString, error);
+        const LoadedZlib loaded({file, 1, "The test library", "Install it."},
+                                absent ? ResolveAbsent : ResolveVersion,
+                                refuse ? RefuseStart : nullptr);
+        QString why = "stale";
+        const Zlib* api = loaded.Get(why);
+        QVERIFY2(
+            QRegularExpression(QRegularExpression::anchoredPattern(error)).match(why).hasMatch(),
+            qPrintable(why));
+        QCOMPARE(api != nullptr, error.isEmpty());
+        if (api)
+            QVERIFY(!QByteArray(api->zlibVersion()).isEmpty());
     }
 
     // A failure is one box: what could not be started, then why.

@@ -340,6 +340,8 @@ private Q_SLOTS:
         }
         std::unique_ptr<frmThemeManage> manager(Manager(f));
         frmCreateTheme editor(f.t.ctx, manager.get());
+        QObject::connect(&editor, &frmCreateTheme::ThemeCreated, manager.get(),
+                         &frmThemeManage::LoadThemes);
         editor.SetThemeName(name);
         QLineEdit* boxes[] = {editor.txtSplashScreen, editor.txtAddRemove, editor.txtConfigure};
         for (int i = 0; i < 3; ++i)
