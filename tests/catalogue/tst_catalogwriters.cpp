@@ -19,16 +19,24 @@ using namespace Qt::StringLiterals;
 class tst_catalogwriters : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<QTemporaryDir> mDir;
+    // The shared catalogue: a new SQLite file, or the test server's database emptied.
+    TestCatalogue mShared;
+
 private slots:
+    void init() {
+        mDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(mDir->isValid());
+        QString error;
+        QVERIFY2(
+            mShared.Prepare(u"orv_catalogwriters"_s, mDir->filePath(u"Orvane.mdb"_s), error, true),
+            qPrintable(error));
+    }
+
     // A store answers a principal's rules from what it read last while the catalogue is
     // unchanged; every change, its own or another connection's, is seen by the next read.
     void rulesReadAgainSeeEveryChange() {
-        QTemporaryDir dir;
-        TestCatalogue shared;
-        QString error;
-        QVERIFY2(shared.Prepare(u"orv_catalogrules"_s, dir.filePath(u"Orvane.mdb"_s), error),
-                 qPrintable(error));
-        const QString catalogue = shared.Address();
+        const QString catalogue = mShared.Address();
         CatalogStore reader;
         CatalogStore other;
         reader.OpenDatabase(catalogue);
@@ -77,12 +85,7 @@ private slots:
     // added a new one of the same name, saving the old reading is refused, and the new program
     // stays as he made it.
     void removedAndAddedAgainIsAnotherProgram() {
-        QTemporaryDir dir;
-        TestCatalogue shared;
-        QString error;
-        QVERIFY2(shared.Prepare(u"orv_catalogreadd"_s, dir.filePath(u"Orvane.mdb"_s), error),
-                 qPrintable(error));
-        const QString catalogue = shared.Address();
+        const QString catalogue = mShared.Address();
         CatalogStore editor;
         CatalogStore other;
         editor.OpenDatabase(catalogue);
@@ -115,13 +118,7 @@ private slots:
     void acknowledgedChangesAreAllThere() {
         QFETCH(int, writers);
         QFETCH(int, operations);
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        TestCatalogue shared;
-        QString error;
-        QVERIFY2(shared.Prepare(u"orv_catalogwriters"_s, dir.filePath(u"Orvane.mdb"_s), error),
-                 qPrintable(error));
-        const QString catalogue = shared.Address();
+        const QString catalogue = mShared.Address();
         {
             CatalogStore store;
             store.OpenDatabase(catalogue);
