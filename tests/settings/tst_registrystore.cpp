@@ -1,11 +1,11 @@
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
 #include "settings/RegistryStore.h"
+#include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/TestAccount.h"
 #include "support/TestFiles.h"
 
-#include "support/DataRow.h"
-#include "support/Errors.h"
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -17,7 +17,6 @@ using namespace Qt::StringLiterals;
 namespace {
 const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
 const QString kKey = RegistryStore::kSettingsKey;
-
 } // namespace
 
 class tst_registrystore : public QObject {
