@@ -6,7 +6,6 @@
 #include "support/TestCatalogue.h"
 #include "support/TestFiles.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>

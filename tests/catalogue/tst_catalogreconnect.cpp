@@ -7,6 +7,7 @@
 #include "support/DataRow.h"
 #include "support/Errors.h"
 #include "support/PostgresTest.h"
+#include "support/TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -71,13 +72,10 @@ private slots:
                              error),
                  qPrintable(error));
         // The password user signs in with it; the superuser stays trusted.
-        QFile hba(mServer.DataDir() + u"/pg_hba.conf"_s);
-        QVERIFY(hba.open(QIODevice::ReadOnly));
-        const QByteArray rules = "host all worker 127.0.0.1/32 scram-sha-256\n" + hba.readAll();
-        hba.close();
-        QVERIFY(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        hba.write(rules);
-        hba.close();
+        const QString hba = mServer.DataDir() + u"/pg_hba.conf"_s;
+        const QByteArray rules = ReadAll(hba);
+        QVERIFY(!rules.isEmpty());
+        QVERIFY(WriteFile(hba, "host all worker 127.0.0.1/32 scram-sha-256\n" + rules));
         QVERIFY2(mServer.Run({u"SELECT pg_reload_conf()"_s}, error), qPrintable(error));
         QUrl worker(mServer.Url());
         worker.setUserName(u"worker"_s);

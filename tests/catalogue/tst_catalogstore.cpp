@@ -15,7 +15,6 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>

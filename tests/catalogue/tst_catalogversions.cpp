@@ -10,9 +10,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
-#include <functional>
 #include <memory>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
