@@ -7,7 +7,6 @@
 
 #include <QDeadlineTimer>
 #include <QIcon>
-#include <QPainter>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
