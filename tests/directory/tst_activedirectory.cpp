@@ -5,7 +5,6 @@
 #include "support/SlapdServer.h"
 
 #include <QTest>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 

@@ -8,7 +8,6 @@
 
 #include <QTemporaryDir>
 #include <QTest>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
