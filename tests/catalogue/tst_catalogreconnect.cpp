@@ -214,17 +214,15 @@ private slots:
         QVERIFY(store.AddProgram(u"Editor "_s + nextCall, {}, u"/bin/ed"_s, {}, {}, {}));
         for (int round = 0; round < 2; ++round) {
             QCOMPARE(DropOtherConnections(), 1);
-            try {
+            const auto error = ErrorOf([&] {
                 if (nextCall == QLatin1String("read"))
                     QVERIFY(store.GetPrograms().RecordCount() > 0);
                 else if (nextCall == QLatin1String("write"))
                     QVERIFY(store.AddFolder(u"F%1"_s.arg(round), u"/"_s));
                 else
-                    QVERIFY(store.AddPermission(u"nobody"_s, 1, u"Editor "_s + nextCall, 2) ==
-                            false);
-            } catch (const OrvError& error) {
-                QFAIL(qPrintable(error.Description()));
-            }
+                    QVERIFY(!store.AddPermission(u"nobody"_s, 1, u"Editor "_s + nextCall, 2));
+            });
+            QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
         }
         QCOMPARE(store.GetFolders().RecordCount() - before,
                  nextCall == QLatin1String("write") ? 2 : 0);

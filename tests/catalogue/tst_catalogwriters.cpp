@@ -2,8 +2,8 @@
 // there afterwards, and nothing else. Runs against SQLite and, as tst_catalogwriters_postgres,
 // PostgreSQL.
 #include "catalogue/CatalogStore.h"
-#include "platform/OrvError.h"
 #include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/TestCatalogue.h"
 
 #include <QProcess>
@@ -97,13 +97,9 @@ private slots:
         for (const auto& save : std::initializer_list<std::function<void()>>{
                  [&] { editor.ModifyProgram("Editor", "Editor", "mine", "/bin/ed", {}, {}); },
                  [&] { editor.SetProgramIcon("Editor", {}); }}) {
-            try {
-                save();
-                QFAIL("the stale save went through");
-            } catch (const OrvError& refused) {
-                QVERIFY2(refused.Description().contains(u"changed by someone else"_s),
-                         qPrintable(refused.Description()));
-            }
+            const auto refused = ErrorOf(save);
+            QVERIFY2(refused && refused->Description().contains(u"changed by someone else"_s),
+                     refused ? qPrintable(refused->Description()) : "the stale save went through");
         }
         Recordset now = other.GetProgram("Editor");
         QCOMPARE(now.Fields("Program_Name").toString(), u"EDITOR"_s);
