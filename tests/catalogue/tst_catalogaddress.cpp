@@ -4,6 +4,7 @@
 #include "settings/RegistryStore.h"
 #include "support/DataRow.h"
 #include "support/TestAccount.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -69,10 +70,7 @@ private slots:
                                       QString::fromLatin1(kCatalogPasswordFileValue),
                                       passwordFile));
             if (passwordFileMode != QLatin1String("missing")) {
-                QFile out(passwordFile);
-                QVERIFY(out.open(QIODevice::WriteOnly));
-                out.write("s3cret pass\nsecond line\n");
-                out.close();
+                QVERIFY(WriteFile(passwordFile, "s3cret pass\nsecond line\n"));
                 QVERIFY(chmod(QFile::encodeName(passwordFile).constData(),
                               passwordFileMode.toUInt(nullptr, 8)) == 0);
                 if (fileOfTestAccount) {

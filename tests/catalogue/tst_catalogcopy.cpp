@@ -6,7 +6,6 @@
 #include "support/TestCatalogue.h"
 #include "support/TestFiles.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -143,10 +142,8 @@ private slots:
         QFETCH(QString, from);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        QFile plain(dir.filePath(u"plain.txt"_s));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.write("not a database, not at all, just some text that SQLite cannot read\n");
-        plain.close();
+        QVERIFY(WriteFile(dir.filePath(u"plain.txt"_s),
+                          "not a database, not at all, just some text that SQLite cannot read\n"));
         const QString target = dir.filePath(u"new.mdb"_s);
         int exitCode = -1;
         const QString output =

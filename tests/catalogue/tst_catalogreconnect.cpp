@@ -7,6 +7,7 @@
 #include "support/DataRow.h"
 #include "support/Errors.h"
 #include "support/PostgresTest.h"
+#include "support/TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -17,6 +18,8 @@
 #include <list>
 #include <optional>
 #include <thread>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,7 +42,7 @@ private:
     int DropOtherConnections() const {
         int ended = -1;
         {
-            QSqlDatabase db = PostgresConnection(mCatalogue, QStringLiteral("admin"));
+            QSqlDatabase db = PostgresConnection(mCatalogue, u"admin"_s);
             QSqlQuery query(db);
             if (db.open() &&
                 query.exec(QStringLiteral("SELECT count(pg_terminate_backend(pid))"
@@ -50,7 +53,7 @@ private:
                 ended = query.value(0).toInt();
             db.close();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("admin"));
+        QSqlDatabase::removeDatabase(u"admin"_s);
         return ended;
     }
 
@@ -58,29 +61,25 @@ private slots:
     void initTestCase() {
         QVERIFY2(OnPostgresRun(), "runs against the PostgreSQL test server only (ctest fixture)");
         QString error;
-        QVERIFY2(FreshPostgresDatabase(QStringLiteral("orv_catalogreconnect"), mCatalogue, error),
+        QVERIFY2(FreshPostgresDatabase(u"orv_catalogreconnect"_s, mCatalogue, error),
                  qPrintable(error));
         QVERIFY2(mServer.Start(QStringLiteral("-c max_connections=8 "
                                               "-c superuser_reserved_connections=2"),
                                error),
                  qPrintable(error));
-        QVERIFY2(mServer.Run({QStringLiteral("CREATE ROLE worker LOGIN PASSWORD 'right'"),
-                              QStringLiteral("CREATE DATABASE faults OWNER worker")},
+        QVERIFY2(mServer.Run({u"CREATE ROLE worker LOGIN PASSWORD 'right'"_s,
+                              u"CREATE DATABASE faults OWNER worker"_s},
                              error),
                  qPrintable(error));
         // The password user signs in with it; the superuser stays trusted.
-        QFile hba(mServer.DataDir() + QStringLiteral("/pg_hba.conf"));
-        QVERIFY(hba.open(QIODevice::ReadOnly));
-        const QByteArray rules = "host all worker 127.0.0.1/32 scram-sha-256\n" + hba.readAll();
-        hba.close();
-        QVERIFY(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        hba.write(rules);
-        hba.close();
-        QVERIFY2(mServer.Run({QStringLiteral("SELECT pg_reload_conf()")}, error),
-                 qPrintable(error));
+        const QString hba = mServer.DataDir() + u"/pg_hba.conf"_s;
+        const QByteArray rules = ReadAll(hba);
+        QVERIFY(!rules.isEmpty());
+        QVERIFY(WriteFile(hba, "host all worker 127.0.0.1/32 scram-sha-256\n" + rules));
+        QVERIFY2(mServer.Run({u"SELECT pg_reload_conf()"_s}, error), qPrintable(error));
         QUrl worker(mServer.Url());
-        worker.setUserName(QStringLiteral("worker"));
-        worker.setPath(QStringLiteral("/faults"));
+        worker.setUserName(u"worker"_s);
+        worker.setPath(u"/faults"_s);
         mWorker = worker.toString();
     }
 
@@ -88,7 +87,7 @@ private slots:
     void refusedConnectionsSayWhy_data() {
         AddColumns<QString, QString, QString>("url", "password", "says");
         QUrl unknownDb(mWorker);
-        unknownDb.setPath(QStringLiteral("/nosuchdb"));
+        unknownDb.setPath(u"/nosuchdb"_s);
         QUrl closed(mWorker);
         closed.setPort(1);
         AddRow("wrong password", mWorker, "wrong", "refused the password");
@@ -121,7 +120,7 @@ private slots:
         std::thread holder([&] {
             std::list<CatalogStore> others;
             for (int i = 0; i < 6; ++i)
-                others.emplace_back().OpenDatabase(mWorker, QStringLiteral("right"));
+                others.emplace_back().OpenDatabase(mWorker, u"right"_s);
             full = true;
             std::this_thread::sleep_for(std::chrono::milliseconds(700));
         }); // its connections close as it ends
@@ -130,7 +129,7 @@ private slots:
         CatalogStore store;
         QElapsedTimer waited;
         waited.start();
-        const auto error = ErrorOf([&] { store.OpenDatabase(mWorker, QStringLiteral("right")); });
+        const auto error = ErrorOf([&] { store.OpenDatabase(mWorker, u"right"_s); });
         holder.join();
         QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
         QVERIFY(waited.elapsed() >= 500);
@@ -146,22 +145,21 @@ private slots:
         QFETCH(bool, write);
         CatalogStore store;
         store.SetServerTimeout(2);
-        store.OpenDatabase(mWorker, QStringLiteral("right"));
+        store.OpenDatabase(mWorker, u"right"_s);
         const int before = store.GetPrograms().RecordCount();
         mServer.Freeze(true);
         QElapsedTimer waited;
         waited.start();
         const auto error = ErrorOf([&] {
             if (write)
-                store.AddProgram(QStringLiteral("Frozen"), {}, QStringLiteral("/bin/true"), {}, {},
-                                 {});
+                store.AddProgram(u"Frozen"_s, {}, u"/bin/true"_s, {}, {}, {});
             else
                 store.GetPrograms();
         });
         const qint64 elapsed = waited.elapsed();
         mServer.Freeze(false);
         QVERIFY(error);
-        QVERIFY2(error->Description().contains(QStringLiteral("did not answer within 7 seconds")),
+        QVERIFY2(error->Description().contains(u"did not answer within 7 seconds"_s),
                  qPrintable(error->Description()));
         QVERIFY2(elapsed >= 6000 && elapsed < 15000, qPrintable(QString::number(elapsed)));
         QCOMPARE(store.GetPrograms().RecordCount(), before); // answered again, nothing saved
@@ -171,68 +169,60 @@ private slots:
     // reported lost, nothing of it is saved, and once the server is back the next call works.
     void serverCrashDuringAWrite() {
         CatalogStore store;
-        store.OpenDatabase(mWorker, QStringLiteral("right"));
-        QVERIFY(
-            store.AddProgram(QStringLiteral("Kept"), {}, QStringLiteral("/bin/true"), {}, {}, {}));
+        store.OpenDatabase(mWorker, u"right"_s);
+        QVERIFY(store.AddProgram(u"Kept"_s, {}, u"/bin/true"_s, {}, {}, {}));
         std::optional<OrvError> error;
         {
-            QSqlDatabase holder = PostgresConnection(mServer.Url(), QStringLiteral("holder"));
-            holder.setDatabaseName(QStringLiteral("faults"));
+            QSqlDatabase holder = PostgresConnection(mServer.Url(), u"holder"_s);
+            holder.setDatabaseName(u"faults"_s);
             QVERIFY(holder.open());
             QSqlQuery lock(holder);
-            QVERIFY(lock.exec(QStringLiteral("BEGIN")));
-            QVERIFY(
-                lock.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteLockKey)));
+            QVERIFY(lock.exec(u"BEGIN"_s));
+            QVERIFY(lock.exec(u"SELECT pg_advisory_xact_lock(%1)"_s.arg(kWriteLockKey)));
             std::thread crash([this] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(800));
                 mServer.Crash();
             });
-            error = ErrorOf([&] {
-                store.AddProgram(QStringLiteral("Lost"), {}, QStringLiteral("/bin/true"), {}, {},
-                                 {});
-            });
+            error = ErrorOf([&] { store.AddProgram(u"Lost"_s, {}, u"/bin/true"_s, {}, {}, {}); });
             crash.join();
             holder.close();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        QSqlDatabase::removeDatabase(u"holder"_s);
         QVERIFY(error);
-        QVERIFY2(error->Description().contains(QStringLiteral("connection to the server was lost")),
+        QVERIFY2(error->Description().contains(u"connection to the server was lost"_s),
                  qPrintable(error->Description()));
         QVERIFY(mServer.Resume());
         const Recordset programs = store.GetPrograms();
         QStringList names;
         for (const QVariantList& row : programs.Rows())
             names << row.at(0).toString();
-        QVERIFY2(names.contains(QStringLiteral("Kept")) && !names.contains(QStringLiteral("Lost")),
+        QVERIFY2(names.contains(u"Kept"_s) && !names.contains(u"Lost"_s),
                  qPrintable(names.join(u", ")));
     }
 
     void droppedConnectionIsReopenedOnce_data() {
         QTest::addColumn<QString>("nextCall");
-        QTest::newRow("a read") << QStringLiteral("read");
-        QTest::newRow("a single write") << QStringLiteral("write");
-        QTest::newRow("a transaction") << QStringLiteral("transaction");
+        QTest::newRow("a read") << u"read"_s;
+        QTest::newRow("a single write") << u"write"_s;
+        QTest::newRow("a transaction") << u"transaction"_s;
     }
     void droppedConnectionIsReopenedOnce() {
         QFETCH(QString, nextCall);
         CatalogStore store;
         store.OpenDatabase(mCatalogue);
         const int before = store.GetFolders().RecordCount();
-        QVERIFY(store.AddProgram(QStringLiteral("Editor ") + nextCall, {},
-                                 QStringLiteral("/bin/ed"), {}, {}, {}));
+        QVERIFY(store.AddProgram(u"Editor "_s + nextCall, {}, u"/bin/ed"_s, {}, {}, {}));
         for (int round = 0; round < 2; ++round) {
             QCOMPARE(DropOtherConnections(), 1);
-            try {
+            const auto error = ErrorOf([&] {
                 if (nextCall == QLatin1String("read"))
                     QVERIFY(store.GetPrograms().RecordCount() > 0);
                 else if (nextCall == QLatin1String("write"))
-                    QVERIFY(store.AddFolder(QStringLiteral("F%1").arg(round), QStringLiteral("/")));
+                    QVERIFY(store.AddFolder(u"F%1"_s.arg(round), u"/"_s));
                 else
-                    QVERIFY(store.AddPermission(QStringLiteral("nobody"), 1,
-                                                QStringLiteral("Editor ") + nextCall, 2) == false);
-            } catch (const OrvError& error) {
-                QFAIL(qPrintable(error.Description()));
-            }
+                    QVERIFY(!store.AddPermission(u"nobody"_s, 1, u"Editor "_s + nextCall, 2));
+            });
+            QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
         }
         QCOMPARE(store.GetFolders().RecordCount() - before,
                  nextCall == QLatin1String("write") ? 2 : 0);

@@ -10,9 +10,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
-#include <functional>
 #include <memory>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -23,14 +21,11 @@ private:
     std::unique_ptr<QTemporaryDir> mDir;
     TestCatalogue mCatalogue;
 
-    CatalogEngine Engine() const {
-        return mCatalogue.OnPostgres() ? CatalogEngine::Postgres : CatalogEngine::Sqlite;
-    }
-
     // A catalogue as the first version wrote it, with a program, a group, its rule and a
     // folder entry.
     QString MakeVersion1Catalogue() const {
-        QStringList sql = CatalogSchemaStatements(Engine(), 1);
+        QStringList sql = CatalogSchemaStatements(
+            mCatalogue.OnPostgres() ? CatalogEngine::Postgres : CatalogEngine::Sqlite, 1);
         sql += {u"INSERT INTO catalog_meta VALUES ('format', '%1')"_s.arg(
                     QLatin1String(kCatalogFormatValue)),
                 u"INSERT INTO catalog_meta VALUES ('schema_version', '1')"_s,

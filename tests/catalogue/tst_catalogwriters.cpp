@@ -2,8 +2,8 @@
 // there afterwards, and nothing else. Runs against SQLite and, as tst_catalogwriters_postgres,
 // PostgreSQL.
 #include "catalogue/CatalogStore.h"
-#include "platform/OrvError.h"
 #include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/TestCatalogue.h"
 
 #include <QProcess>
@@ -19,16 +19,24 @@ using namespace Qt::StringLiterals;
 class tst_catalogwriters : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<QTemporaryDir> mDir;
+    // The shared catalogue: a new SQLite file, or the test server's database emptied.
+    TestCatalogue mShared;
+
 private slots:
+    void init() {
+        mDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(mDir->isValid());
+        QString error;
+        QVERIFY2(
+            mShared.Prepare(u"orv_catalogwriters"_s, mDir->filePath(u"Orvane.mdb"_s), error, true),
+            qPrintable(error));
+    }
+
     // A store answers a principal's rules from what it read last while the catalogue is
     // unchanged; every change, its own or another connection's, is seen by the next read.
     void rulesReadAgainSeeEveryChange() {
-        QTemporaryDir dir;
-        TestCatalogue shared;
-        QString error;
-        QVERIFY2(shared.Prepare(u"orv_catalogrules"_s, dir.filePath(u"Orvane.mdb"_s), error),
-                 qPrintable(error));
-        const QString catalogue = shared.Address();
+        const QString catalogue = mShared.Address();
         CatalogStore reader;
         CatalogStore other;
         reader.OpenDatabase(catalogue);
@@ -77,12 +85,7 @@ private slots:
     // added a new one of the same name, saving the old reading is refused, and the new program
     // stays as he made it.
     void removedAndAddedAgainIsAnotherProgram() {
-        QTemporaryDir dir;
-        TestCatalogue shared;
-        QString error;
-        QVERIFY2(shared.Prepare(u"orv_catalogreadd"_s, dir.filePath(u"Orvane.mdb"_s), error),
-                 qPrintable(error));
-        const QString catalogue = shared.Address();
+        const QString catalogue = mShared.Address();
         CatalogStore editor;
         CatalogStore other;
         editor.OpenDatabase(catalogue);
@@ -94,13 +97,9 @@ private slots:
         for (const auto& save : std::initializer_list<std::function<void()>>{
                  [&] { editor.ModifyProgram("Editor", "Editor", "mine", "/bin/ed", {}, {}); },
                  [&] { editor.SetProgramIcon("Editor", {}); }}) {
-            try {
-                save();
-                QFAIL("the stale save went through");
-            } catch (const OrvError& refused) {
-                QVERIFY2(refused.Description().contains(u"changed by someone else"_s),
-                         qPrintable(refused.Description()));
-            }
+            const auto refused = ErrorOf(save);
+            QVERIFY2(refused && refused->Description().contains(u"changed by someone else"_s),
+                     refused ? qPrintable(refused->Description()) : "the stale save went through");
         }
         Recordset now = other.GetProgram("Editor");
         QCOMPARE(now.Fields("Program_Name").toString(), u"EDITOR"_s);
@@ -115,13 +114,7 @@ private slots:
     void acknowledgedChangesAreAllThere() {
         QFETCH(int, writers);
         QFETCH(int, operations);
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        TestCatalogue shared;
-        QString error;
-        QVERIFY2(shared.Prepare(u"orv_catalogwriters"_s, dir.filePath(u"Orvane.mdb"_s), error),
-                 qPrintable(error));
-        const QString catalogue = shared.Address();
+        const QString catalogue = mShared.Address();
         {
             CatalogStore store;
             store.OpenDatabase(catalogue);

@@ -4,79 +4,62 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestRecordset : public QObject {
     Q_OBJECT
 
 private slots:
-    void readsFieldsByNameInAnyCase() {
-        Recordset rs({QStringLiteral("Program_Name"), QStringLiteral("Status")},
-                     {{QStringLiteral("Editor"), 1}, {QStringLiteral("Mail"), 0}});
-        QCOMPARE(rs.RecordCount(), 2);
-        QVERIFY(!rs.IsEOF());
-        QCOMPARE(rs.Fields(QStringLiteral("program_name")).toString(), QStringLiteral("Editor"));
-        QCOMPARE(rs.Fields(QStringLiteral("STATUS")).toInt(), 1);
-        rs.MoveNext();
-        QCOMPARE(rs.Fields(QStringLiteral("Program_Name")).toString(), QStringLiteral("Mail"));
-        rs.MoveNext();
-        QVERIFY(rs.IsEOF());
-        rs.MoveFirst();
-        QCOMPARE(rs.Fields(QStringLiteral("Program_Name")).toString(), QStringLiteral("Editor"));
-    }
-
-    void nullFieldsStayNull() {
-        Recordset rs({QStringLiteral("A"), QStringLiteral("B")}, {{QVariant(), QString()}});
-        QVERIFY(rs.Fields(QStringLiteral("A")).isNull());
-        QVERIFY(!rs.Fields(QStringLiteral("A")).isValid());
-        QCOMPARE(rs.Fields(QStringLiteral("B")).toString(), QString());
-    }
-
-    void noCurrentRecordIs3021() {
-        Recordset empty({QStringLiteral("A")}, {});
-        QCOMPARE(empty.RecordCount(), 0);
-        QVERIFY(empty.IsEOF());
-        QCOMPARE(ErrorNumberOf([&] { empty.Fields(QStringLiteral("A")); }),
-                 ErrorNumber::NoCurrentRecord);
-        QCOMPARE(ErrorNumberOf([&] { empty.MoveNext(); }), ErrorNumber::NoCurrentRecord);
-
-        Recordset one({QStringLiteral("A")}, {{1}});
-        one.MoveNext();
-        QCOMPARE(ErrorNumberOf([&] { one.Fields(QStringLiteral("A")); }),
-                 ErrorNumber::NoCurrentRecord);
-        QCOMPARE(ErrorNumberOf([&] { one.MoveNext(); }), ErrorNumber::NoCurrentRecord);
-    }
-
-    void unknownFieldIs3265() {
-        Recordset rs({QStringLiteral("A")}, {{1}});
-        QCOMPARE(ErrorNumberOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
-        // The unknown name wins over the missing record, as in ADO.
-        rs.MoveNext();
-        QCOMPARE(ErrorNumberOf([&] { rs.Fields(QStringLiteral("B")); }), ErrorNumber::ItemNotFound);
-    }
-
-    // A column found once reads the field of whichever record is current.
-    void readsFieldsByColumn() {
-        Recordset rs({QStringLiteral("Program_Name"), QStringLiteral("Status")},
-                     {{QStringLiteral("Editor"), 1}, {QStringLiteral("Mail"), QVariant()}});
-        const qsizetype status = rs.FieldIndex(QStringLiteral("STATUS"));
-        const qsizetype name = rs.FieldIndex(QStringLiteral("program_name"));
+    // By name in any letter case, and by a column found once, the field of whichever record
+    // is current; a null field stays null.
+    void readsFieldsByNameAndColumn() {
+        Recordset rs({u"Program_Name"_s, u"Status"_s}, {{u"Editor"_s, 1}, {u"Mail"_s, QVariant()}});
+        const qsizetype status = rs.FieldIndex(u"STATUS"_s);
+        const qsizetype name = rs.FieldIndex(u"program_name"_s);
         QCOMPARE(status, 1);
         QCOMPARE(name, 0);
-        QCOMPARE(rs.Field(name).toString(), QStringLiteral("Editor"));
+        QCOMPARE(rs.RecordCount(), 2);
+        QVERIFY(!rs.IsEOF());
+        QCOMPARE(rs.Fields(u"program_name"_s).toString(), u"Editor"_s);
+        QCOMPARE(rs.Fields(u"STATUS"_s).toInt(), 1);
+        QCOMPARE(rs.Field(name).toString(), u"Editor"_s);
         QCOMPARE(rs.Field(status).toInt(), 1);
         rs.MoveNext();
-        QCOMPARE(rs.Field(name).toString(), QStringLiteral("Mail"));
+        QCOMPARE(rs.Fields(u"Program_Name"_s).toString(), u"Mail"_s);
+        QCOMPARE(rs.Field(name).toString(), u"Mail"_s);
+        QVERIFY(rs.Fields(u"Status"_s).isNull());
+        QVERIFY(!rs.Fields(u"Status"_s).isValid());
         QVERIFY(rs.Field(status).isNull());
         rs.MoveNext();
+        QVERIFY(rs.IsEOF());
         QCOMPARE(ErrorNumberOf([&] { rs.Field(name); }), ErrorNumber::NoCurrentRecord);
-        QCOMPARE(ErrorNumberOf([&] { rs.FieldIndex(QStringLiteral("B")); }),
-                 ErrorNumber::ItemNotFound);
+        rs.MoveFirst();
+        QCOMPARE(rs.Fields(u"Program_Name"_s).toString(), u"Editor"_s);
+        Recordset blank({u"A"_s, u"B"_s}, {{1, QString()}});
+        QCOMPARE(blank.Fields(u"B"_s).toString(), QString()); // empty, not null
+    }
+
+    // Past the last record, and on none, 3021; an unknown field 3265, even without a record.
+    void errors() {
+        Recordset empty({u"A"_s}, {});
+        QCOMPARE(empty.RecordCount(), 0);
+        QVERIFY(empty.IsEOF());
+        QCOMPARE(ErrorNumberOf([&] { empty.Fields(u"A"_s); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorNumberOf([&] { empty.MoveNext(); }), ErrorNumber::NoCurrentRecord);
+        Recordset one({u"A"_s}, {{1}});
+        QCOMPARE(ErrorNumberOf([&] { one.Fields(u"B"_s); }), ErrorNumber::ItemNotFound);
+        QCOMPARE(ErrorNumberOf([&] { one.FieldIndex(u"B"_s); }), ErrorNumber::ItemNotFound);
+        one.MoveNext();
+        QCOMPARE(ErrorNumberOf([&] { one.Fields(u"A"_s); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorNumberOf([&] { one.MoveNext(); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(ErrorNumberOf([&] { one.Fields(u"B"_s); }), ErrorNumber::ItemNotFound);
     }
 
     void defaultAndClosedRecordsetsAreEmpty() {
         Recordset none;
         QCOMPARE(none.RecordCount(), 0);
         QVERIFY(none.IsEOF());
-        Recordset rs({QStringLiteral("A")}, {{1}, {2}});
+        Recordset rs({u"A"_s}, {{1}, {2}});
         rs.Close();
         QCOMPARE(rs.RecordCount(), 0);
         QVERIFY(rs.IsEOF());

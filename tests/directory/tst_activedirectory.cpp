@@ -1,11 +1,11 @@
 #include "directory/LdapDirectory.h"
 #include "platform/OrvError.h"
 #include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/SambaDcServer.h"
 #include "support/SlapdServer.h"
 
 #include <QTest>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -129,12 +129,9 @@ private Q_SLOTS:
         // A name with a blank more is another name, though the server's match ignores it.
         for (const QString& unknown :
              {u"nobody-here"_s, u"*"_s, u"alice)(sAMAccountName=*"_s, u"alice "_s}) {
-            try {
-                directory.GetAccountSid(SambaDcServer::kDomain, unknown, false);
-                QFAIL(qPrintable("no error for " + unknown));
-            } catch (const OrvError& error) {
-                QCOMPARE(error.Number(), ErrorNumber::NoMapping);
-            }
+            const auto error =
+                ErrorOf([&] { directory.GetAccountSid(SambaDcServer::kDomain, unknown, false); });
+            QVERIFY2(error && error->Number() == ErrorNumber::NoMapping, qPrintable(unknown));
         }
     }
 };

@@ -35,6 +35,10 @@ const int kManyGroups = 600;
 // Enough groups that listing them needs more than one page of 1000.
 const int kSpareGroups = 500;
 
+QByteArray Unit(const QString& dn, const QString& ou) {
+    return SlapdServer::Record(dn, {{"objectClass", "organizationalUnit"}, {"ou", ou}});
+}
+
 QString UserDn(const QString& uid) {
     return u"uid="_s + LdapText::DnValue(uid) + u',' + kPeople;
 }
@@ -75,9 +79,8 @@ QByteArray NamesGroup(const QString& cn, const QStringList& memberDns) {
 // People and groups of an RFC 2307bis directory: primary groups by gidNumber, posixGroup
 // members by uid, groupOfNames members by DN and nested three deep.
 QByteArray Directory() {
-    QByteArray ldif =
-        SlapdServer::Record(kPeople, {{"objectClass", "organizationalUnit"}, {"ou", "people"}});
-    ldif += SlapdServer::Record(kGroups, {{"objectClass", "organizationalUnit"}, {"ou", "groups"}});
+    QByteArray ldif = Unit(kPeople, "people");
+    ldif += Unit(kGroups, "groups");
     ldif += User("alice", 2001, 3001);
     ldif += User("bob", 2002, 3002, "S-1-5-21-111-222-333-1104");
     ldif += User(kOddUser, 2003, 3001);
@@ -165,11 +168,7 @@ private Q_SLOTS:
         // in two branches, as the directory allows: each is still its own account.
         const QString other = u"ou=other,"_s + SlapdServer::kBase;
         const QByteArray tlsDirectory =
-            SlapdServer::Record(kPeople,
-                                {{"objectClass", "organizationalUnit"}, {"ou", "people"}}) +
-            SlapdServer::Record(kGroups,
-                                {{"objectClass", "organizationalUnit"}, {"ou", "groups"}}) +
-            SlapdServer::Record(other, {{"objectClass", "organizationalUnit"}, {"ou", "other"}}) +
+            Unit(kPeople, "people") + Unit(kGroups, "groups") + Unit(other, "other") +
             User("tls-user", 4000, 4000) + User("carol", 4101, 4000) + User("kim", 4103, 4000) +
             User("dave", 4105, 4000) + User("CAROL", 4102, 4000, {}, u"uid=CAROL,"_s + other) +
             User("kim ", 4104, 4000, {}, u"uid=kim\\20,"_s + other) +
@@ -271,75 +270,68 @@ private Q_SLOTS:
         QCOMPARE(actual, groups);
     }
 
+    // Accounts by uidNumber, sambaSID or gidNumber; what names no account, a pattern or a
+    // filter included, is refused. On the server whose match is blind to letter case and
+    // blanks ("twins"), the account spelled exactly so wins; else the only one that differs in
+    // letter case alone; several of those are an error that says so, never a guess. The logon
+    // name becomes the directory's spelling.
     void accountSids_data() {
-        AddColumns<QString, QString>("account", "sid");
-        AddRow("user by uidNumber", "alice", "S-1-22-1-2001");
-        AddRow("user with sambaSID", "bob", "S-1-5-21-111-222-333-1104");
-        AddRow("user with realm", "bob@orvane.test", "S-1-5-21-111-222-333-1104");
-        AddRow("odd user", kOddUser, "S-1-22-1-2003");
-        AddRow("posix group", "devs", "S-1-22-2-3002");
-        AddRow("unknown", "nobody-here", "");
-        AddRow("wildcard is not a pattern", "*", "");
-        AddRow("filter injection", "alice)(uid=*", "");
-        AddRow("empty", "", "");
-    }
-    void accountSids() {
-        QFETCH(QString, account);
-        QFETCH(QString, sid);
-        LdapDirectory directory(Settings());
-        if (!sid.isEmpty()) {
-            QCOMPARE(directory.GetAccountSid(SlapdServer::kDomain, account, false), sid);
-            return;
-        }
-        QCOMPARE(
-            ErrorNumberOf([&] { directory.GetAccountSid(SlapdServer::kDomain, account, false); }),
-            ErrorNumber::NoMapping);
-        QVERIFY(ErrorOf([&] { directory.GetUserGroups(SlapdServer::kDomain, account, false); }));
-    }
-
-    // Among the accounts the server's case- and blank-blind match finds, the one spelled
-    // exactly so wins; else the only one that differs in letter case alone; several of those
-    // are an error, never a guess. The logon name becomes the directory's spelling.
-    void exactAccounts_data() {
-        QTest::addColumn<QString>("asked");
-        QTest::addColumn<QString>("sid"); // empty: an error that says why
+        AddColumns<bool, QString, QString>("twins", "account", "sid"); // sid "": refused
         // GetAccountName; empty: not asked (a group); <ambiguous>: refused as for the SID
         QTest::addColumn<QString>("name");
-        AddRow("group spelled exactly", "Finance", "S-1-22-2-4201", "");
-        AddRow("its upper-case twin", "FINANCE", "S-1-22-2-4202", "");
-        AddRow("neither spelling", "finance", "", "");
-        AddRow("user spelled exactly", "carol", "S-1-22-1-4101", "carol");
-        AddRow("its upper-case twin", "CAROL", "S-1-22-1-4102", "CAROL");
-        AddRow("neither spelling of the user", "Carol", "", "<ambiguous>");
-        AddRow("without the blank", "kim", "S-1-22-1-4103", "kim");
-        AddRow("with the blank", "kim ", "S-1-22-1-4104", "kim ");
-        AddRow("one account, other case", "DAVE", "S-1-22-1-4105", "dave");
-        AddRow("realm and other case", "DAVE@ORVANE.TEST", "S-1-22-1-4105", "dave");
-        AddRow("domain prefix", "ORVANE\\carol", "S-1-22-1-4101", "carol");
+        AddRow("user by uidNumber", false, "alice", "S-1-22-1-2001", "");
+        AddRow("user with sambaSID", false, "bob", "S-1-5-21-111-222-333-1104", "");
+        AddRow("user with realm", false, "bob@orvane.test", "S-1-5-21-111-222-333-1104", "");
+        AddRow("odd user", false, kOddUser, "S-1-22-1-2003", "");
+        AddRow("posix group", false, "devs", "S-1-22-2-3002", "");
+        AddRow("unknown", false, "nobody-here", "", "");
+        AddRow("wildcard is not a pattern", false, "*", "", "");
+        AddRow("filter injection", false, "alice)(uid=*", "", "");
+        AddRow("empty", false, "", "", "");
+        AddRow("group spelled exactly", true, "Finance", "S-1-22-2-4201", "");
+        AddRow("its upper-case twin", true, "FINANCE", "S-1-22-2-4202", "");
+        AddRow("neither spelling", true, "finance", "", "");
+        AddRow("user spelled exactly", true, "carol", "S-1-22-1-4101", "carol");
+        AddRow("the user's upper-case twin", true, "CAROL", "S-1-22-1-4102", "CAROL");
+        AddRow("neither spelling of the user", true, "Carol", "", "<ambiguous>");
+        AddRow("without the blank", true, "kim", "S-1-22-1-4103", "kim");
+        AddRow("with the blank", true, "kim ", "S-1-22-1-4104", "kim ");
+        AddRow("one account, other case", true, "DAVE", "S-1-22-1-4105", "dave");
+        AddRow("realm and other case", true, "DAVE@ORVANE.TEST", "S-1-22-1-4105", "dave");
+        AddRow("domain prefix", true, "ORVANE\\carol", "S-1-22-1-4101", "carol");
     }
-    void exactAccounts() {
-        QFETCH(QString, asked);
+    void accountSids() {
+        QFETCH(bool, twins);
+        QFETCH(QString, account);
         QFETCH(QString, sid);
         QFETCH(QString, name);
         LdapSettings s = Settings();
-        s.uris = {mTlsServer.Uri()};
+        if (twins)
+            s.uris = {mTlsServer.Uri()};
         LdapDirectory directory(s);
-        if (sid.isEmpty()) {
-            QList<std::function<void()>> calls{
-                [&] { directory.GetAccountSid(SlapdServer::kDomain, asked, false); }};
-            if (name == "<ambiguous>")
-                calls.append([&] { directory.GetAccountName(SlapdServer::kDomain, asked, false); });
-            for (const auto& call : calls) {
-                const auto error = ErrorOf(call);
-                QVERIFY(error);
-                QVERIFY2(error->Description().contains(u"differ from it only in letter case"_s),
-                         qPrintable(error->Description()));
-            }
+        const QString domain = SlapdServer::kDomain;
+        if (!sid.isEmpty()) {
+            QCOMPARE(directory.GetAccountSid(domain, account, false), sid);
+            if (!name.isEmpty())
+                QCOMPARE(directory.GetAccountName(domain, account, false), name);
             return;
         }
-        QCOMPARE(directory.GetAccountSid(SlapdServer::kDomain, asked, false), sid);
-        if (!name.isEmpty())
-            QCOMPARE(directory.GetAccountName(SlapdServer::kDomain, asked, false), name);
+        if (!twins) {
+            QCOMPARE(ErrorNumberOf([&] { directory.GetAccountSid(domain, account, false); }),
+                     ErrorNumber::NoMapping);
+            QVERIFY(ErrorOf([&] { directory.GetUserGroups(domain, account, false); }));
+            return;
+        }
+        QList<std::function<void()>> calls{
+            [&] { directory.GetAccountSid(domain, account, false); }};
+        if (name == "<ambiguous>")
+            calls.append([&] { directory.GetAccountName(domain, account, false); });
+        for (const auto& call : calls) {
+            const auto error = ErrorOf(call);
+            QVERIFY(error);
+            QVERIFY2(error->Description().contains(u"differ from it only in letter case"_s),
+                     qPrintable(error->Description()));
+        }
     }
 
     // A refused bind, a closed port and a server that never answers: each a clear message
@@ -442,53 +434,77 @@ private Q_SLOTS:
 
     // The start-up on a directory domain: the domain setting picks the directory, the
     // administrators' group counts through nested groups, and the launcher list follows rules
-    // of nested groups.
+    // of nested groups. However the workstation names the user at logon, his own rules and his
+    // groups' apply to him: his own Deny hides Editor, his own Allow shows Mail, his group's
+    // Allow shows Web.
     void startUpOnTheDomain_data() {
-        AddColumns<QString, QString, bool, QStringList>("user", "adminGroup", "admin", "items");
-        AddRow("administrator through a nested group", "alice", "level3", true,
+        AddColumns<QString, bool, QString>("logon", "tlsServer", "adminGroup");
+        // "group NAME PROGRAM STATUS" or "user NAME SID PROGRAM STATUS"
+        AddColumns<QStringList, bool, QStringList>("rules", "admin", "items");
+        const QStringList nested{"group level3 Editor 1", "group devs Mail 1",
+                                 "group staff Secret 0"};
+        AddRow("administrator through a nested group", "alice", false, "level3", nested, true,
                QStringList{"Editor", "Mail", "Secret"});
-        AddRow("nested group rule", "ORVANE\\alice", "nobody", false,
+        AddRow("nested group rule", "ORVANE\\alice", false, "nobody", nested, false,
                QStringList{"Editor", "Mail"});
-        AddRow("posix group member", "bob", "level3", false, QStringList{"Mail"});
+        AddRow("posix group member", "bob", false, "level3", nested, false, QStringList{"Mail"});
+        const QStringList dave{"group Finance Editor 1", "group Finance Web 1",
+                               "user dave S-1-22-1-4105 Editor 0",
+                               "user dave S-1-22-1-4105 Mail 1"};
+        for (const char* logon : {"dave", "dave@ORVANE.TEST", "ORVANE\\dave", "DAVE",
+                                  "Dave@orvane.test", "orvane\\DAVE"})
+            AddRow(logon, QString::fromLatin1(logon), true, "nobody", dave, false,
+                   QStringList{"Web", "Mail"});
     }
     void startUpOnTheDomain() {
-        QFETCH(QString, user);
+        QFETCH(QString, logon);
+        QFETCH(bool, tlsServer);
         QFETCH(QString, adminGroup);
+        QFETCH(QStringList, rules);
         QFETCH(bool, admin);
         QFETCH(QStringList, items);
         TestContext t;
-        t.ctx.account = std::make_unique<FixedAccount>(user);
+        t.ctx.account = std::make_unique<FixedAccount>(logon);
         const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
         RegistryStore& settings = *t.ctx.registry;
         QVERIFY(settings.CreateKey(root, RegistryStore::kSettingsKey));
-        for (const auto& [name, value] :
-             QList<std::pair<QString, QString>>{{"5", SlapdServer::kDomain},
-                                                {"6", adminGroup},
-                                                {"LdapUri", mServer.Uri()},
-                                                {"LdapTls", "none"}})
+        for (const auto& [name, value] : QList<std::pair<QString, QString>>{
+                 {"5", SlapdServer::kDomain},
+                 {"6", adminGroup},
+                 {"LdapUri", tlsServer ? mTlsServer.Uri() : mServer.Uri()},
+                 {"LdapTls", "none"}})
             QVERIFY(settings.SetValue(root, RegistryStore::kSettingsKey, name, value));
         t.ctx.directory = std::make_unique<DomainDirectory>(
             settings, std::make_unique<LocalDirectory>(), u"workstation"_s);
         CatalogStore& catalog = t.ctx.Catalog();
-        for (const QString program : {"Editor", "Mail", "Secret"})
-            QVERIFY(catalog.AddProgram(program, {}, "/usr/bin/true", {}, {}, {}));
-        for (const auto& [group, program, status] : QList<std::tuple<QString, QString, int>>{
-                 {"level3", "Editor", 1}, {"devs", "Mail", 1}, {"staff", "Secret", 0}}) {
-            if (!catalog.GroupExists(group))
-                QVERIFY(catalog.AddGroup(group));
-            QVERIFY(catalog.AddPermission(group, status, program, CatalogStore::KindGroup));
+        for (const QString program : {"Editor", "Mail", "Secret", "Web"})
+            if (!rules.filter(u' ' + program + u' ').isEmpty())
+                QVERIFY(catalog.AddProgram(program, {}, "/usr/bin/true", {}, {}, {}));
+        for (const QString& rule : rules) {
+            const QStringList part = rule.split(u' ');
+            const bool user = part[0] == "user";
+            const QString& program = part.at(user ? 3 : 2);
+            if (user && !catalog.UserExists(part[1]))
+                QVERIFY(catalog.AddUser(part[1], part[2]));
+            if (!user && !catalog.GroupExists(part[1]))
+                QVERIFY(catalog.AddGroup(part[1]));
+            QVERIFY(catalog.AddPermission(part[1], part.last().toInt(), program,
+                                          user ? CatalogStore::KindUser : CatalogStore::KindGroup));
         }
 
         const modMain::StartupOutcome outcome = modMain::Main(t.ctx);
         QVERIFY2(outcome.mainWindowShown, qPrintable(t.prompt->transcript.value(0).text));
         QCOMPARE(t.ctx.gIsAdmin, admin);
         QVERIFY(t.ctx.gUserSid.toString().startsWith("S-1-"));
+        if (tlsServer)
+            QCOMPARE(t.ctx.gUserName.toString(), u"dave"_s);
         auto* form = qobject_cast<frmMain*>(t.ctx.mainWindow.data());
         QVERIFY(form);
         QStringList shown;
         for (int i = 1; i <= form->ListView1->Count(); ++i)
             shown << form->ListView1->Text(i);
-        shown.sort();
+        if (!tlsServer)
+            shown.sort(); // in the order of the groups the directory gives: its own
         QCOMPARE(shown, items);
         form->EndProgram = [] {};
         delete form;
@@ -522,52 +538,6 @@ private Q_SLOTS:
             });
             QVERIFY2(!error, error ? qPrintable(error->Description()) : "");
         }
-    }
-
-    // However the workstation names the user at logon, his own rules and his groups' apply to
-    // him: his own Deny hides Editor, his own Allow shows Mail, his group's Allow shows Web.
-    void logonFormsGetTheirOwnRules_data() {
-        QTest::addColumn<QString>("logon");
-        for (const char* logon : {"dave", "dave@ORVANE.TEST", "ORVANE\\dave", "DAVE",
-                                  "Dave@orvane.test", "orvane\\DAVE"})
-            AddRow(logon, QString::fromLatin1(logon));
-    }
-    void logonFormsGetTheirOwnRules() {
-        QFETCH(QString, logon);
-        TestContext t;
-        t.ctx.account = std::make_unique<FixedAccount>(logon);
-        const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
-        RegistryStore& settings = *t.ctx.registry;
-        QVERIFY(settings.CreateKey(root, RegistryStore::kSettingsKey));
-        for (const auto& [name, value] :
-             QList<std::pair<QString, QString>>{{"5", SlapdServer::kDomain},
-                                                {"6", "nobody"},
-                                                {"LdapUri", mTlsServer.Uri()},
-                                                {"LdapTls", "none"}})
-            QVERIFY(settings.SetValue(root, RegistryStore::kSettingsKey, name, value));
-        t.ctx.directory = std::make_unique<DomainDirectory>(
-            settings, std::make_unique<LocalDirectory>(), u"workstation"_s);
-        CatalogStore& catalog = t.ctx.Catalog();
-        for (const QString program : {"Editor", "Mail", "Web"})
-            QVERIFY(catalog.AddProgram(program, {}, "/usr/bin/true", {}, {}, {}));
-        QVERIFY(catalog.AddGroup("Finance"));
-        QVERIFY(catalog.AddUser("dave", u"S-1-22-1-4105"_s));
-        QVERIFY(catalog.AddPermission("Finance", 1, "Editor", CatalogStore::KindGroup));
-        QVERIFY(catalog.AddPermission("Finance", 1, "Web", CatalogStore::KindGroup));
-        QVERIFY(catalog.AddPermission("dave", 0, "Editor", CatalogStore::KindUser));
-        QVERIFY(catalog.AddPermission("dave", 1, "Mail", CatalogStore::KindUser));
-
-        const modMain::StartupOutcome outcome = modMain::Main(t.ctx);
-        QVERIFY2(outcome.mainWindowShown, qPrintable(t.prompt->transcript.value(0).text));
-        QCOMPARE(t.ctx.gUserName.toString(), u"dave"_s);
-        auto* form = qobject_cast<frmMain*>(t.ctx.mainWindow.data());
-        QVERIFY(form);
-        QStringList shown;
-        for (int i = 1; i <= form->ListView1->Count(); ++i)
-            shown << form->ListView1->Text(i);
-        QCOMPARE(shown, (QStringList{"Web", "Mail"}));
-        form->EndProgram = [] {};
-        delete form;
     }
 
     // Runs last: the server goes away under a connected directory, which says so (the process

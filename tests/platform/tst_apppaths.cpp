@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -13,18 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Sets the process's umask for the lifetime of the object.
-class UmaskScope {
-public:
-    explicit UmaskScope(mode_t mask) : mOld(::umask(mask)) {}
-    ~UmaskScope() { ::umask(mOld); }
-    UmaskScope(const UmaskScope&) = delete;
-    UmaskScope& operator=(const UmaskScope&) = delete;
-
-private:
-    mode_t mOld;
-};
 
 QImage BuiltIn(const char* name) {
     return QImage(u":/orvane/"_s + QLatin1String(name));
@@ -61,11 +50,9 @@ private slots:
         QVERIFY(!QFileInfo::exists(root.filePath("nowhere")));
         QVERIFY(QDir().mkpath(root.filePath("opt/orvane")));
         const AppPaths paths(root.filePath("opt/orvane"), root.filePath("cache/orv/pictures"));
-        QString problem;
-        {
-            const UmaskScope scope(static_cast<mode_t>(mask));
-            problem = paths.EnsureFiles();
-        }
+        const mode_t old = ::umask(static_cast<mode_t>(mask));
+        const QString problem = paths.EnsureFiles();
+        ::umask(old);
         QCOMPARE(problem, QString());
         const struct {
             QString path;
@@ -138,7 +125,7 @@ private slots:
         QFETCH(bool, made);
         QTemporaryDir root;
         QVERIFY(WriteFile(root.filePath("file"), "x"));
-        const UmaskScope scope(0);
+        const auto restore = qScopeGuard([old = ::umask(0)] { ::umask(old); });
         const QString target = QDir::cleanPath(root.filePath(path));
         QCOMPARE(MakeDirectories(root.filePath(path), FileMode::kPrivateDir), made);
         QCOMPARE(QFileInfo(target).isDir(), made);

@@ -57,12 +57,6 @@ private Q_SLOTS:
         QCOMPARE(TrimSpaces(text), trimmed);
     }
 
-    void programNamesCompareInUpperCase() {
-        QVERIFY(SameProgramName(" editor ", "EDITOR"));
-        QVERIFY(SameProgramName(QString::fromUtf8("ärger"), QString::fromUtf8("ÄRGER")));
-        QVERIFY(!SameProgramName("editor", "editor2"));
-    }
-
     // The ASCII shortcut gives what toUpper gives, for every character of the first Unicode
     // blocks, alone and after ASCII letters, and for names that are already upper case.
     void upperProgramNameMatchesToUpper() {

@@ -3,10 +3,10 @@
 #include "platform/Shell.h"
 #include "platform/ShellDesktopEntry.h"
 #include "support/DataRow.h"
+#include "support/TestFiles.h"
 
 #include <QDeadlineTimer>
 #include <QIcon>
-#include <QPainter>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,9 +28,7 @@ class tst_shell : public QObject {
 
     static void Write(const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-        QCOMPARE(file.write(bytes), bytes.size());
+        QVERIFY2(WriteFile(path, bytes), qPrintable(path));
     }
 
     static void WriteSquare(const QString& path, QColor colour) {

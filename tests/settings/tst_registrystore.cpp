@@ -1,14 +1,13 @@
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
 #include "settings/RegistryStore.h"
+#include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/TestAccount.h"
 #include "support/TestFiles.h"
 
-#include "support/DataRow.h"
-#include "support/Errors.h"
 #include <QTemporaryDir>
 #include <QTest>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,7 +16,6 @@ using namespace Qt::StringLiterals;
 namespace {
 const int kRoot = RegistryStore::HKEY_LOCAL_MACHINE_;
 const QString kKey = RegistryStore::kSettingsKey;
-
 } // namespace
 
 class tst_registrystore : public QObject {
