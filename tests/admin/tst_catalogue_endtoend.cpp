@@ -6,8 +6,6 @@
 #include "admin/CatalogueMenu.h"
 #include "admin/frmAddProgram.h"
 #include "admin/frmAddRemove.h"
-#include "admin/frmAddRemoveFolder.h"
-#include "admin/frmFolderDialog.h"
 #include "admin/frmModifyProgram.h"
 #include "resources/ResourceTree.h"
 #include "resources/frmViewer.h"
@@ -99,28 +97,6 @@ private Q_SLOTS:
             (QStringList{"Program Added|Success|Information", "Program Modified|Sucess|Information",
                          "Are you sure?|Confirm|Question",
                          "Program Fixture Tool (renamed) has been removed|Removed|Information"}));
-    }
-
-    void folderMenuItemOpensTheEntries() {
-        AdminFixture f;
-        RegisterCatalogueWindows(f.t.ctx, *f.main);
-        QVERIFY(f.store().AddFolder("Docs", "/home/docs/"));
-        bool pickerShown = false;
-        WhenShown<frmAddRemoveFolder>([&](frmAddRemoveFolder& window) {
-            QCOMPARE(Texts(window.ListView1), QStringList{"Docs"});
-            QCOMPARE(window.parentWidget(), f.main.get());
-            WhenShown<frmFolderDialog>([&](frmFolderDialog& picker) {
-                pickerShown = true;
-                picker.cmdCancel->click();
-            });
-            window.cmdAdd->click();
-            window.close();
-        });
-        f.main->NavPane1_ItemClick("H19");
-        QVERIFY(pickerShown);
-        // Closing the picker without adding still rebuilt the main window's list.
-        QCOMPARE(Texts(f.main->ListView1), QStringList{"Docs"});
-        QCOMPARE(f.store().GetFolders().RecordCount(), 1L);
     }
 };
 

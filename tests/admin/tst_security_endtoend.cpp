@@ -56,7 +56,7 @@ private Q_SLOTS:
             SecurityFixture::Pick(window, "Ledger");
             WhenShown<frmAddSecurity>([&](frmAddSecurity& picker) {
                 QVERIFY(!window.cmdAdd->isEnabled());
-                QVERIFY(SecurityFixture::Select(picker.lstPer, "Night Shift"));
+                QVERIFY(Select(picker.lstPer, "Night Shift"));
                 WhenShown<frmChange>([](frmChange& editor) {
                     QTest::mouseClick(editor.opAllow, Qt::LeftButton);
                     QTest::mouseClick(editor.cmdSave, Qt::LeftButton);
