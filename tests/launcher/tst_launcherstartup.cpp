@@ -52,10 +52,7 @@ private Q_SLOTS:
         QVERIFY(form);
         QVERIFY(form->isVisible());
         QCOMPARE(VisibleWindows<frmSplash>(), 0);
-        QStringList shown;
-        for (int i = 1; i <= form->ListView1->Count(); ++i)
-            shown << form->ListView1->Text(i);
-        QCOMPARE(shown, items);
+        QCOMPARE(Texts(form->ListView1), items);
 
         // Configure/Setup opens the setup window, modal over the main window.
         QString seen;

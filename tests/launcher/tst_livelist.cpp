@@ -17,17 +17,6 @@
 using namespace fixture;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QStringList Shown(const ListView& list) {
-    QStringList names;
-    for (int i = 1; i <= list.Count(); ++i)
-        names << list.Text(i);
-    return names;
-}
-
-} // namespace
-
 class tst_livelist : public QObject {
     Q_OBJECT
 
@@ -72,14 +61,14 @@ private slots:
         QElapsedTimer delay;
         delay.start();
         QVERIFY(admin.AddPermission("tester", kDeny, "P010", CatalogStore::KindUser));
-        QTRY_VERIFY_WITH_TIMEOUT(!Shown(list).contains(u"P010"_s), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Texts(&list).contains(u"P010"_s), 2000);
         const qint64 denied = delay.elapsed();
         QCOMPARE(list.Text(list.SelectedItem()), u"P150"_s);
         QCOMPARE(list.CurrentView()->verticalScrollBar()->value(), down);
 
         delay.restart();
         QVERIFY(admin.AddPermission("Staff", kAllow, "Extra", CatalogStore::KindGroup));
-        QTRY_VERIFY_WITH_TIMEOUT(Shown(list).contains(u"Extra"_s), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(Texts(&list).contains(u"Extra"_s), 2000);
         qInfo("The list followed a Deny after %lld ms and an Allow after %lld ms", denied,
               delay.elapsed());
         delete form;
