@@ -4,17 +4,23 @@
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
+#include "platform/OrvError.h"
 #include "support/DataRow.h"
+#include "support/Gallery.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 #include "widgets/NavPane.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
+#include <QToolBox>
 
 using namespace fixture;
 
@@ -67,6 +73,56 @@ QStringList MenuLines(const NavPane& pane) {
                      .arg(i.picture)
                      .arg(i.descriptiveText);
     return lines;
+}
+
+// A round badge with a letter, as a program's icon.
+QString Badge(TestContext& t, const QString& letter, QColor colour) {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(colour);
+    p.setPen(colour.darker(140));
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+    QFont font;
+    font.setPixelSize(18);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, letter);
+    p.end();
+    const QString file = t.dir.filePath(letter + ".png");
+    return image.save(file) ? file : QString();
+}
+
+void Catalogue(TestContext& t) {
+    const struct {
+        const char* name;
+        QColor colour;
+    } programs[] = {
+        {"Calculator", QColor(0x2f, 0x6f, 0xc4)}, {"Editor", QColor(0x3f, 0xa3, 0x5b)},
+        {"Mail", QColor(0xc8, 0x3c, 0x3c)},       {"Spreadsheet", QColor(0x1e, 0x8c, 0x7e)},
+        {"Terminal", QColor(0x33, 0x3d, 0x4d)},   {"Web Browser", QColor(0xe8, 0x8b, 0x1c)}};
+    for (const auto& p : programs)
+        AddProgram(t, p.name, "/home/tester", "",
+                   Badge(t, QString(QLatin1Char(p.name[0])), p.colour));
+    AddProgram(t, "Legacy Report Tool"); // no icon of its own
+    t.directory->AddGroup("Staff", {"tester"});
+    for (const char* p : {"Editor", "Mail", "Web Browser", "Legacy Report Tool"})
+        AddGroupRule(t, "Staff", p, kAllow);
+    QDir().mkpath(t.dir.filePath("Shared Documents/Projects"));
+    QDir().mkpath(t.dir.filePath("Shared Documents/Templates"));
+    for (const char* f :
+         {"Shared Documents/budget.ods", "Shared Documents/notes.txt", "Shared Documents/plan.pdf"})
+        QFile(t.dir.filePath(f)).open(QIODevice::WriteOnly);
+    t.ctx.Catalog().AddFolder("Shared Documents", t.dir.filePath("Shared Documents"));
+    t.ctx.Catalog().AddFolder("Handbooks", "/usr/share/doc");
+}
+
+QIcon Solid(QColor colour) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(colour);
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -296,6 +352,168 @@ private Q_SLOTS:
         QVERIFY(!f.t.ctx.registry);
         QVERIFY(!f.t.ctx.permissions);
         QVERIFY(f.t.ctx.directory);
+    }
+
+    // The gallery: the main window of a user and of an administrator in each view, the
+    // properties and the folder contents.
+    void gallery_data() { AddBoolTable("admin", {{"user", false}, {"admin", true}}); }
+    void gallery() {
+        QFETCH(bool, admin);
+        TestContext t;
+        SignIn(t, admin);
+        Catalogue(t);
+        QVERIFY(modMain::LoadPermissions(t.ctx));
+        frmMain form(t.ctx);
+        form.EndProgram = [] {};
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        QCOMPARE(form.ListView1->Count(), admin ? 9 : 6);
+        form.resize(820, 520);
+        if (admin)
+            form.NavPane1->OpenGroup("P4");
+        const QString who = admin ? "admin" : "user";
+        const std::pair<const char*, const char*> views[] = {
+            {"H8", "icon"}, {"H9", "smallicon"}, {"H10", "list"}, {"H11", "report"}};
+        for (const auto& [key, name] : views) {
+            form.NavPane1_ItemClick(key);
+            form.ListView1->SelectItem(2);
+            QVERIFY(
+                !SaveToGallery(&form, QStringLiteral("frmMain-%1-%2").arg(who, name)).isEmpty());
+        }
+    }
+
+    void galleryProperties() {
+        TestContext t;
+        SignIn(t);
+        Catalogue(t);
+        frmProperties window(t.ctx);
+        window.SetProgram("Web Browser");
+        QVERIFY(window.IsLoaded());
+        QVERIFY(!SaveToGallery(&window, "frmProperties").isEmpty());
+    }
+
+    void galleryFolderContents() {
+        TestContext t;
+        Catalogue(t);
+        frmFolderMenu window(t.ctx);
+        window.LoadFolder("Shared Documents", t.dir.filePath("Shared Documents"));
+        QCOMPARE(window.ListView1->Count(), 5);
+        QVERIFY(!SaveToGallery(&window, "frmFolderMenu").isEmpty());
+    }
+
+    // The side menu's own control, NavPane.
+    void paneClicksReportTheItemsKey_data() {
+        AddColumns<int, QString>("item", "key");
+        QTest::newRow("first") << 1 << "H3";
+        QTest::newRow("repeated key, first of two") << 2 << "H4";
+        QTest::newRow("repeated key, second of two") << 3 << "H4";
+        QTest::newRow("second group") << 4 << "H8";
+        QTest::newRow("disabled: no click") << 5 << "";
+    }
+    void paneClicksReportTheItemsKey() {
+        QFETCH(int, item);
+        QFETCH(QString, key);
+        ImageList items(QSize(16, 16));
+        items.Add(Solid(Qt::red));
+        items.Add(Solid(Qt::blue));
+        NavPane pane;
+        pane.ItemImages = &items;
+        pane.SetSpeed(0);
+        pane.AddMenuGroup("P1", "One", 0, false, 1);
+        pane.AddMenuGroup("P2", "Two", 1, false, 2);
+        pane.AddMenuItem("H3", "P1", "First", true, 0, 1, "First item");
+        pane.AddMenuItem("H4", "P1", "Second", true, 0, 2, "Second item");
+        pane.AddMenuItem("H4", "P1", "Third", true, 0, 2, "Third item");
+        pane.AddMenuItem("H8", "P2", "Fourth", true, 0, 1, "Fourth item");
+        pane.AddMenuItem("H1", "P1", "Off", false, 0, 0, "Disabled");
+        pane.SetSpeed(100);
+        pane.resize(220, 400);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        pane.OpenGroup(pane.Items().at(item - 1).groupKey);
+        QApplication::processEvents();
+
+        QSignalSpy clicks(&pane, &NavPane::ItemClick);
+        QListWidget* host = pane.ItemHost(item);
+        QVERIFY(host);
+        const QPoint at = pane.ItemRect(item).center();
+        QListWidgetItem* hit = host->itemAt(at);
+        QVERIFY(hit); // the click lands on the item
+        QTest::mouseClick(host->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(clicks.size(), key.isEmpty() ? 0 : 1);
+        if (key.isEmpty())
+            return;
+        QCOMPARE(clicks.at(0).at(0).toString(), key);
+        QCOMPARE(hit->toolTip(), pane.Items().at(item - 1).descriptiveText);
+        // The keyboard clicks the current item too.
+        host->setCurrentItem(hit);
+        QTest::keyClick(host, Qt::Key_Return);
+        QCOMPARE(clicks.size(), 2);
+        QCOMPARE(clicks.at(1).at(0).toString(), key);
+    }
+
+    void paneGroupsAndPictures() {
+        ImageList groups(QSize(32, 32));
+        groups.Add(Solid(Qt::green));
+        NavPane pane;
+        pane.GroupImages = &groups;
+        pane.AddMenuGroup("P1", "One", 0, false, 1);
+        pane.AddMenuGroup("P2", "Two", 0, true, 1);
+        pane.AddMenuGroup("P3", "Three", 0, false, 7); // no such picture: caption alone
+        auto* box = pane.findChild<QToolBox*>();
+        QVERIFY(box);
+        QCOMPARE(box->count(), 3);
+        QCOMPARE(box->itemText(2), QStringLiteral("Three"));
+        QVERIFY(!box->itemIcon(0).isNull());
+        QVERIFY(box->itemIcon(2).isNull());
+        QCOMPARE(pane.CurrentGroup(), QStringLiteral("P2"));
+        // An item of a group that is not there is refused.
+        QVERIFY_THROWS_EXCEPTION(OrvError,
+                                 pane.AddMenuItem("H1", "P9", "Lost", true, 0, 0, "Nowhere"));
+        QVERIFY(pane.Items().isEmpty());
+    }
+
+    // The open group's header is the one stop of the headers in the Tab chain; on it the
+    // arrows, Home and End open another group, Enter goes into the items; Ctrl+digit opens a
+    // group with the focus on its items.
+    void paneKeyboard_data() {
+        QTest::addColumn<QString>("keys"); // from the first group's header
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("focus"); // "header" or "items"
+        AddRow("Down", "Down", "P2", "header");
+        AddRow("Right, Right, Right: stops at the last", "Right Right Right", "P3", "header");
+        AddRow("Up at the first", "Up", "P1", "header");
+        AddRow("End, then Left", "End Left", "P2", "header");
+        AddRow("Down, Home", "Down Home", "P1", "header");
+        AddRow("Enter goes into the items", "Down Return", "P2", "items");
+        AddRow("Ctrl+3", "Ctrl+3", "P3", "items");
+    }
+    void paneKeyboard() {
+        QFETCH(QString, keys);
+        QFETCH(QString, open);
+        QFETCH(QString, focus);
+        NavPane pane;
+        for (const char* group : {"P1", "P2", "P3"}) {
+            pane.AddMenuGroup(group, QStringLiteral("Group %1").arg(group), 0, false, 0);
+            pane.AddMenuItem("H", group, "Item", true, 0, 0, "An item");
+        }
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        pane.GroupHeader("P1")->setFocus(Qt::TabFocusReason);
+        for (const QString& key : keys.split(' ')) {
+            QWidget* target = QApplication::focusWidget();
+            if (key == "Ctrl+3")
+                QTest::keyClick(target, Qt::Key_3, Qt::ControlModifier);
+            else
+                QTest::keyClick(target, QKeySequence::fromString(key)[0].key());
+        }
+        QCOMPARE(pane.CurrentGroup(), open);
+        QCOMPARE(QApplication::focusWidget(), focus == "header"
+                                                  ? static_cast<QWidget*>(pane.GroupHeader(open))
+                                                  : pane.GroupItems(open));
+        for (const char* group : {"P1", "P2", "P3"})
+            QCOMPARE(pane.GroupHeader(group)->focusPolicy(),
+                     group == open ? Qt::StrongFocus : Qt::NoFocus);
+        QCOMPARE(pane.GroupItems(open)->accessibleName(), "Group " + open);
     }
 };
 
