@@ -78,12 +78,14 @@ struct ModalWatchdog : QTimer {
     }
 };
 
-// The texts of a ListView's or a PrincipalList's items, in order.
-template <class List> QStringList Texts(const List* view) {
-    QStringList texts;
-    for (int i = 1; i <= view->Count(); ++i)
-        texts.append(view->Text(i));
-    return texts;
+// Selects the item named `name` in a ListView or a PrincipalList.
+template <class List> bool Select(List* list, const QString& name) {
+    for (int i = 1; i <= list->Count(); ++i)
+        if (list->Text(i) == name) {
+            list->SelectItem(i);
+            return true;
+        }
+    return false;
 }
 
 // The controls of a window (buttons, labels, whatever takes the focus) without a name, or

@@ -60,16 +60,6 @@ struct SecurityFixture : AdminFixture {
         window.cboProgram_Click();
     }
 
-    // Selects the item named `name` in a ListView or a PrincipalList.
-    template <class List> static bool Select(List* list, const QString& name) {
-        for (int i = 1; i <= list->Count(); ++i)
-            if (list->Text(i) == name) {
-                list->SelectItem(i);
-                return true;
-            }
-        return false;
-    }
-
     // Makes the catalogue refuse every new rule, as a failing disk or a damaged table would.
     bool RefuseNewRules() {
         return Sabotage(t.ctx, "CREATE TRIGGER refuse BEFORE INSERT ON permissions BEGIN "

@@ -21,12 +21,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs one of poppler's tools; a missing tool fails the test that needs it.
-QByteArray Poppler(const QString& tool, const QStringList& arguments) {
+// The output of one of poppler's or fontconfig's tools; a missing tool fails the test that
+// needs it.
+QByteArray Output(const QString& tool, const QStringList& arguments) {
     const QString program = QStandardPaths::findExecutable(tool);
     QProcess process;
     if (program.isEmpty())
-        qWarning("%s is missing: install poppler-utils (scripts/bootstrap)", qPrintable(tool));
+        qWarning("%s is missing: run scripts/bootstrap", qPrintable(tool));
     else
         process.start(program, arguments);
     if (program.isEmpty() || !process.waitForFinished(60000) || process.exitCode() != 0)
@@ -37,7 +38,7 @@ QByteArray Poppler(const QString& tool, const QStringList& arguments) {
 // The non-empty lines of each page as pdftotext lays them out, a run of spaces between
 // columns written as "|": "Atlas|Staff|Allowed".
 QList<QStringList> PdfPages(const QString& file) {
-    const QString text = QString::fromUtf8(Poppler("pdftotext", {"-layout", file, "-"}));
+    const QString text = QString::fromUtf8(Output("pdftotext", {"-layout", file, "-"}));
     QList<QStringList> pages;
     for (const QString& page : text.split('\f')) {
         QStringList lines;
@@ -89,7 +90,7 @@ QList<int> DrawnGlyphs(const QString& file) {
 // when one of them is not embedded.
 QStringList EmbeddedFonts(const QString& file) {
     QStringList fonts;
-    const QStringList lines = QString::fromUtf8(Poppler("pdffonts", {file})).split('\n');
+    const QStringList lines = QString::fromUtf8(Output("pdffonts", {file})).split('\n');
     for (const QString& line : lines.mid(2)) {
         const QStringList columns = line.split(' ', Qt::SkipEmptyParts);
         if (columns.size() < 7)
@@ -103,15 +104,14 @@ QStringList EmbeddedFonts(const QString& file) {
 
 // The PostScript names of the installed fonts that fontconfig says have a glyph for `c`.
 QStringList FontsCovering(uint c) {
-    QProcess fcList;
-    fcList.start("fc-list", {"--format=%{postscriptname}\n", u":charset=%1"_s.arg(c, 0, 16)});
-    if (!fcList.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(fcList.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList arguments{"--format=%{postscriptname}\n", u":charset=%1"_s.arg(c, 0, 16)};
+    return QString::fromUtf8(Output("fc-list", arguments)).split('\n', Qt::SkipEmptyParts);
 }
 
-Recordset Rules(const QList<QVariantList>& rows) {
-    return Recordset({"PrgName", "ObjectName", "Status"}, rows);
+// A report of the rules `rows` (program, principal, status) as the catalogue lists them.
+PermissionReport Report(PermissionReport::Kind kind, const QList<QVariantList>& rows) {
+    Recordset rs({"PrgName", "ObjectName", "Status"}, rows);
+    return PermissionReport(kind, rs);
 }
 
 QString Pages(const QList<ReportPage>& pages) {
@@ -180,11 +180,11 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QString, caption);
         TestContext t;
-        Recordset rs = Rules({{"Zebra Paint", "Staff", 1},
-                              {"Atlas", "Accounts", 0},
-                              {"Mail", "Staff", QVariant(QMetaType(QMetaType::Int))},
-                              {"Atlas", "Staff", -1}});
-        PermissionReport report(PermissionReport::Kind(kind), rs);
+        PermissionReport report = Report(PermissionReport::Kind(kind),
+                                         {{"Zebra Paint", "Staff", 1},
+                                          {"Atlas", "Accounts", 0},
+                                          {"Mail", "Staff", QVariant(QMetaType(QMetaType::Int))},
+                                          {"Atlas", "Staff", -1}});
         report.printedOn = QDate(2026, 3, 3);
         frmReportPreview preview(t.ctx, report, nullptr);
         QCOMPARE(preview.windowTitle(), "Permission By Program");
@@ -202,19 +202,15 @@ private slots:
                              ".|Permission By Program|Information"));
 
         const QString gallery = GalleryDir() + '/';
-        Poppler("pdftoppm",
-                {"-png", "-r", "60", "-singlefile", file, gallery + report.Name() + "-page1"});
+        Output("pdftoppm",
+               {"-png", "-r", "60", "-singlefile", file, gallery + report.Name() + "-page1"});
         QVERIFY(QFileInfo::exists(gallery + report.Name() + "-page1.png"));
     }
 
     // Hundreds of rules: captions and page number on every page, the title on the first
     // and "Printed On :" on the last only, every rule once and in order. The printer's PDF
     // output is the exported file's twin.
-    void manyRules_data() {
-        QTest::addColumn<int>("kind");
-        AddRow("by group", int(PermissionReport::ByGroup));
-        AddRow("by user", int(PermissionReport::ByUser));
-    }
+    void manyRules_data() { reportText_data(); }
     void manyRules() {
         QFETCH(int, kind);
         TestContext t;
@@ -226,9 +222,7 @@ private slots:
             expected.append(rows.last().at(0).toString() + '|' + rows.last().at(1).toString() +
                             (i % 3 ? "|Allowed" : "|Denied"));
         }
-        Recordset rs = Rules(rows);
-        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::Kind(kind), rs),
-                                 nullptr);
+        frmReportPreview preview(t.ctx, Report(PermissionReport::Kind(kind), rows), nullptr);
         const QList<QStringList> pages = PdfPages(Export(preview, "many.pdf"));
         QVERIFY2(pages.size() >= 5, qPrintable(QString::number(pages.size())));
         QStringList seen;
@@ -322,8 +316,8 @@ private slots:
     void longNamesWrap() {
         TestContext t;
         const QString name = "Regional-Accounts-Payable-And-Receivable-Staff of the north";
-        Recordset rs = Rules({{"Atlas", name, 1}, {"Mail", "Staff", 0}});
-        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::ByGroup, rs), nullptr);
+        const QList<QVariantList> rows{{"Atlas", name, 1}, {"Mail", "Staff", 0}};
+        frmReportPreview preview(t.ctx, Report(PermissionReport::ByGroup, rows), nullptr);
         const QStringList lines = PdfPages(Export(preview, "long.pdf")).value(0);
         const qsizetype first = lines.indexOf(QRegularExpression("Atlas\\|.*\\|Allowed"));
         const qsizetype next = lines.indexOf("Mail|Staff|Denied");
@@ -353,8 +347,8 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QString, message);
         TestContext t;
-        Recordset rs = Rules({{"Atlas", "Staff", 1}});
-        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::ByUser, rs), nullptr);
+        frmReportPreview preview(t.ctx, Report(PermissionReport::ByUser, {{"Atlas", "Staff", 1}}),
+                                 nullptr);
         const QString target = QDir(t.dir.path()).filePath(written.isEmpty() ? answer : written);
         if (print) {
             preview.choosePrinter = [&](QPrinter& printer) {
@@ -390,8 +384,8 @@ private slots:
         QVERIFY(QDir().mkpath(documents ? user + "/Documents" : user));
         qputenv("HOME", QFile::encodeName(user));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(user + "/.config"));
-        Recordset rs = Rules({{"Atlas", "Staff", 1}});
-        frmReportPreview preview(t.ctx, PermissionReport(PermissionReport::ByGroup, rs), nullptr);
+        frmReportPreview preview(t.ctx, Report(PermissionReport::ByGroup, {{"Atlas", "Staff", 1}}),
+                                 nullptr);
         preview.cmdExport_Click(); // answered with no file: nothing is written
         QCOMPARE(t.prompt->lastSuggested,
                  (documents ? user + "/Documents" : user) + "/Permission By Group.pdf");

@@ -1,9 +1,13 @@
 #include "AdminFixture.h"
+#include "admin/CatalogueMenu.h"
 #include "admin/frmAddProgram.h"
 #include "admin/frmAddRemove.h"
 #include "admin/frmAddRemoveFolder.h"
 #include "admin/frmExpandTextArea.h"
+#include "admin/frmFolderDialog.h"
 #include "admin/frmModifyProgram.h"
+#include "resources/ResourceTree.h"
+#include "resources/frmViewer.h"
 #include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestFiles.h"
@@ -15,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTreeWidget>
 
 namespace {
 
@@ -38,10 +44,73 @@ QString Stored(CatalogStore& store, const QString& program) {
     return fields.join('|');
 }
 
+constexpr QRgb kFixtureIcon = 0xFF2060C0; // the 32-pixel icon of icons.exe
+
+// The icon node named `name` under the viewer's "Icon Resource" node.
+QTreeWidgetItem* IconNode(frmViewer& viewer, const QString& name) {
+    QTreeWidgetItem* root = viewer.TreeView1->FirstNode();
+    if (!root || root->childCount() == 0)
+        return nullptr;
+    QTreeWidgetItem* icons = root->child(0);
+    icons->setExpanded(true);
+    viewer.TreeView1_Expand(icons);
+    for (int i = 0; i < icons->childCount(); ++i)
+        if (icons->child(i)->text(0) == name)
+            return icons->child(i);
+    return nullptr;
+}
+
+QStringList Children(const QTreeWidgetItem* node) {
+    QStringList names;
+    for (int i = 0; i < node->childCount(); ++i)
+        names.append(node->child(i)->text(0));
+    return names;
+}
+
+// Double-clicks its way down from the top node to `path`, as a user opens the tree.
+QTreeWidgetItem* OpenPath(frmFolderDialog& picker, const QString& path) {
+    QTreeWidgetItem* node = picker.ctlFolderList->topLevelItem(0);
+    picker.ctlFolderList->setCurrentItem(node);
+    picker.ctlFolderList_DblClick();
+    for (const QString& part : path.split('/', Qt::SkipEmptyParts)) {
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < node->childCount() && !next; ++i)
+            if (node->child(i)->text(0) == part)
+                next = node->child(i);
+        if (!next)
+            return nullptr;
+        node = next;
+        picker.ctlFolderList->setCurrentItem(node);
+        picker.ctlFolderList_DblClick();
+    }
+    return node;
+}
+
+QStringList Folders(CatalogStore& store) {
+    QStringList rows;
+    Recordset rs = store.GetFolders();
+    for (long i = 0; i < rs.RecordCount(); ++i, rs.MoveNext())
+        rows.append(rs.Fields("Folder_Name").toString() + '=' +
+                    rs.Fields("Folder_Path").toString());
+    return rows;
+}
+
 } // namespace
 
 class tst_programwindows : public QObject {
     Q_OBJECT
+
+    // A folder tree inside the test's directory: tree/{b, A, Ünï code, "   "}, tree/b/deep and
+    // tree/b/<kLongName>.
+    const QString kLongName = QString(200, u'x') + "-end";
+    QString MakeTree(AdminFixture& f) {
+        const QString tree = QDir(f.t.dir.path()).absoluteFilePath("tree");
+        for (const QString& dir : QStringList{"b/deep", "b/" + kLongName, "A", "Ünï code", "   "})
+            QDir().mkpath(tree + '/' + dir);
+        QFile file(tree + "/file.txt");
+        file.open(QIODevice::WriteOnly);
+        return tree;
+    }
 
 private Q_SLOTS:
     void listShowsProgramsAndChangeNeedsOne() {
@@ -452,6 +521,214 @@ private Q_SLOTS:
         QVERIFY(!f.prompt().transcript.first().text.isEmpty());
         QCOMPARE(editor.result(), 0);
         QCOMPARE(editor.txtProgramName->text(), QStringLiteral("Notepad"));
+    }
+
+    // The catalogue administration as an administrator uses it, through the main window's side
+    // menu and the real modal windows: add a program with an icon picked out of a fixture
+    // executable, find that icon in the main window's list, rename the program, remove it.
+    void addRenameRemoveWithAPickedIcon() {
+        const QString exe = QStringLiteral(ORV_ICONS_EXE);
+        if (exe.isEmpty() || !QFileInfo::exists(exe))
+            QFAIL("icons.exe is built with the mingw-w64 binutils, which are not installed; run "
+                  "scripts/bootstrap (package binutils-mingw-w64-x86-64) and configure again");
+        AdminFixture f;
+        RegisterCatalogueWindows(f.t.ctx, *f.main);
+        ModalWatchdog watchdog;
+
+        bool shown = false;
+        // Each step checks what it left in the main window's list, with the icon of the fixture.
+        WhenShown<frmAddRemove>([&](frmAddRemove& list) {
+            shown = true;
+            // Add, with the icon picked in the real viewer.
+            WhenShown<frmAddProgram>([&](frmAddProgram& editor) {
+                editor.txtProgramName->setText(" Fixture Tool ");
+                f.prompt().files.enqueue(exe);
+                editor.cmdExePath_Click();
+                WhenShown<frmViewer>([&](frmViewer& viewer) {
+                    QTreeWidgetItem* icon = IconNode(viewer, "2");
+                    if (icon)
+                        viewer.TreeView1_NodeClick(icon);
+                    viewer.cmdOk_Click();
+                });
+                editor.cmdIcon->click();
+                editor.cmdAdd->click();
+            });
+            list.cmdAdd->click();
+            QCOMPARE(Texts(f.main->ListView1), QStringList{"Fixture Tool"});
+            QCOMPARE(MainListColour(*f.main, "Fixture Tool"), kFixtureIcon);
+
+            // Rename; the icon stays.
+            WhenShown<frmModifyProgram>([&](frmModifyProgram& editor) {
+                QVERIFY(!editor.Picture2->pixmap().isNull());
+                editor.txtProgramName->setText("Fixture Tool (renamed)");
+                editor.cmdAdd->click();
+            });
+            list.cmdChange->click();
+            QCOMPARE(Texts(f.main->ListView1), QStringList{"Fixture Tool (renamed)"});
+            QCOMPARE(Texts(list.lstView), QStringList{"Fixture Tool (renamed)"});
+            QCOMPARE(MainListColour(*f.main, "Fixture Tool (renamed)"), kFixtureIcon);
+
+            // Remove, confirmed.
+            f.prompt().answers.enqueue(PromptAnswer::Yes);
+            list.cmdRemove->click();
+            QCOMPARE(Texts(f.main->ListView1), QStringList());
+            list.close();
+        });
+        f.main->NavPane1_ItemClick("H13");
+        QVERIFY2(watchdog.isActive(), "a window stayed open");
+        QVERIFY(shown);
+        QCOMPARE(f.store().GetPrograms().RecordCount(), 0L);
+        QCOMPARE(
+            Messages(f.prompt()),
+            (QStringList{"Program Added|Success|Information", "Program Modified|Sucess|Information",
+                         "Are you sure?|Confirm|Question",
+                         "Program Fixture Tool (renamed) has been removed|Removed|Information"}));
+    }
+
+    // The folder entries of the side menu and their folder picker.
+    void pickerGrowsFromTheRoot() {
+        AdminFixture f;
+        const QString tree = MakeTree(f);
+        frmFolderDialog picker(f.t.ctx);
+        QTreeWidget* view = picker.ctlFolderList;
+        QCOMPARE(picker.windowTitle(), QStringLiteral("Select A Folder"));
+        QCOMPARE(picker.cmdOk->Caption() + picker.cmdCancel->Caption(),
+                 QStringLiteral("&Add&Cancel"));
+        QCOMPARE(view->topLevelItemCount(), 1);
+        QTreeWidgetItem* root = view->topLevelItem(0);
+        QCOMPARE(root->text(0), QStringLiteral("/"));
+        QCOMPARE(root->childCount(), 0); // nothing read before it is opened
+        QCOMPARE(frmFolderDialog::NodePath(root), QStringLiteral("/"));
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picker));
+
+        QTreeWidgetItem* node = OpenPath(picker, tree);
+        QVERIFY(node);
+        QCOMPARE(Children(node), (QStringList{"   ", "A", "b", "Ünï code"}));
+        QCOMPARE(picker.SelectedFolder(), QStringLiteral("tree"));
+        QCOMPARE(picker.SelectedPath(), tree + '/');
+        QVERIFY(node->isExpanded());
+        node->setExpanded(false);
+        // Opened again with the mouse, listed once only. The view reports a double click only
+        // on the node the button went down on.
+        view->scrollToItem(node);
+        const QPoint at = view->visualItemRect(node).center();
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(node->isExpanded());
+        QCOMPARE(node->childCount(), 4);
+        QCOMPARE(picker.SelectedPath(), tree + '/');
+
+        QTreeWidgetItem* b = node->child(2);
+        b->setExpanded(true); // opening with the arrow lists the folders too
+        QCOMPARE(Children(b), (QStringList{"deep", kLongName}));
+        QCOMPARE(frmFolderDialog::NodePath(b->child(0)), tree + "/b/deep/");
+        // The column holds the whole long name, and the view scrolls sideways to reach it (it
+        // shows its scroll bar on a queued signal from the range change).
+        QTRY_VERIFY(view->columnWidth(0) > view->fontMetrics().horizontalAdvance(kLongName));
+        QTRY_VERIFY(view->horizontalScrollBar()->isVisible());
+        SaveToGallery(&picker, "frmFolderDialog-tree");
+
+        // A folder that can no longer be read adds nothing and says nothing.
+        QTreeWidgetItem* a = node->child(1);
+        QVERIFY(QDir(tree + "/A").removeRecursively());
+        view->setCurrentItem(a);
+        picker.ctlFolderList_DblClick();
+        QCOMPARE(a->childCount(), 0);
+        QVERIFY(f.prompt().transcript.isEmpty());
+    }
+
+    void addStoresTheSelectedNode_data() {
+        QTest::addColumn<QString>("select"); // below the tree; "-" selects nothing
+        AddColumns<bool, QString>("cancel", "message");
+        QTest::addColumn<QString>("stored"); // name=path relative to the tree's parent
+        AddRow("folder", "Ünï code", false, "Added Folder : Ünï code|Add Folder|Information",
+               "Ünï code=tree/Ünï code/");
+        AddRow("tree itself", "", false, "Added Folder : tree|Add Folder|Information",
+               "tree=tree/");
+        AddRow("name of blanks", "   ", false, "Couldn't Add Folder :    |Error|Exclamation", "");
+        AddRow("nothing selected", "-", false, "Please select a folder to add|Oops|Exclamation",
+               "");
+        AddRow("cancelled", "A", true, "", "");
+    }
+    void addStoresTheSelectedNode() {
+        QFETCH(QString, select);
+        QFETCH(bool, cancel);
+        QFETCH(QString, message);
+        QFETCH(QString, stored);
+        AdminFixture f;
+        const QString tree = MakeTree(f);
+        const QString base = QFileInfo(tree).absolutePath() + '/';
+        frmAddRemoveFolder entries(f.t.ctx);
+        QVERIFY(f.store().AddFolder("Earlier", "/srv/earlier/")); // shown after the next rebuild
+        bool accepted = false;
+        entries.showModal = [&](QDialog& dialog) {
+            auto& picker = dynamic_cast<frmFolderDialog&>(dialog);
+            QTreeWidgetItem* node =
+                OpenPath(picker, select == "-" || select.isEmpty() ? tree : tree + '/' + select);
+            QVERIFY(node);
+            if (select == "-")
+                picker.ctlFolderList->clearSelection();
+            if (cancel) {
+                picker.cmdCancel_Click();
+                QVERIFY(picker.Cancelled());
+                QCOMPARE(picker.SelectedFolder() + picker.SelectedPath(), QString());
+            } else {
+                picker.cmdOk_Click();
+            }
+            accepted = picker.result() == QDialog::Accepted;
+        };
+        entries.cmdAdd_Click();
+        QCOMPARE(Messages(f.prompt()), message.isEmpty() ? QStringList() : QStringList{message});
+        QStringList expected{"Earlier=/srv/earlier/"};
+        if (!stored.isEmpty())
+            expected.append(stored.section('=', 0, 0) + '=' + base + stored.section('=', 1));
+        QCOMPARE(Folders(f.store()), expected);
+        QCOMPARE(accepted, message.startsWith("Added") || message.startsWith("Couldn't"));
+        // The picker refilled the entries after an add; the main window is rebuilt after
+        // every showing of the picker.
+        QCOMPARE(Texts(entries.ListView1).size(), stored.isEmpty() ? 0 : 2);
+        QCOMPARE(f.main->ListView1->Count(), expected.size());
+        QCOMPARE(f.main->ListView1->Tag(1), QStringLiteral("/srv/earlier/"));
+    }
+
+    void entriesListAndDelete_data() {
+        AddColumns<bool, QString, QStringList>("goneBefore", "message", "left");
+        AddRow("deleted", false, "Folder : Tools. Has been removed|Deleted Folder|Information",
+               QStringList{"Docs"});
+        AddRow("refused", true, "Cannot Delete Folder : Tools.|Error|Exclamation",
+               QStringList{"Tools", "Docs"});
+    }
+    void entriesListAndDelete() {
+        QFETCH(bool, goneBefore);
+        QFETCH(QString, message);
+        QFETCH(QStringList, left);
+        AdminFixture f;
+        {
+            frmAddRemoveFolder empty(f.t.ctx);
+            empty.cmdDelete_Click();
+            QVERIFY(f.prompt().transcript.isEmpty());
+        }
+        QVERIFY(f.store().AddFolder("  Tools ", " /opt/tools/ "));
+        QVERIFY(f.store().AddFolder("Docs", "/home/docs/"));
+        modMain::RefreshLauncherList(f.t.ctx);
+        frmAddRemoveFolder entries(f.t.ctx);
+        QCOMPARE(entries.windowTitle(), QStringLiteral("Add/Remove Folder(Menu)"));
+        QCOMPARE(entries.cmdAdd->Caption() + entries.cmdDelete->Caption(),
+                 QStringLiteral("&Add&Delete"));
+        QCOMPARE(Texts(entries.ListView1), (QStringList{"Tools", "Docs"}));
+        QCOMPARE(entries.ListView1->ToolTipText(1), QStringLiteral("/opt/tools/"));
+        QCOMPARE(entries.ListView1->Icon(2), 1);
+        SaveToGallery(&entries, "frmAddRemoveFolder-entries");
+        if (goneBefore)
+            QVERIFY(f.store().DeleteFolder("Tools"));
+        entries.ListView1->SelectItem(1);
+        entries.cmdDelete_Click();
+        QCOMPARE(Messages(f.prompt()), QStringList{message});
+        QCOMPARE(Texts(entries.ListView1), left);
+        if (!goneBefore)
+            QCOMPARE(Texts(f.main->ListView1), left);
     }
 };
 

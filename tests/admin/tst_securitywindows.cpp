@@ -1,4 +1,5 @@
 #include "SecurityFixture.h"
+#include "admin/SecurityMenu.h"
 #include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/GlyphButton.h"
@@ -19,6 +20,20 @@ const QString kNotApplied = QStringLiteral("Unable to apply new security informa
 
 QString FakeSidOf(const QString& user) {
     return FakeDirectory().GetAccountSid("CORP", user, false);
+}
+
+// The member "mia" starts the launcher: who she is, her rules, her list.
+QStringList MembersList(SecurityFixture& f) {
+    AppContext& ctx = f.t.ctx;
+    f.main.reset();
+    ctx.gUserName = QStringLiteral("mia");
+    ctx.gUserSid = ctx.directory->GetAccountSid("CORP", "mia", false);
+    ctx.gIsAdmin = modMain::IsAdministrator(ctx);
+    ctx.permissions = std::make_unique<PermissionSet>();
+    modMain::LoadPermissions(ctx);
+    f.main = std::make_unique<frmMain>(ctx);
+    modMain::BuildLauncherList(ctx, false);
+    return Texts(f.main->ListView1);
 }
 
 } // namespace
@@ -86,7 +101,7 @@ private Q_SLOTS:
         frmSecurity window(f.t.ctx);
         if (!select.isEmpty()) {
             SecurityFixture::Pick(window, "Mail");
-            QVERIFY(SecurityFixture::Select(window.lstView, select));
+            QVERIFY(Select(window.lstView, select));
         }
         if (goneBefore)
             f.store().DeletePermission(f.store().GetObjectId(select, 1),
@@ -122,7 +137,7 @@ private Q_SLOTS:
         bool addWasEnabled = true, noneChosen = false;
         script.picker = [&](frmAddSecurity& picker) {
             addWasEnabled = window.cmdAdd->isEnabled();
-            QVERIFY(SecurityFixture::Select(picker.lstPer, principal));
+            QVERIFY(Select(picker.lstPer, principal));
             picker.cmdAdd_Click();
         };
         script.editor = [&](frmChange& editor) {
@@ -276,57 +291,36 @@ private Q_SLOTS:
         QCOMPARE(SecurityFixture::Rows(window), QStringList{row});
     }
 
-    // Arrows, Enter and Delete in the rules list; typing, arrows and Enter in the picker's
-    // Find box, where the user "bob" and his personal group "bob" both match; the new rule
-    // has the focus afterwards, Add when nothing was stored.
+    // Arrows, Enter and Delete in the rules list; the edited rule keeps the focus, Add has it
+    // when nothing was stored. The picker's own keys go through tst_keyboard.
     void keyboardAlone() {
         SecurityFixture f;
-        f.t.directory->AddGroup("Staff", {});
-        f.t.directory->AddGroup("bob", {"bob"});
-        f.t.directory->users = {"ann", "bob"};
-        f.Seed("G:Staff:1");
+        f.Seed("G:Staff:1,U:bob:1");
         frmSecurity window(f.t.ctx);
         window.show();
         QApplication::setActiveWindow(&window);
         SecurityFixture::Pick(window, "Mail");
         ModalScript script;
-        QString edited, picked;
-        bool save = true;
+        QStringList edited;
         script.editor = [&](frmChange& editor) {
-            edited = editor.lblItem->text() + editor.lblItem->accessibleName();
-            editor.opAllow->setChecked(true);
-            if (save)
-                editor.cmdSave_Click();
-        };
-        script.picker = [&](frmAddSecurity& picker) {
-            picker.show();
-            QApplication::setActiveWindow(&picker);
-            QCOMPARE(QApplication::focusWidget(), picker.txtFilter);
-            QTest::keyClicks(picker.txtFilter, "bob");
-            QCOMPARE(Texts(picker.lstPer), (QStringList{"bob", "bob"}));
-            QCOMPARE(picker.lstPer->SelectedItem(), 1); // the group
-            QTest::keyClick(picker.txtFilter, Qt::Key_Down);
-            QCOMPARE(picker.lstPer->SelectedItem(), 2); // the user, Find keeping the focus
-            QCOMPARE(QApplication::focusWidget(), picker.txtFilter);
-            QTest::keyClick(picker.txtFilter, Qt::Key_Return);
-            picked = edited;
+            edited << editor.lblItem->text() + editor.lblItem->accessibleName();
+            editor.opDeny->setChecked(true);
+            editor.cmdSave_Click();
         };
         window.showModal = script.Driver();
         QWidget* rules = window.lstView->CurrentView();
         rules->setFocus(Qt::TabFocusReason); // entered with Tab: its first rule is selected
         QCOMPARE(window.lstView->SelectedItem(), 1);
         QTest::keyClick(rules, Qt::Key_Return);
-        QCOMPARE(edited, QStringLiteral("StaffItem: Staff (group)"));
-        window.cmdAdd_Click();
-        QCOMPARE(picked, QStringLiteral("bobItem: bob (user)"));
-        QApplication::setActiveWindow(&window); // back from the picker
+        QTest::keyClick(rules, Qt::Key_Down);
+        QTest::keyClick(rules, Qt::Key_Return);
+        QCOMPARE(edited, (QStringList{"StaffItem: Staff (group)", "bobItem: bob (user)"}));
         QCOMPARE(QApplication::focusWidget(), rules);
         QCOMPARE(window.lstView->ShownText(window.lstView->SelectedItem()), "bob");
         QTest::keyClick(rules, Qt::Key_Delete);
         QCOMPARE(Messages(f.prompt()), QStringList{"Deleted Permission|Tessaro Orvane|Critical"});
-        QCOMPARE(SecurityFixture::Rows(window), QStringList{"Staff|Allow|G|2"});
-        save = false;
-        window.cmdAdd_Click();
+        QCOMPARE(SecurityFixture::Rows(window), QStringList{"Staff|Denied|G|2"});
+        window.cmdAdd_Click(); // the picker closed without a choice
         QApplication::setActiveWindow(&window);
         QCOMPARE(QApplication::focusWidget(), window.cmdAdd);
     }
@@ -364,6 +358,52 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         QCOMPARE(Unnamed(dialog.get()), QStringList());
         QVERIFY(dialog->findChildren<QAbstractButton*>().size() >= 2);
+    }
+
+    // Through the main window's side menu and the real modal windows: a new Allow for a group
+    // makes the program appear in the launcher list of a member of that group at his next
+    // start.
+    void groupAllowReachesAMembersLauncher() {
+        SecurityFixture f;
+        f.t.ctx.registry->SetValue(RegistryStore::HKEY_LOCAL_MACHINE_, RegistryStore::kSettingsKey,
+                                   "6", QStringLiteral("Admins"));
+        f.t.directory->AddGroup("Admins", {"tester"});
+        f.t.directory->AddGroup("Night Shift", {"mia"});
+        f.t.directory->users = {"tester", "mia"};
+        QVERIFY(MembersList(f).isEmpty());
+
+        // The administrator's session.
+        f.main.reset();
+        f.t.ctx.gUserName = QStringLiteral("tester");
+        f.t.ctx.gIsAdmin = modMain::IsAdministrator(f.t.ctx);
+        QVERIFY(f.t.ctx.gIsAdmin);
+        f.main = std::make_unique<frmMain>(f.t.ctx);
+        RegisterSecurityWindows(f.t.ctx, *f.main);
+        ModalWatchdog watchdog;
+
+        // No flags needed: unless every window does its part, Ledger gets no rule.
+        WhenShown<frmSecurity>([&](frmSecurity& window) {
+            QCOMPARE(window.parentWidget(), f.main.get());
+            SecurityFixture::Pick(window, "Ledger");
+            WhenShown<frmAddSecurity>([&](frmAddSecurity& picker) {
+                QVERIFY(!window.cmdAdd->isEnabled());
+                QVERIFY(Select(picker.lstPer, "Night Shift"));
+                WhenShown<frmChange>([](frmChange& editor) {
+                    QTest::mouseClick(editor.opAllow, Qt::LeftButton);
+                    QTest::mouseClick(editor.cmdSave, Qt::LeftButton);
+                });
+                QTest::mouseClick(picker.cmdAdd, Qt::LeftButton);
+            });
+            QTest::mouseClick(window.cmdAdd, Qt::LeftButton);
+            QCOMPARE(SecurityFixture::Rows(window), QStringList{"Night Shift|Allow|G|2"});
+            window.close();
+        });
+        f.main->NavPane1_ItemClick("H12");
+        QVERIFY2(watchdog.isActive(), "a window stayed open");
+        QVERIFY(f.prompt().transcript.isEmpty());
+        QCOMPARE(f.StoredRules("Ledger"), QStringList{"Night Shift=1"});
+
+        QCOMPARE(MembersList(f), QStringList{"Ledger"});
     }
 };
 

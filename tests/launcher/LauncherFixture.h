@@ -9,6 +9,14 @@
 
 #include <QTest>
 
+// The texts of a ListView's or a PrincipalList's items, in order.
+template <class List> QStringList Texts(const List* view) {
+    QStringList texts;
+    for (int i = 1; i <= view->Count(); ++i)
+        texts.append(view->Text(i));
+    return texts;
+}
+
 namespace fixture {
 
 inline const int kAllow = CatalogStore::StatusAllow;

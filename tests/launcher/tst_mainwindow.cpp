@@ -4,17 +4,25 @@
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
+#include "platform/OrvError.h"
 #include "support/DataRow.h"
+#include "support/Gallery.h"
+#include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 #include "widgets/LowColor.h"
 #include "widgets/NavPane.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
+#include <QToolBox>
 
 using namespace fixture;
 
@@ -69,6 +77,79 @@ QStringList MenuLines(const NavPane& pane) {
     return lines;
 }
 
+// A round badge with a letter, as a program's icon.
+QString Badge(TestContext& t, const QString& letter, QColor colour) {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(colour);
+    p.setPen(colour.darker(140));
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+    QFont font;
+    font.setPixelSize(18);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, letter);
+    p.end();
+    const QString file = t.dir.filePath(letter + ".png");
+    return image.save(file) ? file : QString();
+}
+
+void Catalogue(TestContext& t) {
+    const struct {
+        const char* name;
+        QColor colour;
+    } programs[] = {
+        {"Calculator", QColor(0x2f, 0x6f, 0xc4)}, {"Editor", QColor(0x3f, 0xa3, 0x5b)},
+        {"Mail", QColor(0xc8, 0x3c, 0x3c)},       {"Spreadsheet", QColor(0x1e, 0x8c, 0x7e)},
+        {"Terminal", QColor(0x33, 0x3d, 0x4d)},   {"Web Browser", QColor(0xe8, 0x8b, 0x1c)}};
+    for (const auto& p : programs)
+        AddProgram(t, p.name, "/home/tester", "",
+                   Badge(t, QString(QLatin1Char(p.name[0])), p.colour));
+    AddProgram(t, "Legacy Report Tool"); // no icon of its own
+    t.directory->AddGroup("Staff", {"tester"});
+    for (const char* p : {"Editor", "Mail", "Web Browser", "Legacy Report Tool"})
+        AddGroupRule(t, "Staff", p, kAllow);
+    QDir().mkpath(t.dir.filePath("Shared Documents/Projects"));
+    QDir().mkpath(t.dir.filePath("Shared Documents/Templates"));
+    for (const char* f :
+         {"Shared Documents/budget.ods", "Shared Documents/notes.txt", "Shared Documents/plan.pdf"})
+        QFile(t.dir.filePath(f)).open(QIODevice::WriteOnly);
+    t.ctx.Catalog().AddFolder("Shared Documents", t.dir.filePath("Shared Documents"));
+    t.ctx.Catalog().AddFolder("Handbooks", "/usr/share/doc");
+}
+
+QIcon Solid(QColor colour) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(colour);
+    return QIcon(pixmap);
+}
+
+QStringList Entries(const ListView& list) {
+    QStringList lines;
+    for (int i = 1; i <= list.Count(); ++i)
+        lines << QStringLiteral("%1%2 [%3] %4 (%5)")
+                     .arg(list.Bold(i) ? "*" : "", list.Text(i))
+                     .arg(list.Icon(i))
+                     .arg(list.Tag(i), list.ToolTipText(i));
+    return lines;
+}
+
+void Touch(const QString& file) {
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+}
+
+QList<frmFolderMenu*> FolderWindows() {
+    QList<frmFolderMenu*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* folder = qobject_cast<frmFolderMenu*>(w); folder && folder->isVisible())
+            windows << folder;
+    return windows;
+}
+
 } // namespace
 
 class tst_mainwindow : public QObject {
@@ -110,14 +191,11 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         MainFixture f(admin);
         QCOMPARE(MenuLines(*f.form->NavPane1), expected);
-        QCOMPARE(f.form->NavPane1->Groups().size(), admin ? 5 : 3);
-        QCOMPARE(f.form->NavPane1->Items().size(), admin ? 16 : 7);
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Brindlecove Tessaro"));
         // Its icon draws, and X11 is not sent sizes no taskbar shows with every new window.
         QVERIFY(!f.form->windowIcon().pixmap(32).isNull());
         QVERIFY(!f.form->windowIcon().availableSizes().contains(QSize(192, 192)));
-        QCOMPARE(f.form->NavPane1->Speed(), 100);
-        QCOMPARE(f.t.ctx.mainWindow.data(), f.form.get());
+        QCOMPARE(f.form->NavPane1->Speed(), 100); // animated again once loaded
     }
 
     void withoutDomainOnALowColourDisplay() {
@@ -157,14 +235,6 @@ private Q_SLOTS:
             f.form->NavPane1_ItemClick(key);
             QCOMPARE(f.form->ListView1->View(), view);
         }
-        // Through the side menu itself.
-        const QPoint at = f.PlaceOf(1);
-        QVERIFY(!at.isNull());
-        f.form->NavPane1->OpenGroup("P3");
-        QApplication::processEvents();
-        QTest::mouseClick(f.form->NavPane1->ItemHost(7)->viewport(), Qt::LeftButton, {},
-                          f.form->NavPane1->ItemRect(7).center());
-        QCOMPARE(f.form->ListView1->View(), int(ListView::lvwReport));
     }
 
     void reportViewShowsDatesOfPrograms() {
@@ -200,20 +270,13 @@ private Q_SLOTS:
         QCOMPARE(GeneralDateText(field), text);
     }
 
-    void doubleClickOpensFolderEntry() {
+    // A folder entry whose folder has vanished is reported; its window stays.
+    void vanishedFolderEntry() {
         MainFixture f(false);
-        QCOMPARE(f.form->ListView1->Text(3), QStringLiteral("Share"));
         f.form->ListView1->SelectItem(3);
         f.form->ListView1_DblClick();
         frmFolderMenu* folder = f.form->FolderMenu();
         QVERIFY(folder);
-        QVERIFY(folder->isVisible());
-        QCOMPARE(folder->windowTitle(),
-                 "Viewing Folder : Share (" + f.t.dir.filePath("share") + ")");
-        QCOMPARE(folder->ListView1->Count(), 2);
-        QVERIFY(f.t.shell->executed.isEmpty());
-
-        // The entry's folder has vanished.
         QVERIFY(QDir(f.t.dir.filePath("share")).removeRecursively());
         f.form->ListView1_DblClick();
         QCOMPARE(Messages(*f.t.prompt), QStringList{"Invalid Folder!!!|Error|Critical"});
@@ -232,7 +295,8 @@ private Q_SLOTS:
     }
 
     // A double click, Enter and the context menu's Open start the program with its stored
-    // start-in directory and parameters, or open a folder entry.
+    // start-in directory and parameters, or open a folder entry. The list belongs to the
+    // catalogue: Delete changes nothing.
     void openingTheSelectedItem_data() {
         AddColumns<QString, int, QString, QString>("how", "item", "startIn", "parameters");
         for (const char* how : {"double click", "Return", "Enter", "Open"}) {
@@ -265,6 +329,9 @@ private Q_SLOTS:
         }
         const bool folder = f.form->ListView1->Tag(item).size() > 0;
         QCOMPARE(bool(f.form->FolderMenu() && f.form->FolderMenu()->isVisible()), folder);
+        if (folder)
+            QCOMPARE(f.form->FolderMenu()->windowTitle(),
+                     "Viewing Folder : Share (" + f.t.dir.filePath("share") + ")");
         QCOMPARE(f.t.shell->executed.size(), folder ? 0 : 1);
         if (!folder) {
             QCOMPARE(f.t.shell->executed.at(0).path,
@@ -272,18 +339,11 @@ private Q_SLOTS:
             QCOMPARE(f.t.shell->executed.at(0).startIn, startIn);
             QCOMPARE(f.t.shell->executed.at(0).parameters, parameters);
         }
-        QVERIFY(f.t.prompt->transcript.isEmpty());
-    }
-
-    // The list belongs to the catalogue: Delete changes nothing.
-    void deleteKeyChangesNothing() {
-        MainFixture f(false);
-        QVERIFY(!f.PlaceOf(1).isNull());
-        f.form->ListView1->SelectItem(1);
-        QTest::keyClick(f.form->ListView1->CurrentView(), Qt::Key_Delete);
+        QTest::keyClick(view, Qt::Key_Delete);
         QCOMPARE(f.form->ListView1->Count(), 3);
-        QVERIFY(f.t.shell->executed.isEmpty());
         QCOMPARE(f.t.ctx.Catalog().GetPrograms().RecordCount(), 2L);
+        QCOMPARE(f.t.shell->executed.size(), folder ? 0 : 1);
+        QVERIFY(f.t.prompt->transcript.isEmpty());
     }
 
     void propertiesThenClosingEndsTheProgram() {
@@ -312,6 +372,318 @@ private Q_SLOTS:
         QVERIFY(!f.t.ctx.registry);
         QVERIFY(!f.t.ctx.permissions);
         QVERIFY(f.t.ctx.directory);
+    }
+
+    // The gallery: the main window of a user and of an administrator in each view, the
+    // properties and the folder contents.
+    void gallery_data() { AddBoolTable("admin", {{"user", false}, {"admin", true}}); }
+    void gallery() {
+        QFETCH(bool, admin);
+        TestContext t;
+        SignIn(t, admin);
+        Catalogue(t);
+        QVERIFY(modMain::LoadPermissions(t.ctx));
+        frmMain form(t.ctx);
+        form.EndProgram = [] {};
+        QVERIFY(modMain::BuildLauncherList(t.ctx, false));
+        QCOMPARE(form.ListView1->Count(), admin ? 9 : 6);
+        form.resize(820, 520);
+        if (admin)
+            form.NavPane1->OpenGroup("P4");
+        const QString who = admin ? "admin" : "user";
+        const std::pair<const char*, const char*> views[] = {
+            {"H8", "icon"}, {"H9", "smallicon"}, {"H10", "list"}, {"H11", "report"}};
+        for (const auto& [key, name] : views) {
+            form.NavPane1_ItemClick(key);
+            form.ListView1->SelectItem(2);
+            QVERIFY(
+                !SaveToGallery(&form, QStringLiteral("frmMain-%1-%2").arg(who, name)).isEmpty());
+        }
+    }
+
+    void galleryProperties() {
+        TestContext t;
+        SignIn(t);
+        Catalogue(t);
+        frmProperties window(t.ctx);
+        window.SetProgram("Web Browser");
+        QVERIFY(window.IsLoaded());
+        QVERIFY(!SaveToGallery(&window, "frmProperties").isEmpty());
+    }
+
+    void galleryFolderContents() {
+        TestContext t;
+        Catalogue(t);
+        frmFolderMenu window(t.ctx);
+        window.LoadFolder("Shared Documents", t.dir.filePath("Shared Documents"));
+        QCOMPARE(window.ListView1->Count(), 5);
+        QVERIFY(!SaveToGallery(&window, "frmFolderMenu").isEmpty());
+    }
+
+    // The side menu's own control, NavPane.
+    void paneClicksReportTheItemsKey_data() {
+        AddColumns<int, QString>("item", "key");
+        QTest::newRow("first") << 1 << "H3";
+        QTest::newRow("repeated key, first of two") << 2 << "H4";
+        QTest::newRow("repeated key, second of two") << 3 << "H4";
+        QTest::newRow("second group") << 4 << "H8";
+        QTest::newRow("disabled: no click") << 5 << "";
+    }
+    void paneClicksReportTheItemsKey() {
+        QFETCH(int, item);
+        QFETCH(QString, key);
+        ImageList items(QSize(16, 16));
+        items.Add(Solid(Qt::red));
+        items.Add(Solid(Qt::blue));
+        NavPane pane;
+        pane.ItemImages = &items;
+        pane.SetSpeed(0);
+        pane.AddMenuGroup("P1", "One", 0, false, 1);
+        pane.AddMenuGroup("P2", "Two", 1, false, 2);
+        pane.AddMenuItem("H3", "P1", "First", true, 0, 1, "First item");
+        pane.AddMenuItem("H4", "P1", "Second", true, 0, 2, "Second item");
+        pane.AddMenuItem("H4", "P1", "Third", true, 0, 2, "Third item");
+        pane.AddMenuItem("H8", "P2", "Fourth", true, 0, 1, "Fourth item");
+        pane.AddMenuItem("H1", "P1", "Off", false, 0, 0, "Disabled");
+        pane.SetSpeed(100);
+        pane.resize(220, 400);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        pane.OpenGroup(pane.Items().at(item - 1).groupKey);
+        QApplication::processEvents();
+
+        QSignalSpy clicks(&pane, &NavPane::ItemClick);
+        QListWidget* host = pane.ItemHost(item);
+        QVERIFY(host);
+        const QPoint at = pane.ItemRect(item).center();
+        QListWidgetItem* hit = host->itemAt(at);
+        QVERIFY(hit); // the click lands on the item
+        QTest::mouseClick(host->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(clicks.size(), key.isEmpty() ? 0 : 1);
+        if (key.isEmpty())
+            return;
+        QCOMPARE(clicks.at(0).at(0).toString(), key);
+        QCOMPARE(hit->toolTip(), pane.Items().at(item - 1).descriptiveText);
+        // The keyboard clicks the current item too.
+        host->setCurrentItem(hit);
+        QTest::keyClick(host, Qt::Key_Return);
+        QCOMPARE(clicks.size(), 2);
+        QCOMPARE(clicks.at(1).at(0).toString(), key);
+    }
+
+    void paneGroupsAndPictures() {
+        ImageList groups(QSize(32, 32));
+        groups.Add(Solid(Qt::green));
+        NavPane pane;
+        pane.GroupImages = &groups;
+        pane.AddMenuGroup("P1", "One", 0, false, 1);
+        pane.AddMenuGroup("P2", "Two", 0, true, 1);
+        pane.AddMenuGroup("P3", "Three", 0, false, 7); // no such picture: caption alone
+        auto* box = pane.findChild<QToolBox*>();
+        QVERIFY(box);
+        QCOMPARE(box->count(), 3);
+        QCOMPARE(box->itemText(2), QStringLiteral("Three"));
+        QVERIFY(!box->itemIcon(0).isNull());
+        QVERIFY(box->itemIcon(2).isNull());
+        QCOMPARE(pane.CurrentGroup(), QStringLiteral("P2"));
+        // An item of a group that is not there is refused.
+        QVERIFY_THROWS_EXCEPTION(OrvError,
+                                 pane.AddMenuItem("H1", "P9", "Lost", true, 0, 0, "Nowhere"));
+        QVERIFY(pane.Items().isEmpty());
+    }
+
+    // The open group's header is the one stop of the headers in the Tab chain; on it the
+    // arrows, Home and End open another group, Enter goes into the items; Ctrl+digit opens a
+    // group with the focus on its items.
+    void paneKeyboard_data() {
+        QTest::addColumn<QString>("keys"); // from the first group's header
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("focus"); // "header" or "items"
+        AddRow("Down", "Down", "P2", "header");
+        AddRow("Right, Right, Right: stops at the last", "Right Right Right", "P3", "header");
+        AddRow("Up at the first", "Up", "P1", "header");
+        AddRow("End, then Left", "End Left", "P2", "header");
+        AddRow("Down, Home", "Down Home", "P1", "header");
+        AddRow("Enter goes into the items", "Down Return", "P2", "items");
+        AddRow("Ctrl+3", "Ctrl+3", "P3", "items");
+    }
+    void paneKeyboard() {
+        QFETCH(QString, keys);
+        QFETCH(QString, open);
+        QFETCH(QString, focus);
+        NavPane pane;
+        for (const char* group : {"P1", "P2", "P3"}) {
+            pane.AddMenuGroup(group, QStringLiteral("Group %1").arg(group), 0, false, 0);
+            pane.AddMenuItem("H", group, "Item", true, 0, 0, "An item");
+        }
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowActive(&pane));
+        pane.GroupHeader("P1")->setFocus(Qt::TabFocusReason);
+        for (const QString& key : keys.split(' ')) {
+            QWidget* target = QApplication::focusWidget();
+            if (key == "Ctrl+3")
+                QTest::keyClick(target, Qt::Key_3, Qt::ControlModifier);
+            else
+                QTest::keyClick(target, QKeySequence::fromString(key)[0].key());
+        }
+        QCOMPARE(pane.CurrentGroup(), open);
+        QCOMPARE(QApplication::focusWidget(), focus == "header"
+                                                  ? static_cast<QWidget*>(pane.GroupHeader(open))
+                                                  : pane.GroupItems(open));
+        for (const char* group : {"P1", "P2", "P3"})
+            QCOMPARE(pane.GroupHeader(group)->focusPolicy(),
+                     group == open ? Qt::StrongFocus : Qt::NoFocus);
+        QCOMPARE(pane.GroupItems(open)->accessibleName(), "Group " + open);
+    }
+
+    // The folder contents and properties windows on their own.
+    void subfoldersBoldAndFirst() {
+        TestContext t;
+        const QString root = t.dir.filePath("share");
+        for (const char* d : {"share/beta", "share/Alpha"})
+            QDir().mkpath(t.dir.filePath(d));
+        for (const char* f : {"share/zeta.txt", "share/a.txt", "share/.profile"})
+            Touch(t.dir.filePath(f));
+        frmFolderMenu window(t.ctx);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Folder Menu.."));
+        window.LoadFolder("Share", root);
+        QCOMPARE(window.windowTitle(), "Viewing Folder : Share (" + root + ")");
+        QCOMPARE(
+            Entries(*window.ListView1),
+            (QStringList{"*Alpha [2] " + root + " (Alpha)", "*beta [2] " + root + " (beta)",
+                         ".profile [1] " + root + "/.profile ()", "a.txt [1] " + root + "/a.txt ()",
+                         "zeta.txt [1] " + root + "/zeta.txt ()"}));
+
+        // The list is emptied only when the window is loaded: a second folder adds to it.
+        QDir().mkpath(t.dir.filePath("other"));
+        Touch(t.dir.filePath("other/b.txt"));
+        window.LoadFolder("Other", t.dir.filePath("other"));
+        QCOMPARE(window.ListView1->Count(), 6);
+        QCOMPARE(window.ListView1->Text(6), QStringLiteral("b.txt"));
+    }
+
+    void invalidFolders_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("vanished") << "gone";
+        QTest::newRow("a file") << "file.txt";
+        QTest::newRow("empty") << "";
+    }
+    void invalidFolders() {
+        QFETCH(QString, path);
+        TestContext t;
+        QDir().mkpath(t.dir.filePath("empty"));
+        Touch(t.dir.filePath("file.txt"));
+        frmFolderMenu window(t.ctx);
+        window.LoadFolder("Empty", t.dir.filePath("empty"));
+        QCOMPARE(window.ListView1->Count(), 0);
+        QVERIFY(t.prompt->transcript.isEmpty());
+        const QString full = path.isEmpty() ? QString() : t.dir.filePath(path);
+        window.LoadFolder("Lost", full);
+        QCOMPARE(window.windowTitle(), "Viewing Folder : Lost (" + full + ")");
+        QCOMPARE(Messages(*t.prompt), QStringList{"Invalid Folder!!!|Error|Critical"});
+    }
+
+    void joinFolderPath_data() {
+        AddColumns<QString, QString, QString>("folder", "name", "path");
+        AddRow("root", "/", "usr", "/usr");
+        AddRow("plain", "/srv/share", "docs", "/srv/share/docs");
+        AddRow("trailing separator", "/srv/share/", "docs", "/srv/share/docs");
+    }
+    void joinFolderPath() {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, path);
+        QCOMPARE(JoinFolderPath(folder, name), path);
+    }
+
+    void doubleClicks() {
+        TestContext t;
+        const QString root = t.dir.filePath("share");
+        QDir().mkpath(root + "/sub/deeper");
+        Touch(root + "/sub/inner.txt");
+        Touch(root + "/top.txt");
+        auto* window = new frmFolderMenu(t.ctx);
+        window->show();
+        window->LoadFolder("Share", root);
+
+        window->ListView1->SelectItem(2); // top.txt
+        window->ListView1_DblClick();
+        QCOMPARE(t.shell->opened, QStringList{root + "/top.txt"});
+        QCOMPARE(FolderWindows().size(), 1);
+
+        window->ListView1->SelectItem(1); // sub
+        window->ListView1_DblClick();
+        const QList<frmFolderMenu*> windows = FolderWindows();
+        QCOMPARE(windows.size(), 2);
+        frmFolderMenu* sub = windows.at(0) == window ? windows.at(1) : windows.at(0);
+        QCOMPARE(sub->windowTitle(), "Viewing Folder : sub (" + root + "/sub)");
+        QCOMPARE(sub->ListView1->Count(), 2);
+        QVERIFY(sub->ListView1->Bold(1));
+        QCOMPARE(window->ListView1->Count(), 2);
+
+        // Each window lives until it is closed; closing the first leaves the second.
+        QPointer<frmFolderMenu> first(window);
+        window->close();
+        QTRY_VERIFY(!first);
+        QVERIFY(sub->isVisible());
+        sub->close();
+    }
+
+    void properties_data() {
+        AddColumns<QString, QString>("name", "message");
+        AddRow("spaces only", "   ", "Invalid Program Name|Error|Information");
+        AddRow("unknown", " Ghost ",
+               "No Properties Found For : Ghost|Closing Property Window|Critical");
+        AddRow("known, with spaces", "  Editor  ", "");
+    }
+    void properties() {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        TestContext t;
+        AddProgram(t, "Editor", "/work", "-x");
+        QPointer<frmProperties> window = new frmProperties(t.ctx);
+        window->SetProgram(name);
+        if (message.isEmpty()) {
+            QVERIFY(t.prompt->transcript.isEmpty());
+            QVERIFY(window->IsLoaded());
+            QCOMPARE(window->windowTitle(), QStringLiteral("Showing Properties For : Editor"));
+            QCOMPARE(window->Program(), QStringLiteral("Editor"));
+            QCOMPARE(window->lblProgramName->text(), QStringLiteral("Editor"));
+            QCOMPARE(window->lblProgramPath->text(), QStringLiteral("/usr/bin/editor"));
+            QVERIFY(!window->lblDateAdded->text().isEmpty());
+            QVERIFY(!window->Image1->pixmap().isNull());
+            // Launch starts the program without its stored settings and closes the window.
+            window->show();
+            QTest::mouseClick(window->cmdLaunch, Qt::LeftButton);
+            QCOMPARE(t.shell->executed.size(), 1);
+            QCOMPARE(t.shell->executed.at(0).path, QStringLiteral("/usr/bin/editor"));
+            QCOMPARE(t.shell->executed.at(0).startIn + t.shell->executed.at(0).parameters,
+                     QString());
+            QTRY_VERIFY(!window);
+            return;
+        }
+        QCOMPARE(Messages(*t.prompt), QStringList{message});
+        QVERIFY(!window || !window->IsLoaded());
+        QTRY_VERIFY(!window);
+    }
+
+    void propertiesIcon() {
+        TestContext t;
+        QImage red(32, 32, QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(t.dir.filePath("red.png")));
+        AddProgram(t, "Editor", {}, {}, t.dir.filePath("red.png"));
+        frmProperties window(t.ctx);
+        window.SetProgram("Editor");
+        QCOMPARE(window.Image1->pixmap().toImage().pixelColor(16, 16), QColor(Qt::red));
+
+        // Nothing can be exported and the default icon is unreadable: the window still opens.
+        QVERIFY(QDir(t.ctx.paths.PictureDir()).removeRecursively());
+        Touch(t.ctx.paths.PictureDir());
+        QVERIFY(QFile::remove(t.ctx.paths.DefaultIcon()));
+        window.SetProgram("Editor");
+        QVERIFY(window.IsLoaded());
+        QVERIFY(t.prompt->transcript.isEmpty());
     }
 };
 

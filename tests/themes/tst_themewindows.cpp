@@ -7,7 +7,6 @@
 #include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "support/TestFiles.h"
-#include "themes/ThemeMenu.h"
 #include "themes/frmCreateTheme.h"
 #include "themes/frmThemeManage.h"
 #include "widgets/GlyphButton.h"
@@ -64,13 +63,8 @@ struct ThemeFixture {
         const QString path = file("blue.gif");
         return WriteFile(path, kBlueGif) ? path : QString();
     }
-    static void select(frmThemeManage& manager, const QString& name) {
-        for (int i = 1; i <= manager.lstTheme->Count(); ++i)
-            if (manager.lstTheme->Text(i) == name)
-                manager.lstTheme->SelectItem(i);
-    }
     void apply(frmThemeManage& manager, const QString& name) {
-        select(manager, name);
+        Select(manager.lstTheme, name);
         manager.lstTheme_Click();
         manager.cmdApply_Click();
     }
@@ -223,7 +217,7 @@ private Q_SLOTS:
             QVERIFY(f.store().DeleteTheme("Sunset"));
         if (before == "make default")
             QVERIFY(f.store().SetDefaultTheme("Sunset"));
-        ThemeFixture::select(*manager, select);
+        Select(manager->lstTheme, select);
         f.prompt->answers.enqueue(yes ? PromptAnswer::Yes : PromptAnswer::No);
         manager->cmdDelete_Click();
         QCOMPARE(Messages(*f.prompt), messages);
@@ -436,26 +430,6 @@ private Q_SLOTS:
         // A theme the catalogue does not hold leaves the designed logo.
         f.t.ctx.gThemeName = "No such theme";
         QVERIFY(frmSplash(f.t.ctx).Image1->pixmap().size() != splash);
-    }
-
-    // The side menu's "Theme Management" item opens the manager modally over the main window.
-    void sideMenuOpensTheManager() {
-        ThemeFixture f;
-        frmMain main(f.t.ctx);
-        QString seen;
-        RegisterThemeWindows(f.t.ctx, main, [&](AppContext& ctx, const QString& name, bool& use) {
-            modMain::SetCurrentTheme(ctx, name, use);
-        });
-        QTimer::singleShot(0, [&] {
-            for (QWidget* window : QApplication::topLevelWidgets())
-                if (auto* manager = qobject_cast<frmThemeManage*>(window)) {
-                    if (manager->isModal() && manager->parentWidget() == &main)
-                        seen = manager->windowTitle();
-                    manager->reject();
-                }
-        });
-        main.NavPane1_ItemClick("H20");
-        QCOMPARE(seen, QStringLiteral("Theme Management..."));
     }
 };
 
