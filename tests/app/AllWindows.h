@@ -24,13 +24,39 @@
 #include "mail/SupportMenu.h"
 #include "mail/frmEmailSupport.h"
 #include "resources/frmViewer.h"
+#include "support/SignIn.h"
 #include "support/TestContext.h"
 #include "themes/ThemeMenu.h"
 #include "themes/frmCreateTheme.h"
 #include "themes/frmThemeManage.h"
 
+#include <QDir>
 #include <QStringList>
 #include <memory>
+
+// The catalogue the windows are shown on: the programs Editor, Mail, Ledger and two long
+// names, every one but Ledger allowed to the group Staff, Mail to the user kim's personal
+// group, and the folder entry Share (with a subfolder). The user is an administrator, or with
+// `admin` false a member of Staff; the directory knows the users kim and tester.
+inline bool FillCatalogue(TestContext& t, bool admin = true) {
+    SignIn(t, admin);
+    if (!admin)
+        t.directory->AddGroup("Staff", {"tester"});
+    t.directory->AddGroup("kim", {"kim"});
+    t.directory->users = {"kim", "tester"};
+    CatalogStore& catalog = t.ctx.Catalog();
+    bool ok = catalog.AddGroup("Staff") && catalog.AddGroup("kim");
+    for (const char* name : {"Editor", "Mail", "Ledger", "Legacy Business Application Suite",
+                             "Legacy Business Accounts Receivable"}) {
+        ok = ok && catalog.AddProgram(name, QStringLiteral("About %1").arg(name), "/usr/bin/true",
+                                      {}, "/srv", "--quiet");
+        if (QByteArray(name) != "Ledger")
+            ok = ok && catalog.AddPermission("Staff", 1, name, CatalogStore::KindGroup);
+    }
+    return ok && catalog.AddPermission("kim", 1, "Mail", CatalogStore::KindGroup) &&
+           QDir().mkpath(t.dir.filePath("share/sub")) &&
+           catalog.AddFolder("Share", t.dir.filePath("share"));
+}
 
 // The windows made by MakeWindow, the main window aside.
 inline const QStringList kWindows = {

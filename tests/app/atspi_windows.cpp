@@ -7,7 +7,6 @@
 #include "admin/PrincipalList.h"
 #include "access/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
-#include "support/SignIn.h"
 #include "widgets/ListView.h"
 
 #include <QAbstractButton>
@@ -49,26 +48,13 @@ void CloseModal() {
         Modal()->close();
 }
 
-void Fill(TestContext& t) {
-    SignIn(t, true);
-    t.directory->AddGroup("kim", {"kim"});
-    t.directory->users = {"kim", "tester"};
-    for (const char* name :
-         {"Editor", "Mail", "Legacy Business Application Suite", "Legacy Business Accounts"})
-        t.ctx.Catalog().AddProgram(name, QStringLiteral("About %1").arg(name), "/usr/bin/true", {},
-                                   {}, {});
-    t.ctx.Catalog().AddGroup("kim");
-    t.ctx.Catalog().AddPermission("kim", 1, "Mail", CatalogStore::KindGroup);
-    QDir().mkpath(t.dir.filePath("share/sub"));
-    t.ctx.Catalog().AddFolder("Share", t.dir.filePath("share"));
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     TestContext t;
-    Fill(t);
+    if (!FillCatalogue(t))
+        return 1;
     modMain::LoadPermissions(t.ctx);
     frmMain form(t.ctx);
     form.EndProgram = [] {};

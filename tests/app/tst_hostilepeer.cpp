@@ -1,6 +1,7 @@
 #include "catalogue/CatalogStore.h"
 #include "support/DataRow.h"
 #include "support/TestAccount.h"
+#include "support/TestFiles.h"
 
 #include <QProcess>
 #include <QSysInfo>
@@ -59,12 +60,6 @@ class tst_hostilepeer : public QObject {
             QVERIFY2(chmod(QFile::encodeName(path).constData(), mode) == 0, qPrintable(path));
     }
 
-    static void Write(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
-
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY2(RunningAsRoot(), "placing files as two accounts needs root (scripts/test runs "
@@ -121,8 +116,8 @@ private Q_SLOTS:
         }
         const group* groupA = getgrgid(mGroupA);
         QVERIFY(groupA);
-        Write(settings,
-              "5=" + QSysInfo::machineHostName().toUtf8() + "\n6=" + groupA->gr_name + "\n");
+        QVERIFY(WriteFile(settings, "5=" + QSysInfo::machineHostName().toUtf8() +
+                                        "\n6=" + groupA->gr_name + "\n"));
         Own(app, mA, mGroupA, 0755);
         Own(settings, mA, mGroupA, 0644);
         Own(database, mA, mGroupA, 0755);

@@ -7,7 +7,6 @@
 #include "launcher/LauncherList.h"
 #include "support/DataRow.h"
 #include "support/ScriptedPrompt.h"
-#include "support/SignIn.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ListView.h"
 
@@ -20,19 +19,6 @@
 #include <functional>
 
 namespace {
-
-// An administrator with three programs, a folder entry, and the user "kim" with a personal
-// group of his name.
-void Fill(TestContext& t) {
-    SignIn(t, true);
-    t.directory->AddGroup("kim", {"kim"});
-    t.directory->users = {"kim", "tester"};
-    for (const char* name : {"Editor", "Mail", "Ledger"})
-        QVERIFY(t.ctx.Catalog().AddProgram(name, QStringLiteral("About %1").arg(name),
-                                           "/usr/bin/true", {}, "/srv", "--quiet"));
-    QVERIFY(QDir().mkpath(t.dir.filePath("share")));
-    QVERIFY(t.ctx.Catalog().AddFolder("Share", t.dir.filePath("share")));
-}
 
 // Plays keys to whatever has the focus, one a tick, also inside the event loops of the modal
 // windows the keys open; checks run between keys. What went wrong is collected, not thrown:
@@ -130,7 +116,7 @@ class tst_keyboard : public QObject {
 private Q_SLOTS:
     void everyWindowFromTheMainWindow() {
         TestContext t;
-        Fill(t);
+        QVERIFY(FillCatalogue(t));
         QVERIFY(modMain::LoadPermissions(t.ctx));
         frmMain form(t.ctx);
         form.EndProgram = [] {};
@@ -244,7 +230,7 @@ private Q_SLOTS:
         QFETCH(QString, window);
         QFETCH(QString, button);
         TestContext t;
-        Fill(t);
+        QVERIFY(FillCatalogue(t));
         const std::unique_ptr<QWidget> shown = MakeWindow(t, window);
         QStringList defaults;
         for (const QPushButton* candidate : shown->findChildren<QPushButton*>())
@@ -281,7 +267,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(int, started);
         TestContext t;
-        Fill(t);
+        QVERIFY(FillCatalogue(t));
         QPointer<frmProperties> window = new frmProperties(t.ctx);
         window->SetProgram("Mail");
         window->show();
@@ -302,7 +288,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         TestContext t;
-        Fill(t);
+        QVERIFY(FillCatalogue(t));
         frmMain form(t.ctx);
         form.EndProgram = [] {};
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));

@@ -18,25 +18,6 @@
 
 namespace {
 
-void Fill(TestContext& t, bool admin) {
-    const int root = RegistryStore::HKEY_LOCAL_MACHINE_;
-    t.ctx.registry->CreateKey(root, RegistryStore::kSettingsKey);
-    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", "CORP");
-    t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
-    t.directory->AddGroup(admin ? "Admins" : "Staff", {"tester"});
-    t.ctx.gUserName = QStringLiteral("tester");
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
-    for (const char* name : {"Editor", "Mail", "Legacy Business Application Suite",
-                             "Legacy Business Accounts Receivable"}) {
-        QVERIFY(t.ctx.Catalog().AddProgram(name, "About it", "/usr/bin/true", {}, {}, {}));
-        if (!t.ctx.Catalog().GroupExists("Staff"))
-            QVERIFY(t.ctx.Catalog().AddGroup("Staff"));
-        QVERIFY(t.ctx.Catalog().AddPermission("Staff", 1, name, CatalogStore::KindGroup));
-    }
-    QVERIFY(QDir().mkpath(t.dir.filePath("share")));
-    QVERIFY(t.ctx.Catalog().AddFolder("Share", t.dir.filePath("share")));
-}
-
 // Where `window` stands with the frame a window manager would put around it, against the
 // screen's available area.
 QString Outside(QWidget* window) {
@@ -84,7 +65,7 @@ private Q_SLOTS:
         QFETCH(bool, admin);
         QFETCH(QRect, saved);
         TestContext t;
-        Fill(t, admin);
+        QVERIFY(FillCatalogue(t, admin));
         if (saved.isValid()) {
             UserState state;
             state.geometry = saved;
@@ -115,7 +96,7 @@ private Q_SLOTS:
     void everyOtherWindow() {
         QFETCH(QString, window);
         TestContext t;
-        Fill(t, true);
+        QVERIFY(FillCatalogue(t));
         const std::unique_ptr<QWidget> shown = MakeWindow(t, window, t.dir.filePath("share"));
         shown->show();
         QVERIFY(QTest::qWaitForWindowExposed(shown.get()));

@@ -3,10 +3,8 @@
 #include "support/Gallery.h"
 #include "support/TestAccount.h"
 #include "support/TestContext.h"
-#include "widgets/GlyphButton.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QSysInfo>
 #include <QTest>
 
@@ -33,16 +31,11 @@ class tst_setupwindow : public QObject {
     }
 
 private Q_SLOTS:
-    void showsCaptionsAndRefillsGroups() {
+    void listsDomainsAndRefillsGroups() {
         auto t = Context(false);
         frmSetup setup(t->ctx);
         setup.loadDomains();
         QCOMPARE(setup.windowTitle(), QStringLiteral("Tessaro Orvane Setup...."));
-        QCOMPARE(setup.Label2->text(), QStringLiteral("Please select which domain(s) to use :"));
-        QCOMPARE(setup.Label3->text(),
-                 QStringLiteral("Select which group has admin rights on the program :"));
-        QCOMPARE(setup.cmdSave->Caption(), QStringLiteral("Save.."));
-        QCOMPARE(setup.cmdCancel->Caption(), QStringLiteral("Cancel"));
         QStringList domains;
         for (int i = 0; i < setup.cboDomains->count(); ++i)
             domains << setup.cboDomains->itemText(i);

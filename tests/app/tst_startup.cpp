@@ -5,6 +5,7 @@
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
 #include "support/DataRow.h"
+#include "support/Errors.h"
 #include "support/Gallery.h"
 #include "support/TestAccount.h"
 #include "support/TestContext.h"
@@ -18,7 +19,6 @@
 #include <QSysInfo>
 #include <QTest>
 #include <grp.h>
-#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -58,8 +58,6 @@ private Q_SLOTS:
     void splashGreysIndicatorsAndMarksStages() {
         TestContext t;
         frmSplash splash(t.ctx);
-        QCOMPARE(splash.lblVersion->text(), QStringLiteral("1.0"));
-        QCOMPARE(splash.colGrayImages.size(), 6); // their pictures: tst_themepictures
         splash.show();
         splash.ChangeImages(4);
         QVERIFY(splash.picPrgReg->isVisible());
@@ -202,12 +200,7 @@ private Q_SLOTS:
             setup.cboGroups->setEditText("staff");
             setup.cmdSave_Click();
         };
-        std::optional<OrvError> error;
-        try {
-            modMain::Main(t.ctx, hooks);
-        } catch (const OrvError& e) {
-            error = e;
-        }
+        const auto error = ErrorOf([&] { modMain::Main(t.ctx, hooks); });
         for (int i = 0; i < 3; ++i)
             qputenv(variables[i], saved[i]);
 

@@ -1,18 +1,17 @@
 #include "SmtpTestServer.h"
 #include "admin/AdminFixture.h"
-#include "support/DataRow.h"
-#include "support/Gallery.h"
 #include "mail/MailSender.h"
 #include "mail/MailSettings.h"
 #include "mail/SupportMenu.h"
-#include "support/TestFiles.h"
 #include "mail/frmEmailSupport.h"
+#include "support/DataRow.h"
+#include "support/Gallery.h"
+#include "support/TestFiles.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ProgressBar.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -77,14 +76,7 @@ private Q_SLOTS:
         frmEmailSupport window(t->ctx);
         window.txtSubject->setText("Bug/Error");
         QCOMPARE(window.windowTitle(), QStringLiteral("Email Support..."));
-        QCOMPARE(
-            QStringList({window.Label1->text(), window.Label2->text(), window.Label3->text(),
-                         window.Label4->text(), window.cmdSend->Caption(),
-                         window.cmdCancel->Caption()}),
-            QStringList({"From :", "Subject :", "Message", "From (Email)", "Send..", "Cancel"}));
         QCOMPARE(window.txtFrom->text(), QString());
-        QCOMPARE(window.prgBarSending->maximum(), 100);
-        QCOMPARE(window.prgBarSending->value(), 0);
         QVERIFY(window.prgBarSending->isHidden());
         Fill(window, "ada@example.test", "Ada Lovelace", "Bug/Error",
              "The launcher shows no programs after the update.\nSteps: start it.");
@@ -183,38 +175,61 @@ private Q_SLOTS:
 
     // Whatever stops the mail, the user reads two boxes, the second with the reason in the
     // server's or libcurl's words, and keeps his fields for another try. A server's refusal
-    // is quoted alone, with nothing of libcurl's after it.
+    // is quoted alone, with nothing of libcurl's after it. A line break in a header field
+    // never reaches the server; the user is told which field.
     void failureShowsTwoBoxesAndKeepsFields_data() {
         QTest::addColumn<QStringList>("settings"); // name=value pairs over the working ones
         QTest::addColumn<QString>("reason");       // in the second box
         QTest::addColumn<bool>("whole");           // the reason is all the second box says
         QTest::addColumn<bool>("reachesServer");
+        QTest::addColumn<QStringList>("fields"); // from, name and subject; empty: plain ones
         AddRow("recipient refused", QStringList{"SupportAddress=" + kRefused},
                "550 5.1.1 <nobody@example.test>: Recipient address rejected: no such mailbox here",
-               true, true);
+               true, true, QStringList());
         // libcurl sums up a refusal after the data as "Weird server reply".
         AddRow("message refused after its data", QStringList{"SupportAddress=" + kRefusedAfterData},
-               "554 5.7.1 Message refused: the content breaks this site's policy", true, true);
+               "554 5.7.1 Message refused: the content breaks this site's policy", true, true,
+               QStringList());
         AddRow("wrong password", QStringList{"MailUser=mailer", "MailPasswordFile=%pw"},
-               "535 5.7.8 Authentication credentials invalid", true, true);
+               "535 5.7.8 Authentication credentials invalid", true, true, QStringList());
         AddRow("STARTTLS not offered", QStringList{"MailSecurity=starttls"}, "STARTTLS", false,
-               true);
+               true, QStringList());
         AddRow("fresh install", QStringList{"MailServer=", "MailPort=", "SupportAddress="},
-               "No mail server configured", false, false);
+               "No mail server configured", false, false, QStringList());
         AddRow("no support address", QStringList{"SupportAddress="},
-               "No support address configured", false, false);
-        AddRow("port not a number", QStringList{"MailPort=25x"}, "\"MailPort\" in ", false, false);
+               "No support address configured", false, false, QStringList());
+        AddRow("port not a number", QStringList{"MailPort=25x"}, "\"MailPort\" in ", false, false,
+               QStringList());
         AddRow("unknown security", QStringList{"MailSecurity=tls"},
-               "must be none, starttls or smtps", false, false);
+               "must be none, starttls or smtps", false, false, QStringList());
         AddRow("password file missing",
                QStringList{"MailUser=mailer", "MailPasswordFile=/nonexistent/pw"},
-               "The mail password file /nonexistent/pw cannot be read", false, false);
+               "The mail password file /nonexistent/pw cannot be read", false, false,
+               QStringList());
+        const auto refused = [](const char* tag, const QStringList& fields, const QString& why) {
+            AddRow(tag, QStringList(), why, true, false, fields);
+        };
+        const QString subject = "The subject contains a line break. Nothing was sent.";
+        const QString address = "The sender address contains a line break. Nothing was sent.";
+        refused("CR LF in subject",
+                {"ada@example.test", "Ada", "Hello\r\nBcc: victim@example.test"}, subject);
+        refused("LF in subject", {"ada@example.test", "Ada", "Hello\nX-Evil: 1"}, subject);
+        refused("LF in name", {"ada@example.test", "Ada\nBcc: victim@example.test", "Hi"},
+                "The sender name contains a line break. Nothing was sent.");
+        refused("CR in address", {"ada@example.test\rRCPT TO:<victim@example.test>", "Ada", "Hi"},
+                address);
+        refused("angle bracket in address", {"ada@example.test> SIZE=1", "Ada", "Hi"},
+                "The sender address \"ada@example.test> SIZE=1\" contains \"<\" or \">\". "
+                "Nothing was sent.");
     }
     void failureShowsTwoBoxesAndKeepsFields() {
         QFETCH(QStringList, settings);
         QFETCH(QString, reason);
         QFETCH(bool, whole);
         QFETCH(bool, reachesServer);
+        QFETCH(QStringList, fields);
+        if (fields.isEmpty())
+            fields = QStringList{"ada@example.test", "Ada", "Subject"};
         auto t = MailContext(server->Port());
         const QString passwordFile = t->dir.filePath("password");
         QVERIFY(WriteFile(passwordFile, "wrong\n"));
@@ -226,7 +241,7 @@ private Q_SLOTS:
         const int connections = server->Connections();
         frmEmailSupport window(t->ctx);
         window.show();
-        Fill(window, "ada@example.test", "Ada", "Subject", "Body");
+        Fill(window, fields.at(0), fields.at(1), fields.at(2), "Body");
         QVERIFY(SendAndWait(window));
 
         const QStringList boxes = Messages(*t->prompt);
@@ -240,8 +255,9 @@ private Q_SLOTS:
         QCOMPARE(window.cmdCancel->Caption(), QStringLiteral("Done"));
         QVERIFY(window.prgBarSending->isHidden());
         QVERIFY(window.cmdSend->isEnabled());
-        QCOMPARE(window.txtFrom->text(), QStringLiteral("ada@example.test"));
+        QCOMPARE(window.txtFrom->text(), fields.at(0));
         QCOMPARE(window.txtMessage->toPlainText(), QStringLiteral("Body"));
+        QTest::qWait(200);
         QCOMPARE(server->Connections() > connections, reachesServer);
     }
 
@@ -316,40 +332,6 @@ private Q_SLOTS:
         const QStringList boxes = Messages(*t->prompt);
         QCOMPARE(boxes.size(), 2);
         QVERIFY2(boxes.at(1).contains(listening ? "timeout" : "onnect"), qPrintable(boxes.at(1)));
-    }
-
-    // A line break in a header field never reaches the server; the user is told which field.
-    void lineBreakInHeaderFieldIsRefused_data() {
-        AddColumns<QString, QString, QString, QString>("from", "name", "subject", "reason");
-        const QString subject = "The subject contains a line break. Nothing was sent.";
-        const QString address = "The sender address contains a line break. Nothing was sent.";
-        AddRow("CR LF in subject", "ada@example.test", "Ada", "Hello\r\nBcc: victim@example.test",
-               subject);
-        AddRow("LF in subject", "ada@example.test", "Ada", "Hello\nX-Evil: 1", subject);
-        AddRow("LF in name", "ada@example.test", "Ada\nBcc: victim@example.test", "Hi",
-               "The sender name contains a line break. Nothing was sent.");
-        AddRow("CR in address", "ada@example.test\rRCPT TO:<victim@example.test>", "Ada", "Hi",
-               address);
-        AddRow("angle bracket in address", "ada@example.test> SIZE=1", "Ada", "Hi",
-               "The sender address \"ada@example.test> SIZE=1\" contains \"<\" or \">\". "
-               "Nothing was sent.");
-    }
-    void lineBreakInHeaderFieldIsRefused() {
-        QFETCH(QString, from);
-        QFETCH(QString, name);
-        QFETCH(QString, subject);
-        QFETCH(QString, reason);
-        auto t = MailContext(server->Port());
-        const int connections = server->Connections();
-        frmEmailSupport window(t->ctx);
-        window.show();
-        Fill(window, from, name, subject, "Body");
-        QVERIFY(SendAndWait(window));
-        QCOMPARE(Messages(*t->prompt), (QStringList{"Failed to send, error follows|Error|Critical",
-                                                    reason + "|Error|Critical"}));
-        QTest::qWait(200);
-        QCOMPARE(server->Connections(), connections);
-        QCOMPARE(window.cmdCancel->Caption(), QStringLiteral("Done"));
     }
 
     // Closing the window during a send stops it at once; nothing more is shown.

@@ -194,6 +194,22 @@ private slots:
             QCOMPARE(name.languages.size(), 1);
             QCOMPARE(name.languages.first().language, quint16(0x409));
         }
+        // The data of both groups' icons is app.ico's images; #300 is empty.
+        auto bytes = [&](const QString& name) {
+            const auto* found = image->FindName(*icons, PeResourceId::FromString(name));
+            return found ? image->ReadResource(*PeImage::PreferredLanguage(*found))
+                         : std::optional<QByteArray>();
+        };
+        const QList<QByteArray> ico = IcoImages(ReadAll(kFixtures + "/app.ico"));
+        QCOMPARE(ico.size(), int(Fixture::kAppIcon.size()));
+        for (int i = 0; i < ico.size(); ++i) {
+            QCOMPARE(bytes(u"#%1"_s.arg(i + 1)).value(), ico.at(i)); // group #1
+            QCOMPARE(bytes(u"#%1"_s.arg(i + 5)).value(), ico.at(i)); // APPICON
+        }
+        QCOMPARE(bytes(Fixture::kUnicodeIconName).value(), ReadAll(kFixtures + "/named.dib"));
+        // Names are looked up as the loader spells them, without regard to case.
+        QCOMPARE(bytes("namedicon").value(), ReadAll(kFixtures + "/named.dib"));
+        QVERIFY(bytes("#300") && bytes("#300")->isEmpty());
         const PeResourceType* groups = image->FindType(PeResourceId::Number(14));
         QVERIFY(groups);
         QCOMPARE(Ids(groups->names), QStringList({"APPICON", "#1"}));
@@ -201,12 +217,6 @@ private slots:
         const auto pe64 = PeImage::Open(kFixtures + "/icons.exe");
         QVERIFY(pe64);
         QCOMPARE(Listing(*image), Listing(*pe64));
-        // Lookups by the loader's spelling, names without regard to case.
-        const auto* named = image->FindName(*icons, PeResourceId::FromString("namedicon"));
-        QVERIFY(named);
-        QCOMPARE(image->ReadResource(named->languages.first()).value(),
-                 ReadAll(kFixtures + "/named.dib"));
-        QVERIFY(image->FindName(*icons, PeResourceId::FromString("#300")));
         QVERIFY(!image->FindName(*icons, PeResourceId::FromString("#9")));
         QVERIFY(!image->FindType(PeResourceId::Name("3")));
 
@@ -214,27 +224,6 @@ private slots:
         QVERIFY2(noIcons, qPrintable(error));
         QVERIFY(!noIcons->FindType(PeResourceId::Number(3)));
         QCOMPARE(noIcons->ResourceTypes().size(), 2);
-    }
-
-    void dataMatchesInputs() {
-        const auto image = PeImage::Open(kFixtures + "/icons.exe");
-        QVERIFY(image);
-        const auto* icons = image->FindType(PeResourceId::Number(3));
-        const QList<QByteArray> ico = IcoImages(ReadAll(kFixtures + "/app.ico"));
-        QCOMPARE(ico.size(), int(Fixture::kAppIcon.size()));
-        auto bytes = [&](const QString& name) {
-            const auto* found = image->FindName(*icons, PeResourceId::FromString(name));
-            return found ? image->ReadResource(*PeImage::PreferredLanguage(*found))
-                         : std::optional<QByteArray>();
-        };
-        for (int i = 0; i < ico.size(); ++i) {
-            QCOMPARE(bytes(u"#%1"_s.arg(i + 1)).value(), ico.at(i)); // group #1
-            QCOMPARE(bytes(u"#%1"_s.arg(i + 5)).value(), ico.at(i)); // APPICON
-        }
-        // NAMEDICON: fixtureTree; #301 and LOGO: tst_resourcemodules::resourceData.
-        QCOMPARE(bytes(Fixture::kUnicodeIconName).value(), ReadAll(kFixtures + "/named.dib"));
-        const auto empty = bytes("#300");
-        QVERIFY(empty && empty->isEmpty());
     }
 
     void craftedImages_data() {

@@ -22,7 +22,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -87,9 +86,6 @@ private slots:
         frmViewer viewer(mTest->ctx);
         QCOMPARE(IsLowColorWindow(&viewer), lowColour);
         QCOMPARE(viewer.windowTitle(), u"Resource Viewer..."_s);
-        QCOMPARE(viewer.Frame1->title(), u"Preview"_s);
-        QCOMPARE(viewer.cmdOk->Caption(), u"Select"_s);
-        QCOMPARE(viewer.cmdCancel->Caption(), u"Close"_s);
         bool waitShownWhileFilling = false;
         connect(viewer.TreeView1->model(), &QAbstractItemModel::rowsInserted, this, [&] {
             const frmWait* wait = mGlobal::gQueryStatus(mTest->ctx).WaitWindow();
@@ -151,40 +147,34 @@ private slots:
                  qRgb(255, 255, 255));
     }
 
-    void selectWithoutAResource_data() {
-        AddBoolTable("typeNode", {{"program node", false}, {"icon type node", true}});
+    // Select writes the icon over an earlier pick as a bitmap, Close leaves the earlier pick;
+    // a pick that cannot be written (a folder in its place) is told once the window closed.
+    void selectOrClose_data() {
+        AddColumns<bool, QString, bool>("select", "node", "writable");
+        AddRow("Select", true, "2", true);
+        AddRow("Close", false, "2", true);
+        AddRow("Select onto a folder, 32 px icon", true, "2", false);
+        AddRow("Select onto a folder, 256 px PNG icon", true, "4", false);
     }
-    void selectWithoutAResource() {
-        QFETCH(bool, typeNode);
-        frmViewer viewer(mTest->ctx);
-        QVERIFY(Open(viewer, "2")); // an earlier selection is forgotten
-        viewer.TreeView1_NodeClick(typeNode ? IconType(viewer) : viewer.TreeView1->FirstNode());
-        QCOMPARE(mGlobal::gResType, typeNode ? u"3"_s : QString());
-        QCOMPARE(mGlobal::gResName, QString());
-        QVERIFY(viewer.Picture2->PrintedLines().isEmpty());
-        viewer.cmdOk_Click();
-        QCOMPARE(Messages(*mTest->prompt, true),
-                 QStringList{"No resource selected!|Error|Critical"});
-        QCOMPARE(mTest->prompt->transcript.first().buttons, PromptButtons::Ok);
-        QVERIFY(viewer.isVisible()); // the window stays open
-        QVERIFY(!QFile::exists(mTest->ctx.paths.TempPicture()));
-        QVERIFY(mMain::hResModule != 0 && PeModule::ModuleImage(mMain::hResModule));
-    }
-
-    // Select writes the icon over an earlier pick as a bitmap, Close leaves the earlier pick.
-    void selectOrClose_data() { AddBoolTable("select", {{"Select", true}, {"Close", false}}); }
     void selectOrClose() {
         QFETCH(bool, select);
+        QFETCH(QString, node);
+        QFETCH(bool, writable);
         const QString path = mTest->ctx.paths.TempPicture();
-        QVERIFY(WriteFile(path, "an earlier pick"));
+        QVERIFY(writable ? WriteFile(path, "an earlier pick") : QDir().mkpath(path));
         frmViewer viewer(mTest->ctx);
-        QVERIFY(Open(viewer, "2"));
+        QVERIFY(Open(viewer, node));
         const auto module = mMain::hResModule;
         select ? viewer.cmdOk_Click() : viewer.cmdCancel_Click();
-        QVERIFY(mTest->prompt->transcript.isEmpty());
-        QCOMPARE(viewer.Selected(), select);
+        QCOMPARE(Messages(*mTest->prompt, true),
+                 writable ? QStringList() : QStringList{"Unable to save resource|Error|Critical"});
+        QCOMPARE(viewer.Selected(), select && writable);
         QVERIFY(!viewer.isVisible());
         QVERIFY(!PeModule::ModuleImage(module)); // released when the window unloaded
+        if (!writable) {
+            QVERIFY(QFileInfo(path).isDir());
+            return;
+        }
         if (!select) {
             QCOMPARE(ReadAll(path), QByteArray("an earlier pick"));
             return;
@@ -198,9 +188,15 @@ private slots:
         QCOMPARE(saved.pixel(0, 0), qRgb(255, 255, 255));
     }
 
-    void iconThatIsNoPictureIsRefused_data() {
+    // Select without a picture to save says why, and leaves the window open and an earlier
+    // pick as it was: no resource chosen (the program's or the icons' node clicked after an
+    // icon), or an icon that is no picture.
+    void selectIsRefused_data() {
         QTest::addColumn<QString>("file"); // a fixture, or "" for an icon claiming 4 GB
-        AddColumns<QString, QString>("node", "problem");
+        QTest::addColumn<QString>("node"); // "": the program's node, "type": the icons' node
+        QTest::addColumn<QString>("problem");
+        AddRow("program node", "icons.exe", "", "");
+        AddRow("icon type node", "icons.exe", "type", "");
         AddRow("garbage bytes", "icons.exe", "301",
                "The icon 301 holds no picture that can be shown: its data is damaged or in a "
                "format that is not supported.");
@@ -209,7 +205,7 @@ private slots:
                "The icon 7 claims 4294966784 bytes, more than any real icon needs (at most 1 MB), "
                "so it was not read.");
     }
-    void iconThatIsNoPictureIsRefused() {
+    void selectIsRefused() {
         QFETCH(QString, file);
         QFETCH(QString, node);
         QFETCH(QString, problem);
@@ -220,7 +216,14 @@ private slots:
         const QString picked = mTest->ctx.paths.TempPicture();
         QVERIFY(WriteFile(picked, "an earlier pick"));
         frmViewer viewer(mTest->ctx);
-        QVERIFY(Open(viewer, node, path));
+        const bool resource = node != "" && node != "type";
+        QVERIFY(Open(viewer, resource ? node : u"2"_s, path));
+        if (!resource) { // the earlier selection is forgotten
+            viewer.TreeView1_NodeClick(node.isEmpty() ? viewer.TreeView1->FirstNode()
+                                                      : IconType(viewer));
+            QCOMPARE(mGlobal::gResType, node.isEmpty() ? QString() : u"3"_s);
+            QCOMPARE(mGlobal::gResName, QString());
+        }
         // The preview says why, in lines that fit the box.
         QCOMPARE(viewer.Picture2->PrintedLines().join(u' '), problem);
         for (const QString& line : viewer.Picture2->PrintedLines())
@@ -228,32 +231,15 @@ private slots:
                         viewer.Picture2->contentsRect().width() ||
                     !line.contains(u' '));
         viewer.cmdOk_Click();
-        QCOMPARE(Messages(*mTest->prompt, true),
-                 QStringList{problem + " Nothing was saved; choose another one.|Error|Critical"});
-        // Nothing written, and the window stays open for another choice.
+        const QString message = resource ? problem + " Nothing was saved; choose another one."
+                                         : "No resource selected!";
+        QCOMPARE(Messages(*mTest->prompt, true), QStringList{message + "|Error|Critical"});
+        QCOMPARE(mTest->prompt->transcript.first().buttons, PromptButtons::Ok);
+        // Nothing written, and the window stays open for another choice, its executable loaded.
         QCOMPARE(ReadAll(picked), QByteArray("an earlier pick"));
         QVERIFY(viewer.isVisible());
         QVERIFY(!viewer.Selected());
-    }
-
-    void selectThatCannotWrite_data() {
-        QTest::addColumn<QString>("node");
-        AddRow("32 px icon", "2");
-        AddRow("256 px PNG icon", "4");
-    }
-    void selectThatCannotWrite() {
-        QFETCH(QString, node);
-        const QString path = mTest->ctx.paths.TempPicture();
-        QVERIFY(QDir().mkpath(path)); // the target is a directory
-        frmViewer viewer(mTest->ctx);
-        QVERIFY(Open(viewer, node));
-        viewer.cmdOk_Click();
-        // The window closes first, then says so.
-        QVERIFY(!viewer.isVisible());
-        QVERIFY(!viewer.Selected());
-        QCOMPARE(Messages(*mTest->prompt, true),
-                 QStringList{"Unable to save resource|Error|Critical"});
-        QVERIFY(QFileInfo(path).isDir());
+        QVERIFY(mMain::hResModule != 0 && PeModule::ModuleImage(mMain::hResModule));
     }
 
     void fileThatIsNoExecutable() {

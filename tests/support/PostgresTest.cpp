@@ -29,6 +29,24 @@ QString ServerUrl(QString& error) {
     return QString::fromUtf8(file.readAll()).trimmed();
 }
 
+// Runs `statements` on the database at `url` over the connection `name`; the first failure's
+// text, or "" when all went through.
+QString RunStatements(const QString& url, const QString& name, const QStringList& statements) {
+    QString failure;
+    {
+        QSqlDatabase db = PostgresConnection(url, name);
+        QSqlQuery query(db);
+        if (!db.open())
+            failure = db.lastError().text();
+        for (const QString& sql : statements)
+            if (failure.isEmpty() && !query.exec(sql))
+                failure = query.lastError().text();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return failure;
+}
+
 } // namespace
 
 bool OnPostgresRun() {
@@ -59,24 +77,16 @@ bool FreshPostgresDatabase(const QString& name, QString& url, QString& error) {
     const QString server = ServerUrl(error);
     if (server.isEmpty())
         return false;
-    bool made = false;
-    {
-        QSqlDatabase db = PostgresConnection(server, QStringLiteral("orv-test-admin"));
-        // Names cannot be bound; `name` is checked above.
-        QSqlQuery query(db);
-        made = db.open() &&
-               query.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name)) &&
-               query.exec(QStringLiteral("CREATE DATABASE %1").arg(name));
-        if (!made)
-            error = QStringLiteral("The PostgreSQL test server %1 cannot make the database %2: %3")
-                        .arg(server, name,
-                             query.lastError().isValid() ? query.lastError().text()
-                                                         : db.lastError().text());
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("orv-test-admin"));
-    if (!made)
+    // Names cannot be bound; `name` is checked above.
+    const QString failure =
+        RunStatements(server, QStringLiteral("orv-test-admin"),
+                      {QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name),
+                       QStringLiteral("CREATE DATABASE %1").arg(name)});
+    if (!failure.isEmpty()) {
+        error = QStringLiteral("The PostgreSQL test server %1 cannot make the database %2: %3")
+                    .arg(server, name, failure);
         return false;
+    }
     QUrl address(server);
     address.setPath(u'/' + name);
     url = address.toString();
@@ -119,14 +129,6 @@ bool PrivatePostgresServer::Start(const QString& options, QString& error) {
     return true;
 }
 
-bool PrivatePostgresServer::Crash() {
-    return Script(QStringLiteral("crash"));
-}
-
-bool PrivatePostgresServer::Resume() {
-    return Script(QStringLiteral("resume"));
-}
-
 void PrivatePostgresServer::Freeze(bool frozen) {
     QFile pidFile(DataDir() + QStringLiteral("/postmaster.pid"));
     if (!pidFile.open(QIODevice::ReadOnly))
@@ -148,20 +150,8 @@ void PrivatePostgresServer::Freeze(bool frozen) {
 }
 
 bool PrivatePostgresServer::Run(const QStringList& statements, QString& error) {
-    bool ok = true;
-    {
-        QSqlDatabase db = PostgresConnection(mUrl, QStringLiteral("orv-private-admin"));
-        QSqlQuery query(db);
-        ok = db.open();
-        for (const QString& sql : statements)
-            if (ok && !query.exec(sql)) {
-                error = query.lastError().text();
-                ok = false;
-            }
-        if (!db.isOpen())
-            error = db.lastError().text();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("orv-private-admin"));
-    return ok;
+    const QString failure = RunStatements(mUrl, QStringLiteral("orv-private-admin"), statements);
+    if (!failure.isEmpty())
+        error = failure;
+    return failure.isEmpty();
 }

@@ -28,8 +28,8 @@ public:
     bool Start(const QString& options, QString& error);
     QString Url() const { return mUrl; }
     // As a power cut: every process ends at once; Resume starts it again on the same port.
-    bool Crash();
-    bool Resume();
+    bool Crash() { return Script(QStringLiteral("crash")); }
+    bool Resume() { return Script(QStringLiteral("resume")); }
     // Stops (SIGSTOP) or continues (SIGCONT) the server and all its processes.
     void Freeze(bool frozen);
     // Runs SQL as the superuser; false with `error` set when it fails.

@@ -1,5 +1,7 @@
 #include "support/SambaDcServer.h"
 
+#include "support/TestFiles.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -8,15 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool Run(const QString& program, const QStringList& arguments, QString& output, int ms = 180000) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    const bool finished = process.waitForFinished(ms);
-    output = QString::fromLocal8Bit(process.readAll());
-    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 
 bool Listens(const QString& address, quint16 port) {
     QTcpSocket probe;
@@ -40,7 +33,7 @@ void SambaDcServer::Stop() {
     }
     if (mAddressAdded) {
         QString ignored;
-        Run(QStringLiteral("ip"), {"addr", "del", mAddress + "/32", "dev", "lo"}, ignored);
+        RunProgram(QStringLiteral("ip"), {"addr", "del", mAddress + "/32", "dev", "lo"}, ignored);
         mAddressAdded = false;
     }
 }
@@ -65,50 +58,40 @@ bool SambaDcServer::Start(QString& error) {
         if (!Listens(candidate, 389))
             mAddress = candidate;
     }
-    if (!Run(QStringLiteral("ip"), {"addr", "add", mAddress + "/32", "dev", "lo"}, output)) {
+    if (!RunProgram(QStringLiteral("ip"), {"addr", "add", mAddress + "/32", "dev", "lo"}, output)) {
         error = QStringLiteral("cannot add the address %1 to lo: %2").arg(mAddress, output);
         return false;
     }
     mAddressAdded = true;
 
     const QString dir = mDir.path();
-    if (!Run(QStringLiteral("samba-tool"),
-             {"domain", "provision", "--realm=ORVANE.AD", "--domain=ORVANE", "--server-role=dc",
-              "--dns-backend=NONE", "--use-rfc2307", "--adminpass=" + kAdminPassword,
-              "--targetdir=" + dir, "--host-name=orvanedc", "--option=interfaces=" + mAddress,
-              "--option=bind interfaces only=yes"},
-             output)) {
+    if (!RunProgram(QStringLiteral("samba-tool"),
+                    {"domain", "provision", "--realm=ORVANE.AD", "--domain=ORVANE",
+                     "--server-role=dc", "--dns-backend=NONE", "--use-rfc2307",
+                     "--adminpass=" + kAdminPassword, "--targetdir=" + dir, "--host-name=orvanedc",
+                     "--option=interfaces=" + mAddress, "--option=bind interfaces only=yes"},
+                    output)) {
         error = QStringLiteral("samba-tool domain provision failed: ") + output.right(2000);
         return false;
     }
     // Only the LDAP service, simple binds without TLS (test set-up only), files kept here.
     const QString conf = dir + QStringLiteral("/etc/smb.conf");
-    QFile file(conf);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray text = ReadAll(conf);
+    if (text.isEmpty()) {
         error = QStringLiteral("no smb.conf after provisioning in %1").arg(dir);
         return false;
     }
-    QByteArray text = file.readAll();
-    file.close();
-    text.replace("[global]\n", "[global]\n\tserver services = ldap\n"
-                               "\tldap server require strong auth = no\n"
-                               "\tpid directory = " +
-                                   dir.toUtf8() +
-                                   "/run\n"
-                                   "\tlog file = " +
-                                   dir.toUtf8() + "/samba.log\n");
-    QFile::remove(conf);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
-        error = QStringLiteral("cannot write %1").arg(conf);
+    text.replace("[global]\n",
+                 QStringLiteral("[global]\n\tserver services = ldap\n"
+                                "\tldap server require strong auth = no\n"
+                                "\tpid directory = %1/run\n\tlog file = %1/samba.log\n")
+                     .arg(dir)
+                     .toUtf8());
+    if (!QFile::remove(conf) || !WriteFile(conf, text) ||
+        !WriteFile(PasswordFile(), kAdminPassword)) {
+        error = QStringLiteral("cannot write the server's files in %1").arg(dir);
         return false;
     }
-    file.close();
-    QFile password(PasswordFile());
-    if (!password.open(QIODevice::WriteOnly) || password.write(kAdminPassword) < 0) {
-        error = QStringLiteral("cannot write %1").arg(PasswordFile());
-        return false;
-    }
-    password.close();
 
     mSamba.setProcessChannelMode(QProcess::MergedChannels);
     mSamba.start(QStringLiteral("samba"), {"-i", "-M", "single", "-s", conf});
@@ -130,15 +113,14 @@ bool SambaDcServer::Start(QString& error) {
 
 bool SambaDcServer::Add(const QByteArray& ldif, QString& error) {
     const QString file = mDir.filePath(QStringLiteral("add.ldif"));
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(ldif) != ldif.size()) {
+    if (!WriteFile(file, ldif)) {
         error = QStringLiteral("cannot write %1").arg(file);
         return false;
     }
-    out.close();
     QString output;
-    if (!Run(QStringLiteral("ldapadd"),
-             {"-x", "-H", Uri(), "-D", kAdminDn, "-y", PasswordFile(), "-f", file}, output)) {
+    if (!RunProgram(QStringLiteral("ldapadd"),
+                    {"-x", "-H", Uri(), "-D", kAdminDn, "-y", PasswordFile(), "-f", file},
+                    output)) {
         error = QStringLiteral("ldapadd failed: ") + output.right(2000);
         return false;
     }

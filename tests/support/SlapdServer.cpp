@@ -37,17 +37,6 @@ QByteArray Line(const QString& name, const QString& value) {
     return name.toUtf8() + ":: " + bytes.toBase64() + '\n';
 }
 
-bool RunTool(const QString& program, const QStringList& arguments, const QString& dir,
-             QString& output) {
-    QProcess process;
-    process.setWorkingDirectory(dir);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    const bool ok = process.waitForFinished(60000) && process.exitCode() == 0;
-    output = QString::fromLocal8Bit(process.readAll());
-    return ok;
-}
-
 // A CA and a server certificate for 127.0.0.1 that it signed.
 bool MakeCertificates(const QString& dir, QString& error) {
     const QString ext = dir + QStringLiteral("/san.ext");
@@ -64,7 +53,7 @@ bool MakeCertificates(const QString& dir, QString& error) {
          "-CAcreateserial", "-out", "server.crt", "-days", "2", "-extfile", ext}};
     for (const QStringList& step : steps) {
         QString output;
-        if (!RunTool(QStringLiteral("openssl"), step, dir, output)) {
+        if (!RunProgram(QStringLiteral("openssl"), step, output, dir, 60000)) {
             error = QStringLiteral("openssl %1 failed: %2").arg(step.first(), output);
             return false;
         }
@@ -112,66 +101,48 @@ bool SlapdServer::Start(const QByteArray& ldif, QString& error, bool tls) {
     }
     const QString dir = mDir.path();
     QDir().mkpath(dir + QStringLiteral("/data"));
-    QByteArray tlsConf;
+    QString conf;
     if (tls) {
         if (!MakeCertificates(dir, error))
             return false;
-        tlsConf = "TLSCACertificateFile " + dir.toUtf8() +
-                  "/ca.crt\n"
-                  "TLSCertificateFile " +
-                  dir.toUtf8() +
-                  "/server.crt\n"
-                  "TLSCertificateKeyFile " +
-                  dir.toUtf8() + "/server.key\n";
+        conf = QStringLiteral("TLSCACertificateFile %1/ca.crt\nTLSCertificateFile %1/server.crt\n"
+                              "TLSCertificateKeyFile %1/server.key\n")
+                   .arg(dir);
     }
-    const QByteArray conf =
-        tlsConf +
-        "include /etc/ldap/schema/core.schema\n"
-        "include /etc/ldap/schema/cosine.schema\n"
-        "include /etc/ldap/schema/inetorgperson.schema\n"
-        "include /etc/ldap/schema/nis.schema\n"
-        "include " +
-        dir.toUtf8() +
-        "/samba.schema\n"
-        "pidfile " +
-        dir.toUtf8() + "/slapd.pid\n" +
-        (mIdleSeconds > 0 ? "idletimeout " + QByteArray::number(mIdleSeconds) + "\n"
-                          : QByteArray()) +
-        "modulepath /usr/lib/ldap\n"
-        "moduleload back_mdb\n"
-        // As Active Directory does: at most 1000 entries unless the search is paged.
-        "sizelimit size.soft=1000 size.hard=1000 size.prtotal=unlimited\n"
-        "database mdb\n"
-        "maxsize 1073741824\n"
-        "suffix \"" +
-        kBase.toUtf8() +
-        "\"\n"
-        "rootdn \"" +
-        kAdminDn.toUtf8() +
-        "\"\n"
-        "rootpw " +
-        kAdminPassword +
-        "\n"
-        "directory " +
-        dir.toUtf8() +
-        "/data\n"
-        "index objectClass,uid,cn,memberUid,member,uniqueMember,gidNumber eq\n";
+    if (mIdleSeconds > 0)
+        conf += QStringLiteral("idletimeout %1\n").arg(mIdleSeconds);
+    // As Active Directory does: at most 1000 entries unless the search is paged.
+    conf += QStringLiteral(R"(include /etc/ldap/schema/core.schema
+include /etc/ldap/schema/cosine.schema
+include /etc/ldap/schema/inetorgperson.schema
+include /etc/ldap/schema/nis.schema
+include %1/samba.schema
+pidfile %1/slapd.pid
+modulepath /usr/lib/ldap
+moduleload back_mdb
+sizelimit size.soft=1000 size.hard=1000 size.prtotal=unlimited
+database mdb
+maxsize 1073741824
+suffix "%2"
+rootdn "%3"
+rootpw %4
+directory %1/data
+index objectClass,uid,cn,memberUid,member,uniqueMember,gidNumber eq
+)")
+                .arg(dir, kBase, kAdminDn, QString::fromUtf8(kAdminPassword));
     const QByteArray base = Record(kBase, {{"objectClass", "dcObject"},
                                            {"objectClass", "organization"},
                                            {"dc", "orvane"},
                                            {"o", "Orvane test"}});
-    if (!WriteFile(dir + QStringLiteral("/slapd.conf"), conf) ||
+    if (!WriteFile(dir + QStringLiteral("/slapd.conf"), conf.toUtf8()) ||
         !WriteFile(dir + QStringLiteral("/samba.schema"), kSambaSchema) ||
         !WriteFile(dir + QStringLiteral("/data.ldif"), base + ldif)) {
         error = QStringLiteral("cannot write the server's files in %1").arg(dir);
         return false;
     }
-    QProcess load;
-    load.setProcessChannelMode(QProcess::MergedChannels);
-    load.start(slapadd, {QStringLiteral("-q"), QStringLiteral("-f"), dir + "/slapd.conf",
-                         QStringLiteral("-l"), dir + "/data.ldif"});
-    if (!load.waitForFinished(120000) || load.exitCode() != 0) {
-        error = QStringLiteral("slapadd failed: ") + QString::fromLocal8Bit(load.readAll());
+    QString output;
+    if (!RunProgram(slapadd, {"-q", "-f", dir + "/slapd.conf", "-l", dir + "/data.ldif"}, output)) {
+        error = QStringLiteral("slapadd failed: ") + output;
         return false;
     }
     mPort = FreeLoopbackPort();

@@ -28,7 +28,6 @@ public:
     QString Uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(mPort); }
     QString TlsUri() const { return QStringLiteral("ldaps://127.0.0.1:%1").arg(mTlsPort); }
     QString CaFile() const { return mDir.filePath(QStringLiteral("ca.crt")); }
-    QString Dir() const { return mDir.path(); }
 
     // One LDIF record: "dn" first, then attribute/value pairs. Values that are not plain
     // ASCII are written base64-encoded, as LDIF asks.
