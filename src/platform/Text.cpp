@@ -10,10 +10,6 @@ QString TrimSpaces(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-bool SameProgramName(const QString& a, const QString& b) {
-    return UpperProgramName(a) == UpperProgramName(b);
-}
-
 QString UpperProgramName(const QString& name) {
     QString upper;
     UpperProgramName(name, upper);

@@ -12,8 +12,6 @@ QString TrimSpaces(const QString& text);
 // line break, a tab) would break every list and table that shows it.
 QString ProgramNameProblem(const QString& name);
 
-// Program names compare in upper case after trimming.
-bool SameProgramName(const QString& a, const QString& b);
 // The form in which program names compare: trimmed, in upper case.
 QString UpperProgramName(const QString& name);
 // The same into an existing string, whose storage a loop over many names reuses.
