@@ -50,25 +50,6 @@ private Q_SLOTS:
         QCOMPARE(again.GetValue(kRoot, kKey, "7").toString(), QString(""));
     }
 
-    // What a site administrator writes by hand is the key, with or without a section header.
-    void handWrittenFilesCount_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::newRow("bare values") << QByteArray("5=CORP\n6=Launcher Admins\n");
-        QTest::newRow("general section") << QByteArray("[General]\n5=CORP\n6=Launcher Admins\n");
-        QTest::newRow("quoted") << QByteArray("5=\"CORP\"\n6=\"Launcher Admins\"\n");
-    }
-    void handWrittenFilesCount() {
-        QFETCH(QByteArray, text);
-        QTemporaryDir dir;
-        QVERIFY(WriteFile(dir.filePath("settings.ini"), text));
-        RegistryStore store(dir.filePath("settings.ini"), EffectiveUid());
-        QVERIFY(store.KeyExists(kRoot, kKey));
-        QCOMPARE(store.GetValue(kRoot, kKey, "5").toString(), QString("CORP"));
-        QCOMPARE(store.GetValue(kRoot, kKey, "6").toString(), QString("Launcher Admins"));
-        QVERIFY(store.SetValue(kRoot, kKey, "5", "OTHER"));
-        QCOMPARE(store.GetValue(kRoot, kKey, "6").toString(), QString("Launcher Admins"));
-    }
-
     // Values come back exactly as they were set, whatever characters they hold, and hand-written
     // values are read as written (a DN needs no quotes). Other lines stay as they were.
     void valuesSurviveAsWritten_data() {
@@ -108,25 +89,34 @@ private Q_SLOTS:
         }
     }
 
-    // Only a regular file of at most 1 MB is read, and never through a link that another
-    // account could have placed; a FIFO or a huge file is refused at once, not read.
-    void settingsFileKinds_data() {
-        QTest::addColumn<QString>("setUp");
-        QTest::addColumn<bool>("machine"); // the machine-wide file's rules (owner root)
-        QTest::addColumn<QString>("says"); // empty: trusted, "5" reads CORP
-        AddRow("regular file", u"file"_s, false, QString());
+    // Only a regular file of at most 1 MB that no other account could have written decides
+    // anything, and never through a link another account could have placed; a FIFO or a huge
+    // file is refused at once, not read. A refused file is refused for every use.
+    void untrustedFilesAreRefused_data() {
+        QTest::addColumn<QString>("setUp"); // a kind of file, or its mode and its folder's
+        QTest::addColumn<bool>("machine");  // the machine-wide file's rules (owner root)
+        QTest::addColumn<QString>("says");  // empty: trusted, "5" reads CORP
+        const QString chmod = u"chmod go-w"_s;
+        AddRow("own, 0644 in 0755", u"644 755"_s, false, QString());
+        AddRow("own, 0600 in 0700", u"600 700"_s, false, QString());
+        AddRow("writable by all", u"666 755"_s, false, chmod);
+        AddRow("writable by the group", u"664 755"_s, false, chmod);
+        AddRow("folder writable by all", u"644 777"_s, false, chmod);
+        AddRow("folder writable by the group", u"644 775"_s, false, chmod);
+        AddRow("sticky folder: others may still add files", u"644 1777"_s, false, chmod);
         AddRow("a link", u"link"_s, false, u"is a symbolic link"_s);
         AddRow("a FIFO", u"fifo"_s, false, u"is a FIFO, not a regular file"_s);
         AddRow("1 GB", u"huge"_s, false, u"is larger than 1 MB"_s);
         AddRow("a folder", u"folder"_s, false, u"is a folder"_s);
-        if (RunningAsRoot()) {
+        if (RunningAsRoot()) { // only root can give a file away
+            AddRow("machine: another owner", u"owner"_s, true, chmod);
             AddRow("machine: link within root's folders", u"link"_s, true, QString());
             AddRow("machine: link into a folder others write", u"open link"_s, true,
                    u"may be written by other users (mode 0777)"_s);
             AddRow("machine: dangling link", u"dangling"_s, true, u"which does not exist"_s);
         }
     }
-    void settingsFileKinds() {
+    void untrustedFilesAreRefused() {
         QFETCH(QString, setUp);
         QFETCH(bool, machine);
         QFETCH(QString, says);
@@ -139,18 +129,27 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(QFileInfo(target).path()));
         if (setUp == "open link")
             QVERIFY(QFile::setPermissions(QFileInfo(target).path(), QFile::Permissions(0x7777)));
-        QVERIFY(WriteFile(target, "5=CORP\n"));
-        if (setUp == "file")
+        // Written by hand, quoted as a site administrator may.
+        QVERIFY(WriteFile(target, "5=\"CORP\"\n"));
+        const QByteArray path = QFile::encodeName(file);
+        if (setUp.front().isDigit() || setUp == "owner")
             QVERIFY(QFile::rename(target, file));
-        else if (setUp.endsWith("link"))
+        if (setUp.front().isDigit()) {
+            QCOMPARE(chmod(path.constData(), mode_t(setUp.section(' ', 0, 0).toInt(nullptr, 8))),
+                     0);
+            const QByteArray folder = QFile::encodeName(dir.path());
+            QCOMPARE(chmod(folder.constData(), mode_t(setUp.section(' ', 1).toInt(nullptr, 8))), 0);
+        } else if (setUp == "owner") {
+            QCOMPARE(chown(path.constData(), 65534, 65534), 0);
+        } else if (setUp.endsWith("link")) {
             QVERIFY(QFile::link(target, file));
-        else if (setUp == "dangling")
+        } else if (setUp == "dangling") {
             QVERIFY(QFile::link(dir.filePath("gone.ini"), file));
-        else if (setUp == "fifo")
-            QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0644), 0);
-        else if (setUp == "folder")
+        } else if (setUp == "fifo") {
+            QCOMPARE(mkfifo(path.constData(), 0644), 0);
+        } else if (setUp == "folder") {
             QVERIFY(QDir().mkdir(file));
-        else if (setUp == "huge") {
+        } else if (setUp == "huge") {
             QFile huge(file);
             QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30));
         }
@@ -168,48 +167,8 @@ private Q_SLOTS:
         QCOMPARE(error->Number(), ErrorNumber::SettingsUntrusted);
         QVERIFY2(error->Description().contains(file) && error->Description().contains(says),
                  qPrintable(error->Description()));
-    }
-
-    // A file someone else could have written never decides anything.
-    void untrustedFilesAreRefused_data() {
-        AddColumns<int, int>("fileMode", "folderMode");
-        QTest::addColumn<int>("owner"); // -1: the test's own account
-        QTest::addColumn<bool>("trusted");
-        QTest::newRow("own, 0644 in 0755") << 0644 << 0755 << -1 << true;
-        QTest::newRow("own, 0600 in 0700") << 0600 << 0700 << -1 << true;
-        QTest::newRow("writable by all") << 0666 << 0755 << -1 << false;
-        QTest::newRow("writable by the group") << 0664 << 0755 << -1 << false;
-        QTest::newRow("folder writable by all") << 0644 << 0777 << -1 << false;
-        QTest::newRow("folder writable by the group") << 0644 << 0775 << -1 << false;
-        QTest::newRow("sticky folder: others may still add files") << 0644 << 01777 << -1 << false;
-        if (RunningAsRoot()) // only root can give a file away
-            QTest::newRow("another owner") << 0644 << 0755 << 65534 << false;
-    }
-    void untrustedFilesAreRefused() {
-        QFETCH(int, fileMode);
-        QFETCH(int, folderMode);
-        QFETCH(int, owner);
-        QFETCH(bool, trusted);
-        QTemporaryDir dir;
-        const QString folder = dir.filePath("conf");
-        const QString file = folder + "/settings.ini";
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(WriteFile(file, "5=CORP\n6=staff\n"));
-        QCOMPARE(chmod(QFile::encodeName(file).constData(), mode_t(fileMode)), 0);
-        QCOMPARE(chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
-        if (owner >= 0)
-            QCOMPARE(chown(QFile::encodeName(file).constData(), uid_t(owner), gid_t(owner)), 0);
-
-        RegistryStore store(file, EffectiveUid());
-        const auto error = ErrorOf([&] { store.GetValue(kRoot, kKey, "6"); });
-        QCOMPARE(!error.has_value(), trusted);
-        if (!trusted) {
-            QCOMPARE(error->Number(), ErrorNumber::SettingsUntrusted);
-            QVERIFY2(error->Description().contains(file) && error->Description().contains("chmod"),
-                     qPrintable(error->Description()));
-            QVERIFY(ErrorOf([&] { store.KeyExists(kRoot, kKey); }));
-            QVERIFY(ErrorOf([&] { store.SetValue(kRoot, kKey, "6", "x"); }));
-        }
+        QVERIFY(ErrorOf([&] { store.KeyExists(kRoot, kKey); }));
+        QVERIFY(ErrorOf([&] { store.SetValue(kRoot, kKey, "5", "x"); }));
     }
 
     // The machine's file does not follow the environment, and a folder of someone else's is
