@@ -66,9 +66,10 @@ QString Describe(const CtlRun& run) {
 class tst_orvanectl : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The cells of the decision table that one consistent catalogue can reach, the programs
-    // that are not candidates and the administrator, each as `why` explains it to the test
-    // account; `launcher-list` agrees with every answer.
+    // A cell of the decision table for each kind of candidate (the table itself is
+    // tst_accessevaluation's), one with the membership asked, programs that are not
+    // candidates and the administrator, each as `why` explains it to the test account;
+    // `launcher-list` agrees with every answer.
     void whyExplainsTheDecision_data() {
         QTest::addColumn<QStringList>("rules"); // "allow user", "deny group", ...
         AddColumns<bool, bool, QString>("administrator", "shown", "cell");
@@ -77,12 +78,8 @@ private Q_SLOTS:
         const QString group = u"group "_s + kMe;
         const QString user = u"user "_s + kMe;
         const QJsonValue notAsked(QJsonValue::Null);
-        AddRow("U Allow, G Allow", QStringList{"allow group", "allow user"}, false, true,
-               "U Allow, G Allow, group candidate", group, "Allow", "Allow", notAsked);
         AddRow("U Allow, G Deny", QStringList{"deny group", "allow user"}, false, true,
                "U Allow, G Deny, user candidate", user, "Allow", "Deny", notAsked);
-        AddRow("U Allow, G none", QStringList{"allow user"}, false, true,
-               "U Allow, G none, user candidate", user, "Allow", "none", notAsked);
         AddRow("U Deny, G Allow", QStringList{"allow group", "deny user"}, false, false,
                "U Deny, G Allow, group candidate", group, "Deny", "Allow", notAsked);
         AddRow("U none, G Allow, member", QStringList{"allow group"}, false, true,

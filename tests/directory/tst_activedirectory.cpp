@@ -88,7 +88,6 @@ private Q_SLOTS:
         const QStringList alice{"Domain Users", "level1", "level2", "level3", kOddGroup};
         QTest::newRow("nested and primary") << "alice" << alice << QStringList{"bobs"};
         QTest::newRow("DOMAIN\\name") << "ORVANE\\alice" << alice << QStringList{"bobs"};
-        QTest::newRow("name@realm") << "alice@ORVANE.AD" << alice << QStringList{"bobs"};
         AddRow("other user", "bob", QStringList{"Domain Users", "bobs"},
                QStringList{"level1", kOddGroup});
         AddRow("non-ASCII", kOddUser, QStringList{"Domain Users", kOddGroup},
