@@ -206,8 +206,8 @@ private slots:
 
     // Hundreds of rules: captions and page number on every page, the title on the first
     // and "Printed On :" on the last only, every rule once and in order. The printer's PDF
-    // output is the exported file's twin. (Both kinds share the layout; reportText has each
-    // kind's captions.)
+    // output is the exported file's twin. The two kinds differ in their title and caption
+    // alone, which reportText reads.
     void manyRules() {
         TestContext t;
         QList<QVariantList> rows;

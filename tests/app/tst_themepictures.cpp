@@ -139,14 +139,8 @@ private Q_SLOTS:
         const QIcon icon = MenuArt::Picture(Kind(kind), number);
         QCOMPARE(name.isEmpty(), !pictured);
         QCOMPARE(icon.isNull(), !pictured);
-        if (!pictured)
-            return;
-        QVERIFY(ThemeIcon::BundledNames().contains(name));
-        for (const int size : {16, 32}) {
-            const QImage image = icon.pixmap(size, size).toImage();
-            QCOMPARE(image.size(), QSize(size, size));
-            QVERIFY2(InkOf(image).drawn > size * size / 8, qPrintable(name));
-        }
+        // What the bundled pictures draw is checked for every one of them above.
+        QCOMPARE(ThemeIcon::BundledNames().contains(name), pictured);
     }
 
     // hicolor, Qt's fallback when the desktop names no theme, holds programs' own icons: it is

@@ -186,18 +186,12 @@ private Q_SLOTS:
         AddColumns<QString, bool, QString, QStringList, QStringList>("select", "yes", "before",
                                                                      "messages", "listed");
         const QString sure = "Are you sure ? |Confirmation|Question";
-        const QStringList all{"Default", "Sunset", "default"}, left{"Default", "default"};
+        const QStringList all{"Default", "Sunset"}, left{"Default"};
         const QString deleted = "Theme Sunset, Has Been Deleted|Deleted|Information";
         AddRow("deleted", "Sunset", true, "", QStringList{sure, deleted}, left);
         AddRow("answered no", "Sunset", false, "", QStringList{sure}, all);
         AddRow("Default guarded", "Default", true, "",
                QStringList{"You cannot delete the default theme|Error|Exclamation"}, all);
-        // Only the exact name is guarded; the catalogue decides about the others.
-        AddRow("other letter case", "default", true, "",
-               QStringList{sure, "Theme default, Has Been Deleted|Deleted|Information"},
-               QStringList{"Default", "Sunset"});
-        AddRow("the catalogue's default", "Sunset", true, "make default",
-               QStringList{sure, deleted}, left);
         AddRow("gone meanwhile", "Sunset", true, "delete",
                QStringList{sure, "Cannot Delete Theme Sunset|Error|Critical"}, all);
         AddRow("nothing selected", "", true, "", QStringList{}, all);
@@ -209,54 +203,17 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(QStringList, listed);
         ThemeFixture f;
-        const QString logo = f.picture("s.png", Qt::red);
-        QVERIFY(f.store().CreateTheme("Sunset", logo, "", ""));
-        QVERIFY(f.store().CreateTheme("default", logo, "", ""));
+        QVERIFY(f.store().CreateTheme("Sunset", f.picture("s.png", Qt::red), "", ""));
         std::unique_ptr<frmThemeManage> manager(Manager(f));
         if (before == "delete")
             QVERIFY(f.store().DeleteTheme("Sunset"));
-        if (before == "make default")
-            QVERIFY(f.store().SetDefaultTheme("Sunset"));
         Select(manager->lstTheme, select);
         f.prompt->answers.enqueue(yes ? PromptAnswer::Yes : PromptAnswer::No);
         manager->cmdDelete_Click();
         QCOMPARE(Messages(*f.prompt), messages);
         QCOMPARE(Texts(manager->lstTheme), listed);
-        const QStringList stored = before == "delete" ? QStringList{"Default", "default"} : listed;
-        QCOMPARE(Themes(f.store()), stored);
+        QCOMPARE(Themes(f.store()), before == "delete" ? QStringList{"Default"} : listed);
         QCOMPARE(f.store().GetDefaultTheme(), QStringLiteral("Default"));
-    }
-
-    // Create asks for a name and hands it, or nothing when cancelled, to the editor.
-    void createAsksForTheName_data() {
-        AddColumns<std::optional<QString>, QString, QString>("answer", "title", "name");
-        using Answer = std::optional<QString>;
-        AddRow("given", Answer("Ocean"), "Creating Theme : Ocean", "Ocean");
-        AddRow("trimmed", Answer("  Deep Ocean "), "Creating Theme : Deep Ocean", "Deep Ocean");
-        AddRow("cancelled", Answer(), "Creating Theme : Theme 1", "Theme 1");
-        AddRow("blank", Answer("   "), "Creating Theme : Theme 1", "Theme 1");
-    }
-    void createAsksForTheName() {
-        QFETCH(std::optional<QString>, answer);
-        QFETCH(QString, title);
-        QFETCH(QString, name);
-        ThemeFixture f;
-        std::unique_ptr<frmThemeManage> manager(Manager(f));
-        f.prompt->inputs.enqueue(answer);
-        int shown = 0;
-        manager->showEditor = [&](QDialog& dialog) {
-            ++shown;
-            auto& editor = dynamic_cast<frmCreateTheme&>(dialog);
-            QCOMPARE(editor.windowTitle(), title);
-            QCOMPARE(editor.ThemeName(), name);
-            QCOMPARE(editor.parentWidget(), manager.get());
-        };
-        manager->cmdCreate_Click();
-        QCOMPARE(shown, 1);
-        QCOMPARE(f.prompt->transcript.size(), 1);
-        QCOMPARE(f.prompt->transcript[0].text + '|' + f.prompt->transcript[0].title,
-                 QStringLiteral("Enter a theme name|Theme Manager"));
-        QCOMPARE(f.prompt->proposed, QStringList{"Theme 1"});
     }
 
     void editorChoosesPictures() {
@@ -294,27 +251,35 @@ private Q_SLOTS:
         SaveToGallery(&editor, "frmCreateTheme-three-logos");
     }
 
+    // Create asks for a name (trimmed, or a proposed one when cancelled or blank) and shows
+    // the editor, whose Save stores the chosen logos.
     void editorSaves_data() {
-        QTest::addColumn<QString>("name");
+        using Answer = std::optional<QString>;
+        AddColumns<Answer, QString>("answer", "name");
         QTest::addColumn<QStringList>("files"); // splash, add/remove, configure
         AddColumns<QString, QString>("message", "logos");
         const QString png = "red.png", jpg = "green.jpg", bmp = "blue.bmp", gif = "blue.gif";
         const QString created = "Created Theme Ocean|Created Theme|Information";
         const QString refused = "Couldn't Create Theme Ocean|Error|Exclamation";
-        AddRow("three logos", "Ocean", QStringList{png, jpg, gif}, created, "SAC");
-        AddRow("bitmap splash only", "Ocean", QStringList{bmp, "", ""}, created, "S");
-        AddRow("setup only", "Ocean", QStringList{"", "", jpg}, created, "C");
-        AddRow("nothing chosen", "Ocean", QStringList{"", "", ""},
+        const Answer ocean("Ocean");
+        AddRow("three logos, name trimmed", Answer("  Ocean "), "Ocean", QStringList{png, jpg, gif},
+               created, "SAC");
+        AddRow("bitmap splash only", ocean, "Ocean", QStringList{bmp, "", ""}, created, "S");
+        AddRow("setup only, name cancelled", Answer(), "Theme 1", QStringList{"", "", jpg},
+               "Created Theme Theme 1|Created Theme|Information", "C");
+        AddRow("nothing chosen, name blank", Answer("   "), "Theme 1", QStringList{"", "", ""},
                "Couldn't save, please select a image to use|Error|Exclamation", "-");
-        AddRow("not a picture", "Ocean", QStringList{png, "notes.txt", ""}, refused, "-");
-        AddRow("picture renamed text", "Ocean", QStringList{"fake.png", "", ""}, refused, "-");
+        AddRow("not a picture", ocean, "Ocean", QStringList{png, "notes.txt", ""}, refused, "-");
+        AddRow("picture renamed text", ocean, "Ocean", QStringList{"fake.png", "", ""}, refused,
+               "-");
         // Larger than any logo box by far: the catalogue does not take it whole.
-        AddRow("10,000 x 10,000", "Ocean", QStringList{"huge.png", "", ""}, refused, "-");
-        AddRow("missing file", "Ocean", QStringList{"", "gone.png", ""}, refused, "-");
-        AddRow("name taken", "Default", QStringList{png, "", ""},
+        AddRow("10,000 x 10,000", ocean, "Ocean", QStringList{"huge.png", "", ""}, refused, "-");
+        AddRow("missing file", ocean, "Ocean", QStringList{"", "gone.png", ""}, refused, "-");
+        AddRow("name taken", Answer("Default"), "Default", QStringList{png, "", ""},
                "Couldn't Create Theme Default|Error|Exclamation", "-");
     }
     void editorSaves() {
+        QFETCH(std::optional<QString>, answer);
         QFETCH(QString, name);
         QFETCH(QStringList, files);
         QFETCH(QString, message);
@@ -332,76 +297,43 @@ private Q_SLOTS:
             huge.fill(1);
             QVERIFY(huge.save(f.file("huge.png")));
         }
+        // Through the manager, whose list shows the new theme once the editor reports it.
         std::unique_ptr<frmThemeManage> manager(Manager(f));
-        frmCreateTheme editor(f.t.ctx, manager.get());
-        QObject::connect(&editor, &frmCreateTheme::ThemeCreated, manager.get(),
-                         &frmThemeManage::LoadThemes);
-        editor.SetThemeName(name);
-        QLineEdit* boxes[] = {editor.txtSplashScreen, editor.txtAddRemove, editor.txtConfigure};
-        for (int i = 0; i < 3; ++i)
-            boxes[i]->setText(files[i].isEmpty() ? QString() : f.file(files[i]));
-        editor.show();
-        editor.cmdSave_Click();
-        QCOMPARE(Messages(*f.prompt), QStringList{message});
+        f.prompt->inputs.enqueue(answer);
         const bool created = logos != "-";
-        QCOMPARE(editor.result(), created ? int(QDialog::Accepted) : int(QDialog::Rejected));
-        QCOMPARE(editor.isVisible(), !created);
+        int shown = 0;
+        manager->showEditor = [&](QDialog& dialog) {
+            ++shown;
+            auto& editor = dynamic_cast<frmCreateTheme&>(dialog);
+            QCOMPARE(editor.windowTitle(), "Creating Theme : " + name);
+            QCOMPARE(editor.parentWidget(), manager.get());
+            QLineEdit* boxes[] = {editor.txtSplashScreen, editor.txtAddRemove, editor.txtConfigure};
+            for (int i = 0; i < 3; ++i)
+                boxes[i]->setText(files[i].isEmpty() ? QString() : f.file(files[i]));
+            editor.show();
+            editor.cmdSave_Click();
+            QCOMPARE(editor.result(), created ? int(QDialog::Accepted) : int(QDialog::Rejected));
+            QCOMPARE(editor.isVisible(), !created);
+            // A refused save keeps what was entered.
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(boxes[i]->text(), files[i].isEmpty() ? QString() : f.file(files[i]));
+        };
+        manager->cmdCreate_Click();
+        QCOMPARE(shown, 1);
+        QCOMPARE(Messages(*f.prompt, true).first(),
+                 QStringLiteral("Enter a theme name|Theme Manager|None"));
+        QCOMPARE(f.prompt->proposed, QStringList{"Theme 1"});
+        QCOMPARE(Messages(*f.prompt), QStringList{message});
         const QStringList listed = created ? QStringList{"Default", name} : QStringList{"Default"};
         QCOMPARE(Texts(manager->lstTheme), listed);
         if (created)
             QCOMPARE(Logos(f.store(), name), logos);
         else
             QCOMPARE(Themes(f.store()), QStringList{"Default"});
-        // A refused save keeps what was entered.
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(boxes[i]->text(), files[i].isEmpty() ? QString() : f.file(files[i]));
     }
 
-    // The whole road: create a theme with three logos in the editor, apply it in the
-    // manager, and the splash, setup and program-editor windows loaded afterwards show them.
-    void appliedLogosShowInWindowsLoadedAfter() {
-        ThemeFixture f;
-        std::unique_ptr<frmThemeManage> manager(Manager(f));
-        frmSplash before(f.t.ctx);
-        const QImage designed = before.Image1->pixmap().toImage();
-
-        f.prompt->inputs.enqueue(QString("Harbour"));
-        for (const QString& chosen :
-             {f.picture("splash.png", QColor(200, 30, 30), QSize(250, 53)),
-              f.picture("add.jpg", QColor(30, 160, 30), QSize(200, 42)), f.gif()})
-            f.prompt->files.enqueue(chosen);
-        manager->showEditor = [&](QDialog& dialog) {
-            auto& editor = dynamic_cast<frmCreateTheme&>(dialog);
-            editor.cmdButtonSplash_Click();
-            editor.cmdAddRemove_Click();
-            editor.cmdConfigure_Click();
-            editor.cmdSave_Click();
-        };
-        manager->cmdCreate_Click();
-        QCOMPARE(Messages(*f.prompt),
-                 QStringList{"Created Theme Harbour|Created Theme|Information"});
-        QCOMPARE(Texts(manager->lstTheme), (QStringList{"Default", "Harbour"}));
-        QCOMPARE(Logos(f.store(), "Harbour"), QStringLiteral("SAC"));
-
-        f.apply(*manager, "Harbour");
-        QCOMPARE(f.t.ctx.gThemeName, QStringLiteral("Harbour"));
-        QCOMPARE(Messages(*f.prompt).size(), 1);
-
-        frmSplash splash(f.t.ctx);
-        QCOMPARE(splash.Image1->pixmap().size(), QSize(250, 53));
-        QVERIFY(Near(splash.Image1, QColor(200, 30, 30)));
-        frmSetup setup(f.t.ctx);
-        QVERIFY(Near(setup.Image1, Qt::blue));
-        frmAddProgram editor(f.t.ctx);
-        QCOMPARE(editor.Image1->pixmap().size(), QSize(200, 42));
-        QVERIFY(Near(editor.Image1, QColor(30, 160, 30)));
-        // A window loaded before keeps its logo.
-        QCOMPARE(before.Image1->pixmap().toImage(), designed);
-        SaveToGallery(&splash, "frmSplash-theme-applied");
-    }
-
-    // Logos are shrunk into their boxes (splash 250 x 53, the others 200 x 42) keeping their
-    // shape; a picture that already fits is shown as it is.
+    // The windows loaded under a theme show its logos, shrunk into their boxes (splash 250 x 53,
+    // the others 200 x 42) keeping their shape; a picture that already fits is shown as it is.
     void logosFitTheirBoxes_data() {
         AddColumns<QSize, QSize, QSize>("picture", "splash", "setup");
         AddRow("fits", QSize(120, 40), QSize(120, 40), QSize(120, 40));
@@ -420,13 +352,22 @@ private Q_SLOTS:
         image.fill(QColor(250, 200, 0));
         const QString file = f.file("big.bmp");
         QVERIFY(image.save(file));
-        QVERIFY(f.store().CreateTheme("Big", file, "", file));
+        QVERIFY(f.store().CreateTheme("Big", file, file, file));
         f.t.ctx.gThemeName = "Big";
         frmSplash splashWindow(f.t.ctx);
         QCOMPARE(splashWindow.Image1->pixmap().size(), splash);
         QVERIFY(Near(splashWindow.Image1, QColor(250, 200, 0)));
         frmSetup setupWindow(f.t.ctx);
         QCOMPARE(setupWindow.Image1->pixmap().size(), setup);
+        frmAddProgram editor(f.t.ctx);
+        QCOMPARE(editor.Image1->pixmap().size(), setup);
+        QVERIFY(Near(editor.Image1, QColor(250, 200, 0)));
+        if (picture == splash)
+            SaveToGallery(&splashWindow, "frmSplash-theme-applied");
+        // A GIF, which Qt reads but cannot write, shows as well.
+        QVERIFY(f.store().CreateTheme("Gif", "", "", f.gif()));
+        f.t.ctx.gThemeName = "Gif";
+        QVERIFY(Near(frmSetup(f.t.ctx).Image1, Qt::blue));
         // A theme the catalogue does not hold leaves the designed logo.
         f.t.ctx.gThemeName = "No such theme";
         QVERIFY(frmSplash(f.t.ctx).Image1->pixmap().size() != splash);
