@@ -141,9 +141,6 @@ private Q_SLOTS:
                QStringList{"<dir>/start in", "two words", "$(id)", ";"});
         AddRow("bare name through PATH", "orv-probe-on-path", "<out> x", "<dir>/start in",
                QStringList{"<dir>/start in", "x"});
-        AddRow("backslashes before quotes", "<probe>",
-               "<out> \\\\\\\"x\\\\\\\" \"C:\\dir\\\\\" a\\\\b", "<dir>/start in",
-               QStringList{"<dir>/start in", "\\\"x\\\"", "C:\\dir\\", "a\\\\b"});
         AddRow("empty start-in: the launcher's directory", "<probe>", "<out>", "",
                QStringList{"<cwd>"});
         AddRow("files, name, icon, location, percent",
