@@ -14,8 +14,8 @@
 // (default: a temporary directory on disk, as they do in use). The list exports a program's
 // picture when the item is first drawn, so the build itself writes no picture files.
 
-#include "common/BestMs.h"
 #include "access/AccessEvaluation.h"
+#include "common/BestMs.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "support/TestContext.h"

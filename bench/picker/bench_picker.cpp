@@ -10,11 +10,11 @@
 // written to passwd and group files in a temporary directory and served by nss_wrapper: the
 // program starts itself again with the wrapper preloaded.
 
+#include "access/AccessEvaluation.h"
 #include "admin/PrincipalList.h"
 #include "admin/frmAddSecurity.h"
 #include "common/BestMs.h"
 #include "directory/LocalDirectory.h"
-#include "access/AccessEvaluation.h"
 #include "support/TestContext.h"
 
 #include <QApplication>

@@ -12,9 +12,9 @@
 //
 //   bench_site [--counts 1,50,200] [--show-statements]
 
-#include "catalogue/CatalogStore.h"
 #include "access/AccessEvaluation.h"
 #include "access/LauncherItems.h"
+#include "catalogue/CatalogStore.h"
 #include "platform/FileTrust.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"

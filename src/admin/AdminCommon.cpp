@@ -1,8 +1,8 @@
 #include "admin/AdminCommon.h"
 
 #include "platform/OrvError.h"
-#include "services/AppContext.h"
 #include "platform/ProductBanner.h"
+#include "services/AppContext.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "admin/frmAddSecurity.h"
 
+#include "access/AccessEvaluation.h"
 #include "admin/PrincipalArt.h"
 #include "admin/PrincipalList.h"
 #include "admin/frmChange.h"
-#include "access/AccessEvaluation.h"
 #include "platform/OrvError.h"
 #include "services/AppContext.h"
 #include "widgets/GlyphButton.h"

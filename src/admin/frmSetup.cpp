@@ -1,6 +1,7 @@
 #include "admin/frmSetup.h"
 
 #include "platform/OrvError.h"
+#include "platform/ProductBanner.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
 #include "services/ThemeLogo.h"
@@ -8,7 +9,6 @@
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
-#include "platform/ProductBanner.h"
 #include "widgets/ScreenFit.h"
 
 #include <QComboBox>

@@ -2,13 +2,13 @@
 
 #include "app/SplashArt.h"
 #include "platform/Text.h"
+#include "platform/TitleFont.h"
 #include "services/AppContext.h"
 #include "services/ThemeLogo.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
 #include "widgets/ProgressBar.h"
 #include "widgets/ScreenFit.h"
-#include "platform/TitleFont.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -1,9 +1,9 @@
 #include "ctl/CtlSession.h"
 
+#include "access/AccessEvaluation.h"
 #include "ctl/CtlArgs.h"
 #include "directory/DomainDirectory.h"
 #include "directory/LocalDirectory.h"
-#include "access/AccessEvaluation.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 #include "mail/frmEmailSupport.h"
 
+#include "mail/MailSender.h"
+#include "platform/ProductBanner.h"
 #include "platform/Text.h"
 #include "services/AppContext.h"
-#include "mail/MailSender.h"
 #include "widgets/DialogCommon.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/LowColor.h"
 #include "widgets/PlainText.h"
-#include "platform/ProductBanner.h"
 #include "widgets/ProgressBar.h"
 #include "widgets/ScreenFit.h"
 

@@ -3,8 +3,8 @@
 // Every window of the launcher, made by name on a test context, for the tests that go through
 // all of them (keys, screen sizes).
 
-#include "admin/CatalogueMenu.h"
 #include "access/PermissionReport.h"
+#include "admin/CatalogueMenu.h"
 #include "admin/ReportMenu.h"
 #include "admin/SecurityMenu.h"
 #include "admin/frmAddProgram.h"

@@ -4,8 +4,8 @@
 // each step it prints "ready <step>" and waits for a line on its input; it prints "done" and
 // ends after the last one.
 #include "AllWindows.h"
-#include "admin/PrincipalList.h"
 #include "access/AccessEvaluation.h"
+#include "admin/PrincipalList.h"
 #include "launcher/LauncherList.h"
 #include "widgets/ListView.h"
 
