@@ -35,8 +35,16 @@ QString GetAdminGroup(AppContext& ctx) {
 }
 
 bool IsAdministrator(AppContext& ctx) {
-    const QString adminGroup = GetAdminGroup(ctx);
-    return ListsExactly(CurrentUserGroups(ctx), adminGroup);
+    return ListsExactly(CurrentUserGroups(ctx), GetAdminGroup(ctx));
+}
+
+QStringList SeatUser(AppContext& ctx, const QString& logonName) {
+    const QString domain = GetDomain(ctx);
+    ctx.gUserName = ctx.directory->GetAccountName(domain, logonName, false);
+    ctx.gUserSid = ctx.directory->GetAccountSid(domain, ctx.gUserName.toString(), false);
+    const QStringList groups = CurrentUserGroups(ctx);
+    ctx.gIsAdmin = ListsExactly(groups, GetAdminGroup(ctx));
+    return groups;
 }
 
 bool IsUserInGroup(AppContext& ctx, const QString& group) {
@@ -44,9 +52,12 @@ bool IsUserInGroup(AppContext& ctx, const QString& group) {
 }
 
 bool LoadPermissions(AppContext& ctx) {
+    return ctx.gIsAdmin || LoadPermissions(ctx, CurrentUserGroups(ctx));
+}
+
+bool LoadPermissions(AppContext& ctx, const QStringList& groups) {
     if (ctx.gIsAdmin)
         return true;
-    const QStringList groups = CurrentUserGroups(ctx);
     // Within a start's read scope, all of them in one read, with the user's own name, which
     // the list looks up as a group for the programs his own rules allow.
     CatalogStore& catalog = ctx.Catalog();

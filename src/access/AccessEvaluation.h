@@ -14,8 +14,14 @@ QString GetAdminGroup(AppContext& ctx);
 // True when the directory lists the administrators' group among the current user's groups
 // (exact comparison, letter case included).
 bool IsAdministrator(AppContext& ctx);
-// Collects the current user's group and user rules into the PermissionSet; nothing for an
-// administrator. Returns true.
+// Seats the user a run acts for, the same way in every program: the directory's name for
+// `logonName` ("kim@CORP.EXAMPLE", "CORP\\kim": his own rules must apply to him), his SID and
+// whether he administers the launcher. Returns his groups, asked of the directory once.
+QStringList SeatUser(AppContext& ctx, const QString& logonName);
+// Collects the current user's group and user rules into the PermissionSet, the group rules
+// of `groups` (his groups); nothing for an administrator. Returns true.
+bool LoadPermissions(AppContext& ctx, const QStringList& groups);
+// The same for the groups the directory lists now.
 bool LoadPermissions(AppContext& ctx);
 // The directory's groups of the current user in the configured domain.
 QStringList CurrentUserGroups(AppContext& ctx);

@@ -82,17 +82,12 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
     AskFirstRunSettings(ctx, hooks);
     splash->ChangeImages(3);
 
-    // The rules know the user by the directory's name for him, whatever form the logon took
-    // ("kim@CORP.EXAMPLE", "CORP\\kim"): his own rules must apply to him.
-    const QString domain = GetDomain(ctx);
-    ctx.gUserName = ctx.directory->GetAccountName(domain, GetLoggedOnUser(ctx), false);
-    ctx.gUserSid = ctx.directory->GetAccountSid(domain, ctx.gUserName.toString(), false);
-    ctx.gIsAdmin = IsAdministrator(ctx);
+    const QStringList groups = SeatUser(ctx, GetLoggedOnUser(ctx));
     splash->ChangeImages(4);
 
     // The permission set and the list read each principal's rules once.
     auto scope = std::make_optional<CatalogStore::ReadScope>(ctx.Catalog());
-    if (!LoadPermissions(ctx)) {
+    if (!LoadPermissions(ctx, groups)) {
         ShowStartupFailure(ctx, QStringLiteral("Unable to complete start up, closing out"));
         return {false, 1};
     }

@@ -146,36 +146,6 @@ Recordset CatalogStore::GetUserPermissions(const QString& user, const QString& u
         {QStringLiteral("Username"), QStringLiteral("PrgName"), QStringLiteral("Status")}, user);
 }
 
-std::optional<int> CatalogStore::GetGroupRuleStatus(const QString& group, const QString& program) {
-    Db();
-    const auto row =
-        mState->First(QStringLiteral("SELECT r.status FROM principals o"
-                                     " JOIN permissions r ON r.object_id = o.object_id"
-                                     " JOIN programs p ON p.program_id = r.program_id"
-                                     " WHERE o.object_kind = 2 AND o.object_name = ?"
-                                     " AND p.name_key = ?"),
-                      {group, ProgramKey(program)}, QStringLiteral("Reading the rule of a group"));
-    if (!row || row->at(0).isNull())
-        return std::nullopt;
-    return row->at(0).toInt();
-}
-
-std::optional<int> CatalogStore::GetUserRuleStatus(const QString& user, const QString& userSid,
-                                                   const QString& program) {
-    Db();
-    const auto row =
-        mState->First(QStringLiteral("SELECT r.status FROM principals o"
-                                     " JOIN permissions r ON r.object_id = o.object_id"
-                                     " JOIN programs p ON p.program_id = r.program_id"
-                                     " WHERE o.object_kind = 1 AND o.object_name = ?"
-                                     " AND o.object_sid = ? AND p.name_key = ?"),
-                      {user, userSid.isNull() ? QStringLiteral("") : userSid, ProgramKey(program)},
-                      QStringLiteral("Reading the rule of a user"));
-    if (!row || row->at(0).isNull())
-        return std::nullopt;
-    return row->at(0).toInt();
-}
-
 Recordset CatalogStore::State::ProgramRules(const QString& program, int kind,
                                             const QString& nameField) {
     return Select(QStringLiteral("SELECT o.object_name, r.status FROM programs p"

@@ -178,14 +178,6 @@ public:
     // (no open change, no read scope); the next call connects again. A launcher left open all
     // day then holds no connection. Nothing on SQLite.
     void ReleaseConnection();
-    // The status of the rule of that group / that user (name and SID as above) for that
-    // program, or nothing when there is none: in one indexed lookup, the same answer as the
-    // first record of GetGroupPermissions / GetUserPermissions whose program name matches
-    // (there is at most one rule per principal and program). For the launcher, which asks
-    // once per candidate.
-    std::optional<int> GetGroupRuleStatus(const QString& group, const QString& program);
-    std::optional<int> GetUserRuleStatus(const QString& user, const QString& userSid,
-                                         const QString& program);
     // Fields GroupName, Status / Username, Status.
     Recordset GetProgramGroupPermissions(const QString& program);
     Recordset GetProgramUserPermissions(const QString& program);

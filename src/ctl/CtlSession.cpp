@@ -110,9 +110,7 @@ void CtlSession::UseSettingsOf(const QString& user) {
 void CtlSession::ActAs(const QString& user) {
     UseSettingsOf(user);
     Catalog(); // where his settings say
-    mCtx.gUserName = Directory().GetAccountName(Domain(), user, false);
-    mCtx.gUserSid = Directory().GetAccountSid(Domain(), mCtx.gUserName.toString(), false);
-    mCtx.gIsAdmin = modMain::IsAdministrator(mCtx);
+    const QStringList groups = modMain::SeatUser(mCtx, user);
     mCtx.permissions = std::make_unique<PermissionSet>();
-    modMain::LoadPermissions(mCtx);
+    modMain::LoadPermissions(mCtx, groups);
 }

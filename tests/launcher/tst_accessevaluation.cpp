@@ -281,7 +281,11 @@ private Q_SLOTS:
         AddGroupRule(t, "Sales", "Beta", kAllow);
         AddGroupRule(t, "Ops", "Alpha", kAllow);
         AddUserRule(t, "Beta", kDeny);
-        QVERIFY(modMain::LoadPermissions(t.ctx));
+        // Seating the user asks the directory for his groups once, for both steps.
+        const int before = t.directory->userGroupCalls;
+        QVERIFY(modMain::LoadPermissions(t.ctx, modMain::SeatUser(t.ctx, "tester")));
+        QCOMPARE(t.directory->userGroupCalls - before, 1);
+        QVERIFY(!t.ctx.gIsAdmin);
         QStringList got;
         for (const GroupRule& r : t.ctx.permissions->GetGroupRules())
             got << QStringLiteral("%1:%2:%3").arg(r.GroupName, r.ProgramName).arg(r.Status);
