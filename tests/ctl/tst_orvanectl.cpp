@@ -254,6 +254,8 @@ private Q_SLOTS:
         AddColumns<QStringList, QString>("args", "usage");
         AddRow("version", Args("--version"), "orvanectl 1.");
         AddRow("all", Args("--help"), "orvanectl why --user U");
+        AddRow("a command's line whole", Args("--help"),
+               "orvanectl themes remove NAME [--app-dir DIR] [--json]\n      removes a theme\n");
         AddRow("group", Args("rules --help"), "orvanectl rules revoke");
         AddRow("command", Args("report by-user --help"),
                "Usage: orvanectl report by-user --pdf FILE");
