@@ -100,6 +100,11 @@ void CatalogStore::CreateSqliteCatalogue(const QString& file) {
         fresh.mState = std::make_unique<State>();
         fresh.mState->connection = fresh.mConnectionName;
         fresh.mState->OpenSqlite(QFile::decodeName(scratch), true);
+        // Qt's strings are UTF-16: text kept that way is read on every start without
+        // converting each name. Only an empty database takes an encoding.
+        fresh.mState->Run(QStringLiteral("PRAGMA encoding = 'UTF-16'"), {},
+                          QStringLiteral("Choosing the catalogue's text encoding"),
+                          ErrorNumber::DatabaseOpen);
         fresh.mState->CheckOrCreateSchema();
     }
     if (chmod(scratch.constData(), 0644) != 0)
