@@ -39,14 +39,12 @@ bool AccessEvaluator::IsMember(const QString& group) {
     return mUserGroups->contains(group);
 }
 
-bool AccessEvaluator::IsAllowed(const clsProgram& entry, const QString& key) {
-    return DecideEntry(UserRules().value(key, RuleVerdict::None),
-                       GroupRules(entry.ObjectName()).value(key, RuleVerdict::None),
-                       entry.ObjectType(), [&] { return IsMember(entry.ObjectName()); });
-}
-
-bool AccessEvaluator::IsNamed(const clsProgram& entry, const QString& key) {
-    return UserRules().contains(key) || GroupRules(entry.ObjectName()).contains(key);
+AccessEvaluator::Admission AccessEvaluator::Admit(const clsProgram& entry, const QString& key) {
+    const RuleVerdict user = UserRules().value(key, RuleVerdict::None);
+    const RuleVerdict group = GroupRules(entry.ObjectName()).value(key, RuleVerdict::None);
+    return {
+        DecideEntry(user, group, entry.ObjectType(), [&] { return IsMember(entry.ObjectName()); }),
+        user != RuleVerdict::None || group != RuleVerdict::None};
 }
 
 EntryExplanation AccessEvaluator::Explain(const clsProgram& entry) {

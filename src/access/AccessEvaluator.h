@@ -27,12 +27,19 @@ struct EntryExplanation {
 class AccessEvaluator {
 public:
     explicit AccessEvaluator(AppContext& ctx) : mCtx(ctx) {}
+    // Whether the entry is shown, and whether the user's rules or the rules of its principal
+    // name its program (the catalogue then still holds it; a program no rule names may have
+    // left the catalogue since the candidates were collected).
+    struct Admission {
+        bool allowed = false;
+        bool named = false;
+    };
     // `key` is the entry's program name as names compare (UpperProgramName).
-    bool IsAllowed(const clsProgram& entry, const QString& key);
+    Admission Admit(const clsProgram& entry, const QString& key);
+    bool IsAllowed(const clsProgram& entry, const QString& key) {
+        return Admit(entry, key).allowed;
+    }
     EntryExplanation Explain(const clsProgram& entry);
-    // True when the user's rules or the rules of the entry's principal name the program: the
-    // catalogue then still holds it.
-    bool IsNamed(const clsProgram& entry, const QString& key);
     // True when the directory lists `group` among the user's groups.
     bool IsMember(const QString& group);
 

@@ -14,11 +14,12 @@ QList<clsProgram> PermittedEntries(AppContext& ctx) {
     for (qsizetype i = 0; i < candidates.entries.size(); ++i) {
         clsProgram& entry = candidates.entries[i];
         const QString& key = candidates.keys.at(i);
-        if (!evaluator.IsAllowed(entry, key))
+        const AccessEvaluator::Admission admission = evaluator.Admit(entry, key);
+        if (!admission.allowed)
             continue;
         // A rule collected at start-up may name a program that has left the catalogue since
         // (its rules went with it); only an entry that no current rule names needs the look.
-        if (evaluator.IsNamed(entry, key) || ctx.Catalog().GetProgramId(entry.ProgramName()) != 0)
+        if (admission.named || ctx.Catalog().GetProgramId(entry.ProgramName()) != 0)
             permitted.append(std::move(entry));
     }
     return permitted;

@@ -104,7 +104,7 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
     RegisterAdministrationWindows(ctx, form);
     splash.reset();
     form.show();
-    StartLiveList(ctx, form);
+    StartLiveList(ctx, form, groups);
     return {true, 0};
 }
 

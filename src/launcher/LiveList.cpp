@@ -55,7 +55,7 @@ void RebuildKeepingPlace(AppContext& ctx, frmMain& form) {
 
 } // namespace
 
-void StartLiveList(AppContext& ctx, frmMain& form) {
+void StartLiveList(AppContext& ctx, frmMain& form, const QStringList& groups) {
     CatalogChanges::Watched watched;
     watched.catalogue = ctx.catalogAddress;
     if (watched.catalogue.path.isEmpty())
@@ -66,7 +66,7 @@ void StartLiveList(AppContext& ctx, frmMain& form) {
         watched.domain = GetDomain(ctx);
         watched.localName = QSysInfo::machineHostName();
         watched.user = ctx.gUserName.toString();
-        watched.groups = CurrentUserGroups(ctx);
+        watched.groups = groups;
     }
     auto* changes = new CatalogChanges(std::move(watched), kCatalogueEvery, kGroupsEvery);
     changes->setParent(&form);
