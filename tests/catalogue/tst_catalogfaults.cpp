@@ -115,7 +115,6 @@ private slots:
         AddColumns<QString, QString, int>("lock", "step", "heldMs");
         QTest::addColumn<long>("number"); // 0: the step succeeds
         AddRow("open, exclusive lock", "EXCLUSIVE", "open", 60000, ErrorNumber::DatabaseOpen);
-        AddRow("read, exclusive lock", "EXCLUSIVE", "read", 60000, ErrorNumber::DatabaseOpen);
         AddRow("write, immediate lock", "IMMEDIATE", "write", 60000, ErrorNumber::DatabaseWrite);
         AddRow("open, brief exclusive lock", "EXCLUSIVE", "open", 800, 0L);
         AddRow("write, brief immediate lock", "IMMEDIATE", "write", 800, 0L);
@@ -140,8 +139,6 @@ private slots:
         const auto error = ErrorOf([&] {
             if (step == "open")
                 store.OpenDatabase(mFile);
-            else if (step == "read")
-                store.GetPrograms();
             else
                 AddProgram(store, u"Busy"_s);
         });
