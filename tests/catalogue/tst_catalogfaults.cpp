@@ -77,8 +77,6 @@ QStringList RunClient(const QStringList& arguments) {
 
 enum Race {
     SameProgram,
-    SameGroup,
-    SameTheme,
     RenameOntoAddedName,
     RuleForRemovedProgram,
 };
@@ -174,8 +172,6 @@ private slots:
     void twoStoresRacing_data() {
         QTest::addColumn<int>("race");
         AddRow("same program name", int(SameProgram));
-        AddRow("same group", int(SameGroup));
-        AddRow("same theme", int(SameTheme));
         AddRow("rename onto a name just added", int(RenameOntoAddedName));
         AddRow("rule for a program just removed", int(RuleForRemovedProgram));
     }
@@ -198,10 +194,6 @@ private slots:
             switch (race) {
             case SameProgram:
                 return AddProgram(store, name(side ? "NEW" : "New", i));
-            case SameGroup:
-                return store.AddGroup(name("Group", i));
-            case SameTheme:
-                return store.CreateTheme(name("Theme", i), {}, {}, {});
             case RenameOntoAddedName:
                 return side ? store.ModifyProgram(name("Old", i), name("new", i), {}, {}, {}, {})
                             : AddProgram(store, name("New", i));
