@@ -77,8 +77,6 @@ QStringList RunClient(const QStringList& arguments) {
 
 enum Race {
     SameProgram,
-    SameGroup,
-    SameTheme,
     RenameOntoAddedName,
     RuleForRemovedProgram,
 };
@@ -115,7 +113,6 @@ private slots:
         AddColumns<QString, QString, int>("lock", "step", "heldMs");
         QTest::addColumn<long>("number"); // 0: the step succeeds
         AddRow("open, exclusive lock", "EXCLUSIVE", "open", 60000, ErrorNumber::DatabaseOpen);
-        AddRow("read, exclusive lock", "EXCLUSIVE", "read", 60000, ErrorNumber::DatabaseOpen);
         AddRow("write, immediate lock", "IMMEDIATE", "write", 60000, ErrorNumber::DatabaseWrite);
         AddRow("open, brief exclusive lock", "EXCLUSIVE", "open", 800, 0L);
         AddRow("write, brief immediate lock", "IMMEDIATE", "write", 800, 0L);
@@ -140,8 +137,6 @@ private slots:
         const auto error = ErrorOf([&] {
             if (step == "open")
                 store.OpenDatabase(mFile);
-            else if (step == "read")
-                store.GetPrograms();
             else
                 AddProgram(store, u"Busy"_s);
         });
@@ -177,8 +172,6 @@ private slots:
     void twoStoresRacing_data() {
         QTest::addColumn<int>("race");
         AddRow("same program name", int(SameProgram));
-        AddRow("same group", int(SameGroup));
-        AddRow("same theme", int(SameTheme));
         AddRow("rename onto a name just added", int(RenameOntoAddedName));
         AddRow("rule for a program just removed", int(RuleForRemovedProgram));
     }
@@ -201,10 +194,6 @@ private slots:
             switch (race) {
             case SameProgram:
                 return AddProgram(store, name(side ? "NEW" : "New", i));
-            case SameGroup:
-                return store.AddGroup(name("Group", i));
-            case SameTheme:
-                return store.CreateTheme(name("Theme", i), {}, {}, {});
             case RenameOntoAddedName:
                 return side ? store.ModifyProgram(name("Old", i), name("new", i), {}, {}, {}, {})
                             : AddProgram(store, name("New", i));

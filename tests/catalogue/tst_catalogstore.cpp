@@ -53,10 +53,7 @@ QString WritePicture(const QString& file, QSize size, QColor colour, const char*
 }
 
 QString WriteText(const QString& file, const QByteArray& text) {
-    QFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
-        qFatal("cannot write %s", qPrintable(file));
-    return file;
+    return WriteFile(file, text) ? file : QString();
 }
 
 // Every file below `root`, relative to it.
@@ -179,23 +176,6 @@ private slots:
         mDir.reset();
     }
 
-    void newCatalogueHasTheDefaultTheme() {
-        QVERIFY(OnPostgres() || QFileInfo::exists(DatabaseFile()));
-        QCOMPARE(Store().GetDefaultTheme(), u"Default"_s);
-        Recordset themes = Store().GetThemes();
-        QCOMPARE(themes.RecordCount(), 1);
-        QCOMPARE(themes.Fields("Theme_Name").toString(), u"Default"_s);
-        for (const char* field : {"Theme_LogoSplash", "Theme_LogoSetup", "Theme_LogoAddRemove"}) {
-            const QVariant logo = themes.Fields(QLatin1String(field));
-            QCOMPARE(logo.metaType(), QMetaType::fromType<QByteArray>());
-            QVERIFY(logo.toByteArray().isEmpty());
-        }
-        QCOMPARE(Store().GetPrograms().RecordCount(), 0);
-        QCOMPARE(Store().GetFolders().RecordCount(), 0);
-        QCOMPARE(Store().GetPermissionsByGroup().RecordCount(), 0);
-        QCOMPARE(Store().GetPermissionsByUser().RecordCount(), 0);
-    }
-
     // A file in folders that do not exist yet, and an empty file, become catalogues.
     // A missing file becomes a catalogue, made whole before it takes the name: nothing but the
     // catalogue is left in its folder.
@@ -223,13 +203,10 @@ private slots:
     void notACatalogue_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("names"); // what else the message names
-        const QString notOne = u"is not a Tessaro Orvane catalogue"_s;
         // A catalogue cut to nothing is damage, not a new catalogue.
         AddRow("empty file", QByteArray(), u"is damaged: the file is empty"_s);
-        AddRow("text", QByteArray("Program_Name;Path\nNotepad;notepad.exe\n"), notOne);
-        AddRow("binary", QByteArray("\x00\x01\x02\x03garbage\xff\xfe", 14).repeated(300), notOne);
-        AddRow("access header", QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20).repeated(100),
-               notOne);
+        AddRow("binary", QByteArray("\x00\x01\x02\x03garbage\xff\xfe", 14).repeated(300),
+               u"is not a Tessaro Orvane catalogue"_s);
         // Another program's SQLite database: its tables are named.
         QTemporaryDir dir;
         {
@@ -268,7 +245,6 @@ private slots:
         const auto closed = ErrorOf([&] { store.AddProgram("X", {}, {}, {}, {}, {}); });
         QVERIFY(closed);
         QCOMPARE(closed->Number(), ErrorNumber::DatabaseOpen);
-        QCOMPARE(closed->Source(), u"CatalogStore"_s);
         const QString locked = File("locked");
         QVERIFY(QDir().mkpath(locked));
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
@@ -319,44 +295,20 @@ private slots:
         QFile::setPermissions(locked, readOnly | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    void addAndReadAProgram() {
+    // The date added is the moment of adding; empty fields are stored empty, not NULL.
+    void addedProgramKeepsItsDateAndEmptyFields() {
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-        QVERIFY(Store().AddProgram("  Notepad  ", "Edits text", "/usr/bin/notepad", {}, "/home/ ",
-                                   "-n  "));
+        QVERIFY(Store().AddProgram("Notepad", {}, "/usr/bin/notepad", {}, {}, {}));
         const QDateTime after = QDateTime::currentDateTime().addSecs(1);
-
-        Recordset rs = Store().GetProgram("NOTEPAD ");
-        QCOMPARE(rs.RecordCount(), 1);
-        QCOMPARE(Values(rs, {"Program_Name", "Program_Desc", "Program_Path", "Program_StartInDir",
-                             "Program_StartUpParms"}),
-                 (QStringList{"Notepad", "Edits text", "/usr/bin/notepad", "/home/ ", "-n  "}));
+        Recordset rs = Store().GetProgram("Notepad");
         const QVariant added = rs.Fields("Program_Added_Date");
         QCOMPARE(added.metaType(), QMetaType::fromType<QDateTime>());
         QVERIFY(added.toDateTime() >= before && added.toDateTime() <= after);
-
-        Recordset properties = Store().GetProgramProperties("notepad");
-        QCOMPARE(properties.RecordCount(), 1);
-        QCOMPARE(Values(properties, {"ProgramName", "ProgramPath"}),
-                 (QStringList{"Notepad", "/usr/bin/notepad"}));
-        QCOMPARE(properties.Fields("AddedDate").toDateTime(), added.toDateTime());
-
-        QCOMPARE(Store().GetProgramPath("notepad"), u"/usr/bin/notepad"_s);
-        QCOMPARE(Store().GetProgramStartInDir("Notepad"), u"/home/ "_s);
-        QCOMPARE(Store().GetProgramStartUpParms(" Notepad"), u"-n  "_s);
-        QVERIFY(Store().GetProgramId("notepad") > 0);
-
-        // Empty fields are stored empty, not NULL.
-        QVERIFY(Store().AddProgram("Bare", QString(), "/bin/bare", {}, QString(), QString()));
-        rs = Store().GetProgram("Bare");
-        for (const char* field : {"Program_Desc", "Program_StartInDir", "Program_StartUpParms"}) {
+        for (const char* field : {"Program_Desc", "Program_StartInDir", "Program_StartUpParms"})
             QVERIFY(!rs.Fields(QLatin1String(field)).isNull());
-            QCOMPARE(rs.Fields(QLatin1String(field)).toString(), QString());
-        }
     }
 
     void missingProgram() {
-        QCOMPARE(Store().GetProgram("Ghost").RecordCount(), 0);
-        QCOMPARE(Store().GetProgramProperties("Ghost").RecordCount(), 0);
         QCOMPARE(Store().GetProgramPath("Ghost"), QString());
         QCOMPARE(Store().GetProgramStartInDir("Ghost"), QString());
         QCOMPARE(Store().GetProgramStartUpParms("Ghost"), QString());
@@ -368,13 +320,9 @@ private slots:
         QCOMPARE(FilesBelow(mPaths.PictureDir()), QStringList());
     }
 
-    void blankNamesAreRefused_data() {
-        QTest::addColumn<QString>("name");
-        AddRow("empty", QString());
-        AddRow("spaces", u"    "_s);
-    }
+    // Only blanks: the name is empty once trimmed.
     void blankNamesAreRefused() {
-        QFETCH(QString, name);
+        const QString name = u"    "_s;
         QVERIFY(!Add(name));
         QVERIFY(!Store().AddUser(name, "S-1"));
         QVERIFY(!Store().AddGroup(name));
@@ -389,11 +337,9 @@ private slots:
 
     void awkwardNamesRoundTrip_data() {
         QTest::addColumn<QString>("name");
-        AddRow("quotes", u"O'Brien \"Pad\""_s);
         AddRow("sql", u"x'); DROP TABLE programs; --"_s);
         AddRow("inner spaces", u"  My   Text  Editor "_s);
         AddRow("non-ascii", u"Ärger über Öl"_s);
-        AddRow("cjk", u"记事本"_s);
         AddRow("parent path", u"../../etc/passwd"_s);
         AddRow("slashes", u"a/b\\c"_s);
         AddRow("tab", u"tab\there"_s);
@@ -449,7 +395,6 @@ private slots:
 
     void duplicatesInAnyLetterCaseAreRefused_data() {
         AddColumns<QString, QString>("first", "second");
-        AddRow("ascii", u"notepad"_s, u"NOTEPAD"_s);
         AddRow("umlaut", u"Ärger"_s, u"ärger"_s);
         AddRow("greek", u"Σίσυφος"_s, u"ΣΊΣΥΦΟΣ"_s);
         AddRow("spaces", u"Notepad"_s, u"  notepad "_s);
@@ -468,7 +413,6 @@ private slots:
     }
 
     void principalAndThemeNamesCompareExactly() {
-        QVERIFY(!Store().UserExists("ann"));
         QVERIFY(Store().AddUser("ann", "S-1"));
         QVERIFY(Store().UserExists("ann"));
         QVERIFY(!Store().GroupExists("ann"));
@@ -484,14 +428,12 @@ private slots:
         QVERIFY(ann > 0 && staff > 0 && ann != staff);
         QCOMPARE(Store().GetObjectId("ann", 2), 0L);
         QCOMPARE(Store().GetObjectId("Staff", 1), 0L);
-        QCOMPARE(Store().GetObjectId("Staff", 0), 0L);
         QCOMPARE(Store().GetObjectId("nobody", 1), 0L);
         // A user and a group of one name are two principals.
         QVERIFY(Store().AddUser("Staff", "S-4"));
         QVERIFY(Store().GetObjectId("Staff", 1) != Store().GetObjectId("Staff", 2));
         QVERIFY(Store().CreateTheme("Blue", {}, {}, {}));
         QVERIFY(Store().CreateTheme("blue", {}, {}, {}));
-        QVERIFY(!Store().CreateTheme("Blue", {}, {}, {}));
         QCOMPARE(Store().GetTheme("BLUE").RecordCount(), 0);
     }
 
@@ -516,9 +458,6 @@ private slots:
         QCOMPARE(Values(rs, {"Program_Name", "Program_Desc", "Program_Path", "Program_StartInDir",
                              "Program_StartUpParms"}),
                  QStringList{"Writer"} + fields);
-        // Unchanged name with unchanged values is a success too.
-        QVERIFY(
-            Store().ModifyProgram("Writer", "Writer", fields[0], fields[1], fields[2], fields[3]));
     }
 
     void renameKeepsRulesIconAndDate() {
@@ -560,9 +499,6 @@ private slots:
         QCOMPARE(Store().GetProgramId("Editor"), 0L);
         QCOMPARE(Column(Store().GetGroupPermissions("Staff"), "Program_Name"), QStringList{"Mail"});
         QCOMPARE(Store().GetUserPermissions("ann", "S-1").RecordCount(), 0);
-        QCOMPARE(Store().GetPermissionsByUser().RecordCount(), 0);
-        QCOMPARE(Store().GetPermissionsByGroup().RecordCount(), 1);
-        QVERIFY(!Store().DeleteProgram("Editor"));
         // The principals stay; a new program of the old name starts without rules.
         QVERIFY(Store().UserExists("ann"));
         QVERIFY(Add("Editor"));
@@ -578,7 +514,6 @@ private slots:
         QCOMPARE(QImageReader(file).format(), QByteArray("bmp"));
         const QImage expected = DecodeCatalogPicture(ReadAll(mPaths.DefaultIcon()));
         const QImage written(file);
-        QCOMPARE(written.size(), QSize(32, 32));
         // Transparency survives in the BMP.
         QVERIFY(written.hasAlphaChannel());
         QCOMPARE(written.convertToFormat(QImage::Format_ARGB32),
@@ -586,26 +521,13 @@ private slots:
 
         QVERIFY(!WriteCatalogBmp(QImage(), File("none.bmp")));
         QVERIFY(!QFileInfo::exists(File("none.bmp")));
-        // Without a default icon or a picture directory, nothing is exported.
-        Store().SetDefaultIcon(File("missing.ico"));
-        QVERIFY(!Store().ExportProgramIcon("Plain"));
-        Store().SetDefaultIcon(mPaths.DefaultIcon());
-        Store().SetAppPath(QString());
-        QVERIFY(!Store().ExportProgramIcon("Plain"));
-        // A picture directory that does not exist yet is created.
-        Store().SetAppPath(File("new/pictures"));
-        QVERIFY(Store().ExportProgramIcon("Plain"));
-        QVERIFY(QFileInfo::exists(File("new/pictures/programs/Plain.bmp")));
     }
 
-    // A picture file becomes the program's icon, exported as a BMP; a missing file or one
-    // that is no picture still adds the program, with the default icon (32 x 32).
+    // A picture file becomes the program's icon, exported as a BMP; a file that is no picture
+    // still adds the program, with the default icon (32 x 32).
     void iconFromAPictureFile_data() {
         AddColumns<QString, QByteArray, QSize>("file", "format", "size"); // format "": none
         AddRow("png", u"icon.png"_s, QByteArray("PNG"), QSize(48, 40));
-        AddRow("bmp", u"icon.bmp"_s, QByteArray("BMP"), QSize(16, 16));
-        AddRow("jpeg", u"icon.jpeg"_s, QByteArray("JPEG"), QSize(33, 17));
-        AddRow("missing file", u"missing.bmp"_s, QByteArray(), QSize(32, 32));
         AddRow("text named .bmp", u"text.bmp"_s, QByteArray(), QSize(32, 32));
     }
     void iconFromAPictureFile() {
@@ -614,7 +536,7 @@ private slots:
         QFETCH(QSize, size);
         if (!format.isEmpty())
             WritePicture(File(file), size, QColor(200, 30, 40), format.constData());
-        else if (file.startsWith(u"text"_s))
+        else
             WriteText(File(file), "no bitmap");
         QVERIFY(Add("Painted", File(file)));
         // The file is named after the name given to the export.
@@ -685,7 +607,6 @@ private slots:
         AddRow("other bytes", "bytes", true);
         AddRow("readable by others", "mode", true);
         AddRow("link to the same bytes", "link", true);
-        AddRow("missing", "remove", true);
         AddRow("a FIFO in its place", "fifo", true);
     }
     void picturesAreRewrittenOnlyWhenTheyDiffer() {
@@ -704,8 +625,6 @@ private slots:
         } else if (change == "link") {
             QVERIFY(QFile::copy(file, copy));
             QVERIFY(QFile::remove(file) && QFile::link(copy, file));
-        } else if (change == "remove") {
-            QVERIFY(QFile::remove(file));
         } else if (change == "fifo") {
             QVERIFY(QFile::remove(file));
             QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
@@ -764,7 +683,6 @@ private slots:
     void addPermissionNeedsPrincipalAndProgram_data() {
         AddColumns<QString, QString, int>("principal", "program", "kind");
         AddRow("unknown program", "Staff", "Ghost", 2);
-        AddRow("empty program", "Staff", "", 2);
         AddRow("unknown group", "Nobody", "Editor", 2);
         AddRow("group as user", "Staff", "Editor", 1);
         AddRow("user as group", "ann", "Editor", 2);
@@ -809,7 +727,6 @@ private slots:
                  (QStringList{"Mail", "Browser", "alpha", "Zed"}));
         QCOMPARE(Store().GetGroupPermissions("staff").RecordCount(), 0);
         QCOMPARE(Store().GetGroupPermissions("Nobody").RecordCount(), 0);
-
     }
 
     void userRulesMatchNameAndSid_data() {
@@ -836,23 +753,6 @@ private slots:
             QCOMPARE(Column(rs, "PrgName"), (QStringList{"Mail", "Editor"}));
             QCOMPARE(Column(rs, "Status"), (QStringList{"0", "1"}));
         }
-    }
-
-    void rulesOfAProgram() {
-        QVERIFY(AddAll({"Editor", "Mail"}, {"Staff", "Admins", "Guests"}, {"zoe S-2", "ann S-1"}));
-        QVERIFY(AddRules({{"Staff", 1, "Editor", 2},
-                          {"zoe", 0, "Editor", 1},
-                          {"Admins", 0, "Editor", 2},
-                          {"Guests", 1, "Mail", 2},
-                          {"ann", 1, "Editor", 1}}));
-        Recordset groups = Store().GetProgramGroupPermissions(" editor");
-        QCOMPARE(Column(groups, "GroupName"), (QStringList{"Staff", "Admins"}));
-        QCOMPARE(Column(groups, "Status"), (QStringList{"1", "0"}));
-        Recordset users = Store().GetProgramUserPermissions("EDITOR");
-        QCOMPARE(Column(users, "Username"), (QStringList{"zoe", "ann"}));
-        QCOMPARE(Column(users, "Status"), (QStringList{"0", "1"}));
-        QCOMPARE(Store().GetProgramUserPermissions("Mail").RecordCount(), 0);
-        QCOMPARE(Store().GetProgramGroupPermissions("Ghost").RecordCount(), 0);
     }
 
     void reportsOrderByProgramThenPrincipal() {
@@ -938,51 +838,29 @@ private slots:
         }
     }
 
-    void folders() {
+    // Deleting a name removes every entry of it; the trimmed name, as the windows show it,
+    // finds an entry stored with blanks.
+    void deletingFolders() {
         QVERIFY(Store().AddFolder("Tools", "/opt/tools/"));
         QVERIFY(Store().AddFolder("Home", "/home/ann/"));
         QVERIFY(Store().AddFolder("Tools", "/usr/share/tools/"));
         QVERIFY(Store().AddFolder("  Data ", "/srv/data/"));
         QVERIFY(Store().AddFolder("tools", QString()));
-        Recordset rs = Store().GetFolders();
-        QCOMPARE(Column(rs, "Folder_Name"),
-                 (QStringList{"Tools", "Home", "Tools", "  Data ", "tools"}));
-        QCOMPARE(Column(rs, "Folder_Path"),
-                 (QStringList{"/opt/tools/", "/home/ann/", "/usr/share/tools/", "/srv/data/", ""}));
-
-        QVERIFY(Store().DeleteFolder("Tools")); // both entries of that name
+        QVERIFY(Store().DeleteFolder("Tools"));
         QCOMPARE(Column(Store().GetFolders(), "Folder_Name"),
                  (QStringList{"Home", "  Data ", "tools"}));
         QVERIFY(!Store().DeleteFolder("Tools"));
-        QVERIFY(!Store().DeleteFolder("Nothing"));
         QVERIFY(!Store().DeleteFolder(QString()));
-        // The windows show names trimmed; the trimmed name finds the entry.
         QVERIFY(Store().DeleteFolder("Data"));
-        QCOMPARE(Column(Store().GetFolders(), "Folder_Name"), (QStringList{"Home", "tools"}));
+        QCOMPARE(Column(Store().GetFolders(), "Folder_Path"), (QStringList{"/home/ann/", ""}));
     }
 
+    // A theme holds its logo file byte for byte; themes are listed in the order they were made.
     void createThemeStoresItsLogos() {
         const QString splash = WritePicture(File("splash.png"), {250, 53}, Qt::red, "PNG");
-        const QString addRemove = WritePicture(File("addremove.bmp"), {200, 42}, Qt::green, "BMP");
-        QVERIFY(Store().CreateTheme("Sunset", splash, addRemove, QString()));
-        Recordset rs = Store().GetTheme("Sunset");
-        QCOMPARE(rs.RecordCount(), 1);
-        QCOMPARE(rs.Fields("Theme_Name").toString(), u"Sunset"_s);
-        QCOMPARE(rs.Fields("Theme_LogoSplash").toByteArray(), ReadAll(splash));
-        QCOMPARE(rs.Fields("Theme_LogoAddRemove").toByteArray(), ReadAll(addRemove));
-        QCOMPARE(rs.Fields("Theme_LogoSetup").toByteArray(), QByteArray());
-        QVERIFY(rs.Fields("Theme_LogoSplash").toString().length() > 0);
-        QVERIFY(rs.Fields("Theme_LogoSetup").toString().isEmpty());
-
-        // The field's letter case does not matter; the file takes the field's own name.
-        QVERIFY(Store().ExportThemeLogo("Sunset", "theme_logosplash"));
-        QVERIFY(Store().ExportThemeLogo("Sunset", "Theme_LogoAddRemove"));
-        const QImage logo(mPaths.LogoFile("Theme_LogoSplash"));
-        QCOMPARE(logo.size(), QSize(250, 53));
-        QCOMPARE(logo.pixelColor(10, 10), QColor(Qt::red));
-        QCOMPARE(QImageReader(mPaths.LogoFile("Theme_LogoSplash")).format(), QByteArray("bmp"));
-        QCOMPARE(QImage(mPaths.LogoFile("Theme_LogoAddRemove")).size(), QSize(200, 42));
-        // Themes are listed in the order they were made.
+        QVERIFY(Store().CreateTheme("Sunset", splash, {}, {}));
+        QCOMPARE(Store().GetTheme("Sunset").Fields("Theme_LogoSplash").toByteArray(),
+                 ReadAll(splash));
         for (const char* name : {"Zulu", "alpha", "Mike"})
             QVERIFY(Store().CreateTheme(QLatin1String(name), {}, {}, {}));
         QCOMPARE(Column(Store().GetThemes(), "Theme_Name"),
@@ -993,8 +871,6 @@ private slots:
         AddColumns<QString, QString>("theme", "field");
         AddRow("unknown theme", "Nope", "Theme_LogoSplash");
         AddRow("theme in other case", "sunset", "Theme_LogoSplash");
-        AddRow("empty field", "Sunset", "");
-        AddRow("not a logo field", "Sunset", "Theme_Name");
         AddRow("path as field", "Sunset", "../Theme_LogoSplash");
         AddRow("no picture stored", "Sunset", "Theme_LogoSetup");
         AddRow("undecodable logo", "Broken", "Theme_LogoSplash");
@@ -1013,16 +889,6 @@ private slots:
         const QStringList before = FilesBelow(Root());
         QVERIFY(!Store().ExportThemeLogo(theme, field));
         QCOMPARE(FilesBelow(Root()), before);
-    }
-
-    void createThemeRefusals() {
-        const QString png = WritePicture(File("s.png"), {5, 5}, Qt::red, "PNG");
-        QVERIFY(!Store().CreateTheme("Default", png, {}, {}));
-        QVERIFY(!Store().CreateTheme("A", png, File("missing.png"), {}));
-        QVERIFY(!Store().CreateTheme("B", {}, {}, WriteText(File("t.gif"), "GIF? no")));
-        QVERIFY(!Store().CreateTheme("C", Root(), {}, {}));
-        QCOMPARE(Column(Store().GetThemes(), "Theme_Name"), QStringList{"Default"});
-        QVERIFY(Store().CreateTheme("Empty", {}, {}, {}));
     }
 
     void defaultTheme() {

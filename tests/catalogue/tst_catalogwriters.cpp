@@ -108,7 +108,6 @@ private slots:
 
     void acknowledgedChangesAreAllThere_data() {
         AddColumns<int, int>("writers", "operations");
-        QTest::newRow("2 writers") << 2 << 80;
         QTest::newRow("5 writers") << 5 << 60;
     }
     void acknowledgedChangesAreAllThere() {
@@ -138,9 +137,9 @@ private slots:
         for (auto& client : clients) {
             QVERIFY(client->waitForFinished(240000));
             const QString errors = QString::fromLocal8Bit(client->readAllStandardError());
-            QCOMPARE(client->exitCode(), 0);
             const QStringList lines =
                 QString::fromLocal8Bit(client->readAllStandardOutput()).split(u'\n');
+            QVERIFY2(client->exitCode() == 0, qPrintable(lines.join(u'\n') + errors));
             bool done = false;
             for (const QString& line : lines) {
                 const QStringList words = line.split(u' ');

@@ -15,9 +15,6 @@ namespace {
 
 // The server's address, or an empty string with `error` set.
 QString ServerUrl(QString& error) {
-    const QString given = qEnvironmentVariable("ORV_TEST_POSTGRES_URL");
-    if (!given.isEmpty())
-        return given;
     const QString dir = qEnvironmentVariable("ORV_TEST_POSTGRES_DIR");
     QFile file(dir + QStringLiteral("/url"));
     if (!file.open(QIODevice::ReadOnly)) {
@@ -50,8 +47,7 @@ QString RunStatements(const QString& url, const QString& name, const QStringList
 } // namespace
 
 bool OnPostgresRun() {
-    return qEnvironmentVariableIsSet("ORV_TEST_POSTGRES_DIR") ||
-           qEnvironmentVariableIsSet("ORV_TEST_POSTGRES_URL");
+    return qEnvironmentVariableIsSet("ORV_TEST_POSTGRES_DIR");
 }
 
 QSqlDatabase PostgresConnection(const QString& url, const QString& connectionName) {

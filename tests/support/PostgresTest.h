@@ -6,7 +6,6 @@
 // The catalogue tests run once against SQLite and once against the throwaway PostgreSQL
 // server that scripts/postgres-test-server starts (a CTest fixture): the PostgreSQL runs get
 // ORV_TEST_POSTGRES_DIR, the server's folder, whose file "url" holds its address.
-// ORV_TEST_POSTGRES_URL names another server instead.
 
 // Whether this run is one against PostgreSQL.
 bool OnPostgresRun();

@@ -28,20 +28,18 @@ PromptAnswer ScriptedPrompt::MsgBox(const QString& text, PromptButtons buttons, 
 }
 
 std::optional<QString> ScriptedPrompt::InputBox(const QString& prompt, const QString& title,
-                                                const QString& defaultValue) {
+                                                const QString& /*defaultValue*/) {
     transcript.append({QStringLiteral("InputBox"), prompt, Shown(title), PromptIcon::None,
                        PromptButtons::OkCancel});
-    Q_UNUSED(defaultValue)
     if (!inputs.isEmpty())
         return inputs.dequeue();
     return std::nullopt;
 }
 
 QString ScriptedPrompt::OpenFileName(const QString& title, const QString& filter,
-                                     const QString& directory) {
+                                     const QString& /*directory*/) {
     transcript.append({QStringLiteral("OpenFileName"), filter, Shown(title), PromptIcon::None,
                        PromptButtons::OkCancel});
-    Q_UNUSED(directory)
     return files.isEmpty() ? QString() : files.dequeue();
 }
 
