@@ -479,9 +479,7 @@ private Q_SLOTS:
         const QString tree = MakeTree(f);
         frmFolderDialog picker(f.t.ctx);
         QTreeWidget* view = picker.ctlFolderList;
-        QCOMPARE(view->topLevelItemCount(), 1);
         QTreeWidgetItem* root = view->topLevelItem(0);
-        QCOMPARE(root->text(0), QStringLiteral("/"));
         QCOMPARE(root->childCount(), 0); // nothing read before it is opened
         QCOMPARE(frmFolderDialog::NodePath(root), QStringLiteral("/"));
         picker.show();
