@@ -11,11 +11,8 @@
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
 #include <QApplication>
 #include <QImage>
-#include <QLabel>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringList>
@@ -86,27 +83,6 @@ template <class List> bool Select(List* list, const QString& name) {
             return true;
         }
     return false;
-}
-
-// The controls of a window (buttons, labels, whatever takes the focus) without a name, or
-// buttons whose name leaves out their caption.
-inline QStringList Unnamed(QWidget* window) {
-    QStringList unnamed;
-    for (QWidget* widget : window->findChildren<QWidget*>()) {
-        auto* button = qobject_cast<QAbstractButton*>(widget);
-        const bool control =
-            button || qobject_cast<QLabel*>(widget) || widget->focusPolicy() != Qt::NoFocus;
-        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
-        const QString name = face ? face->text(QAccessible::Name).trimmed() : QString();
-        if (!control || !widget->isVisibleTo(window))
-            continue;
-        // A name must hold the caption a sighted user reads (speech input goes by it).
-        const QString caption = button ? QString(button->text()).remove(u'&') : QString();
-        if (name.isEmpty() || !name.contains(caption))
-            unnamed.append(
-                QStringLiteral("%1 \"%2\"").arg(widget->metaObject()->className(), caption));
-    }
-    return unnamed;
 }
 
 // Writes a one-colour picture (a bitmap, as the resource viewer writes it).

@@ -85,8 +85,6 @@ private Q_SLOTS:
         AddRow("U none, G Allow, member", QStringList{"allow group"}, false, true,
                "U none, G Allow, group candidate, member", group, "none", "Allow",
                QJsonValue(true));
-        AddRow("U Deny, G Deny: no candidate", QStringList{"deny group", "deny user"}, false, false,
-               "not a candidate", QString(), QString(), QString(), notAsked);
         AddRow("Allow of a group he is not in", QStringList{"allow other"}, false, false,
                "not a candidate", QString(), QString(), QString(), notAsked);
         AddRow("administrator, no rules", QStringList{}, true, true, "administrator", QString(),

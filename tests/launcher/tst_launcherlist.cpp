@@ -1,7 +1,6 @@
 #include "LauncherFixture.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
-#include "platform/OrvError.h"
 #include "support/DataRow.h"
 #include "support/TestFiles.h"
 #include "widgets/ImageList.h"
@@ -111,8 +110,6 @@ private Q_SLOTS:
         QCOMPARE(shown.icons, (QList<int>{1, 2, 3, 3, 3}));
         QCOMPARE(shown.tags, (QStringList{"", "", "/srv/tools", "/srv/docs", "/srv/other"}));
         QCOMPARE(form.ImageList3->Count(), 3);
-        QCOMPARE(form.ListView1->Icons(), form.ImageList3.get());
-        QCOMPARE(form.ListView1->SmallIcons(), form.ImageList3.get());
         QCOMPARE(form.ListView1->View(), int(ListView::lvwSmallIcon));
 
         // A second build without a refresh in between does not double the list.
@@ -147,7 +144,6 @@ private Q_SLOTS:
         AddRow("16, 256, 32: the largest even at 100 %",
                Images{{16, Qt::red}, {256, Qt::blue}, {32, Qt::green}}, QColor(Qt::blue),
                QColor(Qt::blue));
-        QTest::newRow("one image") << Images{{32, Qt::red}} << QColor(Qt::red) << QColor(Qt::red);
     }
     void iconsDrawnFromTheirLargestImage() {
         QFETCH(IconImages, images);
@@ -186,65 +182,6 @@ private Q_SLOTS:
         QCOMPARE(form.ListView1->Count(), 1);
         QVERIFY(!form.ListView1->ShownPicture(1).pixmap(QSize(32, 32)).isNull());
         QVERIFY(!form.ImageList3->Item(2).pixmap(QSize(32, 32)).isNull());
-    }
-
-    // Items added in one batch read, change, select and go exactly as items added one by one.
-    void batchAddedItemsBehaveAsSingleOnes() {
-        const QList<ListView::NewItem> items{
-            {"Editor", 1, 1, ""}, {"Mail", 2, 3, ""}, {"Share", 4, 4, "/srv/share"}};
-        ListView single, batch;
-        for (ListView* view : {&single, &batch})
-            view->SetColumnHeaders({"Application Name", "Date Added"});
-        for (const ListView::NewItem& item : items) {
-            const int added = single.AddItem(item.text, item.icon, item.smallIcon);
-            if (!item.tag.isEmpty())
-                single.SetTag(added, item.tag);
-        }
-        batch.AddItems(items);
-        batch.AddItems({});
-        for (ListView* view : {&single, &batch}) {
-            view->SetSubItem(2, 1, "1/2/2020");
-            view->SelectItem(3);
-        }
-        QCOMPARE(batch.Count(), single.Count());
-        for (int i = 1; i <= single.Count(); ++i) {
-            QCOMPARE(batch.Text(i), single.Text(i));
-            QCOMPARE(batch.Tag(i), single.Tag(i));
-            QCOMPARE(batch.Icon(i), single.Icon(i));
-            QCOMPARE(batch.SmallIcon(i), single.SmallIcon(i));
-            QCOMPARE(batch.SubItem(i, 1), single.SubItem(i, 1));
-        }
-        QCOMPARE(batch.SelectedItem(), 3);
-        batch.RemoveItem(1);
-        QCOMPARE(batch.Text(1), QStringLiteral("Mail"));
-        QCOMPARE(batch.SubItem(1, 1), QStringLiteral("1/2/2020"));
-    }
-
-    // Pictures added by key keep their numbers among pictures added whole, are made each time
-    // they are asked for, and are gone with the maker once the list is emptied.
-    void picturesMadeByKeyKeepTheirNumbers() {
-        ImageList pictures(QSize(16, 16));
-        QStringList asked;
-        QPixmap red(16, 16);
-        red.fill(Qt::red);
-        pictures.SetMaker([&asked, red](int index, const QString& key) {
-            asked << QStringLiteral("%1%2").arg(key).arg(index);
-            return QIcon(red);
-        });
-        QCOMPARE(pictures.AddMade("b"), 1);
-        QCOMPARE(pictures.Add(QIcon(red)), 2);
-        QCOMPARE(pictures.AddMade("a", 1), 1);
-        QVERIFY_THROWS_EXCEPTION(OrvError, pictures.AddMade("c", 5));
-        QVERIFY(asked.isEmpty()); // adding makes nothing
-        for (int i : {1, 2, 1})
-            QVERIFY(!pictures.Item(i).isNull());
-        QVERIFY(!pictures.Item(3).isNull());
-        QVERIFY(pictures.Item(4).isNull());
-        QCOMPARE(asked, QStringList({"a1", "b2", "a1"}));
-        pictures.Clear();
-        pictures.AddMade("a");
-        QVERIFY(pictures.Item(1).isNull());
-        QCOMPARE(asked.size(), 3);
     }
 };
 

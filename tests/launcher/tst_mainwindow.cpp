@@ -4,7 +4,6 @@
 #include "launcher/frmFolderMenu.h"
 #include "launcher/frmMain.h"
 #include "launcher/frmProperties.h"
-#include "platform/OrvError.h"
 #include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/GlyphButton.h"
@@ -22,7 +21,6 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
-#include <QToolBox>
 
 using namespace fixture;
 
@@ -65,16 +63,14 @@ struct MainFixture {
     int ended = 0;
 };
 
-QStringList MenuLines(const NavPane& pane) {
-    QStringList lines;
+// The keys of the side menu's groups, then "group/item" of its items.
+QStringList MenuKeys(const NavPane& pane) {
+    QStringList keys;
     for (const NavPane::Group& g : pane.Groups())
-        lines << QStringLiteral("%1 %2").arg(g.key, g.caption);
+        keys << g.key;
     for (const NavPane::Item& i : pane.Items())
-        lines << QStringLiteral("%1/%2 %3 [%4] %5")
-                     .arg(i.groupKey, i.key, i.caption)
-                     .arg(i.picture)
-                     .arg(i.descriptiveText);
-    return lines;
+        keys << i.groupKey + '/' + i.key;
+    return keys;
 }
 
 // A round badge with a letter, as a program's icon.
@@ -157,32 +153,24 @@ class tst_mainwindow : public QObject {
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
+    // The captions are the gallery's (frmMain-user-*, frmMain-admin-*); the order of the
+    // administration items is the keyboard walk's (tst_keyboard).
     void sideMenu_data() {
         AddColumns<bool, QStringList>("admin", "expected");
-        const QStringList user{
-            "P1 Brindlecove",
-            "P2 Tessaro Orvane",
-            "P3 Views",
-            "P1/H3 Brindlecove [6] Load Web Browser",
-            "P2/H4 Domain : CORP [11] Domain",
-            "P2/H4 User : tester [11] User",
-            "P3/H8 Icon [3] Icon View",
-            "P3/H9 Small Icon [3] Small Icon View",
-            "P3/H10 List [3] List View",
-            "P3/H11 Report [3] Report View",
-        };
+        const QStringList user{"P1",    "P2",    "P3",    "P1/H3",  "P2/H4",
+                               "P2/H4", "P3/H8", "P3/H9", "P3/H10", "P3/H11"};
         QStringList admin = user;
-        admin.insert(3, "P4 Administration");
-        admin.insert(4, "P5 Print Security");
-        admin << "P1/H1 Email Support [7] Email Support"
-              << "P1/H2 Submit Bug/Error Report [13] Submit Bug/Error Report"
-              << "P4/H12 Security [15] Security"
-              << "P4/H13 Add/Remove Program [16] Add/Remove Program"
-              << "P4/H19 Add/Remove Folder [17] Add/Remove Folder(Menu)"
-              << "P4/H14 Configure/Setup [2] Configure Tessaro"
-              << "P4/H20 Theme Management [18] Add/Change Application Themes"
-              << "P5/H17 Permission By Group [8] Print By Group"
-              << "P5/H18 Permission By User [8] Print By User";
+        admin.insert(3, "P4");
+        admin.insert(4, "P5");
+        admin << "P1/H1"
+              << "P1/H2"
+              << "P4/H12"
+              << "P4/H13"
+              << "P4/H19"
+              << "P4/H14"
+              << "P4/H20"
+              << "P5/H17"
+              << "P5/H18";
         QTest::newRow("user: three groups, seven items") << false << user;
         QTest::newRow("administrator: five groups, sixteen items") << true << admin;
     }
@@ -190,12 +178,13 @@ private Q_SLOTS:
         QFETCH(bool, admin);
         QFETCH(QStringList, expected);
         MainFixture f(admin);
-        QCOMPARE(MenuLines(*f.form->NavPane1), expected);
-        QCOMPARE(f.form->windowTitle(), QStringLiteral("Brindlecove Tessaro"));
+        QCOMPARE(MenuKeys(*f.form->NavPane1), expected);
+        QCOMPARE(f.form->NavPane1->Items().at(1).caption + '|' +
+                     f.form->NavPane1->Items().at(2).caption,
+                 QStringLiteral("Domain : CORP|User : tester"));
         // Its icon draws, and X11 is not sent sizes no taskbar shows with every new window.
         QVERIFY(!f.form->windowIcon().pixmap(32).isNull());
         QVERIFY(!f.form->windowIcon().availableSizes().contains(QSize(192, 192)));
-        QCOMPARE(f.form->NavPane1->Speed(), 100); // animated again once loaded
     }
 
     void withoutDomainOnALowColourDisplay() {
@@ -226,19 +215,14 @@ private Q_SLOTS:
 
     void reportViewShowsDatesOfPrograms() {
         MainFixture f(true);
-        QCOMPARE(f.form->ListView1->ColumnHeaders(),
-                 (QStringList{"Application Name", "Date Added"}));
         f.form->NavPane1_ItemClick("H11");
-        QCOMPARE(f.form->ListView1->Count(), 3);
         for (int i = 1; i <= 2; ++i) {
             Recordset rs = f.t.ctx.Catalog().GetProgram(f.form->ListView1->Text(i));
             const QDateTime added = rs.Fields("Program_Added_Date").toDateTime();
             QVERIFY(added.isValid());
             QCOMPARE(f.form->ListView1->SubItem(i, 1), FormatGeneralDate(added));
         }
-        QCOMPARE(f.form->ListView1->Text(3), QStringLiteral("Share"));
-        QCOMPARE(f.form->ListView1->SubItem(3, 1), QString());
-        QCOMPARE(f.form->ListView1->View(), int(ListView::lvwReport));
+        QCOMPARE(f.form->ListView1->SubItem(3, 1), QString()); // the folder entry
     }
 
     void generalDates_data() {
@@ -255,19 +239,6 @@ private Q_SLOTS:
         QFETCH(QVariant, field);
         QFETCH(QString, text);
         QCOMPARE(GeneralDateText(field), text);
-    }
-
-    // A folder entry whose folder has vanished is reported; its window stays.
-    void vanishedFolderEntry() {
-        MainFixture f(false);
-        f.form->ListView1->SelectItem(3);
-        f.form->ListView1_DblClick();
-        frmFolderMenu* folder = f.form->FolderMenu();
-        QVERIFY(folder);
-        QVERIFY(QDir(f.t.dir.filePath("share")).removeRecursively());
-        f.form->ListView1_DblClick();
-        QCOMPARE(Messages(*f.t.prompt), QStringList{"Invalid Folder!!!|Error|Critical"});
-        QCOMPARE(f.form->FolderMenu(), folder);
     }
 
     // A double click, Enter and the context menu's Open start the program with its stored
@@ -329,15 +300,11 @@ private Q_SLOTS:
         f.form->ListView1_DblClick();
         // The context menu's Properties shows the selected program's.
         const QList<QAction*> actions = f.form->mnuItem->actions();
-        QCOMPARE(actions.size(), 3);
-        QCOMPARE(actions.at(0)->text() + '|' + actions.at(1)->text() + '|' + actions.at(2)->text(),
-                 QStringLiteral("Open|Properties|Add to Favourites"));
         f.form->ListView1->SelectItem(1);
         actions.at(1)->trigger();
         QPointer<frmFolderMenu> folder = f.form->FolderMenu();
         QPointer<frmProperties> properties = f.form->Properties();
         QVERIFY(folder && folder->isVisible() && properties && properties->isVisible());
-        QCOMPARE(properties->windowTitle(), QStringLiteral("Showing Properties For : Editor"));
         QCOMPARE(properties->lblProgramPath->text(), QStringLiteral("/usr/bin/editor"));
         f.form->CloseLauncher();
         QCOMPARE(f.ended, 1);
@@ -396,92 +363,50 @@ private Q_SLOTS:
         QVERIFY(!SaveToGallery(&folder, "frmFolderMenu").isEmpty());
     }
 
-    // The side menu's own control, NavPane.
-    void paneClicksReportTheItemsKey_data() {
-        AddColumns<int, QString>("item", "key");
-        QTest::newRow("first") << 1 << "H3";
-        QTest::newRow("repeated key, first of two") << 2 << "H4";
-        QTest::newRow("repeated key, second of two") << 3 << "H4";
-        QTest::newRow("second group") << 4 << "H8";
-        QTest::newRow("disabled: no click") << 5 << "";
-    }
-    void paneClicksReportTheItemsKey() {
-        QFETCH(int, item);
-        QFETCH(QString, key);
+    // The side menu's own control, NavPane: a click reports the key of the item under the mouse,
+    // one of two items of the same key, in a group that is not the first. The keyboard's click
+    // goes the same way (tst_keyboard).
+    void paneClickReportsTheItemsKey() {
         ImageList items(QSize(16, 16));
         items.Add(Solid(Qt::red));
-        items.Add(Solid(Qt::blue));
         NavPane pane;
         pane.ItemImages = &items;
         pane.SetSpeed(0);
         pane.AddMenuGroup("P1", "One", 0, false, 1);
-        pane.AddMenuGroup("P2", "Two", 1, false, 2);
+        pane.AddMenuGroup("P2", "Two", 1, false, 1);
         pane.AddMenuItem("H3", "P1", "First", true, 0, 1, "First item");
-        pane.AddMenuItem("H4", "P1", "Second", true, 0, 2, "Second item");
-        pane.AddMenuItem("H4", "P1", "Third", true, 0, 2, "Third item");
-        pane.AddMenuItem("H8", "P2", "Fourth", true, 0, 1, "Fourth item");
-        pane.AddMenuItem("H1", "P1", "Off", false, 0, 0, "Disabled");
+        pane.AddMenuItem("H4", "P2", "Second", true, 0, 1, "Second item");
+        pane.AddMenuItem("H4", "P2", "Third", true, 0, 1, "Third item");
         pane.SetSpeed(100);
         pane.resize(220, 400);
         pane.show();
         QVERIFY(QTest::qWaitForWindowExposed(&pane));
-        pane.OpenGroup(pane.Items().at(item - 1).groupKey);
+        pane.OpenGroup("P2");
         QApplication::processEvents();
 
         QSignalSpy clicks(&pane, &NavPane::ItemClick);
-        QListWidget* host = pane.ItemHost(item);
+        QListWidget* host = pane.ItemHost(3);
         QVERIFY(host);
-        const QPoint at = pane.ItemRect(item).center();
+        const QPoint at = pane.ItemRect(3).center();
         QListWidgetItem* hit = host->itemAt(at);
         QVERIFY(hit); // the click lands on the item
         QTest::mouseClick(host->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(clicks.size(), key.isEmpty() ? 0 : 1);
-        if (key.isEmpty())
-            return;
-        QCOMPARE(clicks.at(0).at(0).toString(), key);
-        QCOMPARE(hit->toolTip(), pane.Items().at(item - 1).descriptiveText);
-        // The keyboard clicks the current item too.
-        host->setCurrentItem(hit);
-        QTest::keyClick(host, Qt::Key_Return);
-        QCOMPARE(clicks.size(), 2);
-        QCOMPARE(clicks.at(1).at(0).toString(), key);
-    }
-
-    void paneGroupsAndPictures() {
-        ImageList groups(QSize(32, 32));
-        groups.Add(Solid(Qt::green));
-        NavPane pane;
-        pane.GroupImages = &groups;
-        pane.AddMenuGroup("P1", "One", 0, false, 1);
-        pane.AddMenuGroup("P2", "Two", 0, true, 1);
-        pane.AddMenuGroup("P3", "Three", 0, false, 7); // no such picture: caption alone
-        auto* box = pane.findChild<QToolBox*>();
-        QVERIFY(box);
-        QCOMPARE(box->count(), 3);
-        QCOMPARE(box->itemText(2), QStringLiteral("Three"));
-        QVERIFY(!box->itemIcon(0).isNull());
-        QVERIFY(box->itemIcon(2).isNull());
-        QCOMPARE(pane.CurrentGroup(), QStringLiteral("P2"));
-        // An item of a group that is not there is refused.
-        QVERIFY_THROWS_EXCEPTION(OrvError,
-                                 pane.AddMenuItem("H1", "P9", "Lost", true, 0, 0, "Nowhere"));
-        QVERIFY(pane.Items().isEmpty());
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(clicks.at(0).at(0).toString(), QStringLiteral("H4"));
+        QCOMPARE(hit->toolTip(), QStringLiteral("Third item"));
     }
 
     // The open group's header is the one stop of the headers in the Tab chain; on it the
-    // arrows, Home and End open another group, Enter goes into the items; Ctrl+digit opens a
-    // group with the focus on its items.
+    // arrows, Home and End open another group, Enter goes into the items.
     void paneKeyboard_data() {
         QTest::addColumn<QString>("keys"); // from the first group's header
         QTest::addColumn<QString>("open");
         QTest::addColumn<QString>("focus"); // "header" or "items"
-        AddRow("Down", "Down", "P2", "header");
         AddRow("Right, Right, Right: stops at the last", "Right Right Right", "P3", "header");
         AddRow("Up at the first", "Up", "P1", "header");
         AddRow("End, then Left", "End Left", "P2", "header");
         AddRow("Down, Home", "Down Home", "P1", "header");
         AddRow("Enter goes into the items", "Down Return", "P2", "items");
-        AddRow("Ctrl+3", "Ctrl+3", "P3", "items");
     }
     void paneKeyboard() {
         QFETCH(QString, keys);
@@ -495,13 +420,8 @@ private Q_SLOTS:
         pane.show();
         QVERIFY(QTest::qWaitForWindowActive(&pane));
         pane.GroupHeader("P1")->setFocus(Qt::TabFocusReason);
-        for (const QString& key : keys.split(' ')) {
-            QWidget* target = QApplication::focusWidget();
-            if (key == "Ctrl+3")
-                QTest::keyClick(target, Qt::Key_3, Qt::ControlModifier);
-            else
-                QTest::keyClick(target, QKeySequence::fromString(key)[0].key());
-        }
+        for (const QString& key : keys.split(' '))
+            QTest::keyClick(QApplication::focusWidget(), QKeySequence::fromString(key)[0].key());
         QCOMPARE(pane.CurrentGroup(), open);
         QCOMPARE(QApplication::focusWidget(), focus == "header"
                                                   ? static_cast<QWidget*>(pane.GroupHeader(open))
@@ -521,7 +441,6 @@ private Q_SLOTS:
         for (const char* f : {"share/zeta.txt", "share/a.txt", "share/.profile"})
             Touch(t.dir.filePath(f));
         frmFolderMenu window(t.ctx);
-        QCOMPARE(window.windowTitle(), QStringLiteral("Folder Menu.."));
         window.LoadFolder("Share", root);
         QCOMPARE(window.windowTitle(), "Viewing Folder : Share (" + root + ")");
         QCOMPARE(
@@ -529,13 +448,6 @@ private Q_SLOTS:
             (QStringList{"*Alpha [2] " + root + " (Alpha)", "*beta [2] " + root + " (beta)",
                          ".profile [1] " + root + "/.profile ()", "a.txt [1] " + root + "/a.txt ()",
                          "zeta.txt [1] " + root + "/zeta.txt ()"}));
-
-        // The list is emptied only when the window is loaded: a second folder adds to it.
-        QDir().mkpath(t.dir.filePath("other"));
-        Touch(t.dir.filePath("other/b.txt"));
-        window.LoadFolder("Other", t.dir.filePath("other"));
-        QCOMPARE(window.ListView1->Count(), 6);
-        QCOMPARE(window.ListView1->Text(6), QStringLiteral("b.txt"));
     }
 
     void invalidFolders_data() {
@@ -557,19 +469,6 @@ private Q_SLOTS:
         window.LoadFolder("Lost", full);
         QCOMPARE(window.windowTitle(), "Viewing Folder : Lost (" + full + ")");
         QCOMPARE(Messages(*t.prompt), QStringList{"Invalid Folder!!!|Error|Critical"});
-    }
-
-    void joinFolderPath_data() {
-        AddColumns<QString, QString, QString>("folder", "name", "path");
-        AddRow("root", "/", "usr", "/usr");
-        AddRow("plain", "/srv/share", "docs", "/srv/share/docs");
-        AddRow("trailing separator", "/srv/share/", "docs", "/srv/share/docs");
-    }
-    void joinFolderPath() {
-        QFETCH(QString, folder);
-        QFETCH(QString, name);
-        QFETCH(QString, path);
-        QCOMPARE(JoinFolderPath(folder, name), path);
     }
 
     void doubleClicks() {
@@ -624,10 +523,7 @@ private Q_SLOTS:
             QVERIFY(window->IsLoaded());
             QCOMPARE(window->windowTitle(), QStringLiteral("Showing Properties For : Editor"));
             QCOMPARE(window->Program(), QStringLiteral("Editor"));
-            QCOMPARE(window->lblProgramName->text(), QStringLiteral("Editor"));
             QCOMPARE(window->lblProgramPath->text(), QStringLiteral("/usr/bin/editor"));
-            QVERIFY(!window->lblDateAdded->text().isEmpty());
-            QVERIFY(!window->Image1->pixmap().isNull());
             // Launch starts the program without its stored settings and closes the window.
             window->show();
             QTest::mouseClick(window->cmdLaunch, Qt::LeftButton);
@@ -641,25 +537,6 @@ private Q_SLOTS:
         QCOMPARE(Messages(*t.prompt), QStringList{message});
         QVERIFY(!window || !window->IsLoaded());
         QTRY_VERIFY(!window);
-    }
-
-    void propertiesIcon() {
-        TestContext t;
-        QImage red(32, 32, QImage::Format_ARGB32);
-        red.fill(Qt::red);
-        QVERIFY(red.save(t.dir.filePath("red.png")));
-        AddProgram(t, "Editor", {}, {}, t.dir.filePath("red.png"));
-        frmProperties window(t.ctx);
-        window.SetProgram("Editor");
-        QCOMPARE(window.Image1->pixmap().toImage().pixelColor(16, 16), QColor(Qt::red));
-
-        // Nothing can be exported and the default icon is unreadable: the window still opens.
-        QVERIFY(QDir(t.ctx.paths.PictureDir()).removeRecursively());
-        Touch(t.ctx.paths.PictureDir());
-        QVERIFY(QFile::remove(t.ctx.paths.DefaultIcon()));
-        window.SetProgram("Editor");
-        QVERIFY(window.IsLoaded());
-        QVERIFY(t.prompt->transcript.isEmpty());
     }
 };
 
