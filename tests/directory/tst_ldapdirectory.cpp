@@ -191,6 +191,7 @@ private Q_SLOTS:
         AddRow("logon with realm", "account", "alice@ORVANE.TEST", "alice");
         AddRow("logon with domain", "account", "ORVANE\\alice", "alice");
         AddRow("trailing backslash is a name", "account", "a\\", "a\\");
+        AddRow("trailing at is a name", "account", "a@", "a@");
     }
     void textRules() {
         QFETCH(QString, kind);

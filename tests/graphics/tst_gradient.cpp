@@ -51,7 +51,7 @@ private Q_SLOTS:
 
     void blendColors_data() {
         AddColumns<int, int, int, QList<int>>("first", "last", "steps", "ramp");
-        AddRow("one step is two", 0x10, 0xF0, 1, QList<int>{0x10, 0xF0});
+        AddRow("no steps is two", 0x10, 0xF0, -5, QList<int>{0x10, 0xF0});
         // 10 / 4 = 2.5 a step: 2.5 rounds to 2, and the last entry is the colour itself, not
         // 3 x 2.5.
         AddRow("halves to even", 0, 0x0A, 4, QList<int>{0, 2, 5, 0x0A});

@@ -117,6 +117,9 @@ private Q_SLOTS:
         AddRow("backslashes alone stay", "C:\\dir\\ a\\\\b", QStringList{"C:\\dir\\", "a\\\\b"});
         AddRow("1 backslash, quote: literal quote", "\\\"a b", QStringList{"\"a", "b"});
         AddRow("2 backslashes, quote: 1 and grouping", "\\\\\"a b\"", QStringList{"\\a b"});
+        AddRow("3 backslashes, quote: 1 and literal quote", "\\\\\\\"a b",
+               QStringList{"\\\"a", "b"});
+        AddRow("4 backslashes, quote: 2 and grouping", "\\\\\\\\\"a b\"", QStringList{"\\\\a b"});
         AddRow("quoted folder ending in a backslash", "\"C:\\dir\\\\\" x",
                QStringList{"C:\\dir\\", "x"});
         AddRow("escaped quote keeps the group open", "\"C:\\dir\\\" x", QStringList{"C:\\dir\" x"});
@@ -295,20 +298,22 @@ private Q_SLOTS:
     }
 
     void desktopEntryIcon_data() {
-        QTest::addColumn<QString>("icon");  // the Icon key
+        QTest::addColumn<QString>("icon");  // the Icon key; none when empty
         QTest::addColumn<QColor>("colour"); // invalid: no picture
         AddRow("theme name", "orv-red", QColor(Qt::red));
         AddRow("name with extension", "orv-red.png", QColor(Qt::red));
         AddRow("absolute file", "<root>/blue.png", QColor(Qt::blue));
         AddRow("pixmaps folder", "orv-green", QColor(Qt::green));
         AddRow("not in the theme", "orv-absent", QColor());
+        AddRow("no Icon key", "", QColor());
     }
     void desktopEntryIcon() {
         QFETCH(QString, icon);
         QFETCH(QColor, colour);
         const QString dir = NewRunDir();
-        const QString entry = "[Desktop Entry]\nType=Application\nName=P\nExec=<probe>\nIcon=" +
-                              QString(icon).replace("<root>", Root()) + "\n";
+        QString entry = "[Desktop Entry]\nType=Application\nName=P\nExec=<probe>\n";
+        if (!icon.isEmpty())
+            entry += "Icon=" + QString(icon).replace("<root>", Root()) + "\n";
         Write(dir + "/icon.desktop", Expand(entry, dir).toUtf8());
         const QImage picture = DesktopEntry::Icon(dir + "/icon.desktop", 32);
         QCOMPARE(picture.isNull(), !colour.isValid());

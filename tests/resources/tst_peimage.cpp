@@ -146,7 +146,7 @@ private slots:
         AddRow("largest", "#65535", 65535);
         AddRow("too large", "#65536", -1);
         AddRow("hash alone", "#", -1);
-        AddRow("letters", "#1a", -1);
+        AddRow("sign", "#+5", -1);
         AddRow("plain digits are a name", "101", -1);
         AddRow("name", "APPICON", -1);
     }
@@ -233,6 +233,7 @@ private slots:
         // The headers: nothing of the file can be trusted.
         refused("no MZ", At16(0, 0x5A4E));
         refused("PE header offset beyond the file", At32(0x3C, 0xFFFFFFF0));
+        refused("no PE signature", At32(0x40, 0x00004550 ^ 0x100));
         refused("optional header beyond the file", At16(0x54, 0xFFFF));
         refused("optional header too short", At16(0x54, 100));
         refused("section table beyond the file", At16(0x46, 0xFFFF));
@@ -251,6 +252,7 @@ private slots:
         AddRow("type is a data entry", At32(R + 0x14, 0x70), none, 1);
         AddRow("subdirectory at the 31-bit limit", At32(R + 0x14, 0xFFFFFFFF), none, 1);
         AddRow("two names share a language directory", At32(R + 0x34, 0x80000040), onlyAB, 1);
+        AddRow("name is a data entry", At32(R + 0x34, 0x80), onlyAB, 1);
         AddRow("number wider than 16 bits", At32(R + 0x30, 0x00010007), onlyAB, 1);
         AddRow("name beyond the section", At32(R + 0x28, 0x8000FFF0), only7, 1);
         AddRow("name longer than the section", At16(R + 0x90, 0xFFFF), only7, 1);

@@ -107,6 +107,7 @@ private slots:
         refused("PNG wider than 4096 pixels", [] { return Png(4097, 2); });
         refused("PNG claiming another size", [] { return PngClaiming(12, 10); });
         refused("PNG cut after its header", [] { return Png(10, 10).left(40); });
+        refused("PNG signature alone", [] { return QByteArray("\x89PNG\r\n\x1a\n", 8); });
     }
     void icons() {
         QFETCH(Maker, make);
