@@ -105,6 +105,7 @@ private Q_SLOTS:
         QTest::newRow("other case") << "admins" << false;
         QTest::newRow("padded") << "Admins " << false;
         QTest::newRow("prefix") << "Admin" << false;
+        QTest::newRow("longer") << "Admins2" << false;
         QTest::newRow("empty") << "" << false;
     }
     void administratorsGroupComparesExactly() {

@@ -105,6 +105,19 @@ private Q_SLOTS:
         QVERIFY(ImageBytes::Decode("not a picture").isNull());
     }
 
+    void bundledPicturesAtAnySize() {
+        const QIcon icon = ThemeIcon::Bundled(QStringLiteral("folder"));
+        for (const int size : {16, 20, 32, 40, 96, 150, 192, 300}) {
+            const QImage image = icon.pixmap(size, size).toImage();
+            QCOMPARE(image.width(), std::min(size, 192));
+            QVERIFY2(InkOf(image).drawn > image.width() * image.width() / 8,
+                     qPrintable(QString::number(size)));
+        }
+        QCOMPARE(icon.pixmap(32, 32, QIcon::Disabled).size(), QSize(32, 32));
+        QVERIFY(ThemeIcon::Bundled(QStringLiteral("no-such-picture")).isNull());
+        QVERIFY(ThemeIcon::Named(QStringLiteral("no-such-picture")).isNull());
+    }
+
     void menuPicturesComeFromTheBundle_data() {
         AddColumns<int, int, bool>("kind", "number", "pictured");
         for (int n = 1; n <= MenuArt::kItemPictures; ++n)
