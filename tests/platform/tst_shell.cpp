@@ -152,6 +152,10 @@ private Q_SLOTS:
                "https://example.org/a?b=c \"my file.txt\"", "<dir>/start in",
                QStringList{"<dir>/start in", "https://example.org/a?b=c",
                            "<dir>/start in/my file.txt"});
+        // Escapes inside quotes pass through the rewriting of %k untouched.
+        AddRow("quoted arguments",
+               "Name=P\nExec=<probe> <dir>/out.txt \"a b\" \"say \\\\\"hi\\\\\"\" \"\\\\$HOME\"\n",
+               "", "<dir>/start in", QStringList{"<dir>/start in", "a b", "say \"hi\"", "$HOME"});
         AddRow("field code in quotes, no parameters: started",
                "Name=P\nExec=sh -c \"<probe> <dir>/out.txt %f\"\n", "", "<dir>/start in",
                QStringList{"<dir>/start in"});
