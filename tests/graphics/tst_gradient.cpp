@@ -257,6 +257,7 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         AddRow("40 x 30", QSize(40, 30));
         AddRow("1 wide", QSize(1, 40));
+        AddRow("1 high", QSize(40, 1));
         AddRow("empty", QSize(0, 0));
     }
     void surfacesShowTheSameSweep() {
