@@ -234,6 +234,7 @@ private slots:
         refused("no MZ", At16(0, 0x5A4E));
         refused("PE header offset beyond the file", At32(0x3C, 0xFFFFFFF0));
         refused("no PE signature", At32(0x40, 0x00004550 ^ 0x100));
+        refused("ROM image magic", At16(0x58, 0x107));
         refused("optional header beyond the file", At16(0x54, 0xFFFF));
         refused("optional header too short", At16(0x54, 100));
         refused("section table beyond the file", At16(0x46, 0xFFFF));
