@@ -12,7 +12,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>

@@ -108,7 +108,6 @@ private Q_SLOTS:
         endgrent();
         AddRow("unknown", u"no-such-account-4711"_s, QString());
         AddRow("empty", QString(), QString());
-        AddRow("filter characters", u"*)(uid=*"_s, QString());
     }
     void accountSids() {
         QFETCH(QString, name);

