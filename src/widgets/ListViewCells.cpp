@@ -4,6 +4,7 @@
 #include <QListView>
 #include <QPainter>
 #include <QTextLayout>
+#include <optional>
 
 namespace {
 constexpr int kPad = 3;
@@ -16,31 +17,76 @@ QSize ListViewCells::GridSize(QSize icon, const QFont& font) {
     return {icon.width() + 64, icon.height() + 4 * kPad + kTextLines * line};
 }
 
-QStringList ListViewCells::WrappedLines(const QString& text, const QFont& font, int width) {
-    QStringList lines;
-    if (text.isEmpty() || width <= 0)
-        return lines;
-    const QFontMetrics metrics(font);
-    QTextLayout layout(text, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    while (lines.size() < kTextLines) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(width);
-        const int from = line.textStart();
-        if (lines.size() == kTextLines - 1) {
-            // The last line takes the rest of the name, elided when it does not fit.
-            lines.append(metrics.elidedText(text.mid(from).trimmed(), Qt::ElideRight, width));
-            break;
+namespace {
+
+// A name as it shows under its picture, laid out once: the layout's lines are measured and
+// drawn without shaping the text again, which for a screenful of icons was most of a frame.
+// A name longer than the lines ends in an ellipsis on the last one, laid out on its own.
+class CellLines {
+public:
+    CellLines(const QString& text, const QFont& font, int width) : mLayout(text, font) {
+        if (text.isEmpty() || width <= 0)
+            return;
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        mLayout.setTextOption(option);
+        mLayout.setCacheEnabled(true);
+        mLayout.beginLayout();
+        for (int i = 0; i < ListViewCells::kTextLines; ++i) {
+            QTextLine line = mLayout.createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(width);
         }
-        lines.append(text.mid(from, line.textLength()).trimmed());
+        mLayout.endLayout();
+        mCount = mLayout.lineCount();
+        if (mCount < ListViewCells::kTextLines)
+            return;
+        const QTextLine last = mLayout.lineAt(mCount - 1);
+        if (last.textStart() + last.textLength() >= text.size())
+            return;
+        const QString rest = text.mid(last.textStart()).trimmed();
+        mElided.emplace(QFontMetrics(font).elidedText(rest, Qt::ElideRight, width), font);
+        mElided->setCacheEnabled(true);
+        mElided->beginLayout();
+        mElided->createLine().setLineWidth(width);
+        mElided->endLayout();
     }
-    layout.endLayout();
-    return lines;
+
+    int Count() const { return mCount; }
+    QString Text(int i) const {
+        const QTextLine line = Line(i);
+        return Of(i).text().mid(line.textStart(), line.textLength()).trimmed();
+    }
+    // The width the line's text covers, spaces at either end left out.
+    qreal Width(int i) const { return Line(i).naturalTextWidth(); }
+    // Draws line `i` centred in `box`, as QPainter::drawText centres one line.
+    void Draw(QPainter* painter, int i, const QRect& box) const {
+        const QTextLine line = Line(i);
+        const qreal x = (box.width() - line.naturalTextWidth()) / 2 - line.x();
+        const qreal y = (box.height() - (line.ascent() + line.descent())) / 2 - line.y();
+        line.draw(painter, QPointF(box.x() + x, box.y() + y));
+    }
+
+private:
+    const QTextLayout& Of(int i) const { return mElided && i == mCount - 1 ? *mElided : mLayout; }
+    QTextLine Line(int i) const {
+        return mElided && i == mCount - 1 ? mElided->lineAt(0) : mLayout.lineAt(i);
+    }
+
+    QTextLayout mLayout;
+    std::optional<QTextLayout> mElided;
+    int mCount = 0;
+};
+
+} // namespace
+
+QStringList ListViewCells::WrappedLines(const QString& text, const QFont& font, int width) {
+    const CellLines lines(text, font, width);
+    QStringList texts;
+    for (int i = 0; i < lines.Count(); ++i)
+        texts.append(lines.Text(i));
+    return texts;
 }
 
 QSize ListViewCells::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -70,24 +116,23 @@ void ListViewCells::paint(QPainter* painter, const QStyleOptionViewItem& option,
     cell.icon.paint(painter, iconRect, Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
 
     const int width = cell.rect.width() - 2 * kPad;
-    const QStringList lines = WrappedLines(cell.text, cell.font, width);
-    const QFontMetrics metrics(cell.font);
-    int widest = 0;
-    for (const QString& line : lines)
-        widest = std::max(widest, metrics.horizontalAdvance(line));
-    const int lineHeight = metrics.lineSpacing();
-    const QRect textBox(cell.rect.center().x() - widest / 2 - kPad + 1, iconRect.bottom() + kPad,
-                        widest + 2 * kPad, static_cast<int>(lines.size()) * lineHeight + 2);
+    const CellLines lines(cell.text, cell.font, width);
+    qreal widest = 0;
+    for (int i = 0; i < lines.Count(); ++i)
+        widest = std::max(widest, lines.Width(i));
+    const int lineHeight = QFontMetrics(cell.font).lineSpacing();
+    const int textWidth = qRound(widest);
+    const QRect textBox(cell.rect.center().x() - textWidth / 2 - kPad + 1, iconRect.bottom() + kPad,
+                        textWidth + 2 * kPad, lines.Count() * lineHeight + 2);
     painter->save();
     if (selected)
         painter->fillRect(textBox, cell.palette.brush(group, QPalette::Highlight));
-    painter->setFont(cell.font);
     painter->setPen(
         cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        painter->drawText(QRect(cell.rect.left(), textBox.top() + 1 + int(i) * lineHeight,
-                                cell.rect.width(), lineHeight),
-                          Qt::AlignHCenter | Qt::AlignVCenter, lines.at(i));
+    for (int i = 0; i < lines.Count(); ++i)
+        lines.Draw(painter, i,
+                   QRect(cell.rect.left(), textBox.top() + 1 + i * lineHeight, cell.rect.width(),
+                         lineHeight));
     painter->restore();
     if (cell.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;

@@ -346,6 +346,28 @@ private slots:
         QCOMPARE(QFileInfo(target).isFile() && QFileInfo(target).size() > 0, !written.isEmpty());
     }
 
+    void exportProposesAnExistingFolder_data() {
+        AddBoolTable("documents", {{"Documents exists", true}, {"no Documents", false}});
+    }
+    void exportProposesAnExistingFolder() {
+        QFETCH(bool, documents);
+        TestContext t;
+        const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            qputenv("XDG_CONFIG_HOME", config);
+        });
+        const QString user = t.dir.filePath("home");
+        QVERIFY(QDir().mkpath(documents ? user + "/Documents" : user));
+        qputenv("HOME", QFile::encodeName(user));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(user + "/.config"));
+        frmReportPreview preview(t.ctx, Report(PermissionReport::ByGroup, {{"Atlas", "Staff", 1}}),
+                                 nullptr);
+        preview.cmdExport_Click(); // answered with no file: nothing is written
+        QCOMPARE(t.prompt->lastSuggested,
+                 (documents ? user + "/Documents" : user) + "/Permission By Group.pdf");
+    }
+
     void damagedCatalogueOpensNoReport() {
         AdminFixture f;
         QVERIFY(Sabotage(f.t.ctx, "DROP TABLE permissions"));

@@ -9,6 +9,7 @@
 #include "support/DataRow.h"
 #include "support/Gallery.h"
 #include "widgets/ListView.h"
+#include "widgets/ListViewCells.h"
 #include "widgets/PlainText.h"
 
 #include <QAbstractItemView>
@@ -285,6 +286,29 @@ private Q_SLOTS:
         const QModelIndex share = f.form->ListView1->CurrentView()->model()->index(5, 0);
         QCOMPARE(share.data(Qt::ToolTipRole).toString(),
                  PlainToolTip("Share\n" + f.t.dir.filePath("share")));
+    }
+
+    void iconViewNames_data() {
+        AddColumns<QString, int, bool>("name", "lines", "elided");
+        QTest::newRow("short") << "Mail" << 1 << false;
+        QTest::newRow("two words wrap") << "Legacy Business" << 2 << false;
+        AddRow("long: two lines, then elided", "Legacy Business Application Suite Enterprise", 2,
+               true);
+        QTest::newRow("one long word breaks anywhere") << "Supercalifragilistic" << 2 << false;
+    }
+    void iconViewNames() {
+        QFETCH(QString, name);
+        QFETCH(int, lines);
+        QFETCH(bool, elided);
+        QFont font;
+        font.setPixelSize(12);
+        const QStringList wrapped = ListViewCells::WrappedLines(name, font, 90);
+        QCOMPARE(wrapped.size(), lines);
+        QCOMPARE(wrapped.last().endsWith(QChar(0x2026)), elided);
+        if (!elided)
+            QCOMPARE(wrapped.join("").remove(' '), QString(name).remove(' '));
+        for (const QString& line : wrapped)
+            QVERIFY(QFontMetrics(font).horizontalAdvance(line) <= 90);
     }
 
     // The gallery: a search, the favourites tab and a long name's tooltip text.
