@@ -186,6 +186,10 @@ private slots:
         QVERIFY(store->AddFolder("Home", "/home/"));
         QCOMPARE(QDir(File("deep/er")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"Orvane.mdb"_s});
+        // Its text is UTF-16, as Qt reads it: the header's encoding field is 2 (1 is UTF-8).
+        QFile raw(file);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        QCOMPARE(raw.read(60).mid(56), QByteArray("\0\0\0\2", 4));
     }
 
     // Opening another catalogue switches to it; what was written is there when it comes back,
