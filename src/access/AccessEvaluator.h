@@ -36,9 +36,6 @@ public:
     };
     // `key` is the entry's program name as names compare (UpperProgramName).
     Admission Admit(const clsProgram& entry, const QString& key);
-    bool IsAllowed(const clsProgram& entry, const QString& key) {
-        return Admit(entry, key).allowed;
-    }
     EntryExplanation Explain(const clsProgram& entry);
     // True when the directory lists `group` among the user's groups.
     bool IsMember(const QString& group);

@@ -69,10 +69,9 @@ public:
     }
 
 private:
-    const QTextLayout& Of(int i) const { return mElided && i == mCount - 1 ? *mElided : mLayout; }
-    QTextLine Line(int i) const {
-        return mElided && i == mCount - 1 ? mElided->lineAt(0) : mLayout.lineAt(i);
-    }
+    bool IsElided(int i) const { return mElided && i == mCount - 1; }
+    const QTextLayout& Of(int i) const { return IsElided(i) ? *mElided : mLayout; }
+    QTextLine Line(int i) const { return Of(i).lineAt(IsElided(i) ? 0 : i); }
 
     QTextLayout mLayout;
     std::optional<QTextLayout> mElided;

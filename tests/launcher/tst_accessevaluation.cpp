@@ -50,7 +50,7 @@ bool ReferenceAllowed(AppContext& ctx, const clsProgram& entry) {
 
 bool EvaluatorAllows(AppContext& ctx, const clsProgram& entry) {
     modMain::AccessEvaluator evaluator(ctx);
-    const bool allowed = evaluator.IsAllowed(entry, UpperProgramName(entry.ProgramName()));
+    const bool allowed = evaluator.Admit(entry, UpperProgramName(entry.ProgramName())).allowed;
     if (evaluator.Explain(entry).decision.allowed != allowed)
         qFatal("the explanation decides otherwise than the list");
     return allowed;
