@@ -17,6 +17,12 @@ QHash<QString, RuleVerdict> ByProgram(const CatalogStore::Rules& rules) {
 
 } // namespace
 
+AccessEvaluator::AccessEvaluator(AppContext& ctx, const std::optional<QStringList>& userGroups)
+    : mCtx(ctx) {
+    if (userGroups)
+        mUserGroups = QSet<QString>(userGroups->cbegin(), userGroups->cend());
+}
+
 const AccessEvaluator::RulesByProgram& AccessEvaluator::UserRules() {
     if (!mUserRules)
         mUserRules = ByProgram(

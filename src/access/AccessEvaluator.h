@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class AppContext;
@@ -21,12 +22,12 @@ struct EntryExplanation {
 // Every decision about candidate entries, for the launcher list, the command-line tool's
 // `why` and `launcher-list`: the user's rules and each principal's rules are read from the
 // catalogue once, as it holds them now, and indexed by program; the user's groups are asked
-// of the directory once, when a decision first needs them. A candidate's principal is looked
-// up as a group, also when it is the user's own name. Create a new one for every set of
-// answers.
+// of the directory once, when a decision first needs them, unless the caller has just asked
+// (`userGroups`, the answer that seated the user). A candidate's principal is looked up as a
+// group, also when it is the user's own name. Create a new one for every set of answers.
 class AccessEvaluator {
 public:
-    explicit AccessEvaluator(AppContext& ctx) : mCtx(ctx) {}
+    explicit AccessEvaluator(AppContext& ctx, const std::optional<QStringList>& userGroups = {});
     // Whether the entry is shown, and whether the user's rules or the rules of its principal
     // name its program (the catalogue then still holds it; a program no rule names may have
     // left the catalogue since the candidates were collected).

@@ -5,7 +5,7 @@
 
 namespace modMain {
 
-QList<LauncherItem> LauncherItems(AppContext& ctx) {
+QList<LauncherItem> LauncherItems(AppContext& ctx, const std::optional<QStringList>& userGroups) {
     QList<LauncherItem> items;
     if (ctx.gIsAdmin) {
         // The names alone, in the catalogue's order: an administrator's list needs nothing else.
@@ -14,7 +14,7 @@ QList<LauncherItem> LauncherItems(AppContext& ctx) {
         for (const QString& name : programs)
             items.append({TrimSpaces(name), {}, false});
     } else {
-        for (const clsProgram& entry : PermittedEntries(ctx))
+        for (const clsProgram& entry : PermittedEntries(ctx, userGroups))
             items.append({entry.ProgramName(), {}, false});
     }
 

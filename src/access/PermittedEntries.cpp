@@ -6,9 +6,9 @@
 
 namespace modMain {
 
-QList<clsProgram> PermittedEntries(AppContext& ctx) {
+QList<clsProgram> PermittedEntries(AppContext& ctx, const std::optional<QStringList>& userGroups) {
     CandidateSet candidates = CollectCandidates(ctx);
-    AccessEvaluator evaluator(ctx);
+    AccessEvaluator evaluator(ctx, userGroups);
     QList<clsProgram> permitted;
     permitted.reserve(candidates.entries.size());
     for (qsizetype i = 0; i < candidates.entries.size(); ++i) {

@@ -94,7 +94,7 @@ StartupOutcome Main(AppContext& ctx, const StartupHooks& hooks) {
     splash->ChangeImages(5);
 
     // Stages 9 and 10: the launcher list and the main window.
-    if (!BuildLauncherList(ctx, false)) {
+    if (!BuildLauncherList(ctx, false, groups)) {
         ShowStartupFailure(ctx, QStringLiteral("Unable to complete the start up, closing out"));
         return {false, 1};
     }

@@ -110,7 +110,7 @@ void CtlSession::UseSettingsOf(const QString& user) {
 void CtlSession::ActAs(const QString& user) {
     UseSettingsOf(user);
     Catalog(); // where his settings say
-    const QStringList groups = modMain::SeatUser(mCtx, user);
+    mSeatedGroups = modMain::SeatUser(mCtx, user);
     mCtx.permissions = std::make_unique<PermissionSet>();
-    modMain::LoadPermissions(mCtx, groups);
+    modMain::LoadPermissions(mCtx, *mSeatedGroups);
 }

@@ -3,6 +3,8 @@
 #include "services/AppContext.h"
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 // The catalogue, settings and directory of one application folder, built as the launcher
 // builds its run, and the identity of the person running the command, from the operating
@@ -36,6 +38,8 @@ public:
     // his SID, whether he administers the launcher and the rules collected for him, as his
     // start-up does.
     void ActAs(const QString& user);
+    // The groups the directory listed for the user of ActAs, asked once for the whole command.
+    const std::optional<QStringList>& SeatedGroups() const { return mSeatedGroups; }
 
 private:
     // The settings and directory `user`'s own launcher reads for this folder.
@@ -45,4 +49,5 @@ private:
     AppContext::CatalogueUse mUse;
     bool mCatalogueOpen = false;
     QString mCallerName;
+    std::optional<QStringList> mSeatedGroups;
 };

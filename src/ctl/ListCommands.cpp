@@ -53,7 +53,8 @@ CtlResult LauncherList(CtlSession& s, const CtlArgs& a) {
                             QStringLiteral("Folder path")};
     QJsonArray items;
     int number = 0;
-    for (const modMain::LauncherItem& item : modMain::LauncherItems(s.Context())) {
+    for (const modMain::LauncherItem& item :
+         modMain::LauncherItems(s.Context(), s.SeatedGroups())) {
         const QString kind = item.isFolder ? QStringLiteral("folder") : QStringLiteral("program");
         // Every item has every key: a program's path is null.
         const QJsonObject json{
@@ -151,7 +152,7 @@ CtlResult WhyCommand(CtlSession& s, const CtlArgs& a) {
     AppContext& ctx = s.Context();
     const QList<clsProgram> candidates =
         ctx.gIsAdmin ? QList<clsProgram>() : modMain::CandidateEntries(ctx);
-    modMain::AccessEvaluator evaluator(ctx);
+    modMain::AccessEvaluator evaluator(ctx, s.SeatedGroups());
     CtlResult result;
     result.table.headers = {QStringLiteral("Program"),    QStringLiteral("Shown"),
                             QStringLiteral("Candidate"),  QStringLiteral("User rule"),

@@ -39,9 +39,10 @@ void AddPrograms(frmMain& form, const QStringList& names, bool rebuild,
 
 } // namespace
 
-bool BuildLauncherList(AppContext& ctx, bool rebuild) {
+bool BuildLauncherList(AppContext& ctx, bool rebuild,
+                       const std::optional<QStringList>& userGroups) {
     frmMain& form = MainForm(ctx);
-    const QList<LauncherItem> launcherItems = LauncherItems(ctx);
+    const QList<LauncherItem> launcherItems = LauncherItems(ctx, userGroups);
     QStringList names;
     names.reserve(launcherItems.size());
     for (const LauncherItem& item : launcherItems)

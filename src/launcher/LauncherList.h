@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QStringList>
+#include <optional>
+
 class AppContext;
 
 namespace modMain {
@@ -9,8 +12,11 @@ namespace modMain {
 // entries sharing the folder picture (the last picture), their paths as tags. A program's
 // picture is exported from the catalogue and read when its item is first drawn (the default
 // icon when that fails). Loads the main window when it is not loaded yet. `rebuild` is true after a
-// change of the catalogue and false at start-up. Returns true; a catalogue failure throws OrvError.
-bool BuildLauncherList(AppContext& ctx, bool rebuild);
+// change of the catalogue and false at start-up. `userGroups` are the user's groups when the
+// directory was asked for them a moment ago (at start-up). Returns true; a catalogue failure
+// throws OrvError.
+bool BuildLauncherList(AppContext& ctx, bool rebuild,
+                       const std::optional<QStringList>& userGroups = {});
 // Empties the list and its pictures and builds them again.
 bool RefreshLauncherList(AppContext& ctx);
 

@@ -269,10 +269,14 @@ private Q_SLOTS:
         AddGroupRule(t, "Sales", "Beta", kAllow);
         AddGroupRule(t, "Ops", "Alpha", kAllow);
         AddUserRule(t, "Beta", kDeny);
-        // Seating the user asks the directory for his groups once, for both steps.
+        // Seating the user asks the directory for his groups once, for the rules and the list.
         const int before = t.directory->userGroupCalls;
-        QVERIFY(modMain::LoadPermissions(t.ctx, modMain::SeatUser(t.ctx, "tester")));
+        const QStringList groups = modMain::SeatUser(t.ctx, "tester");
+        QVERIFY(modMain::LoadPermissions(t.ctx, groups));
+        const QList<clsProgram> shown = modMain::PermittedEntries(t.ctx, groups);
         QCOMPARE(t.directory->userGroupCalls - before, 1);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().ProgramName(), QStringLiteral("Gamma"));
         QVERIFY(!t.ctx.gIsAdmin);
         QStringList got;
         for (const GroupRule& r : t.ctx.permissions->GetGroupRules())
