@@ -9,6 +9,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QResizeEvent>
+#include <QSpacerItem>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace {
+
+constexpr int kGap = 8; // between Find and the choice, when they share a row
+
+} // namespace
 
 LauncherSearchBar::LauncherSearchBar(QWidget* parent) : QWidget(parent) {
     lblFind = PlainLabel(QStringLiteral("&Find:"), this);
@@ -33,15 +43,21 @@ LauncherSearchBar::LauncherSearchBar(QWidget* parent) : QWidget(parent) {
     mScope->addButton(optRecent, LauncherFilter::Recent);
     optAll->setChecked(true);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(lblFind);
-    layout->addWidget(txtFind, 1);
-    layout->addSpacing(8);
-    layout->addWidget(lblShow);
-    layout->addWidget(optAll);
-    layout->addWidget(optFavourites);
-    layout->addWidget(optRecent);
+    mFindRow = new QHBoxLayout;
+    mFindRow->addWidget(lblFind);
+    mFindRow->addWidget(txtFind, 1);
+    mShowRow = new QHBoxLayout;
+    mShowRow->addWidget(lblShow);
+    mShowRow->addWidget(optAll);
+    mShowRow->addWidget(optFavourites);
+    mShowRow->addWidget(optRecent);
+    mShowRow->addStretch();
+    mRows = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    mRows->setContentsMargins(0, 0, 0, 0);
+    mRows->addLayout(mFindRow, 1);
+    mGap = new QSpacerItem(kGap, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    mRows->addItem(mGap);
+    mRows->addLayout(mShowRow);
 
     txtFind->installEventFilter(this);
     connect(txtFind, &QLineEdit::textChanged, this, &LauncherSearchBar::Changed);
@@ -50,6 +66,28 @@ LauncherSearchBar::LauncherSearchBar(QWidget* parent) : QWidget(parent) {
         if (checked)
             emit Changed();
     });
+}
+
+int LauncherSearchBar::OneRowWidth() const {
+    QStyleOptionFrame frame;
+    frame.initFrom(txtFind);
+    const QSize hint(txtFind->fontMetrics().horizontalAdvance(txtFind->placeholderText()) +
+                         txtFind->fontMetrics().averageCharWidth() * 2,
+                     txtFind->sizeHint().height());
+    const int field = style()->sizeFromContents(QStyle::CT_LineEdit, &frame, hint, txtFind).width();
+    return lblFind->sizeHint().width() + mFindRow->spacing() + field + mRows->spacing() + kGap +
+           mShowRow->sizeHint().width();
+}
+
+void LauncherSearchBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const auto direction =
+        event->size().width() >= OneRowWidth() ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (mRows->direction() == direction)
+        return;
+    mGap->changeSize(direction == QBoxLayout::LeftToRight ? kGap : 0, 0, QSizePolicy::Fixed,
+                     QSizePolicy::Minimum);
+    mRows->setDirection(direction);
 }
 
 QString LauncherSearchBar::Text() const {

@@ -2,14 +2,18 @@
 
 #include <QWidget>
 
+class QBoxLayout;
 class QButtonGroup;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QSpacerItem;
 
 // The row above the main list: the Find box and the choice of what the list shows (all the
 // items, the favourites, the recently used), three radio buttons that the arrow keys move
-// between.
+// between. Where the row would leave Find too narrow for its hint (a small screen at a high
+// scale), the choice moves below it.
 //
 // Keys in Find: Enter asks for the first match (Accepted), Down and Page Down go on to the
 // list (LeaveForList), Escape clears the text, or when it is empty goes back to the list.
@@ -41,7 +45,15 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The width at which Find, with its whole hint, and the choice fit in one row.
+    int OneRowWidth() const;
+
     QButtonGroup* mScope = nullptr;
+    QBoxLayout* mRows = nullptr;
+    QHBoxLayout* mFindRow = nullptr;
+    QHBoxLayout* mShowRow = nullptr;
+    QSpacerItem* mGap = nullptr;
 };

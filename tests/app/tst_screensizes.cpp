@@ -5,6 +5,7 @@
 #include "AllWindows.h"
 #include "access/AccessEvaluation.h"
 #include "launcher/LauncherList.h"
+#include "launcher/LauncherSearchBar.h"
 #include "launcher/UserState.h"
 #include "launcher/frmMain.h"
 #include "support/DataRow.h"
@@ -13,6 +14,7 @@
 #include "widgets/ScreenFit.h"
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTest>
 
@@ -82,6 +84,9 @@ private Q_SLOTS:
         QWidget* header = form.NavPane1->GroupHeader(last);
         const QRect shown = QRect(header->mapTo(&form, QPoint(0, 0)), header->size());
         QVERIFY2(form.rect().contains(shown), qPrintable(last + " header out of the window"));
+        const QLineEdit* find = form.searchBar->txtFind;
+        QVERIFY2(find->width() > find->fontMetrics().horizontalAdvance(find->placeholderText()),
+                 "the Find box cuts its hint short");
         const QString name = QStringLiteral("frmMain-%1-%2")
                                  .arg(admin ? "admin" : "user", Screen())
                                  .append(saved.isValid() ? "-saved" : "");
