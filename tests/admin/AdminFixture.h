@@ -4,7 +4,7 @@
 // administrator with the main window loaded, readers for what the user sees, and drivers of
 // the modal windows and of a damaged catalogue.
 
-#include "launcher/LauncherFixture.h"
+#include "support/RuleFixture.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "support/TestContext.h"

@@ -3,7 +3,7 @@
 #include "directory/LdapDirectory.h"
 #include "directory/LdapText.h"
 #include "directory/LocalDirectory.h"
-#include "launcher/LauncherFixture.h"
+#include "support/RuleFixture.h"
 #include "launcher/frmMain.h"
 #include "platform/BrokenPipes.h"
 #include "platform/OrvError.h"

@@ -1,4 +1,4 @@
-#include "LauncherFixture.h"
+#include "support/RuleFixture.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "support/DataRow.h"

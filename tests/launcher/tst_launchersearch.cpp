@@ -1,4 +1,4 @@
-#include "LauncherFixture.h"
+#include "support/RuleFixture.h"
 #include "launcher/LauncherFilter.h"
 #include "launcher/LauncherList.h"
 #include "launcher/LauncherSearch.h"

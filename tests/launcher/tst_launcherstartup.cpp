@@ -1,4 +1,4 @@
-#include "LauncherFixture.h"
+#include "support/RuleFixture.h"
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"

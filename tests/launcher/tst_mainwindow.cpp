@@ -1,4 +1,4 @@
-#include "LauncherFixture.h"
+#include "support/RuleFixture.h"
 #include "launcher/GeneralDate.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmFolderMenu.h"

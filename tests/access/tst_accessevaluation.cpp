@@ -1,4 +1,4 @@
-#include "LauncherFixture.h"
+#include "support/RuleFixture.h"
 #include "access/AccessEvaluation.h"
 #include "access/AccessEvaluator.h"
 #include "access/Candidates.h"

@@ -1,6 +1,7 @@
 #pragma once
 
-// Catalogue and directory set-up shared by the launcher's tests.
+// Programs and their rules in a test catalogue, shared by the access, launcher, directory and
+// administration tests.
 
 #include "access/AccessEvaluation.h"
 #include "support/DataRow.h"
