@@ -1,9 +1,9 @@
-#include "support/RuleFixture.h"
 #include "access/AccessEvaluation.h"
 #include "access/AccessEvaluator.h"
 #include "access/Candidates.h"
 #include "access/PermittedEntries.h"
 #include "support/DataRow.h"
+#include "support/RuleFixture.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -4,9 +4,9 @@
 // administrator with the main window loaded, readers for what the user sees, and drivers of
 // the modal windows and of a damaged catalogue.
 
-#include "support/RuleFixture.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
+#include "support/RuleFixture.h"
 #include "support/TestContext.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"

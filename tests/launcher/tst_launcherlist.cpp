@@ -1,7 +1,7 @@
-#include "support/RuleFixture.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmMain.h"
 #include "support/DataRow.h"
+#include "support/RuleFixture.h"
 #include "support/TestFiles.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"

@@ -1,4 +1,3 @@
-#include "support/RuleFixture.h"
 #include "launcher/LauncherFilter.h"
 #include "launcher/LauncherList.h"
 #include "launcher/LauncherSearch.h"
@@ -8,6 +7,7 @@
 #include "platform/FileTrust.h"
 #include "support/DataRow.h"
 #include "support/Gallery.h"
+#include "support/RuleFixture.h"
 #include "widgets/ListView.h"
 #include "widgets/ListViewCells.h"
 #include "widgets/PlainText.h"

@@ -1,9 +1,9 @@
-#include "support/RuleFixture.h"
 #include "admin/frmSetup.h"
 #include "app/frmSplash.h"
 #include "app/modMain.h"
 #include "launcher/frmMain.h"
 #include "support/PostgresTest.h"
+#include "support/RuleFixture.h"
 #include "widgets/ListView.h"
 
 #include <QAbstractItemView>

@@ -1,4 +1,3 @@
-#include "support/RuleFixture.h"
 #include "launcher/GeneralDate.h"
 #include "launcher/LauncherList.h"
 #include "launcher/frmFolderMenu.h"
@@ -6,6 +5,7 @@
 #include "launcher/frmProperties.h"
 #include "support/DataRow.h"
 #include "support/Gallery.h"
+#include "support/RuleFixture.h"
 #include "widgets/GlyphButton.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
