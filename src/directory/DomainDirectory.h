@@ -20,9 +20,9 @@ public:
     // `local` answers for the computer's own accounts; `registry` holds the settings of the
     // directory domains and the configured domain ("5").
     // A user's groups are answered again from memory for `groupsLifetime` after they were read:
-    // a start asks for the signed-in user's groups three times within milliseconds (the
-    // administrator check, the rules, the list's membership checks), and on a directory domain
-    // each answer is two to four searches.
+    // the windows' membership checks and the live list's rebuilds ask for the signed-in user's
+    // groups again soon after the start has, and on a directory domain each answer is two to
+    // four searches.
     DomainDirectory(RegistryStore& registry, std::unique_ptr<DirectoryService> local,
                     QString localName,
                     std::chrono::milliseconds groupsLifetime = std::chrono::seconds(10));
