@@ -69,13 +69,13 @@ bool BuildLauncherList(AppContext& ctx, bool rebuild,
     return true;
 }
 
-bool RefreshLauncherList(AppContext& ctx) {
+bool RefreshLauncherList(AppContext& ctx, const std::optional<QStringList>& userGroups) {
     frmMain& form = MainForm(ctx);
     form.ListView1->Clear();
     form.ListView1->SetIcons(nullptr);
     form.ListView1->SetSmallIcons(nullptr);
     form.ImageList3->Clear();
-    return BuildLauncherList(ctx, true);
+    return BuildLauncherList(ctx, true, userGroups);
 }
 
 } // namespace modMain

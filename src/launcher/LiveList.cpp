@@ -13,6 +13,7 @@
 #include <QSysInfo>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 namespace modMain {
 namespace {
@@ -31,11 +32,14 @@ void RebuildKeepingPlace(AppContext& ctx, frmMain& form) {
     const int down = view->verticalScrollBar()->value();
     try {
         const CatalogStore::ReadScope scope(ctx.Catalog());
+        std::optional<QStringList> groups;
         if (!ctx.gIsAdmin) {
+            // Asked once, for the rules and the list.
+            groups = CurrentUserGroups(ctx);
             ctx.permissions = std::make_unique<PermissionSet>();
-            LoadPermissions(ctx);
+            LoadPermissions(ctx, *groups);
         }
-        RefreshLauncherList(ctx);
+        RefreshLauncherList(ctx, groups);
     } catch (const OrvError& error) {
         // The list stays as it was; the next change or a window's own call reports a failure
         // that lasts.
