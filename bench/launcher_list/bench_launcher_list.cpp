@@ -172,8 +172,8 @@ GrowthPoint MeasureGrowth(int runs, int size) {
                                     CatalogStore::KindGroup),
               "group rule");
     }
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
-    Check(!t.ctx.gIsAdmin && modMain::LoadPermissions(t.ctx), "permissions");
+    const QStringList seatedGroups = modMain::SeatUser(t.ctx, QStringLiteral("tester"));
+    Check(!t.ctx.gIsAdmin && modMain::LoadPermissions(t.ctx, seatedGroups), "permissions");
     frmMain& form = modMain::MainForm(t.ctx);
     const auto changed = [&t] { ChangedElsewhere(t.ctx.paths.DatabaseFile()); };
     GrowthPoint point;
@@ -266,8 +266,8 @@ int main(int argc, char* argv[]) {
                 kPrograms, kFolders, kGroupRules + kUserRules, kGroups, kUserGroups,
                 setup.elapsed() / 1000.0, qPrintable(t.dir.path()), qPrintable(pictureDir));
 
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
-    Check(!t.ctx.gIsAdmin && modMain::LoadPermissions(t.ctx), "permissions");
+    const QStringList seatedGroups = modMain::SeatUser(t.ctx, QStringLiteral("tester"));
+    Check(!t.ctx.gIsAdmin && modMain::LoadPermissions(t.ctx, seatedGroups), "permissions");
     const QStringList groups = t.directory->GetUserGroups("CORP", "tester", false);
     frmMain& form = modMain::MainForm(t.ctx);
     modMain::BuildLauncherList(t.ctx, false); // warms the caches of the file system and SQLite
@@ -305,7 +305,7 @@ int main(int argc, char* argv[]) {
     form.hide();
 
     t.directory->AddGroup("Admins", {"tester"});
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
+    modMain::SeatUser(t.ctx, QStringLiteral("tester"));
     const double adminMs = BestMs(runs, [&] { modMain::RefreshLauncherList(t.ctx); });
     std::printf("BuildLauncherList, administrator (%d items): %9.1f ms\n", form.ListView1->Count(),
                 adminMs);

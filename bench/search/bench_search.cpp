@@ -43,8 +43,7 @@ void Fill(TestContext& t, int programs) {
     t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "5", "CORP");
     t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
     t.directory->AddGroup("Admins", {"tester"});
-    t.ctx.gUserName = QStringLiteral("tester");
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
+    modMain::SeatUser(t.ctx, QStringLiteral("tester"));
     for (int i = 0; i < programs; ++i) {
         const QString name = QStringLiteral("%1 %2 %3")
                                  .arg(kWords[i % 12], kWords[(i / 12) % 12])

@@ -121,14 +121,13 @@ bool Start(const QString& url, const QString& settingsDir, int user) {
         catalog.OpenDatabase(url);
         ctx.gThemeName = catalog.GetDefaultTheme();
         catalog.GetTheme(ctx.gThemeName);
-        ctx.gUserName = User(user);
-        ctx.gUserSid = ctx.directory->GetAccountSid({}, User(user), false);
-        ctx.gIsAdmin = modMain::IsAdministrator(ctx);
+        // As the launcher's start: the user seated, his groups asked once.
+        const QStringList groups = modMain::SeatUser(ctx, User(user));
         {
             const CatalogStore::ReadScope scope(catalog);
-            modMain::LoadPermissions(ctx);
+            modMain::LoadPermissions(ctx, groups);
             QStringList names;
-            for (const auto& item : modMain::LauncherItems(ctx))
+            for (const auto& item : modMain::LauncherItems(ctx, groups))
                 if (!item.isFolder && names.size() < kScreenful)
                     names << item.name;
             catalog.GetProgramIcons(names);

@@ -34,8 +34,9 @@ QString GetAdminGroup(AppContext& ctx) {
         .toString();
 }
 
-bool IsAdministrator(AppContext& ctx) {
-    return ListsExactly(CurrentUserGroups(ctx), GetAdminGroup(ctx));
+bool IsAdministrator(AppContext& ctx, const QString& account) {
+    return ListsExactly(ctx.directory->GetUserGroups(GetDomain(ctx), account, false),
+                        GetAdminGroup(ctx));
 }
 
 QStringList SeatUser(AppContext& ctx, const QString& logonName) {
@@ -49,10 +50,6 @@ QStringList SeatUser(AppContext& ctx, const QString& logonName) {
 
 bool IsUserInGroup(AppContext& ctx, const QString& group) {
     return ListsExactly(CurrentUserGroups(ctx), group);
-}
-
-bool LoadPermissions(AppContext& ctx) {
-    return ctx.gIsAdmin || LoadPermissions(ctx, CurrentUserGroups(ctx));
 }
 
 bool LoadPermissions(AppContext& ctx, const QStringList& groups) {

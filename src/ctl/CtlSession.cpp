@@ -76,11 +76,7 @@ bool CtlSession::CallerIsAdministrator() {
     if (geteuid() == 0)
         return true;
 #endif
-    const QVariant seated = mCtx.gUserName;
-    mCtx.gUserName = CallerName();
-    const bool admin = modMain::IsAdministrator(mCtx);
-    mCtx.gUserName = seated;
-    return admin;
+    return modMain::IsAdministrator(mCtx, CallerName());
 }
 
 void CtlSession::RequireAdministrator() {

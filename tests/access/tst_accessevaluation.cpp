@@ -229,7 +229,7 @@ private Q_SLOTS:
             }
         };
         addRules(50);
-        QVERIFY(modMain::LoadPermissions(t.ctx));
+        QVERIFY(LoadRules(t));
         for (int round = 0; round < 3; ++round) {
             for (const QString& program : programs)
                 for (const QString& object : groups)
@@ -294,7 +294,7 @@ private Q_SLOTS:
             AddProgram(t, QStringLiteral("P%1").arg(i));
             AddGroupRule(t, "Staff", QStringLiteral("P%1").arg(i), kAllow);
         }
-        QVERIFY(modMain::LoadPermissions(t.ctx));
+        QVERIFY(LoadRules(t));
         const int before = t.directory->userGroupCalls;
         QCOMPARE(modMain::PermittedEntries(t.ctx).size(), 30);
         QCOMPARE(t.directory->userGroupCalls - before, 1);

@@ -54,7 +54,7 @@ int main(int argc, char* argv[]) {
     TestContext t;
     if (!FillCatalogue(t))
         return 1;
-    modMain::LoadPermissions(t.ctx);
+    LoadRules(t);
     frmMain form(t.ctx);
     form.EndProgram = [] {};
     modMain::BuildLauncherList(t.ctx, false);

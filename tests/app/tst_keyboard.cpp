@@ -117,7 +117,7 @@ private Q_SLOTS:
     void everyWindowFromTheMainWindow() {
         TestContext t;
         QVERIFY(FillCatalogue(t));
-        QVERIFY(modMain::LoadPermissions(t.ctx));
+        QVERIFY(LoadRules(t));
         frmMain form(t.ctx);
         form.EndProgram = [] {};
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));

@@ -73,7 +73,7 @@ private Q_SLOTS:
             state.geometry = saved;
             QVERIFY(state.Write(t.ctx.paths.StateFile()));
         }
-        QVERIFY(modMain::LoadPermissions(t.ctx));
+        QVERIFY(LoadRules(t));
         frmMain form(t.ctx);
         form.EndProgram = [] {};
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));

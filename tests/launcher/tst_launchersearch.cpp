@@ -49,7 +49,7 @@ struct SearchFixture {
     void Open() {
         form.reset();
         t.ctx.permissions = std::make_unique<PermissionSet>();
-        QVERIFY(modMain::LoadPermissions(t.ctx));
+        QVERIFY(LoadRules(t));
         form = std::make_unique<frmMain>(t.ctx);
         form->EndProgram = [] {};
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));

@@ -39,7 +39,7 @@ struct MainFixture {
         QDir().mkpath(t.dir.filePath("share/sub"));
         QFile(t.dir.filePath("share/readme.txt")).open(QIODevice::WriteOnly);
         t.ctx.Catalog().AddFolder("Share", t.dir.filePath("share"));
-        modMain::LoadPermissions(t.ctx);
+        LoadRules(t);
         form = std::make_unique<frmMain>(t.ctx);
         form->EndProgram = [this] { ++ended; };
         modMain::BuildLauncherList(t.ctx, false);
@@ -326,7 +326,7 @@ private Q_SLOTS:
         TestContext t;
         SignIn(t, admin);
         Catalogue(t);
-        QVERIFY(modMain::LoadPermissions(t.ctx));
+        QVERIFY(LoadRules(t));
         frmMain form(t.ctx);
         form.EndProgram = [] {};
         QVERIFY(modMain::BuildLauncherList(t.ctx, false));

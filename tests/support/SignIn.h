@@ -14,7 +14,10 @@ inline void SignIn(TestContext& t, bool admin = false, const QString& domain = "
     t.ctx.registry->SetValue(root, RegistryStore::kSettingsKey, "6", "Admins");
     if (admin)
         t.directory->AddGroup("Admins", {"tester"});
-    t.ctx.gUserName = QStringLiteral("tester");
-    t.ctx.gUserSid = t.directory->GetAccountSid(domain, "tester", false);
-    t.ctx.gIsAdmin = modMain::IsAdministrator(t.ctx);
+    modMain::SeatUser(t.ctx, QStringLiteral("tester"));
+}
+
+// The signed-in user's rules, for his groups as the directory lists them now.
+inline bool LoadRules(TestContext& t) {
+    return modMain::LoadPermissions(t.ctx, modMain::CurrentUserGroups(t.ctx));
 }
